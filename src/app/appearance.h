@@ -1,0 +1,30 @@
+#pragma once
+// Looks the windows take at load: the optional skin, the classic button-face
+// colours, the hand pointer and the application title.
+
+#include <QCursor>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+// The folder the program runs from.
+QString programFolder();
+
+// The skin file "x/o.cjs" in the program folder, when present as a normal
+// (not hidden) file.
+std::optional<QString> findSkinFile(const QString& folder);
+// Button-face colour on the window, its frames, labels, option buttons and check boxes.
+void applyClassicColours(QWidget* window);
+// The skin test, then the classic colours and the skin (a Qt style sheet).
+// Throws StepFailure when the skin cannot be read or applied.
+void applyMainWindowAppearance(QWidget* window, const QString& folder);
+
+// True when the file's modification time can be read; never fails.
+bool filePresent(const QString& path);
+// Loads "HAND-M.CUR"-style cursor files; throws StepFailure when unreadable.
+QCursor loadCursorFile(const QString& path);
+
+// The application title derived from the product name.
+QString deriveApplicationTitle(const QString& productName);

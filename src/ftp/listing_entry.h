@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace ftp {
+
+struct DateTime {
+    int year = 0;
+    int month = 0;   // 1..12
+    int day = 0;     // 1..31
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    friend bool operator==(const DateTime&, const DateTime&) = default;
+};
+
+// One entry of a folder listing, as the server named it.
+struct ListEntry {
+    std::string name;          // raw bytes, exactly as listed
+    bool isFolder = false;
+    std::uint64_t size = 0;
+    DateTime modified;
+    friend bool operator==(const ListEntry&, const ListEntry&) = default;
+};
+
+} // namespace ftp

@@ -1,0 +1,34 @@
+#pragma once
+// Control-connection replies: classification and the parsers for the replies
+// whose text carries data (227, 229, 257).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ftp {
+
+enum class ReplyClass { Preliminary, Done, More, TransientRefusal, PermanentRefusal, Invalid };
+
+struct Reply {
+    int code = 0;
+    std::string text;  // all lines joined by '\n', codes included
+};
+
+ReplyClass classify(int code);
+
+// "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)" -> the port p1*256+p2.
+// The address is deliberately not returned: we connect to the control peer.
+std::optional<std::uint16_t> parsePasvPort(std::string_view text);
+
+// "229 Entering Extended Passive Mode (|||6446|)" -> 6446.
+std::optional<std::uint16_t> parseEpsvPort(std::string_view text);
+
+// "257 "/a ""quoted"" dir" is current directory" -> /a "quoted" dir
+std::optional<std::string> parsePwdPath(std::string_view text);
+
+// True when the argument can be sent on the control connection (no CR, LF, NUL).
+bool isSafeArgument(std::string_view argument);
+
+} // namespace ftp

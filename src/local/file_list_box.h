@@ -1,0 +1,19 @@
+#pragma once
+// The file list: the ordinary (not hidden) files of one folder, extended
+// multiple selection.
+
+#include <QListWidget>
+
+class FileListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit FileListBox(QWidget* parent = nullptr);
+    QString Path() const;
+    void setPath(const QString& path);  // reads the folder again, even if unchanged
+    int ListCount() const;
+    QString List(int index) const;       // bare file name, index from 0
+    bool Selected(int index) const;
+    void setSelected(int index, bool selected);
+private:
+    QString path_;
+};

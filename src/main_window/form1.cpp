@@ -1,0 +1,263 @@
+#include "main_window/form1.h"
+
+#include "local/dir_list_box.h"
+#include "local/drive_list_box.h"
+#include "local/file_list_box.h"
+#include "main_window/error_report.h"
+#include "remote/file_type_icons.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <cmath>
+
+namespace {
+
+// The layout is given in twips; 15 twips make one pixel at 96 dpi.
+int px(int twips) { return int(std::lround(twips / 15.0)); }
+
+void place(QWidget* widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+template <typename Widget>
+Widget* make(QWidget* parent, const char* name, int left, int top, int width, int height)
+{
+    auto* widget = new Widget(parent);
+    widget->setObjectName(QLatin1String(name));
+    place(widget, left, top, width, height);
+    return widget;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top,
+                  int width, int height)
+{
+    auto* label = make<QLabel>(parent, name, left, top, width, height);
+    label->setText(caption);
+    return label;
+}
+
+QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& caption, int left, int top,
+                     int width, int height)
+{
+    auto* frame = make<QGroupBox>(parent, name, left, top, width, height);
+    frame->setTitle(caption);
+    return frame;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int left,
+                        int top, int width, int height)
+{
+    auto* button = make<QPushButton>(parent, name, left, top, width, height);
+    button->setText(caption);
+    QFont font(QStringLiteral("Arial"));
+    font.setBold(true);
+    font.setPointSizeF(11.25);
+    button->setFont(font);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    buildLayout();
+    connectHandlers();
+    setupRenameEditing();
+    setupSettingsSaving();
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildLayout()
+{
+    setWindowTitle(QStringLiteral("Corvell"));
+    setFixedSize(px(8040), px(10140));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
+                   | Qt::MSWindowsFixedSizeDialogHint);
+    QFont font(QStringLiteral("Arial"));
+    font.setBold(true);
+    font.setPointSizeF(9);
+    setFont(font);
+    // The designed look is white throughout; the skin step may change it.
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::Base, Qt::white);
+    setPalette(white);
+
+    Frame2 = makeFrame(this, "Frame2", QStringLiteral("FTP settings"), 120, 90, 7800, 2235);
+    Label1 = makeLabel(Frame2, "Label1", QStringLiteral("Host name:"), 240, 345, 975, 255);
+    txtHostName = make<QLineEdit>(Frame2, "txtHostName", 1440, 300, 4290, 345);
+    Label2 = makeLabel(Frame2, "Label2", QStringLiteral("User name:"), 240, 795, 975, 255);
+    txtUserName = make<QLineEdit>(Frame2, "txtUserName", 1440, 750, 6105, 345);
+    Label3 = makeLabel(Frame2, "Label3", QStringLiteral("Password:"), 240, 1245, 975, 255);
+    txtPassword = make<QLineEdit>(Frame2, "txtPassword", 1440, 1200, 6105, 345);
+    txtPassword->setEchoMode(QLineEdit::Password);
+    // Every character shows as "*", as the classic password box does.
+    txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    Label6 = makeLabel(Frame2, "Label6", QStringLiteral("Port:"), 6000, 345, 615, 255);
+    txtPort = make<QLineEdit>(Frame2, "txtPort", 6600, 300, 950, 345);
+    txtPort->setText(QStringLiteral("21"));
+    PushButton3 = makeButton(Frame2, "PushButton3", QStringLiteral("Logon"), 1440, 1650, 2980, 405);
+    PushButton8 = makeButton(Frame2, "PushButton8", QStringLiteral("Logoff"), 4540, 1650, 2980, 405);
+
+    Frame1 = makeFrame(this, "Frame1", QStringLiteral("Local Files"), 120, 2385, 7800, 3120);
+    drvLocalDrive = make<DriveListBox>(Frame1, "drvLocalDrive", 255, 300, 3000, 345);
+    drvLocalDrive->setToolTip(QStringLiteral("Local Drive List"));
+    dirLocalDir = make<DirListBox>(Frame1, "dirLocalDir", 240, 810, 3000, 2130);
+    dirLocalDir->setToolTip(QStringLiteral("Local Directory"));
+    filLocalFile = make<FileListBox>(Frame1, "filLocalFile", 3450, 300, 4095, 2115);
+    filLocalFile->setToolTip(QStringLiteral("Local Files"));
+    PushButton1 = makeButton(Frame1, "PushButton1", QStringLiteral("Upload Selected File"), 3450,
+                             2535, 4110, 405);
+
+    Frame3 = makeFrame(this, "Frame3", QStringLiteral("Remote Files"), 120, 5565, 7800, 4095);
+    Frame3->setEnabled(false);
+    TView1 = make<QTreeWidget>(Frame3, "TView1", 240, 300, 3045, 2070);
+    TView1->setHeaderHidden(true);
+    TView1->setColumnCount(1);
+    TView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1 = make<QTreeWidget>(Frame3, "ListView1", 3405, 315, 4125, 2070);
+    ListView1->setRootIsDecorated(false);
+    ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setColumnCount(0);
+    ListView1->setIconSize(QSize(16, 16));
+    PushButton6 = makeButton(Frame3, "PushButton6", QStringLiteral("New Folder"), 255, 2490, 3570, 405);
+    PushButton7 = makeButton(Frame3, "PushButton7", QStringLiteral("Delete Folder"), 3960, 2490, 3570, 405);
+    PushButton5 = makeButton(Frame3, "PushButton5", QStringLiteral("Delete File"), 255, 3000, 3570, 405);
+    PushButton9 = makeButton(Frame3, "PushButton9", QStringLiteral("Rename File"), 3960, 3000, 3570, 405);
+    PushButton4 = makeButton(Frame3, "PushButton4", QStringLiteral("Download File"), 240, 3510, 7290, 405);
+
+    lblStatus = makeLabel(this, "lblStatus", QStringLiteral("Disconnected"), 120, 9780, 7800, 255);
+
+    for (QWidget* box : {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Frame2),
+                         static_cast<QWidget*>(Frame3)})
+        box->setAutoFillBackground(false);
+
+    QWidget::setTabOrder(txtHostName, txtUserName);
+    QWidget::setTabOrder(txtUserName, txtPassword);
+    QWidget::setTabOrder(txtPassword, txtPort);
+    QWidget::setTabOrder(txtPort, filLocalFile);
+    QWidget::setTabOrder(filLocalFile, dirLocalDir);
+    QWidget::setTabOrder(dirLocalDir, drvLocalDrive);
+    QWidget::setTabOrder(drvLocalDrive, TView1);
+    QWidget::setTabOrder(TView1, ListView1);
+    QWidget::setTabOrder(ListView1, PushButton3);
+    QWidget::setTabOrder(PushButton3, PushButton8);
+    QWidget::setTabOrder(PushButton8, PushButton1);
+    QWidget::setTabOrder(PushButton1, PushButton6);
+    QWidget::setTabOrder(PushButton6, PushButton7);
+    QWidget::setTabOrder(PushButton7, PushButton5);
+    QWidget::setTabOrder(PushButton5, PushButton9);
+    QWidget::setTabOrder(PushButton9, PushButton4);
+
+    // Pointer hover: buttons show the custom pointer; the window, its frames and
+    // the file list show the default one.
+    setMouseTracking(true);
+    for (QWidget* watched : std::initializer_list<QWidget*>{
+             PushButton1, PushButton3, PushButton4, PushButton5, PushButton6, PushButton7,
+             PushButton8, PushButton9, Frame1, Frame2, Frame3, ListView1->viewport()}) {
+        watched->setMouseTracking(true);
+        watched->installEventFilter(this);
+    }
+}
+
+void Form1::connectHandlers()
+{
+    connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    connect(PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
+    connect(PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
+    connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
+    connect(PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
+    connect(PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
+    connect(PushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
+    connect(TView1, &QTreeWidget::itemClicked, this, [this] { TView1_NodeClick(); });
+    connect(drvLocalDrive, &DriveListBox::Change, this, &Form1::drvLocalDrive_Change);
+    connect(dirLocalDir, &DirListBox::Change, this, &Form1::dirLocalDir_Change);
+}
+
+void Form1::setMousePointer(int mode)
+{
+    mousePointer_ = mode;
+    switch (mode) {
+    case vbHourglass: setCursor(Qt::WaitCursor); break;
+    case vbCustom: setCursor(customPointer_); break;
+    default: unsetCursor(); break;
+    }
+    // Children that set no cursor of their own follow the window's; the watched
+    // ones are set explicitly so the pointer is the same all over the window.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (child->testAttribute(Qt::WA_SetCursor) && !qobject_cast<QLineEdit*>(child))
+            child->unsetCursor();
+    }
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
+        if (mousePointer_ != vbHourglass) {
+            const bool overButton = qobject_cast<QPushButton*>(watched) != nullptr;
+            setMousePointer(overButton ? vbCustom : vbDefault);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    // Closing the main window ends the program at once: no logoff, no question.
+    event->accept();
+    QApplication::quit();
+}
+
+QTreeWidgetItem* Form1::nodeByKey(const QString& key) const
+{
+    QTreeWidgetItemIterator it(TView1);
+    for (; *it; ++it) {
+        if ((*it)->data(0, NodeKeyRole).toString() == key)
+            return *it;
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem* Form1::selectedNode() const
+{
+    const QList<QTreeWidgetItem*> selected = TView1->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+QTreeWidgetItem* Form1::selectedListItem() const { return ListView1->currentItem(); }
+
+void Form1::setStatus(const QString& text) { lblStatus->setText(text); }
+
+void Form1::doEventsWithoutInput()
+{
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+QTreeWidgetItem* Form1::addNode(QTreeWidgetItem* parent, const QString& key, const QString& text,
+                                int image, int selectedImage)
+{
+    if (nodeByKey(key))
+        throw StepFailure(QStringLiteral("Key is not unique in collection: ") + key);
+    auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(TView1);
+    node->setText(0, text);
+    node->setData(0, NodeKeyRole, key);
+    node->setIcon(0, treeNodeIcon(image, selectedImage));
+    return node;
+}

@@ -1,0 +1,290 @@
+#include "main_window/ftp_client.h"
+
+#include "ftp/ftp_session.h"
+
+#include <memory>
+#include <unordered_map>
+#include <variant>
+#include <vector>
+
+namespace {
+
+struct InternetObject {};
+
+struct ConnectionObject {
+    HINTERNET internet = 0;
+    std::unique_ptr<ftp::Session> session;
+    HINTERNET openFile = 0;  // the one remote file open on this connection
+};
+
+struct FindObject {
+    HINTERNET connection = 0;
+    std::vector<ftp::ListEntry> entries;
+    std::size_t next = 0;
+};
+
+struct FileObject {
+    HINTERNET connection = 0;
+};
+
+using Object = std::variant<InternetObject, ConnectionObject, FindObject, FileObject>;
+
+// All windows run on the GUI thread, so one plain table serves the process.
+std::unordered_map<HINTERNET, Object> handles;
+HINTERNET lastHandle = 0;
+std::chrono::milliseconds defaultTimeout{30000};
+std::string lastError;
+
+HINTERNET store(Object object)
+{
+    do {
+        ++lastHandle;
+    } while (lastHandle == 0 || handles.count(lastHandle));
+    handles.emplace(lastHandle, std::move(object));
+    return lastHandle;
+}
+
+template <typename T>
+T* find(HINTERNET handle)
+{
+    const auto it = handles.find(handle);
+    if (it == handles.end()) {
+        lastError = "Invalid handle";
+        return nullptr;
+    }
+    T* object = std::get_if<T>(&it->second);
+    if (!object)
+        lastError = "The handle is of the wrong kind for this operation";
+    return object;
+}
+
+ftp::Session* connectedSession(HINTERNET connection)
+{
+    auto* object = find<ConnectionObject>(connection);
+    if (!object)
+        return nullptr;
+    if (!object->session->isOpen()) {
+        lastError = "The connection to the server was lost";
+        return nullptr;
+    }
+    return object->session.get();
+}
+
+bool succeeded(const ftp::Status& status)
+{
+    if (!status.ok())
+        lastError = status.message();
+    return status.ok();
+}
+
+void fillRecord(const ftp::ListEntry& entry, WIN32_FIND_DATAA& record)
+{
+    record.dwFileAttributes = entry.isFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    record.ftLastWriteTime = entry.modified;
+    record.fileSize = entry.size;
+    record.cFileName = entry.name;
+}
+
+// "/pub/*.*" names the folder "/pub"; a pattern without a mask names a folder itself.
+std::string folderOfPattern(const std::string& pattern)
+{
+    std::string folder = pattern;
+    const auto slash = folder.rfind('/');
+    const std::string last = slash == std::string::npos ? folder : folder.substr(slash + 1);
+    if (last.find_first_of("*?") != std::string::npos)
+        folder.erase(slash == std::string::npos ? 0 : slash + 1);
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder.empty() ? "/" : folder;
+}
+
+bool closeFile(HINTERNET handle)
+{
+    auto* file = find<FileObject>(handle);
+    if (!file)
+        return false;
+    const HINTERNET connection = file->connection;
+    handles.erase(handle);
+    auto* owner = find<ConnectionObject>(connection);
+    if (!owner)
+        return false;
+    owner->openFile = 0;
+    return succeeded(owner->session->closeFile());
+}
+
+void closeConnection(HINTERNET handle)
+{
+    auto* connection = find<ConnectionObject>(handle);
+    if (!connection)
+        return;
+    if (connection->openFile)
+        (void)closeFile(connection->openFile);
+    for (auto it = handles.begin(); it != handles.end();) {
+        const auto* findObject = std::get_if<FindObject>(&it->second);
+        it = findObject && findObject->connection == handle ? handles.erase(it) : std::next(it);
+    }
+    connection = find<ConnectionObject>(handle);
+    connection->session->close();
+    handles.erase(handle);
+}
+
+} // namespace
+
+HINTERNET InternetOpenA(const std::string&, std::uint32_t, const std::string&, const std::string&,
+                        std::uint32_t)
+{
+    return store(InternetObject{});
+}
+
+HINTERNET InternetConnectA(HINTERNET internet, const std::string& host, std::uint16_t port,
+                           const std::string& user, const std::string& password, std::uint32_t,
+                           std::uint32_t, std::uintptr_t)
+{
+    if (!find<InternetObject>(internet))
+        return 0;
+    auto session = std::make_unique<ftp::Session>(ftp::SessionOptions{defaultTimeout});
+    if (!succeeded(session->open(host, port == 0 ? 21 : port, user, password)))
+        return 0;
+    return store(ConnectionObject{internet, std::move(session), 0});
+}
+
+bool FtpGetCurrentDirectoryA(HINTERNET connection, std::string& directory)
+{
+    auto* session = connectedSession(connection);
+    return session && succeeded(session->printWorkingDirectory(directory));
+}
+
+bool FtpSetCurrentDirectoryA(HINTERNET connection, const std::string& directory)
+{
+    auto* session = connectedSession(connection);
+    return session && succeeded(session->changeDirectory(directory));
+}
+
+HINTERNET FtpFindFirstFileA(HINTERNET connection, const std::string& pattern,
+                            WIN32_FIND_DATAA& record, std::uint32_t, std::uintptr_t)
+{
+    auto* session = connectedSession(connection);
+    if (!session)
+        return 0;
+    FindObject findObject{connection, {}, 0};
+    if (!succeeded(session->listFolder(folderOfPattern(pattern), findObject.entries)))
+        return 0;
+    if (findObject.entries.empty()) {
+        lastError = "No more files";
+        return 0;
+    }
+    fillRecord(findObject.entries.front(), record);
+    findObject.next = 1;
+    return store(std::move(findObject));
+}
+
+bool InternetFindNextFileA(HINTERNET handle, WIN32_FIND_DATAA& record)
+{
+    auto* findObject = find<FindObject>(handle);
+    if (!findObject)
+        return false;
+    if (findObject->next >= findObject->entries.size()) {
+        lastError = "No more files";
+        return false;
+    }
+    fillRecord(findObject->entries[findObject->next++], record);
+    return true;
+}
+
+HINTERNET FtpOpenFileA(HINTERNET connection, const std::string& path, std::uint32_t access,
+                       std::uint32_t, std::uintptr_t)
+{
+    auto* session = connectedSession(connection);
+    if (!session)
+        return 0;
+    auto* owner = find<ConnectionObject>(connection);
+    if (owner->openFile) {
+        lastError = "Another file is already open on this connection";
+        return 0;
+    }
+    const auto direction =
+        access == GENERIC_WRITE ? ftp::TransferDirection::Upload : ftp::TransferDirection::Download;
+    if (!succeeded(session->openFile(path, direction)))
+        return 0;
+    const HINTERNET handle = store(FileObject{connection});
+    find<ConnectionObject>(connection)->openFile = handle;
+    return handle;
+}
+
+bool InternetReadFile(HINTERNET handle, void* buffer, std::uint32_t toRead, std::uint32_t& read)
+{
+    read = 0;
+    auto* file = find<FileObject>(handle);
+    if (!file)
+        return false;
+    std::size_t count = 0;
+    const bool ok = succeeded(find<ConnectionObject>(file->connection)->session->read(buffer, toRead, count));
+    read = std::uint32_t(count);
+    return ok;
+}
+
+bool InternetWriteFile(HINTERNET handle, const void* buffer, std::uint32_t toWrite,
+                       std::uint32_t& written)
+{
+    written = 0;
+    auto* file = find<FileObject>(handle);
+    if (!file)
+        return false;
+    if (!succeeded(find<ConnectionObject>(file->connection)->session->write(buffer, toWrite)))
+        return false;
+    written = toWrite;
+    return true;
+}
+
+bool FtpDeleteFileA(HINTERNET connection, const std::string& path)
+{
+    auto* session = connectedSession(connection);
+    return session && succeeded(session->deleteFile(path));
+}
+
+bool FtpCreateDirectoryA(HINTERNET connection, const std::string& path)
+{
+    auto* session = connectedSession(connection);
+    return session && succeeded(session->makeDirectory(path));
+}
+
+bool FtpRemoveDirectoryA(HINTERNET connection, const std::string& path)
+{
+    auto* session = connectedSession(connection);
+    return session && succeeded(session->removeDirectory(path));
+}
+
+bool FtpRenameFileA(HINTERNET connection, const std::string& from, const std::string& to)
+{
+    auto* session = connectedSession(connection);
+    return session && succeeded(session->rename(from, to));
+}
+
+bool InternetCloseHandle(HINTERNET handle)
+{
+    const auto it = handles.find(handle);
+    if (it == handles.end())
+        return handle == 0;
+    if (std::holds_alternative<FileObject>(it->second))
+        return closeFile(handle);
+    if (std::holds_alternative<ConnectionObject>(it->second)) {
+        closeConnection(handle);
+        return true;
+    }
+    if (std::holds_alternative<InternetObject>(it->second)) {
+        std::vector<HINTERNET> owned;
+        for (const auto& [key, object] : handles) {
+            const auto* connection = std::get_if<ConnectionObject>(&object);
+            if (connection && connection->internet == handle)
+                owned.push_back(key);
+        }
+        for (HINTERNET connection : owned)
+            closeConnection(connection);
+    }
+    handles.erase(handle);
+    return true;
+}
+
+std::string InternetGetLastErrorText() { return lastError; }
+
+void InternetSetDefaultTimeout(std::chrono::milliseconds timeout) { defaultTimeout = timeout; }

@@ -1,0 +1,77 @@
+#pragma once
+// The handle-style FTP client interface the windows call. Every operation
+// blocks until the server answers. A handle is an opaque number, 0 = absent.
+// The constants mirror the classic internet client library so the windows read
+// like the procedures they implement; our engine gives most of them no meaning.
+
+#include "ftp/listing_entry.h"
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+using HINTERNET = std::uint32_t;
+
+constexpr std::uint32_t INTERNET_OPEN_TYPE_DIRECT = 1;
+constexpr std::uint32_t INTERNET_FLAG_NO_CACHE_WRITE = 0x04000000;
+constexpr std::uint32_t INTERNET_FLAG_RELOAD = 0x80000000;
+constexpr std::uint32_t INTERNET_FLAG_PASSIVE = 0x08000000;
+constexpr std::uint32_t INTERNET_SERVICE_FTP = 1;
+constexpr std::uint32_t GENERIC_READ = 0x80000000;
+constexpr std::uint32_t GENERIC_WRITE = 0x40000000;
+constexpr std::uint32_t FTP_TRANSFER_TYPE_BINARY = 2;
+constexpr std::uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
+
+using SYSTEMTIME = ftp::DateTime;
+
+// The find record: attributes, last-write time, a 64-bit size and the name's raw bytes.
+struct WIN32_FIND_DATAA {
+    std::uint32_t dwFileAttributes = 0;
+    SYSTEMTIME ftLastWriteTime;
+    std::uint64_t fileSize = 0;
+    std::string cFileName;
+};
+
+HINTERNET InternetOpenA(const std::string& agent, std::uint32_t accessType,
+                        const std::string& proxy, const std::string& proxyBypass,
+                        std::uint32_t flags);
+// Port 0 means the FTP default, 21.
+HINTERNET InternetConnectA(HINTERNET internet, const std::string& host, std::uint16_t port,
+                           const std::string& user, const std::string& password,
+                           std::uint32_t service, std::uint32_t flags, std::uintptr_t context);
+// Stores the server's current directory; false on failure.
+bool FtpGetCurrentDirectoryA(HINTERNET connection, std::string& directory);
+bool FtpSetCurrentDirectoryA(HINTERNET connection, const std::string& directory);
+
+// `pattern` is a folder path followed by a mask such as "*.*"; the mask is
+// dropped and the whole folder listed with one request. Returns 0 when the
+// folder has no entry or cannot be listed.
+HINTERNET FtpFindFirstFileA(HINTERNET connection, const std::string& pattern,
+                            WIN32_FIND_DATAA& record, std::uint32_t flags, std::uintptr_t context);
+bool InternetFindNextFileA(HINTERNET find, WIN32_FIND_DATAA& record);
+
+// One open remote file per connection. `access` is GENERIC_READ or GENERIC_WRITE.
+HINTERNET FtpOpenFileA(HINTERNET connection, const std::string& path, std::uint32_t access,
+                       std::uint32_t flags, std::uintptr_t context);
+// Reads up to `toRead` bytes; `read` 0 with a true result is the end of the file.
+// A false result is a failed transfer (broken data connection, timeout).
+bool InternetReadFile(HINTERNET file, void* buffer, std::uint32_t toRead, std::uint32_t& read);
+bool InternetWriteFile(HINTERNET file, const void* buffer, std::uint32_t toWrite,
+                       std::uint32_t& written);
+
+bool FtpDeleteFileA(HINTERNET connection, const std::string& path);
+bool FtpCreateDirectoryA(HINTERNET connection, const std::string& path);
+bool FtpRemoveDirectoryA(HINTERNET connection, const std::string& path);
+bool FtpRenameFileA(HINTERNET connection, const std::string& from, const std::string& to);
+
+// Closes any handle, 0 included. For a file handle the result tells whether the
+// server confirmed the transfer; closing a connection closes what it owns.
+bool InternetCloseHandle(HINTERNET handle);
+
+// The description of the last failure on this thread, with the server's text
+// when there is one. Used for the error report's description.
+std::string InternetGetLastErrorText();
+
+// Timeout for sessions opened after this call (tests use short ones).
+void InternetSetDefaultTimeout(std::chrono::milliseconds timeout);

@@ -1,0 +1,25 @@
+#pragma once
+// The one FTP connection of the process and the remote folder on show.
+
+#include "main_window/ftp_client.h"
+
+#include <QString>
+
+#include <cstdint>
+
+struct FtpSession {
+    HINTERNET sessionHandle = 0;
+    HINTERNET connectionHandle = 0;
+    QString hostName;
+    QString userName;
+    QString password;
+    std::uint16_t port = 0;     // 0 = the FTP default port
+    QString currentPath;        // absolute, begins and ends with "/"
+    QString searchPattern;      // currentPath followed by the file mask
+
+    bool isConnected() const { return sessionHandle != 0 && connectionHandle != 0; }
+};
+
+// Remote names travel as UTF-8 bytes; these keep every conversion in one place.
+inline std::string toRemote(const QString& text) { return text.toUtf8().toStdString(); }
+inline QString fromRemote(const std::string& bytes) { return QString::fromUtf8(bytes.data(), qsizetype(bytes.size())); }

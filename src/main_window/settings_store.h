@@ -1,0 +1,9 @@
+#pragma once
+// Per-user named text values, addressed by application, section and value name.
+
+#include <QString>
+
+QString GetSetting(const QString& application, const QString& section, const QString& name,
+                   const QString& defaultValue);
+void SaveSetting(const QString& application, const QString& section, const QString& name,
+                 const QString& value);

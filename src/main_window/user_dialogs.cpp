@@ -1,0 +1,50 @@
+#include "main_window/user_dialogs.h"
+
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+class QtDialogs final : public UserDialogs {
+public:
+    void message(QWidget* parent, const QString& text) override
+    {
+        QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, parent);
+        box.exec();
+    }
+
+    bool confirm(QWidget* parent, const QString& text) override
+    {
+        QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text,
+                        QMessageBox::Yes | QMessageBox::No, parent);
+        box.setDefaultButton(QMessageBox::Yes);
+        return box.exec() == QMessageBox::Yes;
+    }
+
+    QString inputBox(QWidget* parent, const QString& prompt, const QString& caption) override
+    {
+        bool accepted = false;
+        const QString text = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal,
+                                                   QString(), &accepted);
+        return accepted ? text : QString();
+    }
+
+    void errorReport(QWidget* parent, const QString& text) override
+    {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Application Error"), text,
+                        QMessageBox::Ok, parent);
+        box.exec();
+    }
+};
+
+QtDialogs realDialogs;
+UserDialogs* installed = nullptr;
+QString title;
+
+} // namespace
+
+UserDialogs& userDialogs() { return installed ? *installed : realDialogs; }
+void setUserDialogs(UserDialogs* dialogs) { installed = dialogs; }
+
+QString applicationTitle() { return title; }
+void setApplicationTitle(const QString& text) { title = text; }

@@ -1,0 +1,5 @@
+#include "main_window/form1.h"
+
+// Placeholder until this part is built.
+void Form1::PushButton1_Click() {}
+void Form1::PushButton4_Click() {}

@@ -1,0 +1,54 @@
+#pragma once
+// Starts the test FTP server (pyftpdlib) on 127.0.0.1 with a free port,
+// serving a fresh temporary folder to user "test" with password "secret",
+// and stops it when destroyed. Faults are switched on by options.
+//
+// Options, each passed to tests/support/ftp_test_server.py as a flag:
+//   --no-mlst                 FEAT offers no MLST, so clients must use LIST
+//   --refuse-retr NAME        RETR of a file named NAME answers 550
+//   --refuse-stor NAME        STOR of a file named NAME answers 550
+//   --cut-after N             data connections of RETR close after N bytes,
+//                             and the transfer ends with 426
+//   --fail-stor-after N       STOR stops reading after N bytes and answers 451
+//   --reply CMD=CODE          answer command CMD (e.g. DELE) with CODE and a text
+//   --reply-file CMD:NAME=CODE answer CMD only when its argument ends with NAME
+//   --stall CMD               never answer CMD
+//   --foreign-pasv            EPSV is refused and PASV names 10.1.2.3 (port real)
+//   --endless-line CMD        answer CMD with a reply line that never ends
+//   --initial-dir /pub        the session starts in /pub (PWD answers "/pub")
+// The port is read from the script's first line of output: "PORT <n>".
+
+#include <string>
+#include <vector>
+
+class TestFtpServer {
+public:
+    explicit TestFtpServer(std::vector<std::string> options = {});
+    ~TestFtpServer();
+    TestFtpServer(const TestFtpServer&) = delete;
+    TestFtpServer& operator=(const TestFtpServer&) = delete;
+
+    int port() const { return port_; }
+    // The served folder on disk: files written here are seen by the server.
+    const std::string& root() const { return root_; }
+    static const char* user() { return "test"; }
+    static const char* password() { return "secret"; }
+
+    // Writes `size` bytes of a repeatable pattern (or `content`) under root.
+    void writeFile(const std::string& relativePath, const std::string& content) const;
+    void writePatternFile(const std::string& relativePath, std::size_t size) const;
+    void makeFolder(const std::string& relativePath) const;
+    std::string readFile(const std::string& relativePath) const;
+    bool exists(const std::string& relativePath) const;
+    // The commands the server received, one line each, e.g. "RETR /a.txt".
+    std::vector<std::string> commandLog() const;
+
+private:
+    int pid_ = -1;
+    int port_ = 0;
+    std::string root_;
+    std::string logPath_;
+};
+
+// The same repeatable byte pattern writePatternFile() uses.
+std::string patternBytes(std::size_t size);
