@@ -1,0 +1,81 @@
+#pragma once
+// Answers every box the program shows and records what it was asked, so GUI
+// tests never block on a modal dialog.
+
+#include "main_window/user_dialogs.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+
+struct RecordedBox {
+    enum Kind { Message, Confirm, Input, ErrorReport } kind;
+    QString text;
+    QString caption;  // the application title for messages and confirmations
+};
+
+class RecordingDialogs final : public UserDialogs {
+public:
+    RecordingDialogs() { setUserDialogs(this); }
+    ~RecordingDialogs() override { setUserDialogs(nullptr); }
+
+    // Answers for the next confirmations (true = Yes) and input boxes, in order.
+    // Without a queued answer a confirmation is answered Yes and an input box "".
+    std::deque<bool> confirmAnswers;
+    std::deque<QString> inputAnswers;
+    // Runs when a message box shows, e.g. to look at the window at that moment.
+    std::function<void(const RecordedBox&)> onBox;
+
+    QList<RecordedBox> boxes;
+
+    QStringList texts() const
+    {
+        QStringList result;
+        for (const auto& box : boxes)
+            result << box.text;
+        return result;
+    }
+    QStringList texts(RecordedBox::Kind kind) const
+    {
+        QStringList result;
+        for (const auto& box : boxes)
+            if (box.kind == kind)
+                result << box.text;
+        return result;
+    }
+    void clear() { boxes.clear(); }
+
+    void message(QWidget*, const QString& text) override { record({RecordedBox::Message, text, applicationTitle()}); }
+    bool confirm(QWidget*, const QString& text) override
+    {
+        record({RecordedBox::Confirm, text, applicationTitle()});
+        if (confirmAnswers.empty())
+            return true;
+        const bool answer = confirmAnswers.front();
+        confirmAnswers.pop_front();
+        return answer;
+    }
+    QString inputBox(QWidget*, const QString& prompt, const QString& caption) override
+    {
+        record({RecordedBox::Input, prompt, caption});
+        if (inputAnswers.empty())
+            return {};
+        const QString answer = inputAnswers.front();
+        inputAnswers.pop_front();
+        return answer;
+    }
+    void errorReport(QWidget*, const QString& text) override
+    {
+        record({RecordedBox::ErrorReport, text, QStringLiteral("Application Error")});
+    }
+
+private:
+    void record(const RecordedBox& box)
+    {
+        boxes << box;
+        if (onBox)
+            onBox(box);
+    }
+};
