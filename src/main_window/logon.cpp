@@ -1,5 +1,148 @@
+#include "main_window/error_report.h"
 #include "main_window/form1.h"
+#include "main_window/user_dialogs.h"
+#include "remote/file_type_icons.h"
 
-// Placeholder until this part is built.
-void Form1::PushButton3_Click() {}
-void Form1::PushButton8_Click() {}
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace {
+
+// The server's starting folder as an absolute path ending with "/", or "/"
+// when the server gave none we can build paths from (nothing, or a name that
+// is not absolute such as "C:\data"). Doubled slashes are collapsed so the
+// path matches the tree keys built from its parts.
+QStringList startFolderParts(const QString& directory)
+{
+    if (!directory.startsWith(QLatin1Char('/')))
+        return {};
+    return directory.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+}
+
+QString pathOf(const QStringList& parts)
+{
+    return parts.isEmpty() ? QStringLiteral("/")
+                           : QLatin1Char('/') + parts.join(QLatin1Char('/')) + QLatin1Char('/');
+}
+
+} // namespace
+
+// Logon
+void Form1::PushButton3_Click()
+{
+    StepRunner steps(this, form1Procedure("PushButton3_Click"));
+
+    steps.step(100, [&] { session.hostName = txtHostName->text(); });
+    steps.step(102, [&] { session.userName = txtUserName->text(); });
+    steps.step(104, [&] { session.password = txtPassword->text(); });
+    // The whole unsigned 16-bit range is a port; a bad text keeps the previous one.
+    steps.step(106, [&] { session.port = std::uint16_t(toWholeNumber(txtPort->text(), 0, 65535)); });
+    steps.step(108, [&] { session.currentPath.clear(); });
+
+    std::uint32_t connectFlags = 0;
+    steps.step(112, [&] { connectFlags = INTERNET_FLAG_PASSIVE; });
+    steps.step(114, [&] {
+        session.sessionHandle = InternetOpenA("corvell", INTERNET_OPEN_TYPE_DIRECT, "", "",
+                                              INTERNET_FLAG_NO_CACHE_WRITE);
+    });
+
+    bool sessionOpen = true;
+    steps.step(116, [&] { sessionOpen = session.sessionHandle != 0; });
+    if (!sessionOpen) {
+        steps.step(154, [&] { setStatus(QStringLiteral("Connection to service failed.")); });
+        steps.step(156, [&] { userDialogs().message(this, QStringLiteral("Connection to service failed")); });
+        return;
+    }
+
+    steps.step(118, [&] {
+        session.connectionHandle =
+            InternetConnectA(session.sessionHandle, toRemote(session.hostName), session.port,
+                             toRemote(session.userName), toRemote(session.password),
+                             INTERNET_SERVICE_FTP, connectFlags, 0);
+    });
+
+    bool connected = true;
+    steps.step(120, [&] { connected = session.connectionHandle != 0; });
+    if (!connected) {
+        steps.step(122, [&] { userDialogs().message(this, QStringLiteral("Could not connect.")); });
+        steps.step(124, [&] { setStatus(QStringLiteral("Could not connect.")); });
+        steps.step(126, [&] {
+            (void)InternetCloseHandle(session.sessionHandle);
+            session.sessionHandle = 0;
+        });
+        return;
+    }
+
+    steps.step(128, [&] { setStatus(QStringLiteral("Connected")); });
+    steps.step(130, [&] { PushButton3->setEnabled(false); });
+    steps.step(132, [&] { PushButton8->setEnabled(true); });
+    steps.step(134, [&] { Frame3->setEnabled(true); });
+    steps.step(136, [&] { PushButton1->setEnabled(true); });
+
+    std::string reply;
+    bool replied = false;
+    QString directory;
+    steps.step(138, [&] { reply.clear(); });
+    steps.step(140, [&] { replied = FtpGetCurrentDirectoryA(session.connectionHandle, reply); });
+    steps.step(142, [&] {
+        if (!replied)
+            throw StepFailure(QStringLiteral("Could not read the server's current folder: ")
+                              + fromRemote(InternetGetLastErrorText()));
+        directory = fromRemote(reply.substr(0, reply.find('\0')));
+    });
+
+    // A server that starts elsewhere than "/" has that folder listed first; the
+    // tree then shows the way down to it so currentPath names the listed folder.
+    const QStringList parts = startFolderParts(directory);
+    steps.step(144, [&] { session.searchPattern = pathOf(parts) + QStringLiteral("*.*"); });
+    steps.step(146, [&] {
+        currentNode = addNode(nullptr, QStringLiteral("/"), QStringLiteral(".."),
+                              FileTypeIcon::RootFolder, FileTypeIcon::RootFolder);
+    });
+    steps.step(148, [&] { session.currentPath = pathOf(parts); });
+    steps.step(150, [&] {
+        QTreeWidgetItem* parent = nodeByKey(QStringLiteral("/"));
+        if (!parent)
+            throw StepFailure(QStringLiteral("Element not found: /"));
+        for (qsizetype depth = 0; depth < parts.size(); ++depth) {
+            const QString key = pathOf(parts.mid(0, depth + 1));
+            QTreeWidgetItem* node = nodeByKey(key);
+            if (!node)
+                node = addNode(parent, key, parts[depth], FileTypeIcon::Folder, FileTypeIcon::OpenFolder);
+            parent->setExpanded(true);
+            parent = node;
+        }
+        // The listed folder is the selected one, so a refresh re-reads it.
+        currentNode = parent;
+        TView1->clearSelection();
+        TView1->setCurrentItem(parent);
+        parent->setSelected(true);
+    });
+    steps.step(152, [&] { list(); });
+}
+
+// Logoff
+void Form1::PushButton8_Click()
+{
+    StepRunner steps(this, form1Procedure("PushButton8_Click"));
+
+    steps.step(100, [&] { (void)InternetCloseHandle(session.connectionHandle); });
+    steps.step(102, [&] { (void)InternetCloseHandle(session.sessionHandle); });
+    steps.step(104, [&] { session.connectionHandle = 0; });
+    steps.step(106, [&] { session.sessionHandle = 0; });
+    steps.step(108, [&] {
+        currentListItem = nullptr;
+        ListView1->clear();
+    });
+    steps.step(110, [&] {
+        currentNode = nullptr;
+        TView1->clear();
+    });
+    steps.step(112, [&] { setStatus(QStringLiteral("Disconnected")); });
+    steps.step(114, [&] { PushButton3->setEnabled(true); });
+    steps.step(116, [&] { Frame3->setEnabled(false); });
+    steps.step(118, [&] { PushButton1->setEnabled(false); });
+    steps.step(120, [&] { PushButton8->setEnabled(false); });
+}
