@@ -10,12 +10,22 @@
 //   --cut-after N             data connections of RETR close after N bytes,
 //                             and the transfer ends with 426
 //   --fail-stor-after N       STOR stops reading after N bytes and answers 451
-//   --reply CMD=CODE          answer command CMD (e.g. DELE) with CODE and a text
+//   --reply CMD=CODE          answer command CMD (e.g. DELE) with CODE and a text;
+//                             "CMD=CODE Some text" chooses the text too
 //   --reply-file CMD:NAME=CODE answer CMD only when its argument ends with NAME
-//   --stall CMD               never answer CMD
+//                             (its last path component equals NAME)
+//   --stall CMD               never answer CMD ("LIST/MLSD" names several)
 //   --foreign-pasv            EPSV is refused and PASV names 10.1.2.3 (port real)
 //   --endless-line CMD        answer CMD with a reply line that never ends
+//                             (16 MiB without CRLF, then silence)
 //   --initial-dir /pub        the session starts in /pub (PWD answers "/pub")
+// Each option may be given more than once (two --refuse-retr, two --reply...).
+// GREETING stands for the server's first reply with --reply, --stall and
+// --endless-line: "--stall GREETING" connects but never says 220.
+// --no-mlst makes MLST and MLSD unknown commands (500).
+// A failed login is answered 530 after 0.05 s, not pyftpdlib's 3 s.
+// Downloads use sendfile() and 1 MiB buffers, so the server is fast enough
+// for benchmarks.
 // The port is read from the script's first line of output: "PORT <n>".
 
 #include <string>
@@ -44,7 +54,10 @@ public:
     std::vector<std::string> commandLog() const;
 
 private:
+    void shutDown();
+
     int pid_ = -1;
+    int stdinFd_ = -1; // closing it stops the server
     int port_ = 0;
     std::string root_;
     std::string logPath_;
