@@ -1,5 +1,14 @@
 #pragma once
 // Pure parsers from listing text to entries. No sockets here.
+//
+// Entries that name the listed folder itself or its parent (MLSD cdir/pdir,
+// LIST "." and "..") are not entries of the folder and yield nothing, like
+// lines that parse as nothing ("total 12", blank lines, garbage).
+// A symbolic link is listed under its own name (the "-> target" part is
+// dropped) and counts as a file, unless its target ends with "/" (or MLSD
+// calls it a dir): without a second request we cannot know what it points to,
+// and a file that fails to download is the safer mistake than a folder that
+// cannot be opened.
 
 #include "listing_entry.h"
 
@@ -15,10 +24,14 @@ std::optional<ListEntry> parseMlsdLine(std::string_view line);
 // One LIST line in Unix "ls -l" form or DOS/IIS form. `currentYear` fills the
 // year of the "Mon dd hh:mm" form, which omits it.
 std::optional<ListEntry> parseListLine(std::string_view line, int currentYear);
+// The same, knowing the current date: a "Mon dd hh:mm" date that would lie
+// more than a day after `now` in the current year belongs to the year before.
+std::optional<ListEntry> parseListLine(std::string_view line, const DateTime& now);
 
 // A whole MLSD or LIST body: split into lines (CRLF or LF), drop "total N",
 // "." and ".." of MLSD (cdir/pdir), and unparseable lines.
 std::vector<ListEntry> parseMlsdListing(std::string_view body);
 std::vector<ListEntry> parseListListing(std::string_view body, int currentYear);
+std::vector<ListEntry> parseListListing(std::string_view body, const DateTime& now);
 
 } // namespace ftp

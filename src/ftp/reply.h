@@ -2,6 +2,7 @@
 // Control-connection replies: classification and the parsers for the replies
 // whose text carries data (227, 229, 257).
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,5 +31,28 @@ std::optional<std::string> parsePwdPath(std::string_view text);
 
 // True when the argument can be sent on the control connection (no CR, LF, NUL).
 bool isSafeArgument(std::string_view argument);
+
+// The reply code that opens a reply line ("123 text", "123-text" or a bare
+// "123"), or nothing when the line does not start that way.
+std::optional<int> replyLineCode(std::string_view line);
+
+// Builds one reply from control-connection lines (without their CR/LF), both
+// the single-line form and the multi-line "123-..." ... "123 ..." form. Pure:
+// the socket code feeds it lines, the tests feed it strings.
+class ReplyAssembler {
+public:
+    // A multi-line reply larger than this fails instead of growing further.
+    static constexpr std::size_t maxReplySize = 1024 * 1024;
+
+    enum class Progress { NeedMore, Complete, Malformed, TooLarge };
+
+    Progress feed(std::string_view line);
+    // The finished reply; valid after feed() returned Complete. Resets for the next one.
+    Reply take();
+
+private:
+    Reply reply_;
+    bool inMultiLine_ = false;
+};
 
 } // namespace ftp
