@@ -1,4 +1,91 @@
+#include "main_window/error_report.h"
 #include "main_window/form1.h"
+#include "main_window/user_dialogs.h"
 
-// Placeholder until this part is built.
-void Form1::PushButton5_Click() {}
+#include <QTreeWidget>
+
+namespace {
+
+// The bytes the server listed for a row; rows without them fall back to the text.
+std::string remoteNameOf(const QTreeWidgetItem* item)
+{
+    const QVariant raw = item->data(0, Form1::RemoteNameRole);
+    if (raw.isValid() && raw.canConvert<QByteArray>()) {
+        const QByteArray bytes = raw.toByteArray();
+        return std::string(bytes.constData(), std::size_t(bytes.size()));
+    }
+    return toRemote(item->text(0));
+}
+
+} // namespace
+
+// "Delete File": deletes the selected rows of the file list one by one and
+// stops at the first refusal, so nothing after a failure is touched.
+void Form1::PushButton5_Click()
+{
+    StepRunner steps(this, form1Procedure("PushButton5_Click"));
+
+    bool connected = false;
+    steps.step(100, [&] { connected = session.isConnected(); });
+    if (!connected) {
+        steps.step(102, [&] { userDialogs().message(this, QStringLiteral("Not connected to any server")); });
+        return;
+    }
+
+    bool hasCurrent = false;
+    steps.step(104, [&] { hasCurrent = selectedListItem() != nullptr; });
+    if (!hasCurrent) {
+        steps.step(106, [&] { userDialogs().message(this, QStringLiteral("No file is selected to be deleted")); });
+        return;
+    }
+
+    bool confirmed = false;
+    steps.step(108, [&] {
+        confirmed = userDialogs().confirm(this, QStringLiteral("Are you sure to delete selected file(s)?"));
+    });
+    if (!confirmed)  // [110]
+        return;
+
+    steps.step(112, [&] { setStatus(QStringLiteral("Sending request.")); });
+
+    // The count is taken once; the list is not touched during the loop, so the
+    // rows keep their positions while the files go on the server.
+    int count = 0;
+    steps.step(114, [&] { count = ListView1->topLevelItemCount(); });
+    for (int row = 0; row < count; ++row) {
+        bool selected = false;
+        QTreeWidgetItem* item = nullptr;
+        steps.step(116, [&] {
+            item = ListView1->topLevelItem(row);
+            selected = item && item->isSelected();
+        });
+        if (!selected)
+            continue;
+
+        std::string path;
+        steps.step(118, [&] { path = toRemote(session.currentPath) + remoteNameOf(item); });
+        steps.step(120, [&] { setStatus(QStringLiteral("Deleting: \"") + fromRemote(path) + QLatin1Char('"')); });
+
+        bool deleted = false;
+        steps.step(122, [&] { deleted = FtpDeleteFileA(session.connectionHandle, path); });
+        if (!deleted) {
+            steps.step(124, [&] { userDialogs().message(this, QStringLiteral("An error occured while deleting file")); });
+            steps.step(126, [&] { setStatus(QStringLiteral("An error occured while deleting file")); });
+            return;
+        }
+        steps.step(128, [&] { setStatus(QStringLiteral("OK")); });
+    }
+
+    steps.step(132, [&] { connected = session.isConnected(); });
+    if (!connected) {
+        steps.step(134, [&] { userDialogs().message(this, QStringLiteral("Not connected to any server")); });
+        return;
+    }
+
+    QTreeWidgetItem* node = nullptr;
+    steps.step(136, [&] { node = selectedNode(); });
+    if (node) {
+        steps.step(138, [&] { currentNode = node; });
+        steps.step(140, [&] { TView1_NodeClick(); });
+    }
+}

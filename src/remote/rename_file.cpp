@@ -1,7 +1,129 @@
+#include "main_window/error_report.h"
 #include "main_window/form1.h"
+#include "main_window/user_dialogs.h"
+#include "remote/rename_delegate.h"
 
-// Placeholder until this part is built.
-void Form1::PushButton9_Click() {}
-void Form1::ListView1_BeforeLabelEdit() {}
-void Form1::ListView1_AfterLabelEdit(int&, const QString&) {}
-void Form1::setupRenameEditing() {}
+#include <QTreeWidget>
+
+namespace {
+
+// The part after the last "."; a name without "." is its own extension, and a
+// name ending in "." has an empty one.
+QString extensionOf(const QString& name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? name : name.mid(dot + 1);
+}
+
+// The bytes the server listed for a row; rows without them fall back to the text.
+// After a refused rename the row shows the typed name while these still hold
+// the name the server has, so a second attempt renames the right file.
+std::string remoteNameOf(const QTreeWidgetItem* item)
+{
+    const QVariant raw = item->data(0, Form1::RemoteNameRole);
+    if (raw.isValid() && raw.canConvert<QByteArray>()) {
+        const QByteArray bytes = raw.toByteArray();
+        return std::string(bytes.constData(), std::size_t(bytes.size()));
+    }
+    return toRemote(item->text(0));
+}
+
+} // namespace
+
+// Editing starts only from the "Rename File" button: every rename goes to the
+// server at once, so no stray click or key should open the editor, and the
+// button checks the connection first.
+void Form1::setupRenameEditing()
+{
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setItemDelegateForColumn(0, new RenameDelegate(this, ListView1));
+}
+
+// "Rename File": opens the in-place editor on the current row; the rename
+// itself happens when the edit is committed (ListView1_AfterLabelEdit).
+void Form1::PushButton9_Click()
+{
+    StepRunner steps(this, form1Procedure("PushButton9_Click"));
+
+    bool connected = false;
+    steps.step(100, [&] { connected = session.isConnected(); });
+    if (!connected) {
+        steps.step(102, [&] { userDialogs().message(this, QStringLiteral("Not connected to any server")); });
+        return;
+    }
+
+    QTreeWidgetItem* item = nullptr;
+    steps.step(104, [&] { item = selectedListItem(); });
+    if (!item) {
+        steps.step(106, [&] { userDialogs().message(this, QStringLiteral("Nothing to rename")); });
+        return;
+    }
+
+    steps.step(108, [&] {
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+        ListView1->scrollToItem(item);
+        ListView1->editItem(item, 0);
+    });
+}
+
+void Form1::ListView1_BeforeLabelEdit()
+{
+    const QTreeWidgetItem* item = selectedListItem();
+    setStatus(QStringLiteral("Server: Renaming file: \"") + (item ? item->text(0) : QString())
+              + QLatin1Char('"'));
+}
+
+// Runs when an edit is committed, before the list takes the typed text;
+// `cancel` tells the editor whether to keep it (0) or the old name (1).
+// A failure here ends the handler silently: it is no step-labelled procedure.
+void Form1::ListView1_AfterLabelEdit(int& cancel, const QString& newText)
+{
+    try {
+        QTreeWidgetItem* item = selectedListItem();
+        if (!item)
+            return;
+
+        const std::string oldRemoteName = remoteNameOf(item);
+        const QString oldName = fromRemote(oldRemoteName);
+        const std::string newRemoteName = toRemote(newText);
+        const std::string folder = toRemote(session.currentPath);
+        const std::string oldPath = folder + oldRemoteName;
+        const std::string newPath = folder + newRemoteName;
+
+        const QString oldExtension = extensionOf(oldName);
+        const QString newExtension = extensionOf(newText);
+        if (oldExtension != newExtension) {
+            const bool confirmed = userDialogs().confirm(
+                this, QStringLiteral("Are you sure to exchange the file extension from: \"") + oldExtension
+                          + QStringLiteral("\" to: \"") + newExtension + QLatin1Char('"'));
+            if (!confirmed) {
+                cancel = 1;
+                return;
+            }
+        }
+
+        cancel = 0;
+        setStatus(QStringLiteral("Sending request to rename file: \"") + fromRemote(oldPath) + QLatin1Char('"'));
+
+        if (!FtpRenameFileA(session.connectionHandle, oldPath, newPath)) {
+            userDialogs().message(this, QStringLiteral("Can't accomplishe request"));
+            setStatus(QStringLiteral("Request accomplished with no success at all"));
+            return;
+        }
+        // Without a refresh below the row stays; it must name the file the server now has.
+        item->setData(0, RemoteNameRole, QByteArray(newRemoteName.data(), qsizetype(newRemoteName.size())));
+        setStatus(QStringLiteral("File renamed to: \"") + fromRemote(newPath) + QLatin1Char('"'));
+
+        if (!session.isConnected()) {
+            userDialogs().message(this, QStringLiteral("Not connected to any server"));
+            return;
+        }
+
+        if (QTreeWidgetItem* node = selectedNode()) {
+            currentNode = node;
+            TView1_NodeClick();
+        }
+    } catch (...) {
+        // Ends silently, leaving `cancel` as it stood.
+    }
+}
