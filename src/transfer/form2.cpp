@@ -1,0 +1,221 @@
+#include "transfer/form2.h"
+
+#include "app/appearance.h"
+#include "main_window/error_report.h"
+#include "main_window/form1.h"
+#include "main_window/user_dialogs.h"
+#include "remote/file_type_icons.h"
+#include "transfer/progress_bar.h"
+
+#include <QEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+#include <cmath>
+
+QString downloadFolder;
+
+namespace {
+
+// The layout is given in twips; 15 twips make one pixel at 96 dpi.
+int px(int twips) { return int(std::lround(twips / 15.0)); }
+
+template <typename Widget>
+Widget* make(QWidget* parent, const char* name, int left, int top, int width, int height)
+{
+    auto* widget = new Widget(parent);
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(px(left), px(top), px(width), px(height));
+    return widget;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top,
+                  int width, int height)
+{
+    auto* label = make<QLabel>(parent, name, left, top, width, height);
+    label->setText(caption);
+    return label;
+}
+
+// A read-out: one right-aligned line of blue text, empty until an engine fills it.
+QLabel* makeReadout(QWidget* parent, const char* name, int left, int top, int width, int height)
+{
+    auto* label = make<QLabel>(parent, name, left, top, width, height);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QPalette blue = label->palette();
+    blue.setColor(QPalette::WindowText, Qt::blue);
+    label->setPalette(blue);
+    return label;
+}
+
+QGroupBox* makeFrame(QWidget* parent, const char* name, int left, int top, int width, int height)
+{
+    return make<QGroupBox>(parent, name, left, top, width, height);
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int left,
+                        int top, int width, int height)
+{
+    auto* button = make<QPushButton>(parent, name, left, top, width, height);
+    button->setText(caption);
+    QFont font(QStringLiteral("Arial"));
+    font.setBold(true);
+    font.setPointSizeF(11.25);
+    button->setFont(font);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+Form2::Form2(Form1& owner) : QDialog(&owner), owner_(owner)
+{
+    setObjectName(QStringLiteral("Form2"));
+    buildLayout();
+    connect(PushButton1, &QPushButton::clicked, this, &Form2::PushButton1_Click);
+    connect(PushButton2, &QPushButton::clicked, this, &Form2::PushButton2_Click);
+    Form_Load();
+}
+
+Form2::~Form2() = default;
+
+void Form2::buildLayout()
+{
+    setWindowTitle(QStringLiteral("Data Transfer"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(px(6360), px(4140));
+    setModal(true);
+    QFont font(QStringLiteral("Arial"));
+    font.setBold(true);
+    font.setPointSizeF(9);
+    setFont(font);
+
+    Frame2 = makeFrame(this, "Frame2", 120, 120, 6120, 1455);
+    Label3 = makeLabel(Frame2, "Label3", QStringLiteral("Kb to transfer:"), 180, 270, 1215, 270);
+    lbCelkem = makeReadout(Frame2, "lbCelkem", 1485, 270, 1215, 270);
+    Label6 = makeLabel(Frame2, "Label6", QStringLiteral("Time elapsed:"), 3300, 270, 1185, 270);
+    lbTime = makeReadout(Frame2, "lbTime", 4740, 270, 855, 270);
+    Label4 = makeLabel(Frame2, "Label4", QStringLiteral("Bytes sent:"), 180, 600, 945, 270);
+    lbFar = makeReadout(Frame2, "lbFar", 1485, 600, 1215, 270);
+    Label9 = makeLabel(Frame2, "Label9", QStringLiteral("Time remaining:"), 3300, 600, 1365, 270);
+    lbTimeLeft = makeReadout(Frame2, "lbTimeLeft", 4740, 600, 855, 270);
+    Label5 = makeLabel(Frame2, "Label5", QStringLiteral("Bytes to send:"), 180, 975, 1200, 270);
+    lbLeft = makeReadout(Frame2, "lbLeft", 1485, 975, 1215, 270);
+    lbLeft->setVisible(false);
+    Label7 = makeLabel(Frame2, "Label7", QStringLiteral("Speed:"), 3300, 975, 585, 270);
+    lbSpeed = makeReadout(Frame2, "lbSpeed", 4740, 975, 1215, 270);
+
+    Frame1 = makeFrame(this, "Frame1", 120, 1680, 6120, 1815);
+    Label1 = makeLabel(Frame1, "Label1", QStringLiteral("Downloading file:"), 510, 270, 5055, 270);
+    ProgressBar1 = make<ProgressBar>(Frame1, "ProgressBar1", 180, 467, 5700, 405);
+    Label2 = makeLabel(Frame1, "Label2", QStringLiteral("File:             /5"), 525, 1020, 4455, 270);
+    ProgressBar2 = make<ProgressBar>(Frame1, "ProgressBar2", 180, 1217, 5700, 405);
+
+    PushButton1 = makeButton(this, "PushButton1", QStringLiteral("Download"), 120, 3600, 3000, 400);
+    PushButton2 = makeButton(this, "PushButton2", QStringLiteral("Cancel"), 3240, 3600, 3000, 400);
+
+    // Hover: the buttons show the custom pointer, the window and frames the default.
+    setMouseTracking(true);
+    for (QWidget* watched : std::initializer_list<QWidget*>{PushButton1, PushButton2, Frame1, Frame2}) {
+        watched->setMouseTracking(true);
+        watched->installEventFilter(this);
+    }
+}
+
+void Form2::Form_Load()
+{
+    StepRunner steps(this, form2Procedure("Form_Load"));
+    steps.step(100, [&] { applyClassicColours(this); });
+    steps.step(102, [&] { setWindowIcon(applicationIcon()); });
+    const QString pointerFile = programFolder() + QStringLiteral("/HAND-M.CUR");
+    bool present = false;
+    steps.step(104, [&] { present = filePresent(pointerFile); });
+    if (present)
+        steps.step(106, [&] { customPointer_ = loadCursorFile(pointerFile); });
+    steps.step(110, [&] { ProgressBar1->setValue(std::int64_t(0)); });
+    steps.step(112, [&] { ProgressBar1->setMin(0); });
+    steps.step(116, [&] { ProgressBar2->setValue(std::int64_t(0)); });
+    steps.step(118, [&] { ProgressBar2->setMin(0); });
+}
+
+void Form2::PushButton1_Click()
+{
+    StepRunner steps(this, form2Procedure("PushButton1_Click"));
+    bool upload = false;
+    steps.step(100, [&] { upload = PushButton1->text() == QLatin1String("Upload"); });
+    if (upload)
+        steps.step(102, [&] { Upload(); });
+    else
+        steps.step(104, [&] { Download(); });
+}
+
+void Form2::PushButton2_Click()
+{
+    StepRunner steps(this, form2Procedure("PushButton2_Click"));
+    bool open = false;
+    steps.step(100, [&] { open = remoteFileHandle != 0; });
+    if (open) {
+        steps.step(102, [&] {
+            const HINTERNET handle = remoteFileHandle;
+            remoteFileHandle = 0;
+            (void)InternetCloseHandle(handle);
+        });
+        steps.step(104, [&] { userDialogs().message(this, QStringLiteral("Operation Canceled.")); });
+    }
+    steps.step(106, [&] { reject(); });
+}
+
+void Form2::Form_QueryUnload()
+{
+    StepRunner steps(this, form2Procedure("Form_QueryUnload"));
+    steps.step(100, [&] { List1.clear(); });
+}
+
+void Form2::done(int result)
+{
+    Form_QueryUnload();
+    // A stopped engine may have left a remote file open; closing the dialog by
+    // its title bar closes it too, quietly, rather than until the process ends.
+    closeLeftoverRemoteFile();
+    QDialog::done(result);
+}
+
+void Form2::closeLeftoverRemoteFile()
+{
+    if (remoteFileHandle == 0)
+        return;
+    const HINTERNET handle = remoteFileHandle;
+    remoteFileHandle = 0;
+    (void)InternetCloseHandle(handle);
+}
+
+void Form2::setMousePointer(int mode)
+{
+    mousePointer_ = mode;
+    switch (mode) {
+    case vbHourglass: setCursor(Qt::WaitCursor); break;
+    case vbCustom: setCursor(customPointer_); break;
+    default: unsetCursor(); break;
+    }
+}
+
+bool Form2::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)
+        && mousePointer_ != vbHourglass) {
+        const bool overButton = watched == PushButton1 || watched == PushButton2;
+        setMousePointer(overButton ? vbCustom : vbDefault);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void Form2::mouseMoveEvent(QMouseEvent* event)
+{
+    if (mousePointer_ != vbHourglass)
+        setMousePointer(vbDefault);
+    QDialog::mouseMoveEvent(event);
+}

@@ -1,0 +1,167 @@
+#include "transfer/transfer_readouts.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+QString groupThousands(const QString& digits)
+{
+    QString grouped;
+    const qsizetype length = digits.size();
+    for (qsizetype i = 0; i < length; ++i) {
+        if (i > 0 && (length - i) % 3 == 0)
+            grouped += QLatin1Char(' ');
+        grouped += digits.at(i);
+    }
+    return grouped;
+}
+
+// Splits |value| rounded to two decimals (halves away from zero) into its
+// whole digits and its hundredths.
+void splitHundredths(double value, QString& wholeDigits, int& hundredths)
+{
+    const double magnitude = std::abs(value);
+    if (magnitude < 1e13) {
+        const long long scaled = std::llround(magnitude * 100.0);
+        wholeDigits = QString::number(scaled / 100);
+        hundredths = int(scaled % 100);
+        return;
+    }
+    // Far beyond any transfer; printf's rounding is good enough there.
+    const QString text = QString::number(magnitude, 'f', 2);
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    wholeDigits = text.left(point);
+    hundredths = text.mid(point + 1).toInt();
+}
+
+QString decimalsText(int hundredths)
+{
+    if (hundredths == 0)
+        return {};
+    if (hundredths % 10 == 0)
+        return QLatin1Char('.') + QString::number(hundredths / 10);
+    return QLatin1Char('.') + QString::number(hundredths).rightJustified(2, QLatin1Char('0'));
+}
+
+QString twoDecimals(double value, bool grouped)
+{
+    if (!std::isfinite(value))
+        return QStringLiteral("0");
+    QString whole;
+    int hundredths = 0;
+    splitHundredths(value, whole, hundredths);
+    QString text = (grouped ? groupThousands(whole) : whole) + decimalsText(hundredths);
+    if (value < 0 && text != QLatin1String("0"))
+        text.prepend(QLatin1Char('-'));
+    return text;
+}
+
+} // namespace
+
+QString formatGroupedDecimal(double value) { return twoDecimals(value, true); }
+
+QString formatShortDecimal(double value) { return twoDecimals(value, false); }
+
+QString formatGroupedWhole(double value)
+{
+    if (!std::isfinite(value))
+        return QStringLiteral("0");
+    const double rounded = std::round(std::abs(value));
+    const QString digits = rounded < 9e18 ? QString::number(static_cast<long long>(rounded))
+                                          : QString::number(rounded, 'f', 0);
+    QString text = groupThousands(digits);
+    if (value < 0 && rounded != 0)
+        text.prepend(QLatin1Char('-'));
+    return text;
+}
+
+QString formatPlainDecimal(double value)
+{
+    // A byte count divided by 1024 has at most ten decimals.
+    QString text = QString::number(value, 'f', 10);
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+    }
+    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
+float nextSpeed(float previous, std::int64_t movedFile, std::int64_t elapsedMs)
+{
+    const double rate = (double(movedFile) / 1000.0) / (double(elapsedMs) / 1000.0);
+    return float((rate + double(previous)) / 2.0);
+}
+
+void TransferReadouts::startFile(std::uint32_t now)
+{
+    movedFile_ = 0;
+    startTick_ = now;
+    fileElapsedMs_ = 0;
+}
+
+bool TransferReadouts::advance(std::int64_t bytes, std::uint32_t now)
+{
+    movedFile_ += bytes;
+    movedAll_ += bytes;
+    if (movedFile_ == 0)
+        return false;
+    // Unsigned difference: right across the tick count's wrap.
+    const std::int64_t elapsed = std::uint32_t(now - startTick_);
+    if (elapsed == 0)
+        return false;
+    fileElapsedMs_ = elapsed;
+    speed_ = nextSpeed(speed_, movedFile_, elapsed);
+    shownSeconds_ = double(elapsed) / 1000.0 + carriedSeconds_;
+    secondsLeft_ = (double(total_ - movedAll_) / 1000.0) / double(speed_);
+    hasTiming_ = true;
+    return true;
+}
+
+void TransferReadouts::finishFile()
+{
+    // Added, not replaced, so the elapsed read-out covers the whole batch.
+    carriedSeconds_ += double(fileElapsedMs_) / 1000.0;
+    fileElapsedMs_ = 0;
+}
+
+QString TransferReadouts::totalText() const
+{
+    return formatGroupedDecimal(double(total_) / 1024.0) + QStringLiteral(" Kb");
+}
+
+QString TransferReadouts::movedText() const
+{
+    return formatGroupedDecimal(double(movedAll_) / 1024.0) + QStringLiteral(" Kb");
+}
+
+QString TransferReadouts::leftText() const
+{
+    return formatGroupedDecimal(double(total_ - movedAll_) / 1024.0) + QStringLiteral(" Kb");
+}
+
+QString TransferReadouts::timeText() const
+{
+    return formatGroupedWhole(shownSeconds_) + QStringLiteral(" s");
+}
+
+QString TransferReadouts::speedText() const
+{
+    return formatShortDecimal(speed_) + QStringLiteral(" Kbps");
+}
+
+QString TransferReadouts::timeLeftText() const
+{
+    return formatGroupedWhole(secondsLeft_) + QStringLiteral(" s");
+}
+
+bool RepaintThrottle::due(std::uint32_t now, bool force)
+{
+    if (!force && painted_ && std::uint32_t(now - lastTick_) < intervalMs)
+        return false;
+    painted_ = true;
+    lastTick_ = now;
+    return true;
+}
