@@ -2,6 +2,7 @@
 // Looks the windows take at load: the optional skin, the classic button-face
 // colours, the hand pointer and the application title.
 
+#include <QColor>
 #include <QCursor>
 #include <QString>
 
@@ -11,10 +12,15 @@ class QWidget;
 
 // The folder the program runs from.
 QString programFolder();
+// Points programFolder() at `folder` so tests can place the optional files
+// where they like; an empty text goes back to the program's own folder.
+void setProgramFolderForTesting(const QString& folder);
 
 // The skin file "x/o.cjs" in the program folder, when present as a normal
 // (not hidden) file.
 std::optional<QString> findSkinFile(const QString& folder);
+// The platform's button-face colour (the application palette's button colour).
+QColor buttonFaceColour();
 // Button-face colour on the window, its frames, labels, option buttons and check boxes.
 void applyClassicColours(QWidget* window);
 // The skin test, then the classic colours and the skin (a Qt style sheet).

@@ -1,11 +1,25 @@
+// Start-up: the main window is the first and only window; its load routine
+// runs in its constructor, then it shows centred on the screen. Closing it ends
+// the program.
+
 #include "main_window/form1.h"
+#include "remote/file_type_icons.h"
 
 #include <QApplication>
+#include <QScreen>
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvell"));
+    QApplication::setWindowIcon(applicationIcon());
+
     Form1 window;
+    if (const QScreen* screen = window.screen()) {
+        QRect frame = window.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window.move(frame.topLeft());
+    }
     window.show();
     return application.exec();
 }
