@@ -1,0 +1,303 @@
+// Reading a remote folder into the file list and the folder tree.
+
+#include "main_window/form1.h"
+#include "support/recording_dialogs.h"
+#include "support/test_ftp_server.h"
+#include "support/window_helpers.h"
+
+#include <QDateTime>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <filesystem>
+#include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+QTreeWidgetItem* row(const Form1& window, const QString& name)
+{
+    const auto found = window.ListView1->findItems(name, Qt::MatchExactly, 0);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+QStringList childKeys(const QTreeWidgetItem* node)
+{
+    QStringList keys;
+    for (int index = 0; node && index < node->childCount(); ++index)
+        keys << node->child(index)->data(0, Form1::NodeKeyRole).toString();
+    return keys;
+}
+
+// Sets a file's modification time, given in UTC, as the server reports it.
+void setModified(const TestFtpServer& server, const std::string& relativePath, int year, int month,
+                 int day, int hour, int minute)
+{
+    const QDateTime when(QDate(year, month, day), QTime(hour, minute), Qt::UTC);
+    const timespec times[2] = {{when.toSecsSinceEpoch(), 0}, {when.toSecsSinceEpoch(), 0}};
+    const std::string path = server.root() + "/" + relativePath;
+    QCOMPARE(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+// A file of `size` bytes that takes no disk space.
+void makeSparseFile(const TestFtpServer& server, const std::string& relativePath, off_t size)
+{
+    const std::string path = server.root() + "/" + relativePath;
+    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::ftruncate(fd, size), 0);
+    ::close(fd);
+}
+
+QString reportStepLine(const QString& report)
+{
+    return report.section(QStringLiteral("\r\n"), 1).section(QStringLiteral("\r\r"), 0, 0);
+}
+
+} // namespace
+
+class ListingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void folderFillsListWithFilesAndTreeWithFolders();
+    void rowsCarryDateSizeIconAndRawName();
+    void filesOfFourGibibytesAndMoreShowTheirFullSize();
+    void emptyFolderGivesCountZero();
+    void missingFolderGivesCountZeroWithoutABox();
+    void namesWithSpacesAndNonAsciiLettersArriveWhole();
+    void notConnectedOnlyTellsSoAndKeepsTheList();
+    void listingTwiceWithoutPruningReportsEachDuplicateFolderAndGoesOn();
+    void busyPointerAndProgressTextsShowWhileWaiting();
+};
+
+void ListingTest::folderFillsListWithFilesAndTreeWithFolders()
+{
+    TestFtpServer server;
+    server.makeFolder("a");
+    server.writeFile("a/one.txt", "1");
+    server.writeFile("a/two.gif", "22");
+    server.makeFolder("a/x");
+    RecordingDialogs dialogs;
+    Form1 window;
+    logOn(window, server);
+
+    openFolder(window, QStringLiteral("/a/"));
+
+    QVERIFY2(dialogs.boxes.isEmpty(), qPrintable(dialogs.texts().join(QLatin1Char('\n'))));
+    QCOMPARE(sorted(listedFiles(window)), (QStringList{"one.txt", "two.gif"}));
+    QTreeWidgetItem* folder = window.nodeByKey(QStringLiteral("/a/"));
+    QVERIFY(folder);
+    QCOMPARE(childKeys(folder), QStringList{QStringLiteral("/a/x/")});
+    QCOMPARE(folder->child(0)->text(0), QStringLiteral("x"));
+    QVERIFY(window.TView1->topLevelItem(0)->isExpanded());
+    QCOMPARE(window.lblStatus->text(), QStringLiteral("Server: 2 Files in folder: /a/*.*"));
+    // Folders go only to the tree, files only to the list.
+    QVERIFY(!row(window, QStringLiteral("x")));
+    QVERIFY(window.ListView1->selectedItems().isEmpty());
+    QCOMPARE(window.MousePointer(), int(vbDefault));
+    // The window's current node is the last folder added.
+    QCOMPARE(window.currentNode, folder->child(0));
+}
+
+void ListingTest::rowsCarryDateSizeIconAndRawName()
+{
+    TestFtpServer server;
+    server.writeFile("Photo.JPG", "0123456789");
+    server.writeFile("empty.txt", "");
+    setModified(server, "Photo.JPG", 2021, 3, 5, 14, 7);
+    setModified(server, "empty.txt", 2020, 11, 12, 9, 5);
+    RecordingDialogs dialogs;
+    Form1 window;
+
+    logOn(window, server);
+
+    QVERIFY(dialogs.boxes.isEmpty());
+    QTreeWidgetItem* photo = row(window, QStringLiteral("Photo.JPG"));
+    QTreeWidgetItem* empty = row(window, QStringLiteral("empty.txt"));
+    QVERIFY(photo && empty);
+    QCOMPARE(photo->text(1), QStringLiteral("5.3.2021 14:07"));
+    QCOMPARE(photo->text(2), QStringLiteral("10"));
+    QCOMPARE(empty->text(1), QStringLiteral("12.11.2020 9:05"));
+    QCOMPARE(empty->text(2), QStringLiteral("0"));
+    QVERIFY(!photo->icon(0).isNull());
+    QVERIFY(!empty->icon(0).isNull());
+    QCOMPARE(photo->data(0, Form1::RemoteNameRole).toByteArray(), QByteArray("Photo.JPG"));
+    QCOMPARE(window.lblStatus->text(), QStringLiteral("Server: 2 Files in folder: /*.*"));
+}
+
+void ListingTest::filesOfFourGibibytesAndMoreShowTheirFullSize()
+{
+    TestFtpServer server;
+    makeSparseFile(server, "three.iso", off_t(3) << 30);
+    makeSparseFile(server, "five.iso", off_t(5) << 30);
+    RecordingDialogs dialogs;
+    Form1 window;
+
+    logOn(window, server);
+
+    QVERIFY(dialogs.boxes.isEmpty());
+    QVERIFY(row(window, QStringLiteral("three.iso")));
+    QVERIFY(row(window, QStringLiteral("five.iso")));
+    QCOMPARE(row(window, QStringLiteral("three.iso"))->text(2), QStringLiteral("3221225472"));
+    QCOMPARE(row(window, QStringLiteral("five.iso"))->text(2), QStringLiteral("5368709120"));
+}
+
+void ListingTest::emptyFolderGivesCountZero()
+{
+    TestFtpServer server;
+    server.writeFile("root.txt", "r");
+    server.makeFolder("empty");
+    RecordingDialogs dialogs;
+    Form1 window;
+    logOn(window, server);
+
+    openFolder(window, QStringLiteral("/empty/"));
+
+    QVERIFY(dialogs.boxes.isEmpty());
+    QCOMPARE(window.ListView1->topLevelItemCount(), 0);
+    QCOMPARE(window.nodeByKey(QStringLiteral("/empty/"))->childCount(), 0);
+    QCOMPARE(window.lblStatus->text(), QStringLiteral("Server: 0 Files in folder: /empty/*.*"));
+    QCOMPARE(window.MousePointer(), int(vbDefault));
+}
+
+void ListingTest::missingFolderGivesCountZeroWithoutABox()
+{
+    TestFtpServer server;
+    server.makeFolder("gone");
+    server.writeFile("gone/file.txt", "f");
+    server.writeFile("root.txt", "r");
+    RecordingDialogs dialogs;
+    Form1 window;
+    logOn(window, server);
+    std::filesystem::remove_all(server.root() + "/gone");
+
+    openFolder(window, QStringLiteral("/gone/"));
+
+    QVERIFY(dialogs.boxes.isEmpty());
+    QCOMPARE(window.ListView1->topLevelItemCount(), 0);
+    QCOMPARE(window.lblStatus->text(), QStringLiteral("Server: 0 Files in folder: /gone/*.*"));
+    QCOMPARE(window.selectedNode(), window.nodeByKey(QStringLiteral("/gone/")));
+    QVERIFY(window.session.isConnected());
+}
+
+void ListingTest::namesWithSpacesAndNonAsciiLettersArriveWhole()
+{
+    TestFtpServer server;
+    const QString accented = QStringLiteral("žluťoučký kůň.txt");
+    const QString spaced = QStringLiteral("two  spaces .doc");
+    const QString folderName = QStringLiteral("složka s mezerou");
+    server.writeFile(accented.toStdString(), "abc");
+    server.writeFile(spaced.toStdString(), "ab");
+    server.makeFolder(folderName.toStdString());
+    server.writeFile(folderName.toStdString() + "/uvnitř.txt", "x");
+    RecordingDialogs dialogs;
+    Form1 window;
+    logOn(window, server);
+
+    QVERIFY(dialogs.boxes.isEmpty());
+    QCOMPARE(sorted(listedFiles(window)), sorted({accented, spaced}));
+    QCOMPARE(row(window, accented)->text(2), QStringLiteral("3"));
+    QCOMPARE(row(window, accented)->data(0, Form1::RemoteNameRole).toByteArray(), accented.toUtf8());
+    QCOMPARE(row(window, spaced)->data(0, Form1::RemoteNameRole).toByteArray(), spaced.toUtf8());
+    const QString key = QLatin1Char('/') + folderName + QLatin1Char('/');
+    QVERIFY(window.nodeByKey(key));
+    QCOMPARE(window.nodeByKey(key)->text(0), folderName);
+
+    openFolder(window, key);
+
+    QCOMPARE(listedFiles(window), QStringList{QStringLiteral("uvnitř.txt")});
+    QCOMPARE(window.lblStatus->text(), QStringLiteral("Server: 1 Files in folder: ") + key + QStringLiteral("*.*"));
+}
+
+void ListingTest::notConnectedOnlyTellsSoAndKeepsTheList()
+{
+    RecordingDialogs dialogs;
+    Form1 window;
+    auto* kept = new QTreeWidgetItem(window.ListView1, QStringList{QStringLiteral("kept.txt")});
+    window.setStatus(QStringLiteral("before"));
+
+    window.list();
+
+    QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("You are not connected to any server")});
+    QCOMPARE(dialogs.boxes[0].kind, RecordedBox::Message);
+    QCOMPARE(window.ListView1->topLevelItemCount(), 1);
+    QCOMPARE(window.ListView1->topLevelItem(0), kept);
+    QCOMPARE(window.lblStatus->text(), QStringLiteral("before"));
+    QCOMPARE(window.MousePointer(), int(vbDefault));
+}
+
+void ListingTest::listingTwiceWithoutPruningReportsEachDuplicateFolderAndGoesOn()
+{
+    TestFtpServer server;
+    server.makeFolder("a");
+    server.makeFolder("b");
+    server.writeFile("f.txt", "f");
+    RecordingDialogs dialogs;
+    Form1 window;
+    logOn(window, server);
+    QVERIFY(dialogs.boxes.isEmpty());
+
+    // Without the navigation's pruning both folders are already in the tree.
+    window.list();
+
+    const QStringList reports = dialogs.texts(RecordedBox::ErrorReport);
+    QCOMPARE(dialogs.boxes.size(), 2);
+    QCOMPARE(reports.size(), 2);
+    for (const QString& report : reports)
+        QCOMPARE(reportStepLine(report), QStringLiteral("in Corvell2021/08/31.Form1.list at line 126"));
+    QCOMPARE(sorted(childKeys(window.nodeByKey(QStringLiteral("/")))), (QStringList{"/a/", "/b/"}));
+    QCOMPARE(listedFiles(window), QStringList{QStringLiteral("f.txt")});
+    QCOMPARE(window.lblStatus->text(), QStringLiteral("Server: 1 Files in folder: /*.*"));
+    QCOMPARE(window.MousePointer(), int(vbDefault));
+}
+
+void ListingTest::busyPointerAndProgressTextsShowWhileWaiting()
+{
+    TestFtpServer server;
+    server.writeFile("a.txt", "a");
+    server.makeFolder("sub");
+    server.writeFile("sub/b.txt", "b");
+    RecordingDialogs dialogs;
+    Form1 window;
+    logOn(window, server);
+
+    // Timers run at the listing's two yields; each records what the window shows.
+    struct Moment {
+        QString status;
+        int pointer;
+        int rows;
+    };
+    QList<Moment> moments;
+    const auto record = [&] {
+        moments << Moment{window.lblStatus->text(), window.MousePointer(), window.ListView1->topLevelItemCount()};
+    };
+    QTimer::singleShot(0, &window, [&] {
+        record();
+        QTimer::singleShot(0, &window, record);
+    });
+    openFolder(window, QStringLiteral("/sub/"));
+
+    QCOMPARE(moments.size(), 2);
+    QCOMPARE(moments[0].status, QStringLiteral("Sending request...Please wait."));
+    QCOMPARE(moments[0].pointer, int(vbHourglass));
+    QCOMPARE(moments[1].status, QStringLiteral("Opening folder: \"/sub/*.*\""));
+    QCOMPARE(moments[1].pointer, int(vbHourglass));
+    QCOMPARE(moments[1].rows, 0);
+    QCOMPARE(window.MousePointer(), int(vbDefault));
+    QCOMPARE(listedFiles(window), QStringList{QStringLiteral("b.txt")});
+}
+
+QTEST_MAIN(ListingTest)
+#include "test_listing.moc"

@@ -1,0 +1,211 @@
+// Opening and refreshing remote folders from the folder tree.
+
+#include "main_window/form1.h"
+#include "support/recording_dialogs.h"
+#include "support/test_ftp_server.h"
+#include "support/window_helpers.h"
+
+#include <QLabel>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+// Every tree node as its key, indented by depth, in tree order.
+QStringList treeOutline(const Form1& window)
+{
+    QStringList outline;
+    QTreeWidgetItemIterator it(window.TView1);
+    for (; *it; ++it) {
+        int depth = 0;
+        for (QTreeWidgetItem* up = (*it)->parent(); up; up = up->parent())
+            ++depth;
+        outline << QString(depth, QLatin1Char(' ')) + (*it)->data(0, Form1::NodeKeyRole).toString();
+    }
+    return outline;
+}
+
+QStringList childKeys(const QTreeWidgetItem* node)
+{
+    QStringList keys;
+    for (int index = 0; node && index < node->childCount(); ++index)
+        keys << node->child(index)->data(0, Form1::NodeKeyRole).toString();
+    return keys;
+}
+
+long countOf(const TestFtpServer& server, const std::string& command)
+{
+    const auto log = server.commandLog();
+    return std::count(log.begin(), log.end(), command);
+}
+
+} // namespace
+
+class NavigationTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void clickingAFolderMakesItCurrentAndListsIt();
+    void reopeningAFolderRebuildsItsSubtreeFromTheServer();
+    void clickingTheRootListsSlash();
+    void nothingHappensWithoutASelectedNode();
+    void twoClicksGiveTheSameResultAsOne();
+    void mouseClickOnANodeOpensIt();
+};
+
+void NavigationTest::clickingAFolderMakesItCurrentAndListsIt()
+{
+    TestFtpServer server;
+    server.makeFolder("a/b");
+    server.writeFile("a/f.txt", "f");
+    server.writeFile("top.txt", "t");
+    RecordingDialogs dialogs;
+    Form1 window;
+    logOn(window, server);
+
+    openFolder(window, QStringLiteral("/a/"));
+
+    QVERIFY(dialogs.boxes.isEmpty());
+    QTreeWidgetItem* node = window.nodeByKey(QStringLiteral("/a/"));
+    QCOMPARE(window.session.currentPath, QStringLiteral("/a/"));
+    QCOMPARE(window.session.searchPattern, QStringLiteral("/a/*.*"));
+    QCOMPARE(listedFiles(window), QStringList{QStringLiteral("f.txt")});
+    QCOMPARE(childKeys(node), QStringList{QStringLiteral("/a/b/")});
+    QVERIFY(node->isExpanded());
+    QCOMPARE(window.selectedNode(), node);
+    QVERIFY(countOf(server, "CWD /a/") == 1);
+    QCOMPARE(window.lblStatus->text(), QStringLiteral("Server: 1 Files in folder: /a/*.*"));
+
+    openFolder(window, QStringLiteral("/a/b/"));
+    QCOMPARE(window.session.currentPath, QStringLiteral("/a/b/"));
+    QCOMPARE(window.ListView1->topLevelItemCount(), 0);
+    QCOMPARE(treeOutline(window), (QStringList{"/", " /a/", "  /a/b/"}));
+}
+
+void NavigationTest::reopeningAFolderRebuildsItsSubtreeFromTheServer()
+{
+    TestFtpServer server;
+    server.makeFolder("a/keep/inner");
+    server.makeFolder("a/drop");
+    RecordingDialogs dialogs;
+    Form1 window;
+    logOn(window, server);
+    openFolder(window, QStringLiteral("/a/"));
+    openFolder(window, QStringLiteral("/a/keep/"));
+    QCOMPARE(childKeys(window.nodeByKey(QStringLiteral("/a/keep/"))), QStringList{QStringLiteral("/a/keep/inner/")});
+
+    std::filesystem::remove_all(server.root() + "/a/drop");
+    server.makeFolder("a/new");
+    server.writeFile("a/new.txt", "n");
+    openFolder(window, QStringLiteral("/a/"));
+
+    QVERIFY(dialogs.boxes.isEmpty());
+    QCOMPARE(sorted(childKeys(window.nodeByKey(QStringLiteral("/a/")))), (QStringList{"/a/keep/", "/a/new/"}));
+    QVERIFY(!window.nodeByKey(QStringLiteral("/a/drop/")));
+    // The old grandchildren went with the pruned children.
+    QVERIFY(!window.nodeByKey(QStringLiteral("/a/keep/inner/")));
+    QCOMPARE(listedFiles(window), QStringList{QStringLiteral("new.txt")});
+}
+
+void NavigationTest::clickingTheRootListsSlash()
+{
+    TestFtpServer server;
+    server.makeFolder("a/b");
+    server.writeFile("root.txt", "r");
+    RecordingDialogs dialogs;
+    Form1 window;
+    logOn(window, server);
+    openFolder(window, QStringLiteral("/a/"));
+    openFolder(window, QStringLiteral("/a/b/"));
+
+    openFolder(window, QStringLiteral("/"));
+
+    QVERIFY(dialogs.boxes.isEmpty());
+    QCOMPARE(window.session.currentPath, QStringLiteral("/"));
+    QCOMPARE(window.session.searchPattern, QStringLiteral("/*.*"));
+    QCOMPARE(listedFiles(window), QStringList{QStringLiteral("root.txt")});
+    QCOMPARE(treeOutline(window), (QStringList{"/", " /a/"}));
+    QCOMPARE(window.lblStatus->text(), QStringLiteral("Server: 1 Files in folder: /*.*"));
+}
+
+void NavigationTest::nothingHappensWithoutASelectedNode()
+{
+    TestFtpServer server;
+    server.makeFolder("a");
+    server.writeFile("a/f.txt", "f");
+    RecordingDialogs dialogs;
+    Form1 window;
+    logOn(window, server);
+    openFolder(window, QStringLiteral("/a/"));
+    window.TView1->clearSelection();
+    const auto commandsBefore = server.commandLog().size();
+    const QStringList outline = treeOutline(window);
+    const QString status = window.lblStatus->text();
+
+    window.TView1_NodeClick();
+
+    QVERIFY(dialogs.boxes.isEmpty());
+    QCOMPARE(window.session.currentPath, QStringLiteral("/a/"));
+    QCOMPARE(listedFiles(window), QStringList{QStringLiteral("f.txt")});
+    QCOMPARE(treeOutline(window), outline);
+    QCOMPARE(window.lblStatus->text(), status);
+    QCOMPARE(server.commandLog().size(), commandsBefore);
+}
+
+void NavigationTest::twoClicksGiveTheSameResultAsOne()
+{
+    TestFtpServer server;
+    server.makeFolder("a/x");
+    server.makeFolder("a/y");
+    server.writeFile("a/1.txt", "1");
+    server.writeFile("a/2.txt", "22");
+    RecordingDialogs dialogs;
+    Form1 window;
+    logOn(window, server);
+
+    openFolder(window, QStringLiteral("/a/"));
+    const QStringList outlineOnce = treeOutline(window);
+    const QStringList filesOnce = listedFiles(window);
+    const QString statusOnce = window.lblStatus->text();
+    openFolder(window, QStringLiteral("/a/"));
+
+    QVERIFY(dialogs.boxes.isEmpty());
+    QCOMPARE(treeOutline(window), outlineOnce);
+    QCOMPARE(listedFiles(window), filesOnce);
+    QCOMPARE(window.lblStatus->text(), statusOnce);
+    QCOMPARE(outlineOnce.size(), 4);
+    QCOMPARE(filesOnce.size(), 2);
+}
+
+void NavigationTest::mouseClickOnANodeOpensIt()
+{
+    TestFtpServer server;
+    server.makeFolder("a");
+    server.writeFile("a/f.txt", "f");
+    RecordingDialogs dialogs;
+    Form1 window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    logOn(window, server);
+
+    QTreeWidgetItem* node = window.nodeByKey(QStringLiteral("/a/"));
+    QVERIFY(node);
+    const QRect place = window.TView1->visualItemRect(node);
+    QTest::mouseClick(window.TView1->viewport(), Qt::LeftButton, {}, place.center());
+
+    QCOMPARE(window.session.currentPath, QStringLiteral("/a/"));
+    QCOMPARE(listedFiles(window), QStringList{QStringLiteral("f.txt")});
+    QVERIFY(dialogs.boxes.isEmpty());
+}
+
+QTEST_MAIN(NavigationTest)
+#include "test_navigation.moc"
