@@ -1,0 +1,65 @@
+// Listing time against folder size: the time per entry must stay flat as the
+// folder grows (adding rows must not be quadratic). Exits non-zero when the
+// largest folder costs more than three times as much per entry as the smallest.
+
+#include "main_window/form1.h"
+#include "support/recording_dialogs.h"
+#include "support/test_ftp_server.h"
+#include "support/window_helpers.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTreeWidget>
+
+#include <cstdio>
+#include <fstream>
+
+namespace {
+
+// Milliseconds for one listing of a folder with `files` files and `folders` sub-folders.
+double listingMilliseconds(int files, int folders)
+{
+    TestFtpServer server;
+    for (int index = 0; index < files; ++index)
+        std::ofstream(server.root() + "/file" + std::to_string(index) + ".txt") << index;
+    for (int index = 0; index < folders; ++index)
+        server.makeFolder("folder" + std::to_string(index));
+    RecordingDialogs dialogs;
+    Form1 window;
+    logOn(window, server);
+
+    // The best of three refreshes, so server start-up noise does not count.
+    double best = 1e300;
+    for (int round = 0; round < 3; ++round) {
+        QElapsedTimer timer;
+        timer.start();
+        openFolder(window, QStringLiteral("/"));
+        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
+    }
+    if (window.ListView1->topLevelItemCount() != files || !dialogs.boxes.isEmpty()) {
+        std::fprintf(stderr, "listing incomplete: %d rows, %d boxes\n",
+                     window.ListView1->topLevelItemCount(), int(dialogs.boxes.size()));
+        std::exit(2);
+    }
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    const int sizes[] = {1000, 4000, 16000};
+    double perEntry[3] = {};
+    for (int index = 0; index < 3; ++index) {
+        const int files = sizes[index];
+        const int folders = files / 50;
+        const double ms = listingMilliseconds(files, folders);
+        perEntry[index] = ms * 1000.0 / (files + folders);
+        std::printf("%6d files + %4d folders: %8.1f ms, %6.1f us per entry\n", files, folders, ms,
+                    perEntry[index]);
+    }
+    const double growth = perEntry[2] / perEntry[0];
+    std::printf("per-entry cost growth from smallest to largest: %.2fx\n", growth);
+    return growth > 3.0 ? 1 : 0;
+}
