@@ -177,6 +177,30 @@ TEST(TestFtpServer, faultOptionsChangeWhatAClientSees)
         EXPECT_TRUE(logHas(server, "PASV"));
     }
     {
+        TestFtpServer server({"--fail-stor-after", "4096"});
+        const std::string source = server.root() + "/../stor-source.bin";
+        FILE* out = std::fopen(source.c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        const std::string bytes = patternBytes(3000000);
+        std::fwrite(bytes.data(), 1, bytes.size(), out);
+        std::fclose(out);
+        EXPECT_NE(curl(server, "/part.bin", "-T '" + source + "'").exitCode, 0);
+        EXPECT_EQ(server.readFile("part.bin"), patternBytes(4096));
+    }
+    {
+        TestFtpServer plain;
+        EXPECT_EQ(curl(plain, "/", "-X MLSD").exitCode, 0);
+        TestFtpServer server({"--no-mlst"});
+        EXPECT_NE(curl(server, "/", "-X MLSD").exitCode, 0);
+        EXPECT_EQ(curl(server, "/", "-X LIST").exitCode, 0);
+    }
+    {
+        // The client must give up on its own; the server stops after 16 MiB.
+        TestFtpServer server({"--endless-line", "PWD"});
+        EXPECT_NE(curl(server, "/").exitCode, 0);
+        EXPECT_TRUE(logHas(server, "PWD"));
+    }
+    {
         TestFtpServer server({"--reply-file", "DELE:b.txt=550"});
         server.writeFile("b.txt", "b");
         server.writeFile("c.txt", "c");
