@@ -1,10 +1,48 @@
 #include "local/file_list_box.h"
 
-// Placeholder until this part is built.
-FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {}
+#include "local/dir_list_box.h"
+
+#include <QDir>
+
+FileListBox::FileListBox(QWidget* parent) : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setUniformItemSizes(true);
+    // Starts where the folder list starts: the program's current folder.
+    setPath(QDir::currentPath());
+}
+
 QString FileListBox::Path() const { return path_; }
-void FileListBox::setPath(const QString& path) { path_ = path; }
+
+void FileListBox::setPath(const QString& path)
+{
+    path_ = normalizedLocalPath(path);
+    clear();
+    // An unreadable or vanished folder simply lists nothing.
+    if (!isReadableFolder(path_))
+        return;
+    // Plain files and links to them; hidden files, sockets, pipes, devices and
+    // broken links stay out.
+    const QStringList names = QDir(path_).entryList(QDir::Files, QDir::NoSort);
+    addItems(sortedByName(names));
+}
+
 int FileListBox::ListCount() const { return count(); }
-QString FileListBox::List(int index) const { return item(index)->text(); }
-bool FileListBox::Selected(int index) const { return item(index)->isSelected(); }
-void FileListBox::setSelected(int index, bool selected) { item(index)->setSelected(selected); }
+
+QString FileListBox::List(int index) const
+{
+    const QListWidgetItem* entry = item(index);
+    return entry ? entry->text() : QString();
+}
+
+bool FileListBox::Selected(int index) const
+{
+    const QListWidgetItem* entry = item(index);
+    return entry && entry->isSelected();
+}
+
+void FileListBox::setSelected(int index, bool selected)
+{
+    if (QListWidgetItem* entry = item(index))
+        entry->setSelected(selected);
+}

@@ -11,8 +11,8 @@ public:
     QString Path() const;
     void setPath(const QString& path);  // reads the folder again, even if unchanged
     int ListCount() const;
-    QString List(int index) const;       // bare file name, index from 0
-    bool Selected(int index) const;
+    QString List(int index) const;       // bare file name, index from 0; "" outside the list
+    bool Selected(int index) const;      // false outside the list
     void setSelected(int index, bool selected);
 private:
     QString path_;
