@@ -50,7 +50,9 @@ public:
     void makeFolder(const std::string& relativePath) const;
     std::string readFile(const std::string& relativePath) const;
     bool exists(const std::string& relativePath) const;
-    // The commands the server received, one line each, e.g. "RETR /a.txt".
+    // The commands the server received, one line each, e.g. "RETR /a.txt",
+    // exactly as sent except "PASS ******". A command is logged before it is
+    // answered, so once the client has a reply its command is in the log.
     std::vector<std::string> commandLog() const;
 
 private:
