@@ -224,14 +224,6 @@ private slots:
         QVERIFY(!dialog->testAttribute(Qt::WA_SetPalette));
     }
 
-    void filePresentNeverFails()
-    {
-        QVERIFY(filePresent(write(QStringLiteral("present.cur"), "x")));
-        QVERIFY(!filePresent(folder.filePath(QStringLiteral("absent.cur"))));
-        QVERIFY(!filePresent(QString()));
-        QVERIFY(!filePresent(folder.filePath(QStringLiteral("absent/deeper.cur"))));
-    }
-
     void shippedHandPointerHasItsHotSpotAtTheFingertip()
     {
         const QCursor pointer = loadCursorFile(shippedPointer);
