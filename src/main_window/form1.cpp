@@ -170,7 +170,7 @@ void Form1::buildLayout()
     setMouseTracking(true);
     for (QWidget* watched : std::initializer_list<QWidget*>{
              PushButton1, PushButton3, PushButton4, PushButton5, PushButton6, PushButton7,
-             PushButton8, PushButton9, Frame1, Frame2, Frame3, ListView1->viewport()}) {
+             PushButton8, PushButton9, Frame1, Frame2, Frame3, ListView1->viewport(), this}) {
         watched->setMouseTracking(true);
         watched->installEventFilter(this);
     }

@@ -237,6 +237,17 @@ private slots:
         QCOMPARE(window.MousePointer(), int(vbDefault));
     }
 
+    void movingOverTheWindowBackgroundRestoresTheDefaultPointer()
+    {
+        Form1 window;
+        hover(window.PushButton8);
+        QCOMPARE(window.MousePointer(), int(vbCustom));
+        QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), QPointF(2, 2), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(&window, &move);
+        QCOMPARE(window.MousePointer(), int(vbDefault));
+    }
+
     void hoverNeverReplacesTheHourglass()
     {
         QVERIFY(QFile::copy(shippedPointer, path(QStringLiteral("HAND-M.CUR"))));
