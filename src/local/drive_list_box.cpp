@@ -105,6 +105,12 @@ void DriveListBox::Refresh()
     setCurrentIndex(keep >= 0 ? keep : 0);
 }
 
+void DriveListBox::showPopup()
+{
+    Refresh();
+    QComboBox::showPopup();
+}
+
 void DriveListBox::addDrive(const QString& mountPoint, const QString& label)
 {
     // Like "c: [SYSTEM]": the mount point, then the volume label if it has one.

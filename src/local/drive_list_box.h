@@ -22,6 +22,9 @@ public:
     // system type): real volumes only, "/" first, the rest sorted, no repeats.
     static QStringList usableMountPoints(const QList<QPair<QString, QByteArray>>& volumes);
 
+    // Reads the volumes again first, so media mounted meanwhile are offered.
+    void showPopup() override;
+
 signals:
     void Change();
 
