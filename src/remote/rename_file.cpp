@@ -36,7 +36,7 @@ std::string remoteNameOf(const QTreeWidgetItem* item)
 void Form1::setupRenameEditing()
 {
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView1->setItemDelegateForColumn(0, new RenameDelegate(this, ListView1));
+    (new RenameDelegate(this))->install(ListView1);
 }
 
 // "Rename File": opens the in-place editor on the current row; the rename
