@@ -1,0 +1,228 @@
+// A misbehaving server: every fault fails its operation cleanly, nothing is
+// passed off as complete, and the session stays usable or at least closable.
+
+#include "session_test_helpers.h"
+
+#include "ftp/ftp_session.h"
+#include "support/test_ftp_server.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+using namespace session_test;
+using ftp::ErrorKind;
+using ftp::TransferDirection;
+
+namespace {
+
+long peakMemoryKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// After a broken control connection: later calls fail at once and close() is safe.
+void expectBrokenButClosable(ftp::Session& session)
+{
+    EXPECT_FALSE(session.isOpen());
+    EXPECT_FALSE(session.isFileOpen());
+    std::string path;
+    const ftp::Status later = session.printWorkingDirectory(path);
+    EXPECT_TRUE(later.kind() == ErrorKind::WrongState || later.kind() == ErrorKind::Network) << later.message();
+    session.close();
+    session.close();
+}
+
+} // namespace
+
+// First in this file, so that the peak memory it measures is its own.
+TEST(EndlessLine, ReplyThatNeverEndsFailsWithProtocolAndBoundedMemory)
+{
+    TestFtpServer server({"--endless-line", "PWD"});
+    auto session = logOn(server);
+    const long before = peakMemoryKiB();
+    std::string path;
+    const ftp::Status status = session->printWorkingDirectory(path);
+    EXPECT_EQ(status.kind(), ErrorKind::Protocol) << status.message();
+    EXPECT_TRUE(path.empty());
+    // The server sends 16 MiB without a line end; we keep at most one line's worth.
+    EXPECT_LT(peakMemoryKiB() - before, 4 * 1024);
+    expectBrokenButClosable(*session);
+}
+
+TEST(EndlessLine, EndlessGreetingFailsTheLogon)
+{
+    TestFtpServer server({"--endless-line", "GREETING"});
+    ftp::Session session(ftp::SessionOptions{std::chrono::milliseconds(5000)});
+    const ftp::Status status = session.open("127.0.0.1", std::uint16_t(server.port()), "test", "secret");
+    EXPECT_EQ(status.kind(), ErrorKind::Protocol);
+    EXPECT_FALSE(session.isOpen());
+    session.close();
+}
+
+TEST(EndlessLine, EndlessReplyToATransferLeavesNothingOpen)
+{
+    TestFtpServer server({"--endless-line", "RETR"});
+    server.writePatternFile("a.bin", 10);
+    auto session = logOn(server);
+    EXPECT_EQ(session->openFile("/a.bin", TransferDirection::Download).kind(), ErrorKind::Protocol);
+    expectBrokenButClosable(*session);
+}
+
+TEST(RefusedTransfers, RetrRefusedLeavesNothingOpen)
+{
+    TestFtpServer server({"--refuse-retr", "secret.bin"});
+    server.writePatternFile("secret.bin", 100);
+    server.writePatternFile("open.bin", 100);
+    auto session = logOn(server);
+    const ftp::Status status = session->openFile("/secret.bin", TransferDirection::Download);
+    EXPECT_EQ(status.kind(), ErrorKind::Refused);
+    EXPECT_EQ(status.replyCode(), 550);
+    EXPECT_NE(status.message().find("Refused by the test server"), std::string::npos) << status.message();
+    EXPECT_FALSE(session->isFileOpen());
+    ASSERT_TRUE(session->openFile("/open.bin", TransferDirection::Download).ok());
+    const Download result = download(*session, "/open.bin");
+    EXPECT_TRUE(result.closeStatus.ok());
+    EXPECT_TRUE(result.bytes == patternBytes(100));
+}
+
+TEST(RefusedTransfers, StorRefusedLeavesTheExistingFileAlone)
+{
+    TestFtpServer server({"--refuse-stor", "keep.txt"});
+    server.writeFile("keep.txt", "precious");
+    auto session = logOn(server);
+    const ftp::Status status = session->openFile("/keep.txt", TransferDirection::Upload);
+    EXPECT_EQ(status.kind(), ErrorKind::Refused);
+    EXPECT_EQ(status.replyCode(), 550);
+    EXPECT_FALSE(session->isFileOpen());
+    EXPECT_EQ(server.readFile("keep.txt"), "precious");
+    expectUsable(*session);
+}
+
+TEST(CutDownload, DataCutShortIsNeverComplete)
+{
+    TestFtpServer server({"--cut-after", "5000"});
+    server.writePatternFile("long.bin", 100000);
+    auto session = logOn(server);
+    ASSERT_TRUE(session->openFile("/long.bin", TransferDirection::Download).ok());
+    const Download result = download(*session, "/long.bin");
+    EXPECT_LE(result.bytes.size(), 5000u);
+    // The stream ended early and the server said 426: the read that met the end fails.
+    EXPECT_FALSE(result.readStatus.ok());
+    EXPECT_EQ(result.readStatus.replyCode(), 426) << result.readStatus.message();
+    EXPECT_FALSE(result.closeStatus.ok());
+    EXPECT_FALSE(session->isFileOpen());
+    expectUsable(*session);
+}
+
+TEST(CutDownload, FileShorterThanTheCutArrivesWhole)
+{
+    TestFtpServer server({"--cut-after", "5000"});
+    server.writePatternFile("short.bin", 4999);
+    auto session = logOn(server);
+    ASSERT_TRUE(session->openFile("/short.bin", TransferDirection::Download).ok());
+    const Download result = download(*session, "/short.bin");
+    EXPECT_TRUE(result.readStatus.ok()) << result.readStatus.message();
+    EXPECT_TRUE(result.closeStatus.ok()) << result.closeStatus.message();
+    EXPECT_TRUE(result.bytes == patternBytes(4999));
+}
+
+TEST(FailedUpload, ServerStoppingAfterSomeBytesFailsTheUpload)
+{
+    // Small enough to sit in the engine's buffer until closeFile(), and large
+    // enough to be cut while it streams.
+    for (std::size_t size : {std::size_t(30000), std::size_t(20 * 1024 * 1024)}) {
+        SCOPED_TRACE(size);
+        TestFtpServer server({"--fail-stor-after", "10000"});
+        auto session = logOn(server);
+        ASSERT_TRUE(session->openFile("/up.bin", TransferDirection::Upload).ok());
+        ftp::Status writeStatus;
+        const ftp::Status closed = upload(*session, patternBytes(size), &writeStatus);
+        EXPECT_FALSE(closed.ok());
+        EXPECT_EQ(closed.replyCode(), 451) << closed.message();
+        EXPECT_FALSE(session->isFileOpen());
+        expectUsable(*session);
+    }
+}
+
+TEST(Stall, UnansweredCommandTimesOutAndBreaksTheSession)
+{
+    TestFtpServer server({"--stall", "CWD"});
+    auto session = logOn(server, std::chrono::milliseconds(1000));
+    const ftp::Status status = session->changeDirectory("/");
+    EXPECT_EQ(status.kind(), ErrorKind::Timeout);
+    expectBrokenButClosable(*session);
+}
+
+TEST(Stall, SilentGreetingTimesOutTheLogon)
+{
+    TestFtpServer server({"--stall", "GREETING"});
+    ftp::Session session(ftp::SessionOptions{std::chrono::milliseconds(1000)});
+    EXPECT_EQ(session.open("127.0.0.1", std::uint16_t(server.port()), "test", "secret").kind(), ErrorKind::Timeout);
+    EXPECT_FALSE(session.isOpen());
+    session.close();
+}
+
+TEST(Stall, UnansweredRetrLeavesNothingOpen)
+{
+    TestFtpServer server({"--stall", "RETR"});
+    server.writePatternFile("a.bin", 10);
+    auto session = logOn(server, std::chrono::milliseconds(1000));
+    EXPECT_EQ(session->openFile("/a.bin", TransferDirection::Download).kind(), ErrorKind::Timeout);
+    expectBrokenButClosable(*session);
+}
+
+TEST(Stall, UnansweredListingTimesOut)
+{
+    TestFtpServer server({"--stall", "LIST/MLSD"});
+    auto session = logOn(server, std::chrono::milliseconds(1000));
+    std::vector<ftp::ListEntry> entries;
+    EXPECT_EQ(session->listFolder("/", entries).kind(), ErrorKind::Timeout);
+    EXPECT_TRUE(entries.empty());
+    expectBrokenButClosable(*session);
+}
+
+TEST(ForeignPasv, DataGoesToTheControlPeerAndEpsvIsNotAskedAgain)
+{
+    TestFtpServer server({"--foreign-pasv"});
+    server.writePatternFile("a.bin", 3000);
+    auto session = logOn(server);
+    std::vector<ftp::ListEntry> entries;
+    const ftp::Status listed = session->listFolder("/", entries);
+    ASSERT_TRUE(listed.ok()) << listed.message();
+    ASSERT_EQ(entries.size(), 1u);
+    ASSERT_TRUE(session->openFile("/a.bin", TransferDirection::Download).ok());
+    const Download result = download(*session, "/a.bin");
+    EXPECT_TRUE(result.closeStatus.ok()) << result.closeStatus.message();
+    EXPECT_TRUE(result.bytes == patternBytes(3000));
+    ASSERT_TRUE(session->openFile("/b.bin", TransferDirection::Upload).ok());
+    EXPECT_TRUE(upload(*session, "bee").ok());
+    EXPECT_EQ(server.readFile("b.bin"), "bee");
+    EXPECT_EQ(logCount(server, "EPSV"), 1u);
+    EXPECT_EQ(logCount(server, "PASV"), 3u);
+}
+
+TEST(RefusedPassive, NoPassiveModeFailsTheTransferNotTheSession)
+{
+    TestFtpServer server({"--reply", "EPSV=502 No", "--reply", "PASV=425 Cannot open passive connection"});
+    server.writePatternFile("a.bin", 10);
+    auto session = logOn(server);
+    const ftp::Status status = session->openFile("/a.bin", TransferDirection::Download);
+    EXPECT_EQ(status.kind(), ErrorKind::Refused);
+    EXPECT_EQ(status.replyCode(), 425);
+    EXPECT_FALSE(session->isFileOpen());
+    EXPECT_EQ(logCount(server, "RETR"), 0u);
+    expectUsable(*session);
+}
+
+TEST(ServerClosing, Reply421EndsTheSession)
+{
+    TestFtpServer server({"--reply", "DELE=421 Service shutting down"});
+    auto session = logOn(server);
+    const ftp::Status status = session->deleteFile("/a.txt");
+    EXPECT_FALSE(status.ok());
+    EXPECT_EQ(status.replyCode(), 421);
+    expectBrokenButClosable(*session);
+}
