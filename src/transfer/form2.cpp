@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 
@@ -205,17 +206,29 @@ void Form2::setMousePointer(int mode)
 
 bool Form2::eventFilter(QObject* watched, QEvent* event)
 {
-    if ((event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)
-        && mousePointer_ != vbHourglass) {
-        const bool overButton = watched == PushButton1 || watched == PushButton2;
-        setMousePointer(overButton ? vbCustom : vbDefault);
-    }
+    if (event->type() == QEvent::Enter)
+        hover(static_cast<QWidget*>(watched));
+    else if (event->type() == QEvent::MouseMove)
+        hover(static_cast<QWidget*>(watched), static_cast<QMouseEvent*>(event)->position().toPoint());
     return QDialog::eventFilter(watched, event);
 }
 
 void Form2::mouseMoveEvent(QMouseEvent* event)
 {
-    if (mousePointer_ != vbHourglass)
-        setMousePointer(vbDefault);
+    hover(this, event->position().toPoint());
     QDialog::mouseMoveEvent(event);
+}
+
+void Form2::hover(QWidget* receiver, std::optional<QPoint> position)
+{
+    if (mousePointer_ == vbHourglass)
+        return;
+    // A move the button ignores travels on to its frame or window; what counts
+    // is the widget under the pointer, not the one the event reached.
+    QWidget* under = position ? receiver->childAt(*position) : nullptr;
+    if (!under)
+        under = receiver;
+    const bool overButton = under == PushButton1 || under == PushButton2
+                            || PushButton1->isAncestorOf(under) || PushButton2->isAncestorOf(under);
+    setMousePointer(overButton ? vbCustom : vbDefault);
 }

@@ -9,10 +9,12 @@
 #include <QCursor>
 #include <QDialog>
 #include <QList>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 
 class Form1;
 class ProgressBar;
@@ -93,6 +95,8 @@ protected:
 private:
     void buildLayout();
     void closeLeftoverRemoteFile();
+    // The hover rule: custom pointer over a push button, default elsewhere.
+    void hover(QWidget* receiver, std::optional<QPoint> position = std::nullopt);
 
     Form1& owner_;
     int mousePointer_ = 0;
