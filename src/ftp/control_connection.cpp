@@ -32,6 +32,16 @@ void ControlConnection::close()
     (void)assembler_.take();
 }
 
+bool ControlConnection::hasPendingInput() const
+{
+    if (hasBufferedInput())
+        return true;
+    if (!socket_.valid())
+        return false;
+    pollfd entry{socket_.fd(), POLLIN, 0};
+    return ::poll(&entry, 1, 0) > 0;
+}
+
 Status ControlConnection::send(std::string_view line, Deadline deadline)
 {
     if (!socket_.valid())

@@ -28,6 +28,8 @@ public:
     Status readReply(Reply& reply, Deadline deadline);
     // True when part of a reply has already arrived and waits in the buffer.
     bool hasBufferedInput() const { return begin_ < buffer_.size(); }
+    // True when something from the server waits to be read, buffered or not.
+    bool hasPendingInput() const;
 
 private:
     Status readLine(std::string_view& line, Deadline deadline);

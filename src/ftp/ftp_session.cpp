@@ -171,6 +171,13 @@ struct Session::Impl {
 
     Status command(std::string_view line, Reply& reply, bool keepPreliminary = false)
     {
+        // A reply nobody asked for (a second answer to an abandoned transfer,
+        // say) would otherwise be taken as the answer to this command.
+        while (control.hasPendingInput()) {
+            Reply stray;
+            if (Status s = readReply(stray, true); !s.ok())
+                return s;
+        }
         Status status = send(line);
         if (status.ok())
             status = readReply(reply, keepPreliminary);

@@ -34,6 +34,8 @@ public:
                 const std::string& user, const std::string& password);
     // Sends QUIT when possible and closes every socket. Safe to call twice.
     void close();
+    // False once the control connection failed (timeout, malformed reply,
+    // lost connection): later calls then fail at once and close() is quick.
     bool isOpen() const;
 
     Status printWorkingDirectory(std::string& path);
@@ -47,14 +49,20 @@ public:
     Status listFolder(const std::string& path, std::vector<ListEntry>& entries);
 
     // Streamed transfer of one file. `read` stores 0 in `count` at the end of the file.
+    // `read` fills the whole request unless the file ends, so a short count means
+    // the end; at the end it also takes the server's final reply, and a stream
+    // the server calls broken (426, 451...) fails there. Both calls go through
+    // buffers of 256 KiB. Names and paths travel as the caller's bytes.
     Status openFile(const std::string& path, TransferDirection direction);
     Status read(void* buffer, std::size_t size, std::size_t& count);
     Status write(const void* buffer, std::size_t size);
     // Ends the transfer and reads the server's final reply: only a 2xx after a
-    // clean data stream is success.
+    // clean data stream is success. A download closed before its end is aborted
+    // (never success) and the session stays usable.
     Status closeFile();
     bool isFileOpen() const;
 
+    // True when the server accepted OPTS UTF8 ON.
     bool utf8Names() const;
     bool offersMlst() const;
 

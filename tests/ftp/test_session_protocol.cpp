@@ -286,3 +286,21 @@ TEST(ScriptedPeer, ServerClosingTheControlConnectionIsANetworkFailure)
     EXPECT_FALSE(session.isOpen());
     session.close();
 }
+
+TEST(ScriptedPeer, StrayReplyBeforeACommandIsNotTakenAsItsAnswer)
+{
+    Peer peer(AF_INET, [](Peer& p) {
+        p.send("220 Scripted peer\r\n");
+        p.expect("USER test", "230 In\r\n");
+        p.expect("FEAT", "211 None\r\n");
+        // One write, so both lines are there before the client sends again.
+        p.expect("TYPE I", "200 Binary\r\n226 Late answer to something else\r\n");
+        p.expect("PWD", "257 \"/right\"\r\n");
+    });
+    ftp::Session session(ftp::SessionOptions{std::chrono::milliseconds(5000)});
+    ASSERT_TRUE(logOn(session, peer).ok());
+    std::string path;
+    const ftp::Status status = session.printWorkingDirectory(path);
+    ASSERT_TRUE(status.ok()) << status.message();
+    EXPECT_EQ(path, "/right");
+}
