@@ -30,11 +30,10 @@ struct Download {
     std::string bytes;
     ftp::Status readStatus;   // the first failed read, or success
     ftp::Status closeStatus;
-    std::size_t shortReads = 0;  // reads that returned fewer bytes than asked before the end
 };
 
 // Reads in 1024-byte calls, as the windows do, until a short count or a failure.
-inline Download download(ftp::Session& session, const std::string& path)
+inline Download download(ftp::Session& session)
 {
     Download result;
     char block[1024];
@@ -46,7 +45,6 @@ inline Download download(ftp::Session& session, const std::string& path)
             break;
     }
     result.closeStatus = session.closeFile();
-    (void)path;
     return result;
 }
 

@@ -83,7 +83,7 @@ TEST(RefusedTransfers, RetrRefusedLeavesNothingOpen)
     EXPECT_NE(status.message().find("Refused by the test server"), std::string::npos) << status.message();
     EXPECT_FALSE(session->isFileOpen());
     ASSERT_TRUE(session->openFile("/open.bin", TransferDirection::Download).ok());
-    const Download result = download(*session, "/open.bin");
+    const Download result = download(*session);
     EXPECT_TRUE(result.closeStatus.ok());
     EXPECT_TRUE(result.bytes == patternBytes(100));
 }
@@ -107,7 +107,7 @@ TEST(CutDownload, DataCutShortIsNeverComplete)
     server.writePatternFile("long.bin", 100000);
     auto session = logOn(server);
     ASSERT_TRUE(session->openFile("/long.bin", TransferDirection::Download).ok());
-    const Download result = download(*session, "/long.bin");
+    const Download result = download(*session);
     EXPECT_LE(result.bytes.size(), 5000u);
     // The stream ended early and the server said 426: the read that met the end fails.
     EXPECT_FALSE(result.readStatus.ok());
@@ -123,7 +123,7 @@ TEST(CutDownload, FileShorterThanTheCutArrivesWhole)
     server.writePatternFile("short.bin", 4999);
     auto session = logOn(server);
     ASSERT_TRUE(session->openFile("/short.bin", TransferDirection::Download).ok());
-    const Download result = download(*session, "/short.bin");
+    const Download result = download(*session);
     EXPECT_TRUE(result.readStatus.ok()) << result.readStatus.message();
     EXPECT_TRUE(result.closeStatus.ok()) << result.closeStatus.message();
     EXPECT_TRUE(result.bytes == patternBytes(4999));
@@ -194,7 +194,7 @@ TEST(ForeignPasv, DataGoesToTheControlPeerAndEpsvIsNotAskedAgain)
     ASSERT_TRUE(listed.ok()) << listed.message();
     ASSERT_EQ(entries.size(), 1u);
     ASSERT_TRUE(session->openFile("/a.bin", TransferDirection::Download).ok());
-    const Download result = download(*session, "/a.bin");
+    const Download result = download(*session);
     EXPECT_TRUE(result.closeStatus.ok()) << result.closeStatus.message();
     EXPECT_TRUE(result.bytes == patternBytes(3000));
     ASSERT_TRUE(session->openFile("/b.bin", TransferDirection::Upload).ok());

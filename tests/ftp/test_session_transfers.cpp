@@ -31,13 +31,13 @@ TEST_P(SizedTransfer, DownloadIsByteExactAndOnlyTheLastReadIsShort)
     auto session = logOn(server);
     ASSERT_TRUE(session->openFile("/data.bin", TransferDirection::Download).ok());
     EXPECT_TRUE(session->isFileOpen());
-    const Download result = download(*session, "/data.bin");
+    const Download result = download(*session);
     EXPECT_TRUE(result.readStatus.ok()) << result.readStatus.message();
     EXPECT_TRUE(result.closeStatus.ok()) << result.closeStatus.message();
     EXPECT_EQ(result.bytes.size(), size);
     EXPECT_TRUE(result.bytes == patternBytes(size));
     EXPECT_FALSE(session->isFileOpen());
-    // Reading after the end keeps answering "nothing more" and the session goes on.
+    // The session goes on after the transfer.
     expectUsable(*session);
 }
 
@@ -127,7 +127,7 @@ TEST(Transfers, CommandsWaitWhileAFileIsOpen)
     EXPECT_EQ(session->listFolder("/", entries).kind(), ErrorKind::WrongState);
     EXPECT_EQ(session->openFile("/a.bin", TransferDirection::Download).kind(), ErrorKind::WrongState);
     EXPECT_EQ(session->write("x", 1).kind(), ErrorKind::WrongState);  // a download cannot be written
-    const Download result = download(*session, "/a.bin");
+    const Download result = download(*session);
     EXPECT_TRUE(result.closeStatus.ok());
     EXPECT_EQ(session->closeFile().kind(), ErrorKind::WrongState);  // already closed
     expectUsable(*session);
@@ -150,7 +150,7 @@ TEST(Transfers, DownloadClosedBeforeItsEndIsNotCompleteAndTheSessionGoesOn)
     EXPECT_TRUE(session->isOpen());
     // The next transfer on the same session works.
     ASSERT_TRUE(session->openFile("/small.bin", TransferDirection::Download).ok());
-    const Download next = download(*session, "/small.bin");
+    const Download next = download(*session);
     EXPECT_TRUE(next.closeStatus.ok()) << next.closeStatus.message();
     EXPECT_TRUE(next.bytes == patternBytes(10));
     session->close();
