@@ -4,14 +4,14 @@
 #
 #   bench/engine/run.sh [build-dir]
 #
-# Prints each figure in MiB/s (best of three runs), the engine/curl ratios,
+# Prints each figure in MiB/s (best of five runs), the engine/curl ratios,
 # and the peak resident memory. Targets: ratio >= 0.9 both ways, peak < 64 MiB.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
 repo="$(cd "$here/../.." && pwd)"
 build="${1:-$repo/build}"
-runs=3
+runs=5
 
 locked() {
     if command -v flock >/dev/null; then flock /tmp/corvell-build.lock "$@"; else "$@"; fi
