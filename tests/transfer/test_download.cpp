@@ -181,6 +181,31 @@ private slots:
         QCOMPARE(folderEntries(local.path()), QStringList());
     }
 
+    void transferTheServerDoesNotConfirmIsAFailure()
+    {
+        // Every byte arrives, then the server answers 426 instead of 226.
+        TestFtpServer server({"--cut-after", "3000"});
+        server.writePatternFile("whole.bin", 3000);
+        RecordingDialogs dialogs;
+        Form1 window;
+        logOn(window, server);
+        QTemporaryDir local;
+        window.dirLocalDir->setPath(local.path());
+        selectRemote(window, {"whole.bin"});
+
+        runDialog(window, [&] { window.PushButton4_Click(); }, [&](Form2& dialog) {
+            pressStart(dialog);
+            pressCancel(dialog);
+        });
+
+        const QStringList reports = dialogs.texts(RecordedBox::ErrorReport);
+        QCOMPARE(reports.size(), 1);
+        QVERIFY2(reports.first().contains(reportAt104), qPrintable(reports.first()));
+        QVERIFY(reports.first().contains("whole.bin"));
+        QVERIFY(!dialogs.texts().contains(completed));
+        QCOMPARE(folderEntries(local.path()), QStringList());
+    }
+
     void overwritingALongerLocalFileLeavesExactlyTheDownloadedBytes()
     {
         TestFtpServer server;
