@@ -33,19 +33,31 @@ Widget* make(QWidget* parent, const char* name, int left, int top, int width, in
     return widget;
 }
 
+// Label text sits at the top of its box, as the classic labels draw it; centred,
+// it would slip under the progress bars that overlap the file lines.
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top,
                   int width, int height)
 {
     auto* label = make<QLabel>(parent, name, left, top, width, height);
     label->setText(caption);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
+}
+
+// A read-out title reaches under its read-out, whose text is right-aligned, so
+// the longer per-direction titles ("Bytes received:", "Upload Speed:") are not
+// cut off at the designed width.
+QLabel* makeTitle(QWidget* parent, const char* name, const QString& caption, int left, int top,
+                  int readoutRight, int height)
+{
+    return makeLabel(parent, name, caption, left, top, readoutRight - left, height);
 }
 
 // A read-out: one right-aligned line of blue text, empty until an engine fills it.
 QLabel* makeReadout(QWidget* parent, const char* name, int left, int top, int width, int height)
 {
     auto* label = make<QLabel>(parent, name, left, top, width, height);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setAlignment(Qt::AlignRight | Qt::AlignTop);
     QPalette blue = label->palette();
     blue.setColor(QPalette::WindowText, Qt::blue);
     label->setPalette(blue);
@@ -96,18 +108,19 @@ void Form2::buildLayout()
     setFont(font);
 
     Frame2 = makeFrame(this, "Frame2", 120, 120, 6120, 1455);
-    Label3 = makeLabel(Frame2, "Label3", QStringLiteral("Kb to transfer:"), 180, 270, 1215, 270);
+    // Titles first: the read-outs are stacked above them.
+    Label3 = makeTitle(Frame2, "Label3", QStringLiteral("Kb to transfer:"), 180, 270, 2700, 270);
+    Label6 = makeTitle(Frame2, "Label6", QStringLiteral("Time elapsed:"), 3300, 270, 5595, 270);
+    Label4 = makeTitle(Frame2, "Label4", QStringLiteral("Bytes sent:"), 180, 600, 2700, 270);
+    Label9 = makeTitle(Frame2, "Label9", QStringLiteral("Time remaining:"), 3300, 600, 5595, 270);
+    Label5 = makeTitle(Frame2, "Label5", QStringLiteral("Bytes to send:"), 180, 975, 2700, 270);
+    Label7 = makeTitle(Frame2, "Label7", QStringLiteral("Speed:"), 3300, 975, 5955, 270);
     lbCelkem = makeReadout(Frame2, "lbCelkem", 1485, 270, 1215, 270);
-    Label6 = makeLabel(Frame2, "Label6", QStringLiteral("Time elapsed:"), 3300, 270, 1185, 270);
     lbTime = makeReadout(Frame2, "lbTime", 4740, 270, 855, 270);
-    Label4 = makeLabel(Frame2, "Label4", QStringLiteral("Bytes sent:"), 180, 600, 945, 270);
     lbFar = makeReadout(Frame2, "lbFar", 1485, 600, 1215, 270);
-    Label9 = makeLabel(Frame2, "Label9", QStringLiteral("Time remaining:"), 3300, 600, 1365, 270);
     lbTimeLeft = makeReadout(Frame2, "lbTimeLeft", 4740, 600, 855, 270);
-    Label5 = makeLabel(Frame2, "Label5", QStringLiteral("Bytes to send:"), 180, 975, 1200, 270);
     lbLeft = makeReadout(Frame2, "lbLeft", 1485, 975, 1215, 270);
     lbLeft->setVisible(false);
-    Label7 = makeLabel(Frame2, "Label7", QStringLiteral("Speed:"), 3300, 975, 585, 270);
     lbSpeed = makeReadout(Frame2, "lbSpeed", 4740, 975, 1215, 270);
 
     Frame1 = makeFrame(this, "Frame1", 120, 1680, 6120, 1815);
@@ -130,7 +143,10 @@ void Form2::buildLayout()
 void Form2::Form_Load()
 {
     StepRunner steps(this, form2Procedure("Form_Load"));
-    steps.step(100, [&] { applyClassicColours(this); });
+    steps.step(100, [&] {
+        applyClassicColours(this);
+        letFramesShowThroughLabels();
+    });
     steps.step(102, [&] { setWindowIcon(applicationIcon()); });
     const QString pointerFile = programFolder() + QStringLiteral("/HAND-M.CUR");
     bool present = false;
@@ -141,6 +157,16 @@ void Form2::Form_Load()
     steps.step(112, [&] { ProgressBar1->setMin(0); });
     steps.step(116, [&] { ProgressBar2->setValue(std::int64_t(0)); });
     steps.step(118, [&] { ProgressBar2->setMin(0); });
+}
+
+void Form2::letFramesShowThroughLabels()
+{
+    // The style shades a frame's inside a little off the button face, so
+    // labels filling their boxes with button face would show as patches.
+    // Unfilled they look as where frame and label share one colour, and
+    // overlapping titles and read-outs do not paint over each other.
+    for (QLabel* label : findChildren<QLabel*>())
+        label->setAutoFillBackground(false);
 }
 
 void Form2::PushButton1_Click()

@@ -95,6 +95,7 @@ protected:
 private:
     void buildLayout();
     void closeLeftoverRemoteFile();
+    void letFramesShowThroughLabels();
     // The hover rule: custom pointer over a push button, default elsewhere.
     void hover(QWidget* receiver, std::optional<QPoint> position = std::nullopt);
 

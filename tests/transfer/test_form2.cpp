@@ -50,6 +50,13 @@ private slots:
             QCOMPARE(readout->palette().color(QPalette::WindowText), QColor(Qt::blue));
         }
         QVERIFY(dialog.lbLeft->isHidden());
+        // The per-direction titles are longer than the designed ones and must not be cut off.
+        dialog.Label4->setText("Bytes received:");
+        dialog.Label7->setText("Upload Speed:");
+        for (QLabel* title : {dialog.Label3, dialog.Label4, dialog.Label5, dialog.Label6, dialog.Label7,
+                              dialog.Label9})
+            QVERIFY2(title->width() >= title->fontMetrics().horizontalAdvance(title->text()),
+                     qPrintable(title->text()));
         QCOMPARE(dialog.ProgressBar1->Value(), 0);
         QCOMPARE(dialog.ProgressBar2->Min(), 0);
         QCOMPARE(dialog.remoteFileHandle, HINTERNET(0));
