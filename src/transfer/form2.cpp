@@ -115,13 +115,19 @@ void Form2::buildLayout()
     Label9 = makeTitle(Frame2, "Label9", QStringLiteral("Time remaining:"), 3300, 600, 5595, 270);
     Label5 = makeTitle(Frame2, "Label5", QStringLiteral("Bytes to send:"), 180, 975, 2700, 270);
     Label7 = makeTitle(Frame2, "Label7", QStringLiteral("Speed:"), 3300, 975, 5955, 270);
-    lbCelkem = makeReadout(Frame2, "lbCelkem", 1485, 270, 1215, 270);
-    lbTime = makeReadout(Frame2, "lbTime", 4740, 270, 855, 270);
-    lbFar = makeReadout(Frame2, "lbFar", 1485, 600, 1215, 270);
-    lbTimeLeft = makeReadout(Frame2, "lbTimeLeft", 4740, 600, 855, 270);
-    lbLeft = makeReadout(Frame2, "lbLeft", 1485, 975, 1215, 270);
+    // The read-outs are wider than designed: at the designed widths a batch
+    // over a gigabyte ("1 464 846.68 Kb") or a fast link ("123456.78 Kbps")
+    // lost its leading digits, which shows a wrong number. The left column
+    // grows to the right, the right column into the room its titles leave.
+    constexpr int leftColumn = 1485, leftColumnWidth = 1695;
+    constexpr int rightColumn = 4590, rightColumnWidth = 1410;
+    lbCelkem = makeReadout(Frame2, "lbCelkem", leftColumn, 270, leftColumnWidth, 270);
+    lbTime = makeReadout(Frame2, "lbTime", rightColumn, 270, rightColumnWidth, 270);
+    lbFar = makeReadout(Frame2, "lbFar", leftColumn, 600, leftColumnWidth, 270);
+    lbTimeLeft = makeReadout(Frame2, "lbTimeLeft", rightColumn, 600, rightColumnWidth, 270);
+    lbLeft = makeReadout(Frame2, "lbLeft", leftColumn, 975, leftColumnWidth, 270);
     lbLeft->setVisible(false);
-    lbSpeed = makeReadout(Frame2, "lbSpeed", 4740, 975, 1215, 270);
+    lbSpeed = makeReadout(Frame2, "lbSpeed", rightColumn, 975, rightColumnWidth, 270);
 
     Frame1 = makeFrame(this, "Frame1", 120, 1680, 6120, 1815);
     Label1 = makeLabel(Frame1, "Label1", QStringLiteral("Downloading file:"), 510, 270, 5055, 270);

@@ -57,6 +57,16 @@ private slots:
                               dialog.Label9})
             QVERIFY2(title->width() >= title->fontMetrics().horizontalAdvance(title->text()),
                      qPrintable(title->text()));
+        // Large values keep every digit: a clipped leading digit shows a wrong number.
+        const QList<QPair<QLabel*, QString>> largest{
+            {dialog.lbCelkem, "123 456 789.12 Kb"}, {dialog.lbFar, "123 456 789.12 Kb"},
+            {dialog.lbLeft, "123 456 789.12 Kb"}, {dialog.lbSpeed, "123456.78 Kbps"},
+            {dialog.lbTime, "123 456 s"}, {dialog.lbTimeLeft, "123 456 s"}};
+        for (const auto& [readout, text] : largest)
+            QVERIFY2(readout->width() >= readout->fontMetrics().horizontalAdvance(text), qPrintable(text));
+        // ... and they stay clear of the titles to their left and of the frame's edge.
+        QVERIFY(dialog.lbCelkem->geometry().right() < dialog.Label6->x());
+        QVERIFY(dialog.lbSpeed->geometry().right() < dialog.Frame2->width());
         QCOMPARE(dialog.ProgressBar1->Value(), 0);
         QCOMPARE(dialog.ProgressBar2->Min(), 0);
         QCOMPARE(dialog.remoteFileHandle, HINTERNET(0));
