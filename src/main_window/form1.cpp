@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -191,30 +192,13 @@ void Form1::connectHandlers()
     connect(dirLocalDir, &DirListBox::Change, this, &Form1::dirLocalDir_Change);
 }
 
-void Form1::setMousePointer(int mode)
-{
-    mousePointer_ = mode;
-    switch (mode) {
-    case vbHourglass: setCursor(Qt::WaitCursor); break;
-    case vbCustom: setCursor(customPointer_); break;
-    default: unsetCursor(); break;
-    }
-    // Children that set no cursor of their own follow the window's; the watched
-    // ones are set explicitly so the pointer is the same all over the window.
-    for (QWidget* child : findChildren<QWidget*>()) {
-        if (child->testAttribute(Qt::WA_SetCursor) && !qobject_cast<QLineEdit*>(child))
-            child->unsetCursor();
-    }
-}
-
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
-        if (mousePointer_ != vbHourglass) {
-            const bool overButton = qobject_cast<QPushButton*>(watched) != nullptr;
-            setMousePointer(overButton ? vbCustom : vbDefault);
-        }
-    }
+    if (event->type() == QEvent::Enter)
+        pointer_.hover(static_cast<QWidget*>(watched));
+    else if (event->type() == QEvent::MouseMove)
+        pointer_.hover(static_cast<QWidget*>(watched),
+                       static_cast<QMouseEvent*>(event)->position().toPoint());
     return QWidget::eventFilter(watched, event);
 }
 

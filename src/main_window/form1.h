@@ -3,6 +3,7 @@
 // status line. Handlers carry the names of the events they answer.
 
 #include "main_window/ftp_session_state.h"
+#include "main_window/window_pointer.h"
 
 #include <QCursor>
 #include <QString>
@@ -17,9 +18,6 @@ class QTreeWidgetItem;
 class DriveListBox;
 class DirListBox;
 class FileListBox;
-
-// The window's mouse pointer modes.
-enum MousePointerMode { vbDefault = 0, vbHourglass = 11, vbCustom = 99 };
 
 // The identifier every report of this window starts with.
 inline QString form1Procedure(const char* name) { return QStringLiteral("Form1.") + QLatin1String(name); }
@@ -72,10 +70,10 @@ public:
     static constexpr int RemoteNameRole = Qt::UserRole + 1;  // raw listed name bytes (QByteArray)
 
     // --- Mouse pointer ---
-    int MousePointer() const { return mousePointer_; }
-    void setMousePointer(int mode);
-    void setCustomPointer(const QCursor& cursor) { customPointer_ = cursor; }
-    const QCursor& customPointer() const { return customPointer_; }
+    int MousePointer() const { return pointer_.mode(); }
+    void setMousePointer(int mode) { pointer_.setMode(mode); }
+    void setCustomPointer(const QCursor& cursor) { pointer_.setCustom(cursor); }
+    const QCursor& customPointer() const { return pointer_.custom(); }
 
     // --- Tree helpers shared by listing, navigation and folder operations ---
     QTreeWidgetItem* nodeByKey(const QString& key) const;
@@ -119,6 +117,5 @@ private:
     void setupRenameEditing();   // in-place editing of ListView1 (rename)
     void setupSettingsSaving();  // the four text boxes save on every change
 
-    int mousePointer_ = vbDefault;
-    QCursor customPointer_{Qt::ArrowCursor};
+    WindowPointer pointer_{this};
 };

@@ -158,7 +158,7 @@ void Form2::Form_Load()
     bool present = false;
     steps.step(104, [&] { present = filePresent(pointerFile); });
     if (present)
-        steps.step(106, [&] { customPointer_ = loadCursorFile(pointerFile); });
+        steps.step(106, [&] { pointer_.setCustom(loadCursorFile(pointerFile)); });
     steps.step(110, [&] { ProgressBar1->setValue(std::int64_t(0)); });
     steps.step(112, [&] { ProgressBar1->setMin(0); });
     steps.step(116, [&] { ProgressBar2->setValue(std::int64_t(0)); });
@@ -226,41 +226,18 @@ void Form2::closeLeftoverRemoteFile()
     (void)InternetCloseHandle(handle);
 }
 
-void Form2::setMousePointer(int mode)
-{
-    mousePointer_ = mode;
-    switch (mode) {
-    case vbHourglass: setCursor(Qt::WaitCursor); break;
-    case vbCustom: setCursor(customPointer_); break;
-    default: unsetCursor(); break;
-    }
-}
-
 bool Form2::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Enter)
-        hover(static_cast<QWidget*>(watched));
+        pointer_.hover(static_cast<QWidget*>(watched));
     else if (event->type() == QEvent::MouseMove)
-        hover(static_cast<QWidget*>(watched), static_cast<QMouseEvent*>(event)->position().toPoint());
+        pointer_.hover(static_cast<QWidget*>(watched), static_cast<QMouseEvent*>(event)->position().toPoint());
     return QDialog::eventFilter(watched, event);
 }
 
 void Form2::mouseMoveEvent(QMouseEvent* event)
 {
-    hover(this, event->position().toPoint());
+    pointer_.hover(this, event->position().toPoint());
     QDialog::mouseMoveEvent(event);
 }
 
-void Form2::hover(QWidget* receiver, std::optional<QPoint> position)
-{
-    if (mousePointer_ == vbHourglass)
-        return;
-    // A move the button ignores travels on to its frame or window; what counts
-    // is the widget under the pointer, not the one the event reached.
-    QWidget* under = position ? receiver->childAt(*position) : nullptr;
-    if (!under)
-        under = receiver;
-    const bool overButton = under == PushButton1 || under == PushButton2
-                            || PushButton1->isAncestorOf(under) || PushButton2->isAncestorOf(under);
-    setMousePointer(overButton ? vbCustom : vbDefault);
-}

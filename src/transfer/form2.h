@@ -4,6 +4,7 @@
 // modal and deletes it once it has closed.
 
 #include "main_window/ftp_client.h"
+#include "main_window/window_pointer.h"
 
 #include <QByteArray>
 #include <QCursor>
@@ -71,9 +72,9 @@ public:
     HINTERNET remoteFileHandle = 0;    // the remote file an engine has open, 0 = none
 
     // --- Mouse pointer (0 default, 99 custom) ---
-    int MousePointer() const { return mousePointer_; }
-    void setMousePointer(int mode);
-    const QCursor& customPointer() const { return customPointer_; }
+    int MousePointer() const { return pointer_.mode(); }
+    void setMousePointer(int mode) { pointer_.setMode(mode); }
+    const QCursor& customPointer() const { return pointer_.custom(); }
 
 public slots:
     void Form_Load();
@@ -96,10 +97,6 @@ private:
     void buildLayout();
     void closeLeftoverRemoteFile();
     void letFramesShowThroughLabels();
-    // The hover rule: custom pointer over a push button, default elsewhere.
-    void hover(QWidget* receiver, std::optional<QPoint> position = std::nullopt);
-
     Form1& owner_;
-    int mousePointer_ = 0;
-    QCursor customPointer_{Qt::ArrowCursor};
+    WindowPointer pointer_{this};
 };

@@ -248,6 +248,21 @@ private slots:
         QCOMPARE(window.MousePointer(), int(vbDefault));
     }
 
+    void aMoveAButtonPassesOnToItsFrameStillShowsTheCustomPointer()
+    {
+        Form1 window;
+        // A button ignores plain moves, so Qt hands them on to the frame around it.
+        const QPointF overButton = QPointF(window.PushButton4->geometry().center());
+        QMouseEvent move(QEvent::MouseMove, overButton, overButton, Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(window.Frame3, &move);
+        QCOMPARE(window.MousePointer(), int(vbCustom));
+        QMouseEvent moveAway(QEvent::MouseMove, QPointF(2, 2), QPointF(2, 2), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window.Frame3, &moveAway);
+        QCOMPARE(window.MousePointer(), int(vbDefault));
+    }
+
     void hoverNeverReplacesTheHourglass()
     {
         QVERIFY(QFile::copy(shippedPointer, path(QStringLiteral("HAND-M.CUR"))));
