@@ -4,6 +4,7 @@
 #include "local/drive_list_box.h"
 #include "local/file_list_box.h"
 #include "main_window/error_report.h"
+#include "main_window/twips_layout.h"
 #include "remote/file_type_icons.h"
 
 #include <QApplication>
@@ -17,25 +18,12 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include <cmath>
-
 namespace {
-
-// The layout is given in twips; 15 twips make one pixel at 96 dpi.
-int px(int twips) { return int(std::lround(twips / 15.0)); }
-
-void place(QWidget* widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(px(left), px(top), px(width), px(height));
-}
 
 template <typename Widget>
 Widget* make(QWidget* parent, const char* name, int left, int top, int width, int height)
 {
-    auto* widget = new Widget(parent);
-    widget->setObjectName(QLatin1String(name));
-    place(widget, left, top, width, height);
-    return widget;
+    return makeAt<Widget>(parent, name, left, top, width, height);
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top,
@@ -52,19 +40,6 @@ QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& caption, 
     auto* frame = make<QGroupBox>(parent, name, left, top, width, height);
     frame->setTitle(caption);
     return frame;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int left,
-                        int top, int width, int height)
-{
-    auto* button = make<QPushButton>(parent, name, left, top, width, height);
-    button->setText(caption);
-    QFont font(QStringLiteral("Arial"));
-    font.setBold(true);
-    font.setPointSizeF(11.25);
-    button->setFont(font);
-    button->setAutoDefault(false);
-    return button;
 }
 
 } // namespace
@@ -112,8 +87,8 @@ void Form1::buildLayout()
     Label6 = makeLabel(Frame2, "Label6", QStringLiteral("Port:"), 6000, 345, 615, 255);
     txtPort = make<QLineEdit>(Frame2, "txtPort", 6600, 300, 950, 345);
     txtPort->setText(QStringLiteral("21"));
-    PushButton3 = makeButton(Frame2, "PushButton3", QStringLiteral("Logon"), 1440, 1650, 2980, 405);
-    PushButton8 = makeButton(Frame2, "PushButton8", QStringLiteral("Logoff"), 4540, 1650, 2980, 405);
+    PushButton3 = makeButtonAt(Frame2, "PushButton3", QStringLiteral("Logon"), 1440, 1650, 2980, 405);
+    PushButton8 = makeButtonAt(Frame2, "PushButton8", QStringLiteral("Logoff"), 4540, 1650, 2980, 405);
 
     Frame1 = makeFrame(this, "Frame1", QStringLiteral("Local Files"), 120, 2385, 7800, 3120);
     drvLocalDrive = make<DriveListBox>(Frame1, "drvLocalDrive", 255, 300, 3000, 345);
@@ -122,7 +97,7 @@ void Form1::buildLayout()
     dirLocalDir->setToolTip(QStringLiteral("Local Directory"));
     filLocalFile = make<FileListBox>(Frame1, "filLocalFile", 3450, 300, 4095, 2115);
     filLocalFile->setToolTip(QStringLiteral("Local Files"));
-    PushButton1 = makeButton(Frame1, "PushButton1", QStringLiteral("Upload Selected File"), 3450,
+    PushButton1 = makeButtonAt(Frame1, "PushButton1", QStringLiteral("Upload Selected File"), 3450,
                              2535, 4110, 405);
 
     Frame3 = makeFrame(this, "Frame3", QStringLiteral("Remote Files"), 120, 5565, 7800, 4095);
@@ -137,11 +112,11 @@ void Form1::buildLayout()
     ListView1->setUniformRowHeights(true);
     ListView1->setColumnCount(0);
     ListView1->setIconSize(QSize(16, 16));
-    PushButton6 = makeButton(Frame3, "PushButton6", QStringLiteral("New Folder"), 255, 2490, 3570, 405);
-    PushButton7 = makeButton(Frame3, "PushButton7", QStringLiteral("Delete Folder"), 3960, 2490, 3570, 405);
-    PushButton5 = makeButton(Frame3, "PushButton5", QStringLiteral("Delete File"), 255, 3000, 3570, 405);
-    PushButton9 = makeButton(Frame3, "PushButton9", QStringLiteral("Rename File"), 3960, 3000, 3570, 405);
-    PushButton4 = makeButton(Frame3, "PushButton4", QStringLiteral("Download File"), 240, 3510, 7290, 405);
+    PushButton6 = makeButtonAt(Frame3, "PushButton6", QStringLiteral("New Folder"), 255, 2490, 3570, 405);
+    PushButton7 = makeButtonAt(Frame3, "PushButton7", QStringLiteral("Delete Folder"), 3960, 2490, 3570, 405);
+    PushButton5 = makeButtonAt(Frame3, "PushButton5", QStringLiteral("Delete File"), 255, 3000, 3570, 405);
+    PushButton9 = makeButtonAt(Frame3, "PushButton9", QStringLiteral("Rename File"), 3960, 3000, 3570, 405);
+    PushButton4 = makeButtonAt(Frame3, "PushButton4", QStringLiteral("Download File"), 240, 3510, 7290, 405);
 
     lblStatus = makeLabel(this, "lblStatus", QStringLiteral("Disconnected"), 120, 9780, 7800, 255);
 
@@ -226,6 +201,16 @@ QTreeWidgetItem* Form1::selectedNode() const
 }
 
 QTreeWidgetItem* Form1::selectedListItem() const { return ListView1->currentItem(); }
+
+std::string Form1::remoteNameOf(const QTreeWidgetItem* item)
+{
+    const QVariant raw = item->data(0, RemoteNameRole);
+    if (raw.isValid() && raw.canConvert<QByteArray>()) {
+        const QByteArray bytes = raw.toByteArray();
+        return std::string(bytes.constData(), std::size_t(bytes.size()));
+    }
+    return toRemote(item->text(0));
+}
 
 void Form1::setStatus(const QString& text) { lblStatus->setText(text); }
 

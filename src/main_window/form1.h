@@ -82,6 +82,9 @@ public:
                              int image, int selectedImage);
     QTreeWidgetItem* selectedNode() const;
     QTreeWidgetItem* selectedListItem() const;  // the list's current item (SelectedItem)
+    // The bytes the server listed for a file row, so a command on it sends exactly
+    // what the server named; rows without them fall back to their text.
+    static std::string remoteNameOf(const QTreeWidgetItem* item);
     void setStatus(const QString& text);
 
     // Lets pending events run without input: repaints and timers only.

@@ -4,21 +4,6 @@
 
 #include <QTreeWidget>
 
-namespace {
-
-// The bytes the server listed for a row; rows without them fall back to the text.
-std::string remoteNameOf(const QTreeWidgetItem* item)
-{
-    const QVariant raw = item->data(0, Form1::RemoteNameRole);
-    if (raw.isValid() && raw.canConvert<QByteArray>()) {
-        const QByteArray bytes = raw.toByteArray();
-        return std::string(bytes.constData(), std::size_t(bytes.size()));
-    }
-    return toRemote(item->text(0));
-}
-
-} // namespace
-
 // "Delete File": deletes the selected rows of the file list one by one and
 // stops at the first refusal, so nothing after a failure is touched.
 void Form1::PushButton5_Click()

@@ -15,19 +15,6 @@ QString extensionOf(const QString& name)
     return dot < 0 ? name : name.mid(dot + 1);
 }
 
-// The bytes the server listed for a row; rows without them fall back to the text.
-// After a refused rename the row shows the typed name while these still hold
-// the name the server has, so a second attempt renames the right file.
-std::string remoteNameOf(const QTreeWidgetItem* item)
-{
-    const QVariant raw = item->data(0, Form1::RemoteNameRole);
-    if (raw.isValid() && raw.canConvert<QByteArray>()) {
-        const QByteArray bytes = raw.toByteArray();
-        return std::string(bytes.constData(), std::size_t(bytes.size()));
-    }
-    return toRemote(item->text(0));
-}
-
 } // namespace
 
 // Editing starts only from the "Rename File" button: every rename goes to the
@@ -83,6 +70,8 @@ void Form1::ListView1_AfterLabelEdit(int& cancel, const QString& newText)
         if (!item)
             return;
 
+        // After a refused rename the row shows the typed name while its listed
+        // bytes still hold the server's name, so a second attempt renames the right file.
         const std::string oldRemoteName = remoteNameOf(item);
         const QString oldName = fromRemote(oldRemoteName);
         const std::string newRemoteName = toRemote(newText);

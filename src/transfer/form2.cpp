@@ -2,6 +2,7 @@
 
 #include "app/appearance.h"
 #include "main_window/error_report.h"
+#include "main_window/twips_layout.h"
 #include "main_window/form1.h"
 #include "main_window/user_dialogs.h"
 #include "remote/file_type_icons.h"
@@ -21,16 +22,10 @@ QString downloadFolder;
 
 namespace {
 
-// The layout is given in twips; 15 twips make one pixel at 96 dpi.
-int px(int twips) { return int(std::lround(twips / 15.0)); }
-
 template <typename Widget>
 Widget* make(QWidget* parent, const char* name, int left, int top, int width, int height)
 {
-    auto* widget = new Widget(parent);
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(px(left), px(top), px(width), px(height));
-    return widget;
+    return makeAt<Widget>(parent, name, left, top, width, height);
 }
 
 // Label text sits at the top of its box, as the classic labels draw it; centred,
@@ -67,19 +62,6 @@ QLabel* makeReadout(QWidget* parent, const char* name, int left, int top, int wi
 QGroupBox* makeFrame(QWidget* parent, const char* name, int left, int top, int width, int height)
 {
     return make<QGroupBox>(parent, name, left, top, width, height);
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int left,
-                        int top, int width, int height)
-{
-    auto* button = make<QPushButton>(parent, name, left, top, width, height);
-    button->setText(caption);
-    QFont font(QStringLiteral("Arial"));
-    font.setBold(true);
-    font.setPointSizeF(11.25);
-    button->setFont(font);
-    button->setAutoDefault(false);
-    return button;
 }
 
 } // namespace
@@ -135,8 +117,8 @@ void Form2::buildLayout()
     Label2 = makeLabel(Frame1, "Label2", QStringLiteral("File:             /5"), 525, 1020, 4455, 270);
     ProgressBar2 = make<ProgressBar>(Frame1, "ProgressBar2", 180, 1217, 5700, 405);
 
-    PushButton1 = makeButton(this, "PushButton1", QStringLiteral("Download"), 120, 3600, 3000, 400);
-    PushButton2 = makeButton(this, "PushButton2", QStringLiteral("Cancel"), 3240, 3600, 3000, 400);
+    PushButton1 = makeButtonAt(this, "PushButton1", QStringLiteral("Download"), 120, 3600, 3000, 400);
+    PushButton2 = makeButtonAt(this, "PushButton2", QStringLiteral("Cancel"), 3240, 3600, 3000, 400);
 
     // Hover: the buttons show the custom pointer, the window and frames the default.
     setMouseTracking(true);

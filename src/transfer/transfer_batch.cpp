@@ -174,7 +174,7 @@ void Form1::PushButton4_Click()
         });
         steps.step(142, [&] {
             dialog->List1.append(name);
-            dialog->remoteNames.append(item->data(0, RemoteNameRole).toByteArray());
+            dialog->remoteNames.append(QByteArray::fromStdString(remoteNameOf(item)));
         });
         steps.step(144, [&] { dialog->List2.append(size); });
         steps.step(146, [&] {
