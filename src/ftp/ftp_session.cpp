@@ -409,21 +409,36 @@ struct Session::Impl {
                 transfer.failure = dataBroken(errno);
                 return false;
             }
-            switch (waitData(POLLIN, !transfer.finalReply)) {
-            case DataWait::DataReady:
-                break;
-            case DataWait::ControlReady:
-                if (takeReplyDuringTransfer())
-                    return false;
-                break;
-            case DataWait::TimedOut:
-                transfer.failure = dataTimeout();
+            if (!awaitData(POLLIN))
                 return false;
-            case DataWait::Failed:
-                transfer.failure = dataBroken(errno);
+        }
+    }
+
+    // Waits until the data socket is ready for `events`, taking any reply the
+    // server sends meanwhile. False, with the failure recorded, when the
+    // transfer cannot go on.
+    bool awaitData(short events)
+    {
+        switch (waitData(events, !transfer.finalReply)) {
+        case DataWait::DataReady:
+            return true;
+        case DataWait::ControlReady:
+            if (takeReplyDuringTransfer())
+                return false;
+            if (events == POLLOUT && transfer.finalReply) {
+                // "226" while we still have bytes to send: the server stopped early.
+                transfer.failure = unexpected(transfer.command, *transfer.finalReply);
                 return false;
             }
+            return true;
+        case DataWait::TimedOut:
+            transfer.failure = dataTimeout();
+            return false;
+        case DataWait::Failed:
+            transfer.failure = dataBroken(errno);
+            return false;
         }
+        return false;
     }
 
     // Upload: sends every byte or records why not.
@@ -440,25 +455,8 @@ struct Session::Impl {
                 transfer.failure = dataBroken(errno);
                 return false;
             }
-            switch (waitData(POLLOUT, !transfer.finalReply)) {
-            case DataWait::DataReady:
-                break;
-            case DataWait::ControlReady:
-                if (takeReplyDuringTransfer())
-                    return false;
-                if (transfer.finalReply) {
-                    // "226" while we still have bytes to send: the server stopped early.
-                    transfer.failure = unexpected(transfer.command, *transfer.finalReply);
-                    return false;
-                }
-                break;
-            case DataWait::TimedOut:
-                transfer.failure = dataTimeout();
+            if (!awaitData(POLLOUT))
                 return false;
-            case DataWait::Failed:
-                transfer.failure = dataBroken(errno);
-                return false;
-            }
         }
         return true;
     }
