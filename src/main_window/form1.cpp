@@ -20,16 +20,10 @@
 
 namespace {
 
-template <typename Widget>
-Widget* make(QWidget* parent, const char* name, int left, int top, int width, int height)
-{
-    return makeAt<Widget>(parent, name, left, top, width, height);
-}
-
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top,
                   int width, int height)
 {
-    auto* label = make<QLabel>(parent, name, left, top, width, height);
+    auto* label = makeAt<QLabel>(parent, name, left, top, width, height);
     label->setText(caption);
     return label;
 }
@@ -37,7 +31,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int
 QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& caption, int left, int top,
                      int width, int height)
 {
-    auto* frame = make<QGroupBox>(parent, name, left, top, width, height);
+    auto* frame = makeAt<QGroupBox>(parent, name, left, top, width, height);
     frame->setTitle(caption);
     return frame;
 }
@@ -76,37 +70,37 @@ void Form1::buildLayout()
 
     Frame2 = makeFrame(this, "Frame2", QStringLiteral("FTP settings"), 120, 90, 7800, 2235);
     Label1 = makeLabel(Frame2, "Label1", QStringLiteral("Host name:"), 240, 345, 975, 255);
-    txtHostName = make<QLineEdit>(Frame2, "txtHostName", 1440, 300, 4290, 345);
+    txtHostName = makeAt<QLineEdit>(Frame2, "txtHostName", 1440, 300, 4290, 345);
     Label2 = makeLabel(Frame2, "Label2", QStringLiteral("User name:"), 240, 795, 975, 255);
-    txtUserName = make<QLineEdit>(Frame2, "txtUserName", 1440, 750, 6105, 345);
+    txtUserName = makeAt<QLineEdit>(Frame2, "txtUserName", 1440, 750, 6105, 345);
     Label3 = makeLabel(Frame2, "Label3", QStringLiteral("Password:"), 240, 1245, 975, 255);
-    txtPassword = make<QLineEdit>(Frame2, "txtPassword", 1440, 1200, 6105, 345);
+    txtPassword = makeAt<QLineEdit>(Frame2, "txtPassword", 1440, 1200, 6105, 345);
     txtPassword->setEchoMode(QLineEdit::Password);
     // Every character shows as "*", as the classic password box does.
     txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     Label6 = makeLabel(Frame2, "Label6", QStringLiteral("Port:"), 6000, 345, 615, 255);
-    txtPort = make<QLineEdit>(Frame2, "txtPort", 6600, 300, 950, 345);
+    txtPort = makeAt<QLineEdit>(Frame2, "txtPort", 6600, 300, 950, 345);
     txtPort->setText(QStringLiteral("21"));
     PushButton3 = makeButtonAt(Frame2, "PushButton3", QStringLiteral("Logon"), 1440, 1650, 2980, 405);
     PushButton8 = makeButtonAt(Frame2, "PushButton8", QStringLiteral("Logoff"), 4540, 1650, 2980, 405);
 
     Frame1 = makeFrame(this, "Frame1", QStringLiteral("Local Files"), 120, 2385, 7800, 3120);
-    drvLocalDrive = make<DriveListBox>(Frame1, "drvLocalDrive", 255, 300, 3000, 345);
+    drvLocalDrive = makeAt<DriveListBox>(Frame1, "drvLocalDrive", 255, 300, 3000, 345);
     drvLocalDrive->setToolTip(QStringLiteral("Local Drive List"));
-    dirLocalDir = make<DirListBox>(Frame1, "dirLocalDir", 240, 810, 3000, 2130);
+    dirLocalDir = makeAt<DirListBox>(Frame1, "dirLocalDir", 240, 810, 3000, 2130);
     dirLocalDir->setToolTip(QStringLiteral("Local Directory"));
-    filLocalFile = make<FileListBox>(Frame1, "filLocalFile", 3450, 300, 4095, 2115);
+    filLocalFile = makeAt<FileListBox>(Frame1, "filLocalFile", 3450, 300, 4095, 2115);
     filLocalFile->setToolTip(QStringLiteral("Local Files"));
     PushButton1 = makeButtonAt(Frame1, "PushButton1", QStringLiteral("Upload Selected File"), 3450,
                              2535, 4110, 405);
 
     Frame3 = makeFrame(this, "Frame3", QStringLiteral("Remote Files"), 120, 5565, 7800, 4095);
     Frame3->setEnabled(false);
-    TView1 = make<QTreeWidget>(Frame3, "TView1", 240, 300, 3045, 2070);
+    TView1 = makeAt<QTreeWidget>(Frame3, "TView1", 240, 300, 3045, 2070);
     TView1->setHeaderHidden(true);
     TView1->setColumnCount(1);
     TView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView1 = make<QTreeWidget>(Frame3, "ListView1", 3405, 315, 4125, 2070);
+    ListView1 = makeAt<QTreeWidget>(Frame3, "ListView1", 3405, 315, 4125, 2070);
     ListView1->setRootIsDecorated(false);
     ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListView1->setUniformRowHeights(true);

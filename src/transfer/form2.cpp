@@ -16,24 +16,16 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include <cmath>
-
 QString downloadFolder;
 
 namespace {
-
-template <typename Widget>
-Widget* make(QWidget* parent, const char* name, int left, int top, int width, int height)
-{
-    return makeAt<Widget>(parent, name, left, top, width, height);
-}
 
 // Label text sits at the top of its box, as the classic labels draw it; centred,
 // it would slip under the progress bars that overlap the file lines.
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top,
                   int width, int height)
 {
-    auto* label = make<QLabel>(parent, name, left, top, width, height);
+    auto* label = makeAt<QLabel>(parent, name, left, top, width, height);
     label->setText(caption);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
@@ -51,7 +43,7 @@ QLabel* makeTitle(QWidget* parent, const char* name, const QString& caption, int
 // A read-out: one right-aligned line of blue text, empty until an engine fills it.
 QLabel* makeReadout(QWidget* parent, const char* name, int left, int top, int width, int height)
 {
-    auto* label = make<QLabel>(parent, name, left, top, width, height);
+    auto* label = makeAt<QLabel>(parent, name, left, top, width, height);
     label->setAlignment(Qt::AlignRight | Qt::AlignTop);
     QPalette blue = label->palette();
     blue.setColor(QPalette::WindowText, Qt::blue);
@@ -61,7 +53,7 @@ QLabel* makeReadout(QWidget* parent, const char* name, int left, int top, int wi
 
 QGroupBox* makeFrame(QWidget* parent, const char* name, int left, int top, int width, int height)
 {
-    return make<QGroupBox>(parent, name, left, top, width, height);
+    return makeAt<QGroupBox>(parent, name, left, top, width, height);
 }
 
 } // namespace
@@ -113,9 +105,9 @@ void Form2::buildLayout()
 
     Frame1 = makeFrame(this, "Frame1", 120, 1680, 6120, 1815);
     Label1 = makeLabel(Frame1, "Label1", QStringLiteral("Downloading file:"), 510, 270, 5055, 270);
-    ProgressBar1 = make<ProgressBar>(Frame1, "ProgressBar1", 180, 467, 5700, 405);
+    ProgressBar1 = makeAt<ProgressBar>(Frame1, "ProgressBar1", 180, 467, 5700, 405);
     Label2 = makeLabel(Frame1, "Label2", QStringLiteral("File:             /5"), 525, 1020, 4455, 270);
-    ProgressBar2 = make<ProgressBar>(Frame1, "ProgressBar2", 180, 1217, 5700, 405);
+    ProgressBar2 = makeAt<ProgressBar>(Frame1, "ProgressBar2", 180, 1217, 5700, 405);
 
     PushButton1 = makeButtonAt(this, "PushButton1", QStringLiteral("Download"), 120, 3600, 3000, 400);
     PushButton2 = makeButtonAt(this, "PushButton2", QStringLiteral("Cancel"), 3240, 3600, 3000, 400);
