@@ -43,12 +43,17 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("Form1"));
     buildLayout();
     connectHandlers();
+    indexTreeRemovals();
     setupRenameEditing();
     setupSettingsSaving();
     Form_Load();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The tree outlives this object's members while QWidget deletes its children.
+    TView1->model()->disconnect(this);
+}
 
 void Form1::buildLayout()
 {
@@ -178,14 +183,26 @@ void Form1::closeEvent(QCloseEvent* event)
     QApplication::quit();
 }
 
-QTreeWidgetItem* Form1::nodeByKey(const QString& key) const
+QTreeWidgetItem* Form1::nodeByKey(const QString& key) const { return nodesByKey_.value(key); }
+
+// Keeps the key index in step with the tree however nodes leave it, so a
+// folder with thousands of sub-folders is listed without walking the tree per node.
+void Form1::indexTreeRemovals()
 {
-    QTreeWidgetItemIterator it(TView1);
-    for (; *it; ++it) {
-        if ((*it)->data(0, NodeKeyRole).toString() == key)
-            return *it;
-    }
-    return nullptr;
+    QAbstractItemModel* model = TView1->model();
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { nodesByKey_.clear(); });
+    connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this, model](const QModelIndex& parent, int first, int last) {
+                QList<QModelIndex> pending;
+                for (int row = first; row <= last; ++row)
+                    pending << model->index(row, 0, parent);
+                while (!pending.isEmpty()) {
+                    const QModelIndex index = pending.takeLast();
+                    nodesByKey_.remove(index.data(NodeKeyRole).toString());
+                    for (int row = 0; row < model->rowCount(index); ++row)
+                        pending << model->index(row, 0, index);
+                }
+            });
 }
 
 QTreeWidgetItem* Form1::selectedNode() const
@@ -222,5 +239,6 @@ QTreeWidgetItem* Form1::addNode(QTreeWidgetItem* parent, const QString& key, con
     node->setText(0, text);
     node->setData(0, NodeKeyRole, key);
     node->setIcon(0, treeNodeIcon(image, selectedImage));
+    nodesByKey_.insert(key, node);
     return node;
 }

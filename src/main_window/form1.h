@@ -6,6 +6,7 @@
 #include "main_window/window_pointer.h"
 
 #include <QCursor>
+#include <QHash>
 #include <QString>
 #include <QWidget>
 
@@ -117,8 +118,10 @@ protected:
 private:
     void buildLayout();
     void connectHandlers();
+    void indexTreeRemovals();
     void setupRenameEditing();   // in-place editing of ListView1 (rename)
     void setupSettingsSaving();  // the four text boxes save on every change
 
     WindowPointer pointer_{this};
+    QHash<QString, QTreeWidgetItem*> nodesByKey_;  // every tree node by its key
 };
