@@ -18,27 +18,6 @@
 
 namespace {
 
-// Every tree node as "key|text" with its depth as leading dots, in tree order.
-QStringList treeOutline(const Form1& window)
-{
-    QStringList outline;
-    QTreeWidgetItemIterator it(window.TView1);
-    for (; *it; ++it) {
-        int depth = 0;
-        for (QTreeWidgetItem* up = (*it)->parent(); up; up = up->parent())
-            ++depth;
-        outline << QString(depth, QLatin1Char('.')) + (*it)->data(0, Form1::NodeKeyRole).toString()
-                       + QLatin1Char('|') + (*it)->text(0);
-    }
-    return outline;
-}
-
-QStringList sorted(QStringList list)
-{
-    list.sort();
-    return list;
-}
-
 bool logged(const TestFtpServer& server, const std::string& command)
 {
     const auto log = server.commandLog();

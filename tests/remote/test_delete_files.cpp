@@ -21,29 +21,6 @@ const QString notConnected = QStringLiteral("Not connected to any server");
 const QString deleteQuestion = QStringLiteral("Are you sure to delete selected file(s)?");
 const QString deleteFailed = QStringLiteral("An error occured while deleting file");
 
-std::vector<std::string> commandsStartingWith(const TestFtpServer& server, const std::string& prefix)
-{
-    std::vector<std::string> found;
-    for (const std::string& line : server.commandLog())
-        if (line.rfind(prefix, 0) == 0)
-            found.push_back(line);
-    return found;
-}
-
-// Listing requests, whichever form the client chose.
-std::size_t listingCount(const TestFtpServer& server)
-{
-    return commandsStartingWith(server, "MLSD").size() + commandsStartingWith(server, "LIST").size();
-}
-
-QTreeWidgetItem* row(const Form1& window, const QString& name)
-{
-    for (int index = 0; index < window.ListView1->topLevelItemCount(); ++index)
-        if (window.ListView1->topLevelItem(index)->text(0) == name)
-            return window.ListView1->topLevelItem(index);
-    return nullptr;
-}
-
 // Selects exactly `names`; the first of them becomes the current row.
 void selectFiles(Form1& window, const QStringList& names)
 {
@@ -53,12 +30,6 @@ void selectFiles(Form1& window, const QStringList& names)
             item->setSelected(true);
     if (!names.isEmpty())
         window.ListView1->setCurrentItem(row(window, names.first()), 0, QItemSelectionModel::NoUpdate);
-}
-
-QStringList sorted(QStringList list)
-{
-    list.sort();
-    return list;
 }
 
 } // namespace

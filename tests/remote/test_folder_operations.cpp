@@ -20,35 +20,6 @@ const QString createFailed = QStringLiteral("An error osccured while creating fo
 const QString removeFailedMessage = QStringLiteral("An error occured! Make sure that folder contains no files");
 const QString removeFailedStatus = QStringLiteral("An error occured while removing folder");
 
-std::vector<std::string> commandsStartingWith(const TestFtpServer& server, const std::string& prefix)
-{
-    std::vector<std::string> found;
-    for (const std::string& line : server.commandLog())
-        if (line.rfind(prefix, 0) == 0)
-            found.push_back(line);
-    return found;
-}
-
-std::size_t listingCount(const TestFtpServer& server)
-{
-    return commandsStartingWith(server, "MLSD").size() + commandsStartingWith(server, "LIST").size();
-}
-
-// Every node as "key|text", children indented by dots, in tree order.
-QStringList treeOutline(const Form1& window)
-{
-    QStringList outline;
-    QTreeWidgetItemIterator it(window.TView1);
-    for (; *it; ++it) {
-        int depth = 0;
-        for (QTreeWidgetItem* up = (*it)->parent(); up; up = up->parent())
-            ++depth;
-        outline << QString(depth, QLatin1Char('.')) + (*it)->data(0, Form1::NodeKeyRole).toString()
-                       + QLatin1Char('|') + (*it)->text(0);
-    }
-    return outline;
-}
-
 QString selectedKey(const Form1& window)
 {
     const QTreeWidgetItem* node = window.selectedNode();

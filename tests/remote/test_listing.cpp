@@ -20,26 +20,6 @@
 
 namespace {
 
-QStringList sorted(QStringList list)
-{
-    list.sort();
-    return list;
-}
-
-QTreeWidgetItem* row(const Form1& window, const QString& name)
-{
-    const auto found = window.ListView1->findItems(name, Qt::MatchExactly, 0);
-    return found.isEmpty() ? nullptr : found.first();
-}
-
-QStringList childKeys(const QTreeWidgetItem* node)
-{
-    QStringList keys;
-    for (int index = 0; node && index < node->childCount(); ++index)
-        keys << node->child(index)->data(0, Form1::NodeKeyRole).toString();
-    return keys;
-}
-
 // Sets a file's modification time, given in UTC, as the server reports it.
 void setModified(const TestFtpServer& server, const std::string& relativePath, int year, int month,
                  int day, int hour, int minute)

@@ -24,15 +24,6 @@ namespace {
 const QString renameFailed = QStringLiteral("Can't accomplishe request");
 const QString renameFailedStatus = QStringLiteral("Request accomplished with no success at all");
 
-std::vector<std::string> commandsStartingWith(const TestFtpServer& server, const std::string& prefix)
-{
-    std::vector<std::string> found;
-    for (const std::string& line : server.commandLog())
-        if (line.rfind(prefix, 0) == 0)
-            found.push_back(line);
-    return found;
-}
-
 std::vector<std::string> renameCommands(const TestFtpServer& server)
 {
     std::vector<std::string> found;
@@ -40,19 +31,6 @@ std::vector<std::string> renameCommands(const TestFtpServer& server)
         if (line.rfind("RNFR", 0) == 0 || line.rfind("RNTO", 0) == 0)
             found.push_back(line);
     return found;
-}
-
-std::size_t listingCount(const TestFtpServer& server)
-{
-    return commandsStartingWith(server, "MLSD").size() + commandsStartingWith(server, "LIST").size();
-}
-
-QTreeWidgetItem* row(const Form1& window, const QString& name)
-{
-    for (int index = 0; index < window.ListView1->topLevelItemCount(); ++index)
-        if (window.ListView1->topLevelItem(index)->text(0) == name)
-            return window.ListView1->topLevelItem(index);
-    return nullptr;
 }
 
 // The open in-place editor, if any; editors already ended may linger hidden
