@@ -2,6 +2,7 @@
 // The one FTP connection of the process and the remote folder on show.
 
 #include "main_window/ftp_client.h"
+#include "main_window/remote_names.h"
 
 #include <QString>
 
@@ -20,6 +21,3 @@ struct FtpSession {
     bool isConnected() const { return sessionHandle != 0 && connectionHandle != 0; }
 };
 
-// Remote names travel as UTF-8 bytes; these keep every conversion in one place.
-inline std::string toRemote(const QString& text) { return text.toUtf8().toStdString(); }
-inline QString fromRemote(const std::string& bytes) { return QString::fromUtf8(bytes.data(), qsizetype(bytes.size())); }

@@ -34,7 +34,7 @@ import sys
 import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler, proto_cmds
+from pyftpdlib.handlers import DTPHandler, FTPHandler, asynchat, proto_cmds
 from pyftpdlib.ioloop import RetryError
 from pyftpdlib.servers import FTPServer
 
@@ -128,6 +128,13 @@ class FaultyFTPHandler(FTPHandler):
     dtp_handler = FaultyDTPHandler
     auth_failed_timeout = 0.05
     banner = "Corvell test server ready."
+
+    def push(self, s):
+        # Replies that quote a raw name carry its bytes back unchanged.
+        if self.unicode_errors == "surrogateescape":
+            asynchat.async_chat.push(self, s.encode("utf8", "surrogateescape"))
+        else:
+            FTPHandler.push(self, s)
 
     # Set by configure().
     log_file = None
@@ -285,6 +292,10 @@ def make_handler_class(args, log_file=None):
         endless=_command_names(args.endless_line),
         initial_dir=initial_dir,
     )
+    if args.raw_names:
+        # File names go out and come in as the bytes they are on disk, as a
+        # server on a legacy 8-bit file system sends them.
+        attributes.update(encoding="utf8", unicode_errors="surrogateescape")
     return type("ConfiguredFTPHandler", (FaultyFTPHandler,), attributes)
 
 
@@ -305,6 +316,7 @@ def add_fault_options(parser):
     parser.add_argument("--endless-line", action="append", default=[],
                         metavar="CMD")
     parser.add_argument("--initial-dir", metavar="PATH")
+    parser.add_argument("--raw-names", action="store_true")
 
 
 def make_server(root, user, password, handler_class, host="127.0.0.1",

@@ -19,6 +19,8 @@
 //   --endless-line CMD        answer CMD with a reply line that never ends
 //                             (16 MiB without CRLF, then silence)
 //   --initial-dir /pub        the session starts in /pub (PWD answers "/pub")
+//   --raw-names               names travel as their bytes on disk, not UTF-8
+//                             (a name that is not valid UTF-8 is sent as is)
 // Each option may be given more than once (two --refuse-retr, two --reply...).
 // GREETING stands for the server's first reply with --reply, --stall and
 // --endless-line: "--stall GREETING" connects but never says 220.

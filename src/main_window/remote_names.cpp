@@ -1,0 +1,94 @@
+#include "main_window/remote_names.h"
+
+#include <QList>
+
+namespace {
+
+constexpr char32_t escapeBase = 0xF700;
+constexpr char32_t firstEscape = escapeBase + 0x80;
+constexpr char32_t lastEscape = escapeBase + 0xFF;
+
+bool isEscape(char32_t codePoint) { return codePoint >= firstEscape && codePoint <= lastEscape; }
+
+// The length of the well-formed UTF-8 sequence at `at` and its code point, or 0.
+std::size_t decodeSequence(const std::string& bytes, std::size_t at, char32_t& codePoint)
+{
+    const auto lead = static_cast<unsigned char>(bytes[at]);
+    std::size_t length = 0;
+    char32_t minimum = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, minimum = 0x80, codePoint = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, minimum = 0x800, codePoint = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, minimum = 0x10000, codePoint = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (at + length > bytes.size())
+        return 0;
+    for (std::size_t index = 1; index < length; ++index) {
+        const auto next = static_cast<unsigned char>(bytes[at + index]);
+        if ((next & 0xC0) != 0x80)
+            return 0;
+        codePoint = (codePoint << 6) | (next & 0x3F);
+    }
+    const bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
+    if (codePoint < minimum || codePoint > 0x10FFFF || surrogate)
+        return 0;
+    // A name that really holds one of the escape characters is escaped byte by
+    // byte, so the way back stays unambiguous.
+    return isEscape(codePoint) ? 0 : length;
+}
+
+void appendUtf8(std::string& out, char32_t codePoint)
+{
+    if (codePoint < 0x80) {
+        out += char(codePoint);
+    } else if (codePoint < 0x800) {
+        out += char(0xC0 | (codePoint >> 6));
+        out += char(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        out += char(0xE0 | (codePoint >> 12));
+        out += char(0x80 | ((codePoint >> 6) & 0x3F));
+        out += char(0x80 | (codePoint & 0x3F));
+    } else {
+        out += char(0xF0 | (codePoint >> 18));
+        out += char(0x80 | ((codePoint >> 12) & 0x3F));
+        out += char(0x80 | ((codePoint >> 6) & 0x3F));
+        out += char(0x80 | (codePoint & 0x3F));
+    }
+}
+
+} // namespace
+
+QString fromRemote(const std::string& bytes)
+{
+    QString text;
+    text.reserve(qsizetype(bytes.size()));
+    for (std::size_t at = 0; at < bytes.size();) {
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        char32_t codePoint = byte;
+        std::size_t length = byte < 0x80 ? 1 : decodeSequence(bytes, at, codePoint);
+        if (length == 0) {
+            codePoint = escapeBase + byte;
+            length = 1;
+        }
+        text.append(QString::fromUcs4(&codePoint, 1));
+        at += length;
+    }
+    return text;
+}
+
+std::string toRemote(const QString& text)
+{
+    std::string bytes;
+    bytes.reserve(std::size_t(text.size()));
+    for (const char32_t codePoint : text.toUcs4()) {
+        if (isEscape(codePoint))
+            bytes += char(codePoint - escapeBase);
+        else
+            appendUtf8(bytes, codePoint);
+    }
+    return bytes;
+}
