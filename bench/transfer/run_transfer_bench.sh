@@ -4,7 +4,7 @@
 # and the same local server, then the peak memory of a 1 GiB download through
 # the dialog. Targets: at least 0.75 x curl both ways; peak memory below 100 MiB.
 #
-# Each side runs five times, curl and the dialog taking turns, and the best run
+# Each side runs nine times, curl and the dialog taking turns, and the best run
 # counts. Two figures per direction:
 #   transfer: from opening the remote file to the server's confirmation
 #             (curl: time_total - time_pretransfer; dialog: the start button's run)
@@ -84,7 +84,7 @@ round() {
 
 measure() {
     local direction=$1 best_ct="" best_cp="" best_ot="" best_op=""
-    for _ in 1 2 3 4 5; do
+    for _ in 1 2 3 4 5 6 7 8 9; do
         round "$direction"
         best_ct=$(min "$best_ct" "$curl_transfer"); best_cp=$(min "$best_cp" "$curl_process")
         best_ot=$(min "$best_ot" "$ours_transfer"); best_op=$(min "$best_op" "$ours_process")

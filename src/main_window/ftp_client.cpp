@@ -25,6 +25,9 @@ struct FindObject {
 
 struct FileObject {
     HINTERNET connection = 0;
+    // The owning connection's session, held here because every block of a
+    // transfer goes through it; the connection closes its file before it goes.
+    ftp::Session* session = nullptr;
 };
 
 using Object = std::variant<InternetObject, ConnectionObject, FindObject, FileObject>;
@@ -206,7 +209,7 @@ HINTERNET FtpOpenFileA(HINTERNET connection, const std::string& path, std::uint3
         access == GENERIC_WRITE ? ftp::TransferDirection::Upload : ftp::TransferDirection::Download;
     if (!succeeded(session->openFile(path, direction)))
         return 0;
-    const HINTERNET handle = store(FileObject{connection});
+    const HINTERNET handle = store(FileObject{connection, session});
     find<ConnectionObject>(connection)->openFile = handle;
     return handle;
 }
@@ -218,7 +221,7 @@ bool InternetReadFile(HINTERNET handle, void* buffer, std::uint32_t toRead, std:
     if (!file)
         return false;
     std::size_t count = 0;
-    const bool ok = succeeded(find<ConnectionObject>(file->connection)->session->read(buffer, toRead, count));
+    const bool ok = succeeded(file->session->read(buffer, toRead, count));
     read = std::uint32_t(count);
     return ok;
 }
@@ -230,7 +233,7 @@ bool InternetWriteFile(HINTERNET handle, const void* buffer, std::uint32_t toWri
     auto* file = find<FileObject>(handle);
     if (!file)
         return false;
-    if (!succeeded(find<ConnectionObject>(file->connection)->session->write(buffer, toWrite)))
+    if (!succeeded(file->session->write(buffer, toWrite)))
         return false;
     written = toWrite;
     return true;
