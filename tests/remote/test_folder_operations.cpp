@@ -34,19 +34,7 @@ void selectOnly(Form1& window, const QString& key)
         node->setSelected(true);
 }
 
-struct Connected {
-    explicit Connected(std::vector<std::string> options = {}) : server(std::move(options)) {}
-    TestFtpServer server;
-    RecordingDialogs dialogs;
-    std::unique_ptr<Form1> window;
-
-    void logOnNow()
-    {
-        window = std::make_unique<Form1>();
-        logOn(*window, server);
-        dialogs.clear();
-    }
-};
+using Connected = ConnectedWindow;
 
 } // namespace
 

@@ -50,19 +50,11 @@ void settle()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-struct Connected {
-    explicit Connected(std::vector<std::string> options = {}) : server(std::move(options)) {}
-    TestFtpServer server;
-    RecordingDialogs dialogs;
-    std::unique_ptr<Form1> window;
+struct Connected : ConnectedWindow {
+    using ConnectedWindow::ConnectedWindow;
 
-    void logOnNow()
-    {
-        window = std::make_unique<Form1>();
-        window->show();
-        logOn(*window, server);
-        dialogs.clear();
-    }
+    // Shown, so the in-place editor gets focus as it would for a user.
+    void logOnNow() { ConnectedWindow::logOnNow(true); }
 
     // Makes `name` the current row and presses "Rename File"; true when an editor opened.
     bool startRename(const QString& name)

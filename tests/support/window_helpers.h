@@ -2,6 +2,7 @@
 // Shared steps of the window tests.
 
 #include "main_window/form1.h"
+#include "support/recording_dialogs.h"
 #include "support/test_ftp_server.h"
 
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include <QTreeWidgetItemIterator>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -98,3 +100,22 @@ inline std::size_t listingCount(const TestFtpServer& server)
 {
     return commandsStartingWith(server, "MLSD").size() + commandsStartingWith(server, "LIST").size();
 }
+
+// A test server, the box recorder and a window logged on to that server.
+struct ConnectedWindow {
+    explicit ConnectedWindow(std::vector<std::string> options = {}) : server(std::move(options)) {}
+    TestFtpServer server;
+    RecordingDialogs dialogs;
+    std::unique_ptr<Form1> window;
+
+    // Creates the window (shown, where an editor needs focus), logs on and
+    // forgets the boxes of the logon.
+    void logOnNow(bool shown = false)
+    {
+        window = std::make_unique<Form1>();
+        if (shown)
+            window->show();
+        logOn(*window, server);
+        dialogs.clear();
+    }
+};

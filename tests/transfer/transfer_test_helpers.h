@@ -6,6 +6,7 @@
 #include "local/file_list_box.h"
 #include "main_window/form1.h"
 #include "support/test_ftp_server.h"
+#include "support/window_helpers.h"
 #include "transfer/form2.h"
 
 #include <QApplication>
@@ -110,10 +111,7 @@ inline QStringList folderEntries(const QString& folder)
 inline QStringList commandsSent(const TestFtpServer& server, const QString& command)
 {
     QStringList lines;
-    for (const std::string& line : server.commandLog()) {
-        const QString text = QString::fromStdString(line);
-        if (text.startsWith(command + QLatin1Char(' ')))
-            lines << text;
-    }
+    for (const std::string& line : commandsStartingWith(server, (command + QLatin1Char(' ')).toStdString()))
+        lines << QString::fromStdString(line);
     return lines;
 }
