@@ -12,6 +12,14 @@ CORVELL_BUILD_PACKAGES=(
     python3-pyftpdlib
     fonts-liberation
     curl
+    libssl-dev python3-openssl
+    qtkeychain-qt6-dev gnome-keyring dbus
+    desktop-file-utils appstream dpkg-dev file
+)
+
+# What scripts/fuzz.sh adds: clang with libFuzzer and the sanitizer runtimes.
+CORVELL_FUZZ_PACKAGES=(
+    clang libclang-rt-14-dev
 )
 
 corvell_missing_packages() {

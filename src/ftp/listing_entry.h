@@ -21,6 +21,9 @@ struct ListEntry {
     bool isFolder = false;
     std::uint64_t size = 0;
     DateTime modified;
+    // A symbolic link. isFolder then says whether it is known to lead to a
+    // folder; a link with isFolder false may still lead to one.
+    bool isLink = false;
     friend bool operator==(const ListEntry&, const ListEntry&) = default;
 };
 

@@ -268,6 +268,7 @@ std::optional<ListEntry> parseUnixLine(std::string_view line, const DateTime& no
         entry.size = *size;
         entry.isFolder = tokens[0].text[0] == 'd';
         if (tokens[0].text[0] == 'l') {
+            entry.isLink = true;
             const auto arrow = name.find(" -> ");
             if (arrow != std::string_view::npos) {
                 const std::string_view target = name.substr(arrow + 4);
@@ -408,6 +409,7 @@ std::optional<ListEntry> parseMlsdLine(std::string_view line)
             if (equalsIgnoringCase(value, "cdir") || equalsIgnoringCase(value, "pdir"))
                 return std::nullopt;
             // "dir", and links that say where they point: "OS.unix=slink:/pub/".
+            entry.isLink = startsWithIgnoringCase(value, "OS.unix=slink") || equalsIgnoringCase(value, "OS.unix=symlink");
             entry.isFolder = equalsIgnoringCase(value, "dir")
                 || (startsWithIgnoringCase(value, "OS.unix=slink:") && value.back() == '/');
         } else if (equalsIgnoringCase(key, "size")) {

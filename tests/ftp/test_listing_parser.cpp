@@ -31,6 +31,12 @@ ListEntry folder(std::string name, std::uint64_t size, DateTime modified)
     return ListEntry{std::move(name), true, size, modified};
 }
 
+ListEntry link(ListEntry entry)
+{
+    entry.isLink = true;
+    return entry;
+}
+
 DateTime at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
 {
     return DateTime{year, month, day, hour, minute, second};
@@ -46,7 +52,7 @@ const std::vector<LineCase> listCases = {
     {"vsftpd_folder_with_year", "drwxr-xr-x    2 1000     1000         4096 Jan 15  2019 pub",
      folder("pub", 4096, at(2019, 1, 15))},
     {"vsftpd_symlink_is_file", "lrwxrwxrwx    1 0        0               7 Jun 01  2020 latest -> v1.2.3",
-     file("latest", 7, at(2020, 6, 1))},
+     link(file("latest", 7, at(2020, 6, 1)))},
     {"vsftpd_size_over_4_GiB", "-rw-r--r--    1 ftp      ftp      5368709120 Feb 29  2020 big.iso",
      file("big.iso", 5368709120ULL, at(2020, 2, 29))},
     // ProFTPD: single-digit day padded with a space.
@@ -55,7 +61,7 @@ const std::vector<LineCase> listCases = {
     {"proftpd_old_year", "drwxr-xr-x   5 ftp      ftp          4096 Dec 31  1999 y2k",
      folder("y2k", 4096, at(1999, 12, 31))},
     {"proftpd_symlink_to_folder", "lrwxrwxrwx   1 root     root           17 Aug  8  2018 html -> /var/www/html/",
-     folder("html", 17, at(2018, 8, 8))},
+     link(folder("html", 17, at(2018, 8, 8)))},
     // pure-ftpd: wide numeric owner columns.
     {"pureftpd_file", "-rw-r--r--    1 1001       1001            12345 Jul  4 18:30 fireworks.jpg",
      file("fireworks.jpg", 12345, at(2023, 7, 4, 18, 30))},
@@ -90,7 +96,7 @@ const std::vector<LineCase> listCases = {
     {"upper_case_month", "-rw-r--r-- 1 ftp ftp 1 MAR 05 14:07 shout",
      file("shout", 1, at(2024, 3, 5, 14, 7))},
     {"symlink_name_with_arrow_only_first_split", "lrwxrwxrwx 1 ftp ftp 4 Mar 05 14:07 a b -> c -> d",
-     file("a b", 4, at(2024, 3, 5, 14, 7))},
+     link(file("a b", 4, at(2024, 3, 5, 14, 7)))},
     {"crlf_ending_removed", "-rw-r--r-- 1 ftp ftp 2 Mar 05 14:07 dos.txt\r",
      file("dos.txt", 2, at(2024, 3, 5, 14, 7))},
     // IIS in its DOS style.
@@ -133,9 +139,9 @@ const std::vector<LineCase> mlsdCases = {
     {"iis_capitalised_size", "Type=file;Size=100;Modify=20210305140700.000; iis.txt",
      file("iis.txt", 100, at(2021, 3, 5, 14, 7))},
     {"unix_symlink_is_file", "type=OS.unix=symlink;size=7;modify=20210305140700; link",
-     file("link", 7, at(2021, 3, 5, 14, 7))},
+     link(file("link", 7, at(2021, 3, 5, 14, 7)))},
     {"unix_slink_to_folder", "type=OS.unix=slink:/srv/data/;modify=20210305140700; data",
-     folder("data", 0, at(2021, 3, 5, 14, 7))},
+     link(folder("data", 0, at(2021, 3, 5, 14, 7)))},
     {"name_with_leading_space", "type=file;size=1;modify=20210305140700;  spaced",
      file(" spaced", 1, at(2021, 3, 5, 14, 7))},
     {"name_with_semicolon_and_equals", "type=file;size=3;modify=20210305140700; a;b=c.txt",
