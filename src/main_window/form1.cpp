@@ -4,6 +4,7 @@
 #include "local/drive_list_box.h"
 #include "local/file_list_box.h"
 #include "main_window/error_report.h"
+#include "main_window/password_setting.h"
 #include "main_window/twips_layout.h"
 #include "remote/file_type_icons.h"
 
@@ -51,6 +52,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
 
 Form1::~Form1()
 {
+    // The last typed password is written while the window is still whole.
+    passwordSetting_->flush();
     // The tree outlives this object's members while QWidget deletes its children.
     TView1->model()->disconnect(this);
 }
@@ -180,6 +183,7 @@ void Form1::closeEvent(QCloseEvent* event)
 {
     // Closing the main window ends the program at once: no logoff, no question.
     event->accept();
+    passwordSetting_->flush();
     QApplication::quit();
 }
 

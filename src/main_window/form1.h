@@ -19,6 +19,7 @@ class QTreeWidgetItem;
 class DriveListBox;
 class DirListBox;
 class FileListBox;
+class PasswordSetting;
 
 // The identifier every report of this window starts with.
 inline QString form1Procedure(const char* name) { return QStringLiteral("Form1.") + QLatin1String(name); }
@@ -123,5 +124,6 @@ private:
     void setupSettingsSaving();  // the four text boxes save on every change
 
     WindowPointer pointer_{this};
+    PasswordSetting* passwordSetting_ = nullptr;    // txtPassword's stored value
     QHash<QString, QTreeWidgetItem*> nodesByKey_;  // every tree node by its key
 };

@@ -6,6 +6,7 @@
 
 #include "app/appearance.h"
 #include "main_window/error_report.h"
+#include "main_window/password_setting.h"
 #include "main_window/settings_store.h"
 #include "main_window/user_dialogs.h"
 #include "remote/file_type_icons.h"
@@ -74,7 +75,7 @@ void Form1::Form_Load()
     steps.step(140, [&] { txtHostName->setText(restoredSetting("Host Name")); });
     steps.step(142, [&] { txtPort->setText(restoredSetting("Port", QStringLiteral("21"))); });
     steps.step(144, [&] { txtUserName->setText(restoredSetting("User Name")); });
-    steps.step(146, [&] { txtPassword->setText(restoredSetting("Password")); });
+    steps.step(146, [&] { txtPassword->setText(passwordSetting_->restore()); });
 
     steps.step(148, [&] { fileMask = QStringLiteral("*.*"); });
 

@@ -1,6 +1,7 @@
 #include "main_window/settings_store.h"
 
 #include "main_window/form1.h"
+#include "main_window/password_setting.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -46,6 +47,23 @@ void SaveSetting(const QString& application, const QString& section, const QStri
     restrictToOwner(settings);
 }
 
+bool HasSetting(const QString& application, const QString& section, const QString& name)
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application);
+    settings.beginGroup(section);
+    return settings.contains(name);
+}
+
+void DeleteSetting(const QString& application, const QString& section, const QString& name)
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application);
+    settings.beginGroup(section);
+    settings.remove(name);
+    settings.endGroup();
+    settings.sync();
+    restrictToOwner(settings);
+}
+
 void Form1::setupSettingsSaving()
 {
     const auto saveOnChange = [this](QLineEdit* box, const QString& name) {
@@ -56,5 +74,7 @@ void Form1::setupSettingsSaving()
     saveOnChange(txtHostName, QStringLiteral("Host Name"));
     saveOnChange(txtPort, QStringLiteral("Port"));
     saveOnChange(txtUserName, QStringLiteral("User Name"));
-    saveOnChange(txtPassword, QStringLiteral("Password"));
+    // The password goes to the desktop's keyring where one answers.
+    passwordSetting_ = new PasswordSetting(this);
+    connect(txtPassword, &QLineEdit::textChanged, passwordSetting_, &PasswordSetting::save);
 }
