@@ -2,9 +2,11 @@
 // window, kept only readable by their owner.
 
 #include "main_window/form1.h"
+#include "main_window/password_vault.h"
 #include "main_window/settings_store.h"
 #include "support/recording_dialogs.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QSettings>
@@ -45,6 +47,7 @@ private slots:
     void portTextThatIsNoNumberIsKeptUnchanged();
     void valuesWithSeparatorsAndNonAsciiTextRoundTrip();
     void storeFileIsReadableByItsOwnerOnly();
+    void withoutKeyringThePasswordStaysInTheFileSilentlyAndAtOnce();
 };
 
 void SettingsTest::init()
@@ -150,6 +153,25 @@ void SettingsTest::storeFileIsReadableByItsOwnerOnly()
         QCOMPARE(::stat(QFile::encodeName(storeFile()).constData(), &status), 0);
         QCOMPARE(int(status.st_mode & 0777), 0600);
     }
+}
+
+// These suites run where no secret service answers: the password is kept in
+// the file as the other values are, and no wait is spent on the missing keyring.
+void SettingsTest::withoutKeyringThePasswordStaysInTheFileSilentlyAndAtOnce()
+{
+    RecordingDialogs dialogs;
+    QElapsedTimer clock;
+    clock.start();
+    {
+        Form1 window;
+        window.txtPassword->setText(QStringLiteral("typed"));
+        QCOMPARE(stored("Password"), QStringLiteral("typed"));
+    }
+    Form1 restarted;
+    QVERIFY2(clock.elapsed() < PasswordVault::answerTimeoutMs, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(restarted.txtPassword->text(), QStringLiteral("typed"));
+    QCOMPARE(stored("Password"), QStringLiteral("typed"));
+    QVERIFY(dialogs.boxes.isEmpty());
 }
 
 QTEST_MAIN(SettingsTest)
