@@ -13,7 +13,7 @@ CORVELL_BUILD_PACKAGES=(
     fonts-liberation
     curl
     libssl-dev python3-openssl
-    qtkeychain-qt6-dev gnome-keyring dbus
+    qtkeychain-qt6-dev libsecret-1-0 gnome-keyring dbus
     desktop-file-utils appstream dpkg-dev file
 )
 

@@ -7,10 +7,16 @@
 #include "main_window/settings_store.h"
 #include "support/recording_dialogs.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTest>
+
+#include <signal.h>
 
 namespace {
 
@@ -38,6 +44,7 @@ private slots:
     void init();
     void typingReachesTheKeyringAfterAPauseAndCloseLosesNothing();
     void passwordLeftInTheSettingsFileMovesIntoTheKeyring();
+    void keyringThatStopsAnsweringCostsOneTimeOutAndTheFileKeepsThePassword();
 };
 
 void PasswordKeyringTest::init()
@@ -84,6 +91,34 @@ void PasswordKeyringTest::passwordLeftInTheSettingsFileMovesIntoTheKeyring()
     Form1 restarted;
     QCOMPARE(restarted.txtPassword->text(), QStringLiteral("from file"));
     QCOMPARE(restarted.txtUserName->text(), QStringLiteral("me"));
+    QVERIFY(dialogs.boxes.isEmpty());
+}
+
+// Runs last: the keyring library queues every later request behind the one
+// left unanswered here.
+void PasswordKeyringTest::keyringThatStopsAnsweringCostsOneTimeOutAndTheFileKeepsThePassword()
+{
+    RecordingDialogs dialogs;
+    const uint keyringPid = QDBusConnection::sessionBus().interface()->servicePid(
+        QStringLiteral("org.freedesktop.secrets"));
+    QVERIFY(keyringPid > 0);
+    QCOMPARE(::kill(pid_t(keyringPid), SIGSTOP), 0);
+    const auto resume = qScopeGuard([&] { ::kill(pid_t(keyringPid), SIGCONT); });
+
+    QElapsedTimer clock;
+    clock.start();
+    {
+        Form1 window;
+        QCOMPARE(window.txtPassword->text(), QString());
+        QTest::keyClicks(window.txtPassword, QStringLiteral("abc"));
+        QCOMPARE(GetSetting(application, section, QStringLiteral("Password"), {}), QStringLiteral("abc"));
+    }
+    // The next window tries to move the file's password into the keyring and
+    // keeps it in the file when no confirmation comes.
+    Form1 restarted;
+    QCOMPARE(restarted.txtPassword->text(), QStringLiteral("abc"));
+    QCOMPARE(GetSetting(application, section, QStringLiteral("Password"), {}), QStringLiteral("abc"));
+    QVERIFY2(clock.elapsed() < 3 * PasswordVault::answerTimeoutMs, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(dialogs.boxes.isEmpty());
 }
 
