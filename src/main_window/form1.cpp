@@ -41,6 +41,9 @@ QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& caption, 
 
 Form1::Form1(QWidget* parent) : QWidget(parent)
 {
+    // Asked before any control exists: waiting for the keyring lets pending
+    // events run, and none may reach a window that is half built.
+    passwordSetting_ = new PasswordSetting(this);
     setObjectName(QStringLiteral("Form1"));
     buildLayout();
     connectHandlers();

@@ -75,7 +75,7 @@ void Form1::Form_Load()
     steps.step(140, [&] { txtHostName->setText(restoredSetting("Host Name")); });
     steps.step(142, [&] { txtPort->setText(restoredSetting("Port", QStringLiteral("21"))); });
     steps.step(144, [&] { txtUserName->setText(restoredSetting("User Name")); });
-    steps.step(146, [&] { txtPassword->setText(passwordSetting_->restore()); });
+    steps.step(146, [&] { txtPassword->setText(passwordSetting_->restored()); });
 
     steps.step(148, [&] { fileMask = QStringLiteral("*.*"); });
 

@@ -17,6 +17,7 @@ PasswordSetting::PasswordSetting(QObject* parent) : QObject(parent), vault_(QStr
     idle_.setSingleShot(true);
     idle_.setInterval(idleMs);
     connect(&idle_, &QTimer::timeout, this, &PasswordSetting::flush);
+    restored_ = restore();
 }
 
 PasswordSetting::~PasswordSetting() { flush(); }

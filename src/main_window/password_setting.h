@@ -18,20 +18,22 @@ class PasswordSetting : public QObject {
 public:
     static constexpr int idleMs = 500;
 
+    // Reads the stored value. One still in the settings file is the newest: it
+    // moves into the keyring and leaves the file once the keyring confirmed it.
     explicit PasswordSetting(QObject* parent = nullptr);
     ~PasswordSetting() override;
 
-    // The value at load. One still in the settings file is the newest: it moves
-    // into the keyring and leaves the file once the keyring confirmed it.
-    QString restore();
+    const QString& restored() const { return restored_; }
     void save(const QString& text);
     // Writes what is still waiting for the pause to end.
     void flush();
 
 private:
+    QString restore();
     void store(const QString& text);
 
     PasswordVault vault_;
+    QString restored_;
     QTimer idle_;
     std::optional<QString> pending_;
     std::optional<QString> inKeyring_;  // what the keyring holds, so repeats cost nothing

@@ -11,8 +11,9 @@ namespace {
 
 constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
-// The file holds the password: it is created readable by its owner only, and
-// the atomic rewrite of the store keeps the permissions of the file it replaces.
+// The file holds the password where no keyring answers: it is created readable
+// by its owner only, and the atomic rewrite of the store keeps the permissions
+// of the file it replaces.
 void createOwnerOnly(const QSettings& settings)
 {
     QFile file(settings.fileName());
@@ -75,6 +76,5 @@ void Form1::setupSettingsSaving()
     saveOnChange(txtPort, QStringLiteral("Port"));
     saveOnChange(txtUserName, QStringLiteral("User Name"));
     // The password goes to the desktop's keyring where one answers.
-    passwordSetting_ = new PasswordSetting(this);
     connect(txtPassword, &QLineEdit::textChanged, passwordSetting_, &PasswordSetting::save);
 }
