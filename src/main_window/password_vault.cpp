@@ -3,9 +3,22 @@
 #include <qt6keychain/keychain.h>
 
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QTimer>
 
 namespace {
+
+// Without a session bus in the environment the keyring library would have one
+// started for the X display (D-Bus autolaunch), and that bus would start a
+// keyring daemon that asks for a new keyring password: no business of a
+// settings store. No session bus, no keyring.
+bool sessionBusAdvertised()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
+}
 
 struct JobEnd {
     bool answered = false;
@@ -40,6 +53,8 @@ JobEnd runJob(QKeychain::Job* job)
 
 PasswordVault::Reading PasswordVault::read(const QString& key)
 {
+    if (!sessionBusAdvertised())
+        return {};
     auto* job = new QKeychain::ReadPasswordJob(service_);
     job->setKey(key);
     const JobEnd end = runJob(job);
@@ -54,6 +69,8 @@ PasswordVault::Reading PasswordVault::read(const QString& key)
 
 bool PasswordVault::write(const QString& key, const QString& text)
 {
+    if (!sessionBusAdvertised())
+        return false;
     auto* job = new QKeychain::WritePasswordJob(service_);
     job->setKey(key);
     job->setTextData(text);

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <signal.h>
@@ -44,6 +45,7 @@ private slots:
     void init();
     void typingReachesTheKeyringAfterAPauseAndCloseLosesNothing();
     void passwordLeftInTheSettingsFileMovesIntoTheKeyring();
+    void withoutSessionBusInTheEnvironmentNoKeyringIsAsked();
     void keyringThatStopsAnsweringCostsOneTimeOutAndTheFileKeepsThePassword();
 };
 
@@ -92,6 +94,22 @@ void PasswordKeyringTest::passwordLeftInTheSettingsFileMovesIntoTheKeyring()
     QCOMPARE(restarted.txtPassword->text(), QStringLiteral("from file"));
     QCOMPARE(restarted.txtUserName->text(), QStringLiteral("me"));
     QVERIFY(dialogs.boxes.isEmpty());
+}
+
+void PasswordKeyringTest::withoutSessionBusInTheEnvironmentNoKeyringIsAsked()
+{
+    const QByteArray address = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const auto restore = qScopeGuard([&] {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+        qputenv("XDG_RUNTIME_DIR", runtime);
+    });
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    const QTemporaryDir runtimeWithoutBus;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeWithoutBus.path()));
+    // The library would still reach this suite's bus through its open connection.
+    QCOMPARE(PasswordVault(QStringLiteral("Corvell")).read(QStringLiteral("Password")).answer,
+             PasswordVault::Answer::Unavailable);
 }
 
 // Runs last: the keyring library queues every later request behind the one
