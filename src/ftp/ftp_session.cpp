@@ -51,7 +51,7 @@ struct Session::Impl {
         data.reset();
         Status status = channel.connect(endpoint->host, endpoint->port);
         if (status.ok()) {
-            LogonContext context{channel, data, endpoint->credentials, {}};
+            LogonContext context{channel, data, endpoint->host, endpoint->credentials, {}};
             status = runLogon(context, logonSteps());
         }
         if (!status.ok())
