@@ -68,7 +68,8 @@ struct Session::Impl {
     // is not tried again: it would only cost the same wait once more.
     Status perform(const std::function<Status()>& operation)
     {
-        if (!endpoint)
+        // Never inside a transfer: a transfer whose connection broke has failed.
+        if (!endpoint || transfer.isOpen())
             return operation();
         if (channel.state() == LinkState::Ready)
             (void)channel.dropStrayReplies(channel.replyDeadline());
