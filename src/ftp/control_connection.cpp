@@ -1,56 +1,128 @@
 #include "ftp/control_connection.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <utility>
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 
 namespace ftp {
 
 namespace {
+
 constexpr std::size_t receiveChunk = 16 * 1024;
+// The control connection is a Telnet stream: a 0xFF byte of text (in a name)
+// travels doubled, so that it is not taken for the Telnet "interpret as
+// command" byte (RFC 959, RFC 2640).
+constexpr char telnetIac = '\xff';
+
+// Turns each doubled IAC in [begin, begin + size) back into one; the new size.
+std::size_t undoubleIac(char* begin, std::size_t size)
+{
+    char* const end = begin + size;
+    char* in = std::find(begin, end, telnetIac);
+    char* out = in;
+    while (in != end) {
+        *out++ = *in;
+        in += (*in == telnetIac && in + 1 != end && in[1] == telnetIac) ? 2 : 1;
+    }
+    return std::size_t(out - begin);
 }
+
+} // namespace
 
 Status ControlConnection::connect(const std::string& host, std::uint16_t port, Deadline deadline)
 {
     close();
-    const Status status = connectToHost(host, port, deadline, socket_);
+    Socket socket;
+    const Status status = connectToHost(host, port, deadline, socket);
     if (!status.ok())
         return status;
     // Commands are single small writes; do not let Nagle hold them back.
     const int on = 1;
-    (void)::setsockopt(socket_.fd(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    (void)::setsockopt(socket.fd(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    stream_ = makePlainStream(std::move(socket));
     return Status::success();
 }
 
 void ControlConnection::close()
 {
-    socket_.close();
+    stream_.reset();
     buffer_.clear();
     begin_ = 0;
     (void)assembler_.take();
 }
 
-bool ControlConnection::hasPendingInput() const
+std::unique_ptr<Stream> ControlConnection::takeStream()
 {
     if (hasBufferedInput())
+        return nullptr;
+    return std::move(stream_);
+}
+
+void ControlConnection::setStream(std::unique_ptr<Stream> stream)
+{
+    stream_ = std::move(stream);
+    buffer_.clear();
+    begin_ = 0;
+}
+
+bool ControlConnection::hasBufferedInput() const
+{
+    return begin_ < buffer_.size() || (stream_ && stream_->buffered() > 0);
+}
+
+bool ControlConnection::receiveMore(IoResult::State& want, Status& failure)
+{
+    const std::size_t kept = buffer_.size();
+    buffer_.resize(kept + receiveChunk);
+    const IoResult result = stream_->readSome(buffer_.data() + kept, receiveChunk);
+    buffer_.resize(kept + (result.state == IoResult::State::Moved ? result.count : 0));
+    want = result.state;
+    switch (result.state) {
+    case IoResult::State::Moved:
         return true;
-    if (!socket_.valid())
+    case IoResult::State::WantRead:
+    case IoResult::State::WantWrite:
+        break;
+    case IoResult::State::End:
+        failure = Status::failure(ErrorKind::Network, "The server closed the connection");
+        break;
+    case IoResult::State::Failed:
+        failure = Status::failure(result.error.kind(),
+                                  "Receiving from the server failed: " + result.error.message());
+        break;
+    }
+    return false;
+}
+
+bool ControlConnection::hasPendingInput()
+{
+    if (begin_ < buffer_.size())
+        return true;
+    if (!stream_)
         return false;
-    pollfd entry{socket_.fd(), POLLIN, 0};
-    return ::poll(&entry, 1, 0) > 0;
+    buffer_.clear();
+    begin_ = 0;
+    IoResult::State want{};
+    Status failure;
+    return receiveMore(want, failure) || !failure.ok();
 }
 
 Status ControlConnection::send(std::string_view line, Deadline deadline)
 {
-    if (!socket_.valid())
+    if (!stream_)
         return Status::failure(ErrorKind::WrongState, "Not connected to a server");
     std::string wire;
     wire.reserve(line.size() + 2);
-    wire.append(line);
+    for (const char c : line) {
+        wire += c;
+        if (c == telnetIac)
+            wire += c;
+    }
     wire.append("\r\n");
-    return sendAll(socket_.fd(), wire.data(), wire.size(), deadline);
+    return writeAll(*stream_, wire.data(), wire.size(), deadline);
 }
 
 Status ControlConnection::readLine(std::string_view& line, Deadline deadline)
@@ -58,7 +130,7 @@ Status ControlConnection::readLine(std::string_view& line, Deadline deadline)
     for (;;) {
         const auto newline = buffer_.find('\n', begin_);
         if (newline != std::string::npos) {
-            line = std::string_view(buffer_).substr(begin_, newline - begin_);
+            line = std::string_view(buffer_.data() + begin_, undoubleIac(buffer_.data() + begin_, newline - begin_));
             begin_ = newline + 1;
             if (line.size() > maxLineLength)
                 return Status::failure(ErrorKind::Protocol, "The server sent a reply line that is too long");
@@ -70,18 +142,13 @@ Status ControlConnection::readLine(std::string_view& line, Deadline deadline)
         if (buffer_.size() > maxLineLength)
             return Status::failure(ErrorKind::Protocol, "The server sent a reply line that is too long");
 
-        const std::size_t kept = buffer_.size();
-        buffer_.resize(kept + receiveChunk);
-        const long received = receiveSome(socket_.fd(), buffer_.data() + kept, receiveChunk);
-        const int error = errno;
-        buffer_.resize(kept + std::size_t(received > 0 ? received : 0));
-        if (received > 0)
+        IoResult::State want{};
+        Status failure;
+        if (receiveMore(want, failure))
             continue;
-        if (received == 0)
-            return Status::failure(ErrorKind::Network, "The server closed the connection");
-        if (!wouldBlock(error))
-            return Status::failure(ErrorKind::Network, "Receiving from the server failed: " + describeError(error));
-        const WaitResult wait = waitFor(socket_.fd(), POLLIN, deadline);
+        if (!failure.ok())
+            return failure;
+        const WaitResult wait = stream_->wait(want, deadline);
         if (wait == WaitResult::TimedOut)
             return Status::failure(ErrorKind::Timeout, "The server did not answer in time");
         if (wait == WaitResult::Failed)
@@ -91,7 +158,7 @@ Status ControlConnection::readLine(std::string_view& line, Deadline deadline)
 
 Status ControlConnection::readReply(Reply& reply, Deadline deadline)
 {
-    if (!socket_.valid())
+    if (!stream_)
         return Status::failure(ErrorKind::WrongState, "Not connected to a server");
     for (;;) {
         std::string_view line;

@@ -62,7 +62,7 @@ public:
     Status closeFile();
     bool isFileOpen() const;
 
-    // True when the server accepted OPTS UTF8 ON.
+    // True when the server lists UTF8 in FEAT (names travel as UTF-8).
     bool utf8Names() const;
     bool offersMlst() const;
 
