@@ -74,11 +74,11 @@ constexpr MonthName monthNames[] = {
     {"listopad", 11}, {"listopada", 11}, {"grudzie\xc5\x84", 12}, {"grudnia", 12},
     // Czech, Slovak
     {"led", 1}, {"\xfano", 2}, {"b\xc5\x99" "e", 3}, {"dub", 4}, {"kv\xc4\x9b", 5},
-    {"\xc4\x8dvn", 6}, {"\xc4\x8dvc", 7}, {"srp", 8}, {"z\xe1\xc5\x99", 9}, {"\xc5\x99\xc3\xadj", 10},
+    {"\xc4\x8dvn", 6}, {"\xc4\x8dvc", 7}, {"srp", 8}, {"z\xe1\xc5\x99", 9}, {"\xc5\x99\xedj", 10},
     {"pro", 12},
     {"leden", 1}, {"\xfanor", 2}, {"b\xc5\x99" "ezen", 3}, {"duben", 4}, {"kv\xc4\x9b" "ten", 5},
-    {"\xc4\x8d" "erven", 6}, {"\xc4\x8d" "ervenec", 7}, {"srpen", 8}, {"z\xe1\xc5\x99\xc3\xad", 9},
-    {"\xc5\x99\xc3\xadjen", 10}, {"prosinec", 12},
+    {"\xc4\x8d" "erven", 6}, {"\xc4\x8d" "ervenec", 7}, {"srpen", 8}, {"z\xe1\xc5\x99\xed", 9},
+    {"\xc5\x99\xedjen", 10}, {"prosinec", 12},
     // Turkish
     {"oca", 1}, {"\xc5\x9f" "ub", 2}, {"nis", 4}, {"haz", 6}, {"tem", 7}, {"a\xc4\x9fu", 8},
     {"eyl", 9}, {"eki", 10}, {"kas", 11}, {"ara", 12},
