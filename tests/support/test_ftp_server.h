@@ -21,6 +21,9 @@
 //   --initial-dir /pub        the session starts in /pub (PWD answers "/pub")
 //   --raw-names               names travel as their bytes on disk, not UTF-8
 //                             (a name that is not valid UTF-8 is sent as is)
+//   --listing-file PATH       LIST answers with the bytes of the file PATH (read
+//                             at each LIST), and MLST/MLSD are unknown commands
+//   --mlsd-file PATH          MLSD answers with the bytes of the file PATH
 // Each option may be given more than once (two --refuse-retr, two --reply...).
 // GREETING stands for the server's first reply with --reply, --stall and
 // --endless-line: "--stall GREETING" connects but never says 220.
