@@ -153,6 +153,7 @@ const std::vector<DateCase> dateFormCases = {
     {"comma_after_day", "Dec 7, 2023", at(2023, 12, 7)},
     {"lower_case_month", "dec 07 2023", at(2023, 12, 7)},
     {"bsd_full_time", "Dec  7 09:37:12 2023", at(2023, 12, 7, 9, 37, 12)},
+    {"clock_after_year", "Dec 07 2023 09:37", at(2023, 12, 7, 9, 37)},
     {"month_day_two_digit_year", "12-07-23 09:37", at(2023, 12, 7, 9, 37)},
     {"month_day_year_slashes", "12/07/2023", at(2023, 12, 7)},
     {"day_month_year_slashes", "25/12/2023 18:00", at(2023, 12, 25, 18, 0)},
@@ -354,10 +355,11 @@ void expectEntry(const std::optional<ListEntry>& entry, const ListEntry& expecte
     EXPECT_EQ(entry->isLink, expected.isLink);
     EXPECT_EQ(entry->size, expected.size);
     ASSERT_EQ(entry->modified.has_value(), expected.modified.has_value());
-    if (entry->modified)
+    if (entry->modified) {
         EXPECT_EQ(*entry->modified, *expected.modified)
             << entry->modified->year << "-" << entry->modified->month << "-" << entry->modified->day << " "
             << entry->modified->hour << ":" << entry->modified->minute << ":" << entry->modified->second;
+    }
 }
 
 class UnixLine : public testing::TestWithParam<LineCase> {};

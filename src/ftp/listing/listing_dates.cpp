@@ -61,7 +61,7 @@ DateTime dated(int year, int month, int day, const Clock& clock = {})
 }
 
 // After month and day: "09:37" (this year or the last), "09:37:12 2023" as
-// BSD "ls -T" prints it, or "2023".
+// BSD "ls -T" prints it, "2023", or "2023 09:37".
 std::optional<DateSpan> finishWithClockOrYear(const LineTokens& tokens, std::size_t j, int month, int day,
                                               const DateTime& now)
 {
@@ -73,8 +73,12 @@ std::optional<DateSpan> finishWithClockOrYear(const LineTokens& tokens, std::siz
         }
         return DateSpan{dated(yearOf(month, day, clock->hour, clock->minute, now), month, day, *clock), j + 1};
     }
-    if (const auto year = parseYear(word); year && validDate(*year, month, day))
+    if (const auto year = parseYear(word); year && validDate(*year, month, day)) {
+        // "Dec 07 2023 09:37 name": a clock after the year, when a name follows it.
+        if (const auto clock = parseClock(tokens.text(j + 1)); clock && j + 2 < tokens.size())
+            return DateSpan{dated(*year, month, day, *clock), j + 2};
         return DateSpan{dated(*year, month, day), j + 1};
+    }
     return std::nullopt;
 }
 
