@@ -85,6 +85,8 @@ const std::vector<LineCase> unixCases = {
      file("sda1", std::nullopt, at(2023, 12, 7, 9, 37))},
     {"device_major_minor_one_word", "crw-rw-rw- 1 root tty 5,0 Dec 07  2023 tty",
      file("tty", std::nullopt, at(2023, 12, 7))},
+    {"size_grouped_in_thousands", "-rw-r--r-- 1 ftp ftp 1,234,567 Dec 07  2023 grouped", file("grouped", 1234567, at(2023, 12, 7))},
+    {"blocks_column_in_front", "   8 -rw-r--r-- 1 ftp ftp 8192 Dec 07  2023 blocks", file("blocks", 8192, at(2023, 12, 7))},
     {"size_in_kibibytes", "-rw-r--r-- 1 ftp ftp 1.5K Dec 07  2023 half.bin", file("half.bin", 1536, at(2023, 12, 7))},
     {"size_in_mebibytes", "-rw-r--r-- 1 ftp ftp 12M Dec 07  2023 m.bin", file("m.bin", 12u << 20, at(2023, 12, 7))},
     {"size_in_gibibytes", "-rw-r--r-- 1 ftp ftp 3G Dec 07  2023 g.iso", file("g.iso", 3ULL << 30, at(2023, 12, 7))},
@@ -225,6 +227,9 @@ const std::vector<std::string> badUnixLines = {
     "-rw-r--r--+++ 1 ftp ftp 12 Mar 05 14:07 long-permission",
     "-rw-r--r-- 1 ftp ftp 12 Mar 05 14:0714:07 glued-time",
     "-rw-r--r-- 1 ftp ftp users12 Mar 05 14:07 glue-not-certain",
+    "-rw-r--r-- 1 ftp ftp 1,23 Mar 05 14:07 bad-grouping",
+    "8 garbage -rw-r--r-- 1 ftp ftp 12 Mar 05 14:07 blocks-not-first",
+    "               3 File(s)          1,234 bytes",
     "550 No files found.",
     "ftp> ls",
 };

@@ -4,6 +4,8 @@
 #include "ftp/listing/line_tokens.h"
 #include "ftp/listing/listing_dates.h"
 
+#include <string>
+
 namespace ftp {
 
 namespace listing {
@@ -72,6 +74,26 @@ std::optional<std::uint64_t> parseSizeWithUnit(std::string_view token)
     return std::uint64_t(value + 0.5L);
 }
 
+// "1,234,567".
+std::optional<std::uint64_t> parseThousands(std::string_view word)
+{
+    std::string digits;
+    std::size_t group = 0;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (word[i] == ',') {
+            if (group == 0 || group > 3 || (digits.size() > group && group != 3))
+                return std::nullopt;
+            group = 0;
+            continue;
+        }
+        digits += word[i];
+        ++group;
+    }
+    if (group != 3)
+        return std::nullopt;
+    return parseUnsigned(digits);
+}
+
 // The size column in front of a date at word `date`: known, unknown (a
 // device's "major, minor"), or no size at all (nothing: not this date).
 std::optional<std::optional<std::uint64_t>> sizeBefore(const LineTokens& tokens, std::size_t date)
@@ -87,8 +109,15 @@ std::optional<std::optional<std::uint64_t>> sizeBefore(const LineTokens& tokens,
         return std::nullopt;
     }
     if (const auto comma = word.find(','); comma != std::string_view::npos) {
-        if (allDigits(word.substr(0, comma)) && allDigits(word.substr(comma + 1)))
-            return std::optional<std::uint64_t>();
+        // "8,1" on a device line; elsewhere a size grouped in thousands.
+        const char type = tokens[0].text[0];
+        if (type == 'b' || type == 'c') {
+            if (allDigits(word.substr(0, comma)) && allDigits(word.substr(comma + 1)))
+                return std::optional<std::uint64_t>();
+            return std::nullopt;
+        }
+        if (const auto size = parseThousands(word))
+            return std::optional<std::uint64_t>(*size);
         return std::nullopt;
     }
     if (const auto size = parseSizeWithUnit(word))
@@ -149,6 +178,13 @@ std::optional<ListEntry> parseUnixLine(std::string_view line, const DateTime& no
 {
     using namespace listing;
     line = withoutLineEnd(line);
+    if (!line.empty() && (isDigit(line[0]) || isBlank(line[0]))) {
+        // "ls -s" puts the blocks used in front: "   8 -rw-r--r-- 1 ftp ...".
+        const LineTokens blocks(line);
+        if (blocks.size() < 2 || !allDigits(blocks[0].text) || !isPermissions(blocks[1].text))
+            return std::nullopt;
+        line = line.substr(blocks[1].begin);
+    }
     if (line.size() < 10 || !isFileTypeLetter(line[0]))
         return std::nullopt;
     const LineTokens tokens(line);
