@@ -2,6 +2,8 @@
 
 #include "ftp/listing/listing_dialects.h"
 
+#include <algorithm>
+
 namespace ftp {
 
 namespace {
@@ -13,6 +15,11 @@ template <typename ParseLine>
 std::vector<ListEntry> parseLines(std::string_view body, ParseLine&& parseLine)
 {
     std::vector<ListEntry> entries;
+    // Nearly every line is an entry; one count saves the vector's regrowth.
+    // No line shorter than a dozen bytes holds one, so a body of empty lines
+    // cannot make us reserve more than its own size in entries.
+    const auto lines = std::size_t(std::count(body.begin(), body.end(), '\n')) + 1;
+    entries.reserve(std::min(lines, body.size() / 12 + 1));
     std::size_t pos = 0;
     while (pos < body.size()) {
         auto end = body.find('\n', pos);

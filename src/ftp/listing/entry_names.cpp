@@ -4,11 +4,16 @@ namespace ftp::listing {
 
 bool isUsableName(std::string_view name)
 {
-    if (name.empty() || name == "." || name == "..")
+    if (name == "." || name == "..")
         return false;
-    if (name.find_first_not_of(" \t") == std::string_view::npos)
-        return false;  // only the padding after a date, not a name
-    return name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+    // Blanks only is the padding of a line that ends after its date, not a name.
+    bool printable = false;
+    for (char c : name) {
+        if (c == '/' || c == '\0')
+            return false;
+        printable = printable || (c != ' ' && c != '\t');
+    }
+    return printable;
 }
 
 std::optional<ListEntry> named(ListEntry entry, std::string_view name)

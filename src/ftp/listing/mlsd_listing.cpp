@@ -18,13 +18,13 @@ std::optional<DateTime> parseMlsdTime(std::string_view value)
         return std::nullopt;
     if (dot != std::string_view::npos && !allDigits(value.substr(dot + 1)))
         return std::nullopt;
-    DateTime t;
-    t.year = *parseSmall(whole.substr(0, 4), 4, 4);
-    t.month = *parseSmall(whole.substr(4, 2), 2, 2);
-    t.day = *parseSmall(whole.substr(6, 2), 2, 2);
-    t.hour = *parseSmall(whole.substr(8, 2), 2, 2);
-    t.minute = *parseSmall(whole.substr(10, 2), 2, 2);
-    t.second = *parseSmall(whole.substr(12, 2), 2, 2);
+    const auto number = [whole](std::size_t at, std::size_t digits) {
+        int value = 0;
+        for (std::size_t i = at; i < at + digits; ++i)
+            value = value * 10 + (whole[i] - '0');
+        return value;
+    };
+    DateTime t{number(0, 4), number(4, 2), number(6, 2), number(8, 2), number(10, 2), number(12, 2)};
     if (!validDate(t.year, t.month, t.day) || !validTime(t.hour, t.minute, t.second))
         return std::nullopt;
     return t;
