@@ -16,8 +16,8 @@ std::vector<ListEntry> parseLines(std::string_view body, ParseLine&& parseLine)
 {
     std::vector<ListEntry> entries;
     // Nearly every line is an entry; one count saves the vector's regrowth.
-    // No line shorter than a dozen bytes holds one, so a body of empty lines
-    // cannot make us reserve more than its own size in entries.
+    // At most one entry per dozen bytes is reserved, so a body of empty lines
+    // cannot make us reserve far more than its own size.
     const auto lines = std::size_t(std::count(body.begin(), body.end(), '\n')) + 1;
     entries.reserve(std::min(lines, body.size() / 12 + 1));
     std::size_t pos = 0;

@@ -106,6 +106,7 @@ const std::vector<LineCase> unixCases = {
      file(" leading space.bin", 3, at(2023, 12, 7, 9, 37))},
     {"leading_spaces_after_year", "-rw-r--r--    1 ftp ftp 3 Dec  7  2023   two.bin",
      file("  two.bin", 3, at(2023, 12, 7))},
+    {"leading_space_after_numeric_date", "-rw-r--r-- 1 ftp ftp 3 05.03.2021  lead", file(" lead", 3, at(2021, 3, 5))},
     {"trailing_space_kept", "-rw-r--r--    1 ftp ftp 3 Mar 05 14:07 trailing ",
      file("trailing ", 3, at(2024, 3, 5, 14, 7))},
     {"trailing_spaces_and_crlf", "-rw-r--r--    1 ftp ftp 3 Mar 05 14:07 trailing  \r",

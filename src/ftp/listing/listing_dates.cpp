@@ -146,7 +146,7 @@ std::optional<DateSpan> numeric(const LineTokens& tokens, std::size_t i, const D
     DateSpan span{*date, i + 1};
     const std::string_view line = tokens.line();
     const std::size_t end = tokens[i].end;
-    if (word.size() == 10 && isDigit(word[0]) && isDigit(word[3]) && end + 2 < line.size()
+    if (word.size() == 10 && isDigit(word[3]) && !isDigit(word[4]) && end + 2 < line.size()
         && isBlank(line[end]) && isBlank(line[end + 1]))
         span.blanksAfter = 2;
     return span;
