@@ -162,6 +162,7 @@ const std::vector<DateCase> dateFormCases = {
     {"day_month_year_slashes", "25/12/2023 18:00", at(2023, 12, 25, 18, 0)},
     {"day_month_year_dots", "07.12.2023 09:37", at(2023, 12, 7, 9, 37)},
     {"day_month_two_digit_year_dots", "07.12.99", at(1999, 12, 7)},
+    {"numeric_date_with_meridiem", "12/07/2023 09:37 PM", at(2023, 12, 7, 21, 37)},
     {"year_first_slashes", "2023/12/07 09:37", at(2023, 12, 7, 9, 37)},
     {"year_first_dots", "2023.12.07", at(2023, 12, 7)},
     {"iso_seconds", "2023-12-07 09:37:12", at(2023, 12, 7, 9, 37, 12)},
@@ -231,6 +232,8 @@ const std::vector<std::string> badUnixLines = {
     "-rw-r--r-- 1 ftp ftp 1,23 Mar 05 14:07 bad-grouping",
     "8 garbage -rw-r--r-- 1 ftp ftp 12 Mar 05 14:07 blocks-not-first",
     "               3 File(s)          1,234 bytes",
+    "-rw-r--r-- 1 ftp ftp 12 2023-12-07 25:07 time-not-a-name",
+    "-rw-r--r-- 1 ftp ftp 12 Dec 07 2023 09:75 time-not-a-name",
     "550 No files found.",
     "ftp> ls",
 };

@@ -9,37 +9,6 @@ namespace ftp {
 namespace listing {
 namespace {
 
-// "09:37PM", "21:37", "09:37:12", or "09:37" followed by a separate "PM".
-bool parseDosTime(std::string_view token, std::string_view next, bool& usedNext, DateTime& t)
-{
-    usedNext = false;
-    std::string_view suffix;
-    std::string_view clockText = token;
-    const auto isMeridiem = [](std::string_view text) {
-        return equalsIgnoringCase(text, "am") || equalsIgnoringCase(text, "pm");
-    };
-    if (clockText.size() >= 2 && isMeridiem(clockText.substr(clockText.size() - 2))) {
-        suffix = clockText.substr(clockText.size() - 2);
-        clockText.remove_suffix(2);
-    } else if (isMeridiem(next)) {
-        suffix = next;
-        usedNext = true;
-    }
-    const auto clock = parseClock(clockText);
-    if (!clock)
-        return false;
-    int hour = clock->hour;
-    if (!suffix.empty()) {
-        if (hour < 1 || hour > 12)
-            return false;
-        hour = hour % 12 + (lowerAscii(suffix[0]) == 'p' ? 12 : 0);
-    }
-    t.hour = hour;
-    t.minute = clock->minute;
-    t.second = clock->second;
-    return true;
-}
-
 // "1,234,567" as IIS prints it, "1.234.567" as a German Windows does, or
 // plain digits.
 std::optional<std::uint64_t> parseGroupedSize(std::string_view text)
@@ -82,13 +51,12 @@ std::optional<ListEntry> parseDosLine(std::string_view line)
     const auto date = parseNumericDate(tokens[0].text);
     if (!date)
         return std::nullopt;
-    ListEntry entry;
-    DateTime modified = *date;
-    bool usedNext = false;
-    if (!parseDosTime(tokens[1].text, tokens[2].text, usedNext, modified))
+    const auto time = parseClockAt(tokens, 1);
+    if (!time)
         return std::nullopt;
-    entry.modified = modified;
-    const std::size_t kind = usedNext ? 3 : 2;
+    ListEntry entry;
+    entry.modified = DateTime{date->year, date->month, date->day, time->clock.hour, time->clock.minute, time->clock.second};
+    const std::size_t kind = 1 + time->words;
     if (kind >= tokens.size())
         return std::nullopt;
     const std::string_view kindText = tokens[kind].text;

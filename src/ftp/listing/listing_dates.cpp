@@ -60,6 +60,23 @@ DateTime dated(int year, int month, int day, const Clock& clock = {})
     return DateTime{year, month, day, clock.hour, clock.minute, clock.second};
 }
 
+// The time that may follow a date complete without one: nothing when the
+// line is not understood (a word shaped like a time that is none), else the
+// date with the time if there is one, and the first word after both.
+std::optional<DateSpan> withOptionalClock(const LineTokens& tokens, std::size_t j, const DateTime& date)
+{
+    if (const auto time = parseClockAt(tokens, j)) {
+        DateTime t = date;
+        t.hour = time->clock.hour;
+        t.minute = time->clock.minute;
+        t.second = time->clock.second;
+        return DateSpan{t, j + time->words};
+    }
+    if (looksLikeClock(tokens.text(j)))
+        return std::nullopt;
+    return DateSpan{date, j};
+}
+
 // After month and day: "09:37" (this year or the last), "09:37:12 2023" as
 // BSD "ls -T" prints it, "2023", or "2023 09:37".
 std::optional<DateSpan> finishWithClockOrYear(const LineTokens& tokens, std::size_t j, int month, int day,
@@ -73,12 +90,8 @@ std::optional<DateSpan> finishWithClockOrYear(const LineTokens& tokens, std::siz
         }
         return DateSpan{dated(yearOf(month, day, clock->hour, clock->minute, now), month, day, *clock), j + 1};
     }
-    if (const auto year = parseYear(word); year && validDate(*year, month, day)) {
-        // "Dec 07 2023 09:37 name": a clock after the year, when a name follows it.
-        if (const auto clock = parseClock(tokens.text(j + 1)); clock && j + 2 < tokens.size())
-            return DateSpan{dated(*year, month, day, *clock), j + 2};
-        return DateSpan{dated(*year, month, day), j + 1};
-    }
+    if (const auto year = parseYear(word); year && validDate(*year, month, day))
+        return withOptionalClock(tokens, j + 1, dated(*year, month, day));  // "Dec 07 2023 09:37 name"
     return std::nullopt;
 }
 
@@ -117,9 +130,7 @@ std::optional<DateSpan> yearFirst(const LineTokens& tokens, std::size_t i)
     const auto day = parseDay(tokens.text(i + 2));
     if (!month || !day || !validDate(*year, *month, *day))
         return std::nullopt;
-    if (const auto clock = parseClock(tokens.text(i + 3)))
-        return DateSpan{dated(*year, *month, *day, *clock), i + 4};
-    return DateSpan{dated(*year, *month, *day), i + 3};
+    return withOptionalClock(tokens, i + 3, dated(*year, *month, *day));
 }
 
 // "2023-12-07 09:37", "2023-12-07 09:37:12.123456789 +0100", "12-07-23 09:37",
@@ -139,16 +150,20 @@ std::optional<DateSpan> numeric(const LineTokens& tokens, std::size_t i, const D
     const auto date = parseNumericDate(word);
     if (!date)
         return std::nullopt;
-    if (const auto clock = parseClock(tokens.text(i + 1))) {
-        const std::size_t next = clock->withSeconds && isZone(tokens.text(i + 2)) ? i + 3 : i + 2;
-        return DateSpan{dated(date->year, date->month, date->day, *clock), next};
+    auto span = withOptionalClock(tokens, i + 1, *date);
+    if (!span)
+        return std::nullopt;
+    if (span->next > i + 1) {
+        const auto clock = parseClock(tokens.text(i + 1));
+        if (span->next == i + 2 && clock && clock->withSeconds && isZone(tokens.text(i + 2)))
+            ++span->next;
+        return span;
     }
-    DateSpan span{*date, i + 1};
     const std::string_view line = tokens.line();
     const std::size_t end = tokens[i].end;
     if (word.size() == 10 && isDigit(word[3]) && !isDigit(word[4]) && end + 2 < line.size()
         && isBlank(line[end]) && isBlank(line[end + 1]))
-        span.blanksAfter = 2;
+        span->blanksAfter = 2;
     return span;
 }
 
@@ -234,9 +249,7 @@ std::optional<DateSpan> cjk(const LineTokens& tokens, std::size_t i, const DateT
     if (parts.year != 0) {
         if (!validDate(parts.year, parts.month, parts.day))
             return std::nullopt;
-        if (const auto clock = parseClock(tokens.text(j)))
-            return DateSpan{dated(parts.year, parts.month, parts.day, *clock), j + 1};
-        return DateSpan{dated(parts.year, parts.month, parts.day), j};
+        return withOptionalClock(tokens, j, dated(parts.year, parts.month, parts.day));
     }
     if (!validDate(2000, parts.month, parts.day))
         return std::nullopt;
@@ -253,8 +266,6 @@ bool isWord(std::string_view token)
     }
     return true;
 }
-
-bool isClockOrYear(std::string_view token) { return parseClock(token) || parseYear(token); }
 
 } // namespace
 
@@ -296,6 +307,37 @@ std::optional<Clock> parseClock(std::string_view token)
     if (!validTime(clock.hour, clock.minute, clock.second))
         return std::nullopt;
     return clock;
+}
+
+std::optional<ClockSpan> parseClockAt(const LineTokens& tokens, std::size_t j)
+{
+    const auto isMeridiem = [](std::string_view text) {
+        return equalsIgnoringCase(text, "am") || equalsIgnoringCase(text, "pm");
+    };
+    std::string_view word = tokens.text(j);
+    std::string_view meridiem;
+    std::size_t words = 1;
+    if (word.size() > 2 && isMeridiem(word.substr(word.size() - 2))) {
+        meridiem = word.substr(word.size() - 2);
+        word.remove_suffix(2);
+    } else if (isMeridiem(tokens.text(j + 1))) {
+        meridiem = tokens.text(j + 1);
+        words = 2;
+    }
+    auto clock = parseClock(word);
+    if (!clock)
+        return std::nullopt;
+    if (!meridiem.empty()) {
+        if (clock->hour < 1 || clock->hour > 12)
+            return std::nullopt;
+        clock->hour = clock->hour % 12 + (lowerAscii(meridiem[0]) == 'p' ? 12 : 0);
+    }
+    return ClockSpan{*clock, words};
+}
+
+bool looksLikeClock(std::string_view word)
+{
+    return !word.empty() && isDigit(word[0]) && word.find(':') != std::string_view::npos;
 }
 
 int fullYear(int twoDigitYear) { return twoDigitYear + (twoDigitYear < 70 ? 2000 : 1900); }
@@ -371,12 +413,22 @@ std::optional<DateSpan> parseDateAt(const LineTokens& tokens, std::size_t i, con
 
 std::optional<DateSpan> parseUnknownDateAt(const LineTokens& tokens, std::size_t i)
 {
-    // "Foo 7 09:37" and "7 Foo 2023".
-    if (isWord(tokens.text(i)) && parseDay(tokens.text(i + 1)) && isClockOrYear(tokens.text(i + 2)))
+    // "Foo 7 09:37" and "7 Foo 2023", also "Foo 7 2023 09:37". A month we
+    // know in a date we could not read is a broken date, not an unknown one.
+    const auto unknownWord = [](std::string_view word) { return isWord(word) && !monthNumber(word); };
+    const bool shaped = (unknownWord(tokens.text(i)) && parseDay(tokens.text(i + 1)))
+        || (parseDay(tokens.text(i)) && unknownWord(tokens.text(i + 1)));
+    if (!shaped)
+        return std::nullopt;
+    if (parseClock(tokens.text(i + 2)))
         return DateSpan{std::nullopt, i + 3};
-    if (parseDay(tokens.text(i)) && isWord(tokens.text(i + 1)) && isClockOrYear(tokens.text(i + 2)))
-        return DateSpan{std::nullopt, i + 3};
-    return std::nullopt;
+    if (!parseYear(tokens.text(i + 2)))
+        return std::nullopt;
+    if (parseClock(tokens.text(i + 3)))
+        return DateSpan{std::nullopt, i + 4};
+    if (looksLikeClock(tokens.text(i + 3)))
+        return std::nullopt;
+    return DateSpan{std::nullopt, i + 3};
 }
 
 } // namespace ftp::listing

@@ -23,6 +23,18 @@ struct Clock {
 // "9:37", "09:37", "09:37:12", "09:37:12.123456789".
 std::optional<Clock> parseClock(std::string_view token);
 
+// A time at word `j` as Windows-minded servers print it too: "09:37",
+// "21:37:05", "09:37PM", "09:37 pm" (two words).
+struct ClockSpan {
+    Clock clock;
+    std::size_t words = 1;
+};
+std::optional<ClockSpan> parseClockAt(const LineTokens& tokens, std::size_t j);
+
+// A word that starts like a time ("25:99" does, "report" does not): after a
+// date it is either a valid time or the line is not understood.
+bool looksLikeClock(std::string_view word);
+
 // A two-digit year: 70..99 are 1970..1999, the rest this century.
 int fullYear(int twoDigitYear);
 
