@@ -87,6 +87,7 @@ const std::vector<LineCase> unixCases = {
      file("tty", std::nullopt, at(2023, 12, 7))},
     {"size_grouped_in_thousands", "-rw-r--r-- 1 ftp ftp 1,234,567 Dec 07  2023 grouped", file("grouped", 1234567, at(2023, 12, 7))},
     {"blocks_column_in_front", "   8 -rw-r--r-- 1 ftp ftp 8192 Dec 07  2023 blocks", file("blocks", 8192, at(2023, 12, 7))},
+    {"indented_line", "  -rw-r--r-- 1 ftp ftp 8192 Dec 07  2023 indented", file("indented", 8192, at(2023, 12, 7))},
     {"size_in_kibibytes", "-rw-r--r-- 1 ftp ftp 1.5K Dec 07  2023 half.bin", file("half.bin", 1536, at(2023, 12, 7))},
     {"size_in_mebibytes", "-rw-r--r-- 1 ftp ftp 12M Dec 07  2023 m.bin", file("m.bin", 12u << 20, at(2023, 12, 7))},
     {"size_in_gibibytes", "-rw-r--r-- 1 ftp ftp 3G Dec 07  2023 g.iso", file("g.iso", 3ULL << 30, at(2023, 12, 7))},

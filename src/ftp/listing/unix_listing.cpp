@@ -179,11 +179,15 @@ std::optional<ListEntry> parseUnixLine(std::string_view line, const DateTime& no
     using namespace listing;
     line = withoutLineEnd(line);
     if (!line.empty() && (isDigit(line[0]) || isBlank(line[0]))) {
-        // "ls -s" puts the blocks used in front: "   8 -rw-r--r-- 1 ftp ...".
+        // "ls -s" puts the blocks used in front: "   8 -rw-r--r-- 1 ftp ...";
+        // a few servers indent the lines.
         const LineTokens blocks(line);
-        if (blocks.size() < 2 || !allDigits(blocks[0].text) || !isPermissions(blocks[1].text))
+        if (blocks.size() >= 1 && isPermissions(blocks[0].text))
+            line = line.substr(blocks[0].begin);
+        else if (blocks.size() >= 2 && allDigits(blocks[0].text) && isPermissions(blocks[1].text))
+            line = line.substr(blocks[1].begin);
+        else
             return std::nullopt;
-        line = line.substr(blocks[1].begin);
     }
     if (line.size() < 10 || !isFileTypeLetter(line[0]))
         return std::nullopt;
