@@ -88,4 +88,6 @@ std::optional<ListEntry> parseDosLine(std::string_view line)
     return named(std::move(entry), name);
 }
 
+std::optional<ListEntry> parseDosLine(std::string_view line, const DateTime&) { return parseDosLine(line); }
+
 } // namespace ftp

@@ -11,6 +11,9 @@
 
 namespace ftp {
 
+// DOS dates always carry their year; the overload with `now` lets the line
+// stand in a table of dialects that all take it.
 std::optional<ListEntry> parseDosLine(std::string_view line);
+std::optional<ListEntry> parseDosLine(std::string_view line, const DateTime& now);
 
 } // namespace ftp

@@ -9,11 +9,9 @@ namespace ftp::listing {
 
 namespace {
 
-std::optional<ListEntry> parseDos(std::string_view line, const DateTime&) { return parseDosLine(line); }
-
 const std::array<ListDialect, 2> dialects = {{
     {"unix", &parseUnixLine},
-    {"dos", &parseDos},
+    {"dos", static_cast<std::optional<ListEntry> (*)(std::string_view, const DateTime&)>(&parseDosLine)},
 }};
 
 } // namespace
