@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace ftp {
@@ -19,8 +20,10 @@ struct DateTime {
 struct ListEntry {
     std::string name;          // raw bytes, exactly as listed
     bool isFolder = false;
-    std::uint64_t size = 0;
-    DateTime modified;
+    // Nothing when the listing does not say (an MLSD line without "size", a
+    // DOS folder, a device file; a date form we cannot read).
+    std::optional<std::uint64_t> size;
+    std::optional<DateTime> modified;
     // A symbolic link. isFolder then says whether it is known to lead to a
     // folder; a link with isFolder false may still lead to one.
     bool isLink = false;

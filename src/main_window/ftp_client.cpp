@@ -97,8 +97,10 @@ bool succeeded(ftp::Session& session, Call&& call)
 void fillRecord(const ftp::ListEntry& entry, WIN32_FIND_DATAA& record)
 {
     record.dwFileAttributes = entry.isFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
-    record.ftLastWriteTime = entry.modified;
-    record.fileSize = entry.size;
+    // An unknown date becomes the all-zero time the list shows as an empty
+    // cell; an unknown size is shown as 0.
+    record.ftLastWriteTime = entry.modified.value_or(SYSTEMTIME{});
+    record.fileSize = entry.size.value_or(0);
     record.cFileName = entry.name;
 }
 

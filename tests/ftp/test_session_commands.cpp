@@ -58,8 +58,9 @@ void expectFilledFolder(const std::vector<ftp::ListEntry>& entries)
     ASSERT_TRUE(readme);
     EXPECT_FALSE(readme->isFolder);
     EXPECT_EQ(readme->size, 1234u);
-    EXPECT_GE(readme->modified.year, 2020);
-    EXPECT_GE(readme->modified.month, 1);
+    ASSERT_TRUE(readme->modified);
+    EXPECT_GE(readme->modified->year, 2020);
+    EXPECT_GE(readme->modified->month, 1);
     const auto* spaced = findEntry(entries, "name with  spaces.bin");
     ASSERT_TRUE(spaced);
     EXPECT_EQ(spaced->size, 77u);

@@ -34,6 +34,8 @@ Faults (see tests/support/test_ftp_server.h for the list the tests rely on):
   --telnet-iac               a 0xFF byte travels doubled on the control
                              connection both ways; a single one is a Telnet
                              command (dropped with the byte after it)
+  --listing-file PATH        LIST answers with PATH's bytes; MLST/MLSD unknown
+  --mlsd-file PATH           MLSD answers with PATH's bytes
 
 Run with /usr/bin/python3: that interpreter has pyftpdlib.
 """
@@ -439,7 +441,8 @@ def make_handler_class(args, log_file=None):
         # File names go out and come in as the bytes they are on disk, as a
         # server on a legacy 8-bit file system sends them.
         attributes.update(encoding="utf8", unicode_errors="surrogateescape")
-    return type("ConfiguredFTPHandler", (FaultyFTPHandler,), attributes)
+    handler_class = type("ConfiguredFTPHandler", (FaultyFTPHandler,), attributes)
+    return apply_served_listings(handler_class, args)
 
 
 def add_fault_options(parser):
@@ -470,6 +473,55 @@ def add_fault_options(parser):
     parser.add_argument("--telnet-iac", action="store_true")
     parser.add_argument("--hang-up", action="append", default=[],
                         metavar="CMD")
+    add_served_listing_options(parser)
+
+
+# --- Served listings ---------------------------------------------------------
+# --listing-file PATH answers LIST with the bytes of PATH, read afresh for
+# every LIST, and makes MLST/MLSD unknown (FEAT omits MLST), so a client lists
+# with LIST. --mlsd-file PATH answers MLSD with the bytes of PATH. Either way
+# the listing is served as it is: its names need not exist in --root.
+
+def add_served_listing_options(parser):
+    parser.add_argument("--listing-file", metavar="PATH")
+    parser.add_argument("--mlsd-file", metavar="PATH")
+
+
+class ServedListingMixin:
+    listing_file = None
+    mlsd_file = None
+
+    def _serve_file(self, path, cmd):
+        try:
+            with open(path, "rb") as served:
+                data = served.read()
+        except OSError as err:
+            self.respond("550 %s." % err.strerror)
+            return False
+        self.push_dtp_data(data, cmd=cmd)
+        return True
+
+    def ftp_LIST(self, path):
+        if self.listing_file is None:
+            return super().ftp_LIST(path)
+        return path if self._serve_file(self.listing_file, "LIST") else None
+
+    def ftp_MLSD(self, path):
+        if self.mlsd_file is None:
+            return super().ftp_MLSD(path)
+        return path if self._serve_file(self.mlsd_file, "MLSD") else None
+
+
+def apply_served_listings(handler_class, args):
+    if not args.listing_file and not args.mlsd_file:
+        return handler_class
+    attributes = dict(listing_file=args.listing_file, mlsd_file=args.mlsd_file)
+    if args.listing_file:
+        commands = dict(handler_class.proto_cmds)
+        commands.pop("MLST", None)
+        commands.pop("MLSD", None)
+        attributes["proto_cmds"] = commands
+    return type("ServedListingFTPHandler", (ServedListingMixin, handler_class), attributes)
 
 
 def make_server(root, user, password, handler_class, host="127.0.0.1",

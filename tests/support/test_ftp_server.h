@@ -33,6 +33,9 @@
 //   --hang-up CMD             close the control connection when CMD arrives
 //   --telnet-iac              with --raw-names: a 0xFF byte travels doubled
 //                             both ways; a single one is a Telnet command
+//   --listing-file PATH       LIST answers with the bytes of the file PATH (read
+//                             at each LIST), and MLST/MLSD are unknown commands
+//   --mlsd-file PATH          MLSD answers with the bytes of the file PATH
 // Each option may be given more than once (two --refuse-retr, two --reply...).
 // GREETING stands for the server's first reply with --reply, --stall and
 // --endless-line: "--stall GREETING" connects but never says 220.

@@ -1,0 +1,434 @@
+#include "ftp/listing/listing_dates.h"
+
+#include "ftp/listing/month_names.h"
+
+#include <array>
+
+namespace ftp::listing {
+
+namespace {
+
+// Days since 1970-01-01 of a proleptic Gregorian date.
+long long daysFromCivil(int year, int month, int day)
+{
+    year -= month <= 2;
+    const long long era = (year >= 0 ? year : year - 399) / 400;
+    const long long yearOfEra = year - era * 400;
+    const long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+long long minutesOf(int year, int month, int day, int hour, int minute)
+{
+    return daysFromCivil(year, month, day) * 1440 + hour * 60 + minute;
+}
+
+// A day column: "7", "07", and "7." or "7," as some languages print it.
+std::optional<int> parseDay(std::string_view token)
+{
+    if (!token.empty() && (token.back() == '.' || token.back() == ','))
+        token.remove_suffix(1);
+    const auto day = parseSmall(token, 1, 2);
+    if (!day || *day < 1 || *day > 31)
+        return std::nullopt;
+    return day;
+}
+
+// A year column: "2023", also "2023." and "2023,".
+std::optional<int> parseYear(std::string_view token, bool needDot = false)
+{
+    const bool dotted = !token.empty() && (token.back() == '.' || token.back() == ',');
+    if (dotted)
+        token.remove_suffix(1);
+    if (needDot && !dotted)
+        return std::nullopt;
+    const auto year = parseSmall(token, 4, 4);
+    if (!year || !validDate(*year, 1, 1))
+        return std::nullopt;
+    return year;
+}
+
+// "+0100", "-0500": the zone of "ls --full-time". The time stays as printed.
+bool isZone(std::string_view token)
+{
+    return token.size() == 5 && (token[0] == '+' || token[0] == '-') && allDigits(token.substr(1));
+}
+
+DateTime dated(int year, int month, int day, const Clock& clock = {})
+{
+    return DateTime{year, month, day, clock.hour, clock.minute, clock.second};
+}
+
+// The time that may follow a date complete without one: nothing when the
+// line is not understood (a word shaped like a time that is none), else the
+// date with the time if there is one, and the first word after both.
+std::optional<DateSpan> withOptionalClock(const LineTokens& tokens, std::size_t j, const DateTime& date)
+{
+    if (const auto time = parseClockAt(tokens, j)) {
+        DateTime t = date;
+        t.hour = time->clock.hour;
+        t.minute = time->clock.minute;
+        t.second = time->clock.second;
+        return DateSpan{t, j + time->words};
+    }
+    if (looksLikeClock(tokens.text(j)))
+        return std::nullopt;
+    return DateSpan{date, j};
+}
+
+// After month and day: "09:37" (this year or the last), "09:37:12 2023" as
+// BSD "ls -T" prints it, "2023", or "2023 09:37".
+std::optional<DateSpan> finishWithClockOrYear(const LineTokens& tokens, std::size_t j, int month, int day,
+                                              const DateTime& now)
+{
+    const std::string_view word = tokens.text(j);
+    if (const auto clock = parseClock(word)) {
+        if (clock->withSeconds) {
+            if (const auto year = parseYear(tokens.text(j + 1)); year && validDate(*year, month, day))
+                return DateSpan{dated(*year, month, day, *clock), j + 2};
+        }
+        return DateSpan{dated(yearOf(month, day, clock->hour, clock->minute, now), month, day, *clock), j + 1};
+    }
+    if (const auto year = parseYear(word); year && validDate(*year, month, day))
+        return withOptionalClock(tokens, j + 1, dated(*year, month, day));  // "Dec 07 2023 09:37 name"
+    return std::nullopt;
+}
+
+// "Dec 7 09:37", "Dec  7  2023", "dec 07, 2023", "M\xe4r 7 09:37".
+std::optional<DateSpan> monthFirst(const LineTokens& tokens, std::size_t i, const DateTime& now)
+{
+    const auto day = parseDay(tokens.text(i + 1));
+    if (!day)
+        return std::nullopt;
+    const auto month = monthNumber(tokens.text(i));
+    if (!month)
+        return std::nullopt;
+    return finishWithClockOrYear(tokens, i + 2, *month, *day, now);
+}
+
+// "07 Dec 09:37", "7 Dec 2023", "7. Dez 09:37".
+std::optional<DateSpan> dayFirst(const LineTokens& tokens, std::size_t i, const DateTime& now)
+{
+    const auto day = parseDay(tokens.text(i));
+    if (!day)
+        return std::nullopt;
+    const auto month = monthNumber(tokens.text(i + 1));
+    if (!month)
+        return std::nullopt;
+    return finishWithClockOrYear(tokens, i + 2, *month, *day, now);
+}
+
+// "2023. dec. 7." and "2023. dec. 7. 09:37": the year must carry its dot, or
+// a size of 2023 before an ordinary "Dec 7" date would be read as a year.
+std::optional<DateSpan> yearFirst(const LineTokens& tokens, std::size_t i)
+{
+    const auto year = parseYear(tokens.text(i), true);
+    if (!year)
+        return std::nullopt;
+    const auto month = monthNumber(tokens.text(i + 1));
+    const auto day = parseDay(tokens.text(i + 2));
+    if (!month || !day || !validDate(*year, *month, *day))
+        return std::nullopt;
+    return withOptionalClock(tokens, i + 3, dated(*year, *month, *day));
+}
+
+// "2023-12-07 09:37", "2023-12-07 09:37:12.123456789 +0100", "12-07-23 09:37",
+// "07.12.2023" (a year, no time). "--time-style=iso" prints "12-07 09:37" for
+// recent files and pads "2023-12-07" of older ones with one more blank.
+std::optional<DateSpan> numeric(const LineTokens& tokens, std::size_t i, const DateTime& now)
+{
+    const std::string_view word = tokens.text(i);
+    if (word.size() == 5 && (word[2] == '-' || word[2] == '/')) {
+        const auto month = parseSmall(word.substr(0, 2), 2, 2);
+        const auto day = parseSmall(word.substr(3, 2), 2, 2);
+        const auto clock = parseClock(tokens.text(i + 1));
+        if (!month || !day || !clock || !validDate(2000, *month, *day))
+            return std::nullopt;
+        return DateSpan{dated(yearOf(*month, *day, clock->hour, clock->minute, now), *month, *day, *clock), i + 2};
+    }
+    const auto date = parseNumericDate(word);
+    if (!date)
+        return std::nullopt;
+    auto span = withOptionalClock(tokens, i + 1, *date);
+    if (!span)
+        return std::nullopt;
+    if (span->next > i + 1) {
+        const auto clock = parseClock(tokens.text(i + 1));
+        if (span->next == i + 2 && clock && clock->withSeconds && isZone(tokens.text(i + 2)))
+            ++span->next;
+        return span;
+    }
+    const std::string_view line = tokens.line();
+    const std::size_t end = tokens[i].end;
+    if (word.size() == 10 && isDigit(word[3]) && !isDigit(word[4]) && end + 2 < line.size()
+        && isBlank(line[end]) && isBlank(line[end + 1]))
+        span->blanksAfter = 2;
+    return span;
+}
+
+// ---------------------------------------------------------------- CJK
+
+enum class Sign { None, Year, Month, Day };
+
+struct SignBytes {
+    std::string_view bytes;
+    Sign sign;
+};
+
+// 年 月 日 and 년 월 일 in UTF-8, Shift-JIS, EUC-JP, GBK, Big5 and EUC-KR.
+constexpr std::array<SignBytes, 21> signs = {{
+    {"\xe5\xb9\xb4", Sign::Year}, {"\xe6\x9c\x88", Sign::Month}, {"\xe6\x97\xa5", Sign::Day},
+    {"\xeb\x85\x84", Sign::Year}, {"\xec\x9b\x94", Sign::Month}, {"\xec\x9d\xbc", Sign::Day},
+    {"\x94\x4e", Sign::Year}, {"\x8c\x8e", Sign::Month}, {"\x93\xfa", Sign::Day},
+    {"\xc7\xaf", Sign::Year}, {"\xb7\xee", Sign::Month}, {"\xc6\xfc", Sign::Day},
+    {"\xc4\xea", Sign::Year}, {"\xd4\xc2", Sign::Month}, {"\xc8\xd5", Sign::Day},
+    {"\xa6\x7e", Sign::Year}, {"\xa4\xeb", Sign::Month}, {"\xa4\xe9", Sign::Day},
+    {"\xb3\xe2", Sign::Year}, {"\xbf\xf9", Sign::Month}, {"\xc0\xcf", Sign::Day},
+}};
+
+struct CjkParts {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+};
+
+// A word made only of numbers each followed by its sign: "2023年12月7日",
+// "12月", "7일". False for anything else, with `parts` then undefined.
+bool readSignedNumbers(std::string_view word, CjkParts& parts)
+{
+    std::size_t pos = 0;
+    if (word.empty())
+        return false;
+    while (pos < word.size()) {
+        const std::size_t start = pos;
+        while (pos < word.size() && isDigit(word[pos]))
+            ++pos;
+        if (pos == start || pos - start > 4)
+            return false;
+        const int value = *parseSmall(word.substr(start, pos - start), 1, 4);
+        Sign sign = Sign::None;
+        for (const auto& candidate : signs) {
+            if (word.substr(pos, candidate.bytes.size()) == candidate.bytes) {
+                sign = candidate.sign;
+                pos += candidate.bytes.size();
+                break;
+            }
+        }
+        int* slot = sign == Sign::Year ? &parts.year : sign == Sign::Month ? &parts.month
+                  : sign == Sign::Day  ? &parts.day  : nullptr;
+        if (!slot || *slot != 0)
+            return false;
+        *slot = value;
+    }
+    return true;
+}
+
+// "2023年12月7日", "2023年 12月 7日 09:37", "12月 7日 09:37", "12月  7 09:37",
+// "12월 7일 2023": the signs may come in any legacy encoding.
+std::optional<DateSpan> cjk(const LineTokens& tokens, std::size_t i, const DateTime& now)
+{
+    CjkParts parts;
+    std::size_t j = i;
+    while (j < tokens.size()) {
+        CjkParts more = parts;
+        if (!readSignedNumbers(tokens.text(j), more))
+            break;
+        parts = more;
+        ++j;
+    }
+    if (j == i || parts.month == 0)
+        return std::nullopt;
+    if (parts.day == 0) {
+        const auto day = parseDay(tokens.text(j));
+        if (!day)
+            return std::nullopt;
+        parts.day = *day;
+        ++j;
+    }
+    if (parts.year != 0) {
+        if (!validDate(parts.year, parts.month, parts.day))
+            return std::nullopt;
+        return withOptionalClock(tokens, j, dated(parts.year, parts.month, parts.day));
+    }
+    if (!validDate(2000, parts.month, parts.day))
+        return std::nullopt;
+    return finishWithClockOrYear(tokens, j, parts.month, parts.day, now);
+}
+
+bool isWord(std::string_view token)
+{
+    if (token.empty() || token.size() > 16)
+        return false;
+    for (char c : token) {
+        if (isDigit(c) || c == ':' || c == '/' || c == '-')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool validDate(int year, int month, int day)
+{
+    return year >= 1900 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= 31;
+}
+
+bool validTime(int hour, int minute, int second)
+{
+    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 60;
+}
+
+std::optional<Clock> parseClock(std::string_view token)
+{
+    const auto colon = token.find(':');
+    if (colon == std::string_view::npos || colon == 0 || colon > 2)
+        return std::nullopt;
+    Clock clock;
+    const auto hour = parseSmall(token.substr(0, colon), 1, 2);
+    const auto minute = parseSmall(token.substr(colon + 1, 2), 2, 2);
+    if (!hour || !minute)
+        return std::nullopt;
+    std::string_view rest = token.substr(std::min(token.size(), colon + 3));
+    if (!rest.empty()) {
+        if (rest.size() < 3 || rest[0] != ':')
+            return std::nullopt;
+        const auto second = parseSmall(rest.substr(1, 2), 2, 2);
+        if (!second)
+            return std::nullopt;
+        clock.second = *second;
+        clock.withSeconds = true;
+        rest.remove_prefix(3);
+        if (!rest.empty() && !((rest[0] == '.' || rest[0] == ',') && allDigits(rest.substr(1))))
+            return std::nullopt;
+    }
+    clock.hour = *hour;
+    clock.minute = *minute;
+    if (!validTime(clock.hour, clock.minute, clock.second))
+        return std::nullopt;
+    return clock;
+}
+
+std::optional<ClockSpan> parseClockAt(const LineTokens& tokens, std::size_t j)
+{
+    const auto isMeridiem = [](std::string_view text) {
+        return equalsIgnoringCase(text, "am") || equalsIgnoringCase(text, "pm");
+    };
+    std::string_view word = tokens.text(j);
+    std::string_view meridiem;
+    std::size_t words = 1;
+    if (word.size() > 2 && isMeridiem(word.substr(word.size() - 2))) {
+        meridiem = word.substr(word.size() - 2);
+        word.remove_suffix(2);
+    } else if (isMeridiem(tokens.text(j + 1))) {
+        meridiem = tokens.text(j + 1);
+        words = 2;
+    }
+    auto clock = parseClock(word);
+    if (!clock)
+        return std::nullopt;
+    if (!meridiem.empty()) {
+        if (clock->hour < 1 || clock->hour > 12)
+            return std::nullopt;
+        clock->hour = clock->hour % 12 + (lowerAscii(meridiem[0]) == 'p' ? 12 : 0);
+    }
+    return ClockSpan{*clock, words};
+}
+
+bool looksLikeClock(std::string_view word)
+{
+    return !word.empty() && isDigit(word[0]) && word.find(':') != std::string_view::npos;
+}
+
+int fullYear(int twoDigitYear) { return twoDigitYear + (twoDigitYear < 70 ? 2000 : 1900); }
+
+int yearOf(int month, int day, int hour, int minute, const DateTime& now)
+{
+    const long long then = minutesOf(now.year, month, day, hour, minute);
+    if (then > minutesOf(now.year, now.month, now.day, now.hour, now.minute) + 1440)
+        return now.year - 1;
+    return now.year;
+}
+
+std::optional<DateTime> parseNumericDate(std::string_view token)
+{
+    if (token.size() < 6 || token.size() > 10 || !isDigit(token[0]))
+        return std::nullopt;
+    std::size_t first = 0;
+    while (first < token.size() && isDigit(token[first]))
+        ++first;
+    if (first >= token.size())
+        return std::nullopt;
+    const char separator = token[first];
+    if (separator != '-' && separator != '/' && separator != '.')
+        return std::nullopt;
+    const auto second = token.find(separator, first + 1);
+    if (second == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view a = token.substr(0, first);
+    const std::string_view b = token.substr(first + 1, second - first - 1);
+    const std::string_view c = token.substr(second + 1);
+    const auto x = parseSmall(a, 1, 4);
+    const auto y = parseSmall(b, 1, 2);
+    const auto z = parseSmall(c, 1, 4);
+    if (!x || !y || !z)
+        return std::nullopt;
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    if (a.size() == 4) {
+        if (c.size() > 2)
+            return std::nullopt;
+        year = *x;
+        month = *y;
+        day = *z;
+    } else {
+        if (a.size() > 2 || (c.size() != 2 && c.size() != 4))
+            return std::nullopt;
+        year = c.size() == 2 ? fullYear(*z) : *z;
+        const bool dayFirstOrder = separator == '.' ? *y <= 12 : *x > 12;
+        month = dayFirstOrder ? *y : *x;
+        day = dayFirstOrder ? *x : *y;
+    }
+    if (!validDate(year, month, day))
+        return std::nullopt;
+    return DateTime{year, month, day, 0, 0, 0};
+}
+
+std::optional<DateSpan> parseDateAt(const LineTokens& tokens, std::size_t i, const DateTime& now)
+{
+    const std::string_view word = tokens.text(i);
+    if (word.empty())
+        return std::nullopt;
+    if (!isDigit(word[0]))
+        return monthFirst(tokens, i, now);
+    if (auto span = dayFirst(tokens, i, now))
+        return span;
+    if (auto span = numeric(tokens, i, now))
+        return span;
+    if (auto span = cjk(tokens, i, now))
+        return span;
+    return yearFirst(tokens, i);
+}
+
+std::optional<DateSpan> parseUnknownDateAt(const LineTokens& tokens, std::size_t i)
+{
+    // "Foo 7 09:37" and "7 Foo 2023", also "Foo 7 2023 09:37". A month we
+    // know in a date we could not read is a broken date, not an unknown one.
+    const auto unknownWord = [](std::string_view word) { return isWord(word) && !monthNumber(word); };
+    const bool shaped = (unknownWord(tokens.text(i)) && parseDay(tokens.text(i + 1)))
+        || (parseDay(tokens.text(i)) && unknownWord(tokens.text(i + 1)));
+    if (!shaped)
+        return std::nullopt;
+    if (parseClock(tokens.text(i + 2)))
+        return DateSpan{std::nullopt, i + 3};
+    if (!parseYear(tokens.text(i + 2)))
+        return std::nullopt;
+    if (parseClock(tokens.text(i + 3)))
+        return DateSpan{std::nullopt, i + 4};
+    if (looksLikeClock(tokens.text(i + 3)))
+        return std::nullopt;
+    return DateSpan{std::nullopt, i + 3};
+}
+
+} // namespace ftp::listing

@@ -1,0 +1,66 @@
+#pragma once
+// The dates of listing lines: clocks, numeric dates in the orders servers
+// use, month-name dates in many languages, the CJK year/month/day forms, and
+// the year a date without one belongs to.
+
+#include "ftp/listing/line_tokens.h"
+#include "ftp/listing_entry.h"
+
+#include <optional>
+#include <string_view>
+
+namespace ftp::listing {
+
+bool validDate(int year, int month, int day);
+bool validTime(int hour, int minute, int second);
+
+struct Clock {
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    bool withSeconds = false;
+};
+// "9:37", "09:37", "09:37:12", "09:37:12.123456789".
+std::optional<Clock> parseClock(std::string_view token);
+
+// A time at word `j` as Windows-minded servers print it too: "09:37",
+// "21:37:05", "09:37PM", "09:37 pm" (two words).
+struct ClockSpan {
+    Clock clock;
+    std::size_t words = 1;
+};
+std::optional<ClockSpan> parseClockAt(const LineTokens& tokens, std::size_t j);
+
+// A word that starts like a time ("25:99" does, "report" does not): after a
+// date it is either a valid time or the line is not understood.
+bool looksLikeClock(std::string_view word);
+
+// A two-digit year: 70..99 are 1970..1999, the rest this century.
+int fullYear(int twoDigitYear);
+
+// The year of a date printed without one ("Dec 7 09:37"): this year, unless
+// that lies more than a day after `now` (a server clock a little ahead is
+// forgiven), then the year before.
+int yearOf(int month, int day, int hour, int minute, const DateTime& now);
+
+// One token of digits and separators: "2023-12-07", "2023/12/07",
+// "12-07-23", "12/07/2023", "07.12.2023". Year first, else month first with
+// "-" and "/" (day first when the first number cannot be a month), day first
+// with "." (month first when the second cannot be one).
+std::optional<DateTime> parseNumericDate(std::string_view token);
+
+// A date that starts at word `i` of a line and ends before a name.
+struct DateSpan {
+    std::optional<DateTime> date;  // nothing: the form is plain but not understood
+    std::size_t next = 0;          // the first word after the date
+    std::size_t blanksAfter = 1;   // blanks that separate it from what follows
+};
+
+// The date forms of Unix-like lines, tried at word `i`.
+std::optional<DateSpan> parseDateAt(const LineTokens& tokens, std::size_t i, const DateTime& now);
+
+// A date of a shape we know whose words we do not ("Foo 7 09:37", a month in
+// a language missing from our table): the words it takes, no date.
+std::optional<DateSpan> parseUnknownDateAt(const LineTokens& tokens, std::size_t i);
+
+} // namespace ftp::listing
