@@ -64,8 +64,13 @@ Status CommandChannel::send(std::string_view line)
 
 Status CommandChannel::readReply(Reply& reply, bool keepPreliminary)
 {
+    return readReplyWithin(reply, keepPreliminary, timeout_);
+}
+
+Status CommandChannel::readReplyWithin(Reply& reply, bool keepPreliminary, std::chrono::milliseconds wait)
+{
     for (;;) {
-        if (Status s = failed(control_.readReply(reply, replyDeadline())); !s.ok())
+        if (Status s = failed(control_.readReply(reply, deadlineAfter(wait))); !s.ok())
             return s;
         if (reply.code == 421) {
             // "421 Service not available, closing control connection."
@@ -79,6 +84,17 @@ Status CommandChannel::readReply(Reply& reply, bool keepPreliminary)
 
 Status CommandChannel::command(std::string_view line, Reply& reply, bool keepPreliminary)
 {
+    return commandWithin(line, reply, keepPreliminary, timeout_);
+}
+
+Status CommandChannel::slowCommand(std::string_view line, Reply& reply, std::chrono::milliseconds extraWait)
+{
+    return commandWithin(line, reply, false, timeout_ + extraWait);
+}
+
+Status CommandChannel::commandWithin(std::string_view line, Reply& reply, bool keepPreliminary,
+                                     std::chrono::milliseconds wait)
+{
     // A reply nobody asked for (a second answer to an abandoned transfer,
     // say) would otherwise be taken as the answer to this command.
     while (control_.hasPendingInput()) {
@@ -88,7 +104,7 @@ Status CommandChannel::command(std::string_view line, Reply& reply, bool keepPre
     }
     Status status = send(line);
     if (status.ok())
-        status = readReply(reply, keepPreliminary);
+        status = readReplyWithin(reply, keepPreliminary, wait);
     return status;
 }
 

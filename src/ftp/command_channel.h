@@ -28,6 +28,14 @@ struct ServerFeatures {
     bool mlst = false;         // MLST listed in FEAT: listings use MLSD
     bool utf8 = false;         // names and paths travel as UTF-8
     bool epsvRefused = false;  // EPSV refused for good (5xx): PASV from then on
+    bool size = false;         // SIZE listed: transfers are checked against the server's size
+    // Digests the server can give of a file, by the HASH command (its FEAT
+    // line names the algorithms) or by the older XSHA256 / XSHA1 commands.
+    bool hashSha256 = false;
+    bool hashSha1 = false;
+    bool xsha256 = false;
+    bool xsha1 = false;
+    std::string hashSelected;  // the algorithm HASH answers with now ("SHA-256"), from FEAT's '*' or OPTS HASH
 };
 
 class CommandChannel {
@@ -55,6 +63,9 @@ public:
     Status readReply(Reply& reply, bool keepPreliminary = false);
     // Drops stray replies, sends `line`, reads its reply.
     Status command(std::string_view line, Reply& reply, bool keepPreliminary = false);
+    // As command(), for a command the server needs longer to answer (a digest
+    // of a large file): the reply may take `extraWait` beyond the usual timeout.
+    Status slowCommand(std::string_view line, Reply& reply, std::chrono::milliseconds extraWait);
 
     // A failure on the control connection leaves it out of step with the
     // server: the link becomes Broken. Other failures pass through untouched.
@@ -65,6 +76,9 @@ public:
     void close(bool waitForQuit);
 
 private:
+    Status readReplyWithin(Reply& reply, bool keepPreliminary, std::chrono::milliseconds wait);
+    Status commandWithin(std::string_view line, Reply& reply, bool keepPreliminary, std::chrono::milliseconds wait);
+
     std::chrono::milliseconds timeout_;
     LinkState state_ = LinkState::Closed;
     ServerFeatures features_;
