@@ -21,6 +21,15 @@
 //   --initial-dir /pub        the session starts in /pub (PWD answers "/pub")
 //   --raw-names               names travel as their bytes on disk, not UTF-8
 //                             (a name that is not valid UTF-8 is sent as is)
+//   --short-retr N            RETR sends only the first N bytes, then 226
+//   --long-retr N             RETR sends N bytes more than the file holds, then 226
+//   --drop-stor               STOR discards the upload (the file stays empty), then 226
+//   --no-size                 SIZE is unknown and FEAT omits it
+//   --hash ALGOS              FEAT lists "HASH ALGOS" ("SHA-256*;SHA-1;MD5", '*' the
+//                             selected one); OPTS HASH selects; HASH answers
+//                             "213 SHA-256 0-<size> <hex> <path>"
+//   --xsha                    XSHA256 and XSHA1 are offered and answer "213 <hex>"
+//   --lie-hash                every digest answered is wrong
 // Each option may be given more than once (two --refuse-retr, two --reply...).
 // GREETING stands for the server's first reply with --reply, --stall and
 // --endless-line: "--stall GREETING" connects but never says 220.
