@@ -234,6 +234,8 @@ class FaultyFTPHandler(FTPHandler):
 
 # --- Transfers the server confirms but did not make whole, and file digests.
 
+import hashlib
+
 _HASH_FUNCTIONS = {"SHA-256": "sha256", "SHA-1": "sha1", "MD5": "md5",
                    "SHA-512": "sha512"}
 
@@ -322,7 +324,6 @@ class IntegrityFaults:
         return getattr(self, "hash_choice", None) or self.hash_default
 
     def _digest(self, path, algorithm):
-        import hashlib
         digest = hashlib.new(_HASH_FUNCTIONS[algorithm])
         with open(path, "rb") as source:
             for chunk in iter(lambda: source.read(1024 * 1024), b""):
