@@ -116,7 +116,16 @@ Status CommandChannel::dropStrayReplies(Deadline deadline)
 
 Status CommandChannel::command(std::string_view line, Reply& reply, bool keepPreliminary)
 {
-    const Deadline deadline = replyDeadline();
+    return commandUntil(line, reply, keepPreliminary, replyDeadline());
+}
+
+Status CommandChannel::slowCommand(std::string_view line, Reply& reply, std::chrono::milliseconds extraWait)
+{
+    return commandUntil(line, reply, false, replyDeadline() + extraWait);
+}
+
+Status CommandChannel::commandUntil(std::string_view line, Reply& reply, bool keepPreliminary, Deadline deadline)
+{
     inFlight_ = InFlight{std::string(line.substr(0, line.find(' '))), false, false};
     if (Status s = dropStrayReplies(deadline); !s.ok())
         return s;

@@ -31,6 +31,14 @@ struct ServerFeatures {
     bool mlst = false;         // MLST listed in FEAT: listings use MLSD
     bool utf8 = false;         // names and paths travel as UTF-8
     bool epsvRefused = false;  // EPSV refused for good (5xx): PASV from then on
+    bool size = false;         // SIZE listed: transfers are checked against the server's size
+    // Digests the server can give of a file, by the HASH command (its FEAT
+    // line names the algorithms) or by the older XSHA256 / XSHA1 commands.
+    bool hashSha256 = false;
+    bool hashSha1 = false;
+    bool xsha256 = false;
+    bool xsha1 = false;
+    std::string hashSelected;  // the algorithm HASH answers with now ("SHA-256"), from FEAT's '*' or OPTS HASH
 };
 
 class CommandChannel {
@@ -68,6 +76,9 @@ public:
     // Drops stray replies, sends `line`, reads its reply: all before one
     // deadline, `timeout` from now.
     Status command(std::string_view line, Reply& reply, bool keepPreliminary = false);
+    // As command(), for a command the server needs longer to answer (a digest
+    // of a large file): the reply may take `extraWait` beyond the usual timeout.
+    Status slowCommand(std::string_view line, Reply& reply, std::chrono::milliseconds extraWait);
     // Reads and drops replies nobody asked for, without waiting for more.
     // A closed connection found here (421, or the end) leaves the link Dropped.
     Status dropStrayReplies(Deadline deadline);
@@ -87,6 +98,8 @@ public:
     void close(bool waitForQuit);
 
 private:
+    Status commandUntil(std::string_view line, Reply& reply, bool keepPreliminary, Deadline deadline);
+
     std::chrono::milliseconds timeout_;
     LinkState state_ = LinkState::Closed;
     ServerFeatures features_;

@@ -27,6 +27,13 @@ Status FileTransfer::open(const std::string& path, TransferDirection direction)
     if (Status s = channel_.ready(); !s.ok())
         return s;
     const std::string line = withArgument(direction == TransferDirection::Download ? "RETR" : "STOR", path);
+    TransferCheck check;
+    if (direction == TransferDirection::Download) {
+        if (Status s = check.beforeDownload(channel_, path); !s.ok())
+            return s;
+    } else {
+        check.beforeUpload(path);
+    }
     std::unique_ptr<Stream> stream;
     std::optional<Reply> finalReply;
     if (Status s = data_.open(channel_, line, stream, finalReply); !s.ok())
@@ -38,6 +45,7 @@ Status FileTransfer::open(const std::string& path, TransferDirection direction)
     stream_ = std::move(stream);
     buffer_ = std::make_unique<char[]>(direction == TransferDirection::Download ? receiveBufferSize : sendBufferSize);
     finalReply_ = std::move(finalReply);
+    check_ = std::move(check);
     channel_.setState(LinkState::Transferring);
     return Status::success();
 }
@@ -138,15 +146,19 @@ bool FileTransfer::refill()
         switch (result.state) {
         case IoResult::State::Moved:
             end_ = result.count;
+            check_.received(buffer_.get(), end_);
             return true;
         case IoResult::State::End:
             endOfData_ = true;
             stream_.reset();
-            // The stream ended: only the server's final word tells a whole file from a cut one.
+            // The stream ended: only the server's final word tells a whole file from a cut one,
+            // and a server that confirms too early is caught by the size and digest it gives.
             if (Status s = awaitFinalReply(); !s.ok())
                 failure_ = s;
             else if (classify(finalReply_->code) != ReplyClass::Done)
                 failure_ = refusal(command_, *finalReply_);
+            else if (Status checked = check_.afterDownload(channel_, command_); !checked.ok())
+                failure_ = checked;
             return false;
         case IoResult::State::Failed:
             failure_ = dataBroken(result.error);
@@ -216,6 +228,7 @@ Status FileTransfer::write(const char* in, std::size_t size)
         return Status::failure(ErrorKind::WrongState, "No upload is open");
     if (failure_)
         return *failure_;
+    check_.sent(size);
     if (end_ == 0 && size >= sendBufferSize)
         return sendData(in, size) ? Status::success() : *failure_;
     while (size > 0) {
@@ -271,7 +284,9 @@ Status FileTransfer::finish()
         return result;
     if (cutShort)
         return closedEarly();
-    return doneOrRefused(command_, *finalReply_);
+    if (Status s = doneOrRefused(command_, *finalReply_); !s.ok())
+        return s;
+    return direction_ == TransferDirection::Upload ? check_.afterUpload(channel_, command_) : Status::success();
 }
 
 // A download left before its end: ABOR, close the data connection, and take

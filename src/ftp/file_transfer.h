@@ -1,6 +1,7 @@
 #pragma once
 // One streamed file transfer (RETR or STOR) on a data connection, with the
-// server's final reply read in step with the data.
+// server's final reply read in step with the data, and the file's size (and
+// digest, where offered) checked with the server around it.
 
 #include "command_channel.h"
 #include "data_channel.h"
@@ -8,6 +9,7 @@
 #include "reply.h"
 #include "status.h"
 #include "stream.h"
+#include "transfer_check.h"
 
 #include <cstddef>
 #include <memory>
@@ -56,6 +58,7 @@ private:
     bool endOfData_ = false;
     std::optional<Status> failure_;  // the first thing that went wrong
     std::optional<Reply> finalReply_;
+    TransferCheck check_;
 };
 
 } // namespace ftp

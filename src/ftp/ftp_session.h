@@ -59,6 +59,13 @@ public:
     // Ends the transfer and reads the server's final reply: only a 2xx after a
     // clean data stream is success. A download closed before its end is aborted
     // (never success) and the session stays usable.
+    // Where the server offers SIZE, a download is asked its size before RETR
+    // and fails (at its last read and here) when fewer bytes arrived; more are
+    // accepted, as a file may grow while it is read. An upload fails here when
+    // the server's size afterwards differs from the bytes written. Where the
+    // server offers HASH (SHA-256 or SHA-1) or XSHA256/XSHA1, a download of up
+    // to 1 GiB is digested as it arrives and fails when the server's digest
+    // differs; a refused digest is no failure, only no check.
     Status closeFile();
     bool isFileOpen() const;
 

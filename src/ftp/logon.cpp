@@ -1,14 +1,23 @@
 #include "ftp/logon.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 
 namespace ftp {
 
 namespace {
 
-// The feature names a FEAT reply lists, one per inner line (" MLST type*;size*;").
-bool offersFeature(const std::string& featReply, std::string_view feature)
+bool sameLetters(std::string_view a, std::string_view b)
+{
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; };
+    return a.size() == b.size()
+        && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return upper(x) == upper(y); });
+}
+
+// The line of a FEAT reply that names `feature` (" MLST type*;size*;"), given
+// as what follows the name ("type*;size*;"); nothing when it is not listed.
+std::optional<std::string_view> featureLine(const std::string& featReply, std::string_view feature)
 {
     std::size_t pos = featReply.find('\n');
     while (pos != std::string::npos) {
@@ -20,14 +29,37 @@ bool offersFeature(const std::string& featReply, std::string_view feature)
             break;  // the closing "211 End" line
         while (!line.empty() && line.front() == ' ')
             line.remove_prefix(1);
-        const std::string_view name = line.substr(0, line.find(' '));
-        if (name.size() == feature.size()
-            && std::equal(name.begin(), name.end(), feature.begin(), [](char a, char b) {
-                   return (a >= 'a' && a <= 'z' ? char(a - 32) : a) == b;
-               }))
-            return true;
+        while (!line.empty() && line.back() == ' ')
+            line.remove_suffix(1);
+        const std::size_t space = line.find(' ');
+        if (sameLetters(line.substr(0, space), feature))
+            return space == std::string_view::npos ? std::string_view() : line.substr(space + 1);
     }
-    return false;
+    return std::nullopt;
+}
+
+bool offersFeature(const std::string& featReply, std::string_view feature)
+{
+    return featureLine(featReply, feature).has_value();
+}
+
+// "SHA-256*;SHA-1;MD5": which of our digests HASH gives, and the one it gives now (marked '*').
+void readHashAlgorithms(std::string_view list, ServerFeatures& features)
+{
+    while (!list.empty()) {
+        const std::size_t end = list.find(';');
+        std::string_view name = list.substr(0, end);
+        list = end == std::string_view::npos ? std::string_view() : list.substr(end + 1);
+        const bool selected = !name.empty() && name.back() == '*';
+        if (selected)
+            name.remove_suffix(1);
+        if (sameLetters(name, "SHA-256"))
+            features.hashSha256 = true;
+        else if (sameLetters(name, "SHA-1"))
+            features.hashSha1 = true;
+        if (selected)
+            features.hashSelected = std::string(name);
+    }
 }
 
 Status greeting(LogonContext& context)
@@ -75,6 +107,11 @@ Status features(LogonContext& context)
     if (classify(reply.code) == ReplyClass::Done) {
         features.mlst = offersFeature(reply.text, "MLST");
         features.utf8 = offersFeature(reply.text, "UTF8");
+        features.size = offersFeature(reply.text, "SIZE");
+        features.xsha256 = offersFeature(reply.text, "XSHA256");
+        features.xsha1 = offersFeature(reply.text, "XSHA1");
+        if (const auto hash = featureLine(reply.text, "HASH"))
+            readHashAlgorithms(*hash, features);
     }
     return Status::success();
 }

@@ -55,7 +55,8 @@ bool InternetFindNextFileA(HINTERNET find, WIN32_FIND_DATAA& record);
 HINTERNET FtpOpenFileA(HINTERNET connection, const std::string& path, std::uint32_t access,
                        std::uint32_t flags, std::uintptr_t context);
 // Reads up to `toRead` bytes; `read` 0 with a true result is the end of the file.
-// A false result is a failed transfer (broken data connection, timeout).
+// A false result is a failed transfer (broken data connection, timeout, or at
+// the end fewer bytes than the server's size or a digest that differs).
 bool InternetReadFile(HINTERNET file, void* buffer, std::uint32_t toRead, std::uint32_t& read);
 bool InternetWriteFile(HINTERNET file, const void* buffer, std::uint32_t toWrite,
                        std::uint32_t& written);
@@ -66,7 +67,8 @@ bool FtpRemoveDirectoryA(HINTERNET connection, const std::string& path);
 bool FtpRenameFileA(HINTERNET connection, const std::string& from, const std::string& to);
 
 // Closes any handle, 0 included. For a file handle the result tells whether the
-// server confirmed the transfer; closing a connection closes what it owns.
+// server confirmed the transfer and the file checked whole against the size
+// (and digest) the server gives; closing a connection closes what it owns.
 bool InternetCloseHandle(HINTERNET handle);
 
 // The description of the last failure on this thread, with the server's text

@@ -229,3 +229,72 @@ TEST(ServerClosing, Reply421DropsTheSessionAndTheNextCallLogsOnAgain)
     EXPECT_EQ(logCount(server, "USER"), 2u);
     expectUsable(*session);
 }
+
+namespace {
+
+// A server that confirms a transfer it did not make whole, or gives a digest.
+struct IntegrityCase {
+    const char* name;
+    std::vector<std::string> options;
+    TransferDirection direction;
+    std::size_t arrives;       // a download's bytes received, when it passes
+    const char* failure;       // part of the failure's message; nullptr: it passes
+    const char* asked;         // a command the check must have sent, or nullptr
+};
+
+const IntegrityCase integrityCases[] = {
+    {"ShortDownload", {"--short-retr", "500"}, TransferDirection::Download, 0, "500 of 1000 bytes arrived", "SIZE /f.bin"},
+    {"LongerDownload", {"--long-retr", "500", "--hash", "SHA-256*"}, TransferDirection::Download, 1500, nullptr, nullptr},
+    {"NoSizeFeature", {"--short-retr", "500", "--no-size"}, TransferDirection::Download, 500, nullptr, nullptr},
+    {"DroppedUpload", {"--drop-stor"}, TransferDirection::Upload, 0, "has 0 bytes where 1000 were sent", "SIZE /f.bin"},
+    {"WrongHash", {"--hash", "SHA-256*;SHA-1;MD5", "--lie-hash"}, TransferDirection::Download, 0, "SHA-256 digest differs", "HASH /f.bin"},
+    {"WrongXsha", {"--xsha", "--lie-hash"}, TransferDirection::Download, 0, "SHA-256 digest differs", "XSHA256 /f.bin"},
+    {"RightHashAfterSelecting", {"--hash", "MD5*;SHA-1"}, TransferDirection::Download, 1000, nullptr, "OPTS HASH SHA-1"},
+    {"RightXsha", {"--xsha"}, TransferDirection::Download, 1000, nullptr, "XSHA256 /f.bin"},
+    {"RefusedHash", {"--hash", "SHA-256*", "--reply", "HASH=502 No"}, TransferDirection::Download, 1000, nullptr, "HASH /f.bin"},
+};
+
+void PrintTo(const IntegrityCase& c, std::ostream* out) { *out << c.name; }
+
+class Integrity : public testing::TestWithParam<IntegrityCase> {};
+
+} // namespace
+
+TEST_P(Integrity, ConfirmedTransferPassesOnlyWhenWhole)
+{
+    const IntegrityCase& c = GetParam();
+    TestFtpServer server(c.options);
+    server.writePatternFile("f.bin", 1000);
+    auto session = logOn(server);
+    ASSERT_TRUE(session->openFile("/f.bin", c.direction).ok());
+    ftp::Status status;
+    if (c.direction == TransferDirection::Download) {
+        const Download result = download(*session);
+        status = result.readStatus;
+        EXPECT_EQ(result.closeStatus.ok(), status.ok()) << result.closeStatus.message();
+        if (c.failure == nullptr) {
+            EXPECT_EQ(result.bytes.size(), c.arrives);
+        }
+    } else {
+        status = upload(*session, patternBytes(1000));
+    }
+    if (c.failure == nullptr) {
+        EXPECT_TRUE(status.ok()) << status.message();
+    } else {
+        EXPECT_NE(status.message().find(c.failure), std::string::npos) << status.message();
+    }
+    if (c.asked != nullptr) {
+        const bool downloaded = c.direction == TransferDirection::Download;
+        const auto log = server.commandLog();
+        const auto transfer = std::find(log.begin(), log.end(), downloaded ? "RETR /f.bin" : "STOR /f.bin");
+        const auto asked = std::find(log.begin(), log.end(), c.asked);
+        ASSERT_NE(asked, log.end()) << c.asked;
+        // A download's size is asked before RETR; everything else once the transfer is over.
+        EXPECT_EQ(asked < transfer, downloaded && std::string(c.asked).rfind("SIZE", 0) == 0);
+    }
+    EXPECT_FALSE(session->isFileOpen());
+    expectUsable(*session);
+}
+
+INSTANTIATE_TEST_SUITE_P(Server, Integrity, testing::ValuesIn(integrityCases),
+                         [](const testing::TestParamInfo<IntegrityCase>& info) { return info.param.name; });

@@ -36,6 +36,8 @@ Faults (see tests/support/test_ftp_server.h for the list the tests rely on):
                              command (dropped with the byte after it)
   --listing-file PATH        LIST answers with PATH's bytes; MLST/MLSD unknown
   --mlsd-file PATH           MLSD answers with PATH's bytes
+  --short-retr, --long-retr, --drop-stor, --hash, --xsha, --lie-hash,
+  --no-size                  see IntegrityFaults
 
 Run with /usr/bin/python3: that interpreter has pyftpdlib.
 """
@@ -366,6 +368,170 @@ class FaultyFTPHandler(FTPHandler):
             self.fs.cwd = self.initial_dir
 
 
+# --- Transfers the server confirms but did not make whole, and file digests.
+
+import hashlib
+
+_HASH_FUNCTIONS = {"SHA-256": "sha256", "SHA-1": "sha1", "MD5": "md5",
+                   "SHA-512": "sha512"}
+
+
+class _DiscardingFile:
+    """A file opened for STOR whose writes are dropped: it stays empty."""
+
+    def __init__(self, real):
+        self._real = real
+
+    def write(self, data):
+        return len(data)
+
+    def __getattr__(self, name):
+        return getattr(self._real, name)
+
+
+class IntegrityFaults:
+    """Mixed into the handler: short, long and dropped transfers, and digests.
+
+      --short-retr N   RETR sends only the first N bytes of the file, then 226
+      --long-retr N    RETR sends the file and N extra bytes, then 226
+      --drop-stor      STOR reads the upload and discards it (the file is
+                       left empty), then 226
+      --hash ALGOS     FEAT lists "HASH ALGOS" (e.g. "SHA-256*;SHA-1;MD5", the
+                       '*' marking the one selected); OPTS HASH selects,
+                       HASH answers "213 <algo> 0-<size> <hex> <path>"
+      --xsha           XSHA256 and XSHA1 are offered: "213 <hex>"
+      --lie-hash       every digest answered is a wrong one
+      --no-size        SIZE is an unknown command and FEAT omits it
+    """
+
+    short_retr = None
+    long_retr = None
+    drop_stor = False
+    hash_algorithms = ()
+    hash_default = None
+    lie_hash = False
+    extra_features = ()
+
+    def __init__(self, *args, **kwargs):
+        super().__init__(*args, **kwargs)
+        self._extra_feats = self._extra_feats + list(self.extra_features)
+
+    def ftp_RETR(self, file):
+        if self.short_retr is None and self.long_retr is None:
+            return super().ftp_RETR(file)
+        try:
+            with open(file, "rb") as source:
+                data = source.read()
+        except OSError as err:
+            self.respond("550 %s." % err.strerror)
+            return None
+        if self.short_retr is not None:
+            data = data[:self.short_retr]
+        else:
+            data += b"+" * self.long_retr
+        self.push_dtp_data(data, isproducer=False, cmd="RETR")
+        return file
+
+    def ftp_STOR(self, file, mode="w"):
+        result = super().ftp_STOR(file, mode)
+        if result is not None and self.drop_stor:
+            if self.data_channel is not None and self.data_channel.file_obj:
+                self.data_channel.file_obj = _DiscardingFile(
+                    self.data_channel.file_obj)
+            elif self._in_dtp_queue:
+                fd, cmd = self._in_dtp_queue
+                self._in_dtp_queue = (_DiscardingFile(fd), cmd)
+        return result
+
+    def ftp_OPTS(self, line):
+        name, _, value = line.partition(" ")
+        if name.upper() != "HASH" or not self.hash_algorithms:
+            return super().ftp_OPTS(line)
+        value = value.strip().upper()
+        if value and value not in self.hash_algorithms:
+            self.respond("504 Unknown algorithm.")
+            return None
+        if value:
+            self.hash_choice = value
+        self.respond("200 " + self._hash_selected())
+        return None
+
+    def _hash_selected(self):
+        return getattr(self, "hash_choice", None) or self.hash_default
+
+    def _digest(self, path, algorithm):
+        digest = hashlib.new(_HASH_FUNCTIONS[algorithm])
+        with open(path, "rb") as source:
+            for chunk in iter(lambda: source.read(1024 * 1024), b""):
+                digest.update(chunk)
+        if self.lie_hash:
+            digest.update(b"lie")
+        return digest.hexdigest()
+
+    def _answer_digest(self, path, algorithm, with_range):
+        if not self.fs.isfile(self.fs.realpath(path)):
+            self.respond("550 Not a file.")
+            return
+        try:
+            hexdigest = self._digest(path, algorithm)
+        except OSError as err:
+            self.respond("550 %s." % err.strerror)
+            return
+        if with_range:
+            self.respond("213 %s 0-%d %s %s" % (
+                algorithm, os.path.getsize(path), hexdigest,
+                self.fs.fs2ftp(path)))
+        else:
+            self.respond("213 " + hexdigest)
+
+    def ftp_HASH(self, path):
+        self._answer_digest(path, self._hash_selected(), True)
+
+    def ftp_XSHA256(self, path):
+        self._answer_digest(path, "SHA-256", False)
+
+    def ftp_XSHA1(self, path):
+        self._answer_digest(path, "SHA-1", False)
+
+
+def add_integrity_options(parser):
+    parser.add_argument("--short-retr", type=int, metavar="N")
+    parser.add_argument("--long-retr", type=int, metavar="N")
+    parser.add_argument("--drop-stor", action="store_true")
+    parser.add_argument("--hash", metavar="ALGOS")
+    parser.add_argument("--xsha", action="store_true")
+    parser.add_argument("--lie-hash", action="store_true")
+    parser.add_argument("--no-size", action="store_true")
+
+
+def integrity_attributes(args, commands):
+    """Handler attributes for the options above; adds commands to `commands`."""
+    attributes = dict(short_retr=args.short_retr, long_retr=args.long_retr,
+                      drop_stor=args.drop_stor, lie_hash=args.lie_hash)
+    if args.no_size:
+        commands.pop("SIZE", None)
+    features = []
+    digest_command = dict(perm="r", auth=True, arg=True,
+                          help="Syntax: <SP> file-name (digest of a file).")
+    if args.hash:
+        names = [name.strip() for name in args.hash.split(";") if name.strip()]
+        algorithms = tuple(name.rstrip("*").upper() for name in names)
+        chosen = [name.rstrip("*").upper() for name in names
+                  if name.endswith("*")]
+        attributes.update(hash_algorithms=algorithms,
+                          hash_default=(chosen or algorithms)[0])
+        commands["HASH"] = digest_command
+        features.append("HASH " + args.hash)
+    if args.xsha:
+        commands["XSHA256"] = digest_command
+        commands["XSHA1"] = digest_command
+        features += ["XSHA256", "XSHA1"]
+    attributes["extra_features"] = tuple(features)
+    return attributes
+
+# --- end of transfer integrity faults
+
+
 def _parse_reply(value, option):
     """'550' or '550 Some text' -> a full reply line."""
     value = value.strip()
@@ -437,11 +603,13 @@ def make_handler_class(args, log_file=None):
     if args.idle_close is not None:
         attributes.update(idle_close=args.idle_close,
                           idle_silent=args.idle_close_silent)
+    attributes.update(integrity_attributes(args, commands))
     if args.raw_names:
         # File names go out and come in as the bytes they are on disk, as a
         # server on a legacy 8-bit file system sends them.
         attributes.update(encoding="utf8", unicode_errors="surrogateescape")
-    handler_class = type("ConfiguredFTPHandler", (FaultyFTPHandler,), attributes)
+    handler_class = type("ConfiguredFTPHandler",
+                         (IntegrityFaults, FaultyFTPHandler), attributes)
     return apply_served_listings(handler_class, args)
 
 
@@ -474,6 +642,7 @@ def add_fault_options(parser):
     parser.add_argument("--hang-up", action="append", default=[],
                         metavar="CMD")
     add_served_listing_options(parser)
+    add_integrity_options(parser)
 
 
 # --- Served listings ---------------------------------------------------------

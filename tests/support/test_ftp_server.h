@@ -36,6 +36,15 @@
 //   --listing-file PATH       LIST answers with the bytes of the file PATH (read
 //                             at each LIST), and MLST/MLSD are unknown commands
 //   --mlsd-file PATH          MLSD answers with the bytes of the file PATH
+//   --short-retr N            RETR sends only the first N bytes, then 226
+//   --long-retr N             RETR sends N bytes more than the file holds, then 226
+//   --drop-stor               STOR discards the upload (the file stays empty), then 226
+//   --no-size                 SIZE is unknown and FEAT omits it
+//   --hash ALGOS              FEAT lists "HASH ALGOS" ("SHA-256*;SHA-1;MD5", '*' the
+//                             selected one); OPTS HASH selects; HASH answers
+//                             "213 SHA-256 0-<size> <hex> <path>"
+//   --xsha                    XSHA256 and XSHA1 are offered and answer "213 <hex>"
+//   --lie-hash                every digest answered is wrong
 // Each option may be given more than once (two --refuse-retr, two --reply...).
 // GREETING stands for the server's first reply with --reply, --stall and
 // --endless-line: "--stall GREETING" connects but never says 220.

@@ -129,9 +129,20 @@ private slots:
         QVERIFY(!anyContains(commandsSent(server, "RETR"), "c.bin"));
     }
 
+    void cutDataConnectionIsAFailureAndLeavesTheLocalFileAlone_data()
+    {
+        QTest::addColumn<QStringList>("serverOptions");
+        QTest::newRow("connection cut") << QStringList{"--cut-after", "3000"};
+        QTest::newRow("short data confirmed") << QStringList{"--short-retr", "500"};
+    }
+
     void cutDataConnectionIsAFailureAndLeavesTheLocalFileAlone()
     {
-        TestFtpServer server({"--cut-after", "3000"});
+        QFETCH(QStringList, serverOptions);
+        std::vector<std::string> options;
+        for (const QString& option : serverOptions)
+            options.push_back(option.toStdString());
+        TestFtpServer server(options);
         server.writePatternFile("big.bin", 20000);
         RecordingDialogs dialogs;
         Form1 window;
