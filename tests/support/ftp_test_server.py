@@ -23,6 +23,14 @@ Faults (see tests/support/test_ftp_server.h for the list the tests rely on):
                              ends: 16 MiB without CRLF, then silence
   --initial-dir /pub         sessions start in /pub (created if missing)
 
+Encryption (explicit FTP over TLS), off unless asked for:
+  --tls                      offer AUTH TLS, PBSZ and PROT; a data connection
+                             must reuse the control connection's TLS session
+  --tls-required             as --tls, and USER/PASS and PASV/EPSV are refused
+                             until the control and data channels are encrypted
+  --tls-cert FILE            the certificate and key served (PEM, one file);
+                             make_test_certificates.py makes a set
+
 Run with /usr/bin/python3: that interpreter has pyftpdlib.
 """
 
@@ -54,7 +62,7 @@ class FaultyDTPHandler(DTPHandler):
         # sendfile() bypasses send(), where downloads are cut.
         if self.cmd_channel.cut_limit is not None:
             return False
-        return DTPHandler.use_sendfile(self)
+        return super().use_sendfile()
 
     def _abort(self, reply):
         if not self._closed:
@@ -65,12 +73,12 @@ class FaultyDTPHandler(DTPHandler):
     def send(self, data):
         limit = self.cmd_channel.cut_limit
         if limit is None:
-            return DTPHandler.send(self, data)
+            return super().send(data)
         room = limit - self.tot_bytes_sent
         if room <= 0:
             self._abort("426 Connection closed; transfer aborted.")
             return 0
-        sent = DTPHandler.send(self, data[:room])
+        sent = super().send(data[:room])
         if self.tot_bytes_sent >= limit:
             self._abort("426 Connection closed; transfer aborted.")
         return sent
@@ -248,6 +256,90 @@ def _command_names(values):
     return frozenset(names)
 
 
+# --- encryption (explicit FTP over TLS) -------------------------------------
+
+try:
+    from OpenSSL import SSL
+    from OpenSSL._util import lib as _ssl_lib
+    from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
+except ImportError:  # python3-openssl missing: only --tls needs it
+    TLS_FTPHandler = None
+
+
+if TLS_FTPHandler is not None:
+
+    class TlsDTPHandler(FaultyDTPHandler, TLS_DTPHandler):
+        """Encrypted data connection.
+
+        pyftpdlib closes a data connection that turns readable before the
+        transfer command arrived; a client that starts its TLS handshake at
+        once (curl does) would be cut off. While the handshake runs, incoming
+        bytes are the handshake's, so they are welcome.
+        """
+
+        def readable(self):
+            if self._ssl_accepting:
+                return True
+            return super().readable()
+
+        # FaultyDTPHandler routes reads to its own handle_read; encrypted
+        # connections must pass through the TLS layer's event handler first.
+        handle_read_event = TLS_DTPHandler.handle_read_event
+
+        def handle_ssl_established(self):
+            # As servers that insist on it do, refuse a data connection that
+            # does not resume the control connection's session.
+            if not _ssl_lib.SSL_session_reused(self.socket._ssl):
+                self._resp = ("522 SSL connection failed: session reuse required",
+                              logging.getLogger("pyftpdlib").debug)
+                self.cmd_channel._log_event("DATA TLS NEW SESSION")
+                self._error = True
+                self.close()
+            else:
+                self.cmd_channel._log_event("DATA TLS RESUMED")
+
+    class TlsFTPHandler(FaultyFTPHandler, TLS_FTPHandler):
+        dtp_handler = TlsDTPHandler
+
+        def __init__(self, *args, **kwargs):
+            self.cut_limit = None
+            self.stor_limit = None
+            TLS_FTPHandler.__init__(self, *args, **kwargs)
+
+        def _log_event(self, text):
+            self._log_command(text, "")
+
+
+def tls_handler_base(args, attributes):
+    """The handler base class for the --tls options, setting `attributes`."""
+    if not (args.tls or args.tls_required):
+        return FaultyFTPHandler
+    if TLS_FTPHandler is None:
+        raise SystemExit("--tls needs the python3-openssl package")
+    if not args.tls_cert:
+        raise SystemExit("--tls needs --tls-cert FILE (see make_test_certificates.py)")
+    context = SSL.Context(SSL.TLS_SERVER_METHOD)
+    context.set_min_proto_version(SSL.TLS1_2_VERSION)
+    context.use_certificate_chain_file(args.tls_cert)
+    context.use_privatekey_file(args.tls_cert)
+    context.set_session_id(b"corvell-test")
+    attributes.update(ssl_context=context,
+                      tls_control_required=args.tls_required,
+                      tls_data_required=args.tls_required)
+    commands = dict(attributes["proto_cmds"])
+    commands.update({name: TLS_FTPHandler.proto_cmds[name] for name in ("AUTH", "PBSZ", "PROT")})
+    attributes["proto_cmds"] = commands
+    return TlsFTPHandler
+
+
+def add_tls_options(parser):
+    parser.add_argument("--tls", action="store_true")
+    parser.add_argument("--tls-required", action="store_true")
+    parser.add_argument("--tls-cert", metavar="FILE")
+
+# --- end of encryption -------------------------------------------------------
+
+
 def make_handler_class(args, log_file=None):
     """A handler class configured from parsed options (see add_fault_options)."""
     replies = {}
@@ -296,7 +388,8 @@ def make_handler_class(args, log_file=None):
         # File names go out and come in as the bytes they are on disk, as a
         # server on a legacy 8-bit file system sends them.
         attributes.update(encoding="utf8", unicode_errors="surrogateescape")
-    return type("ConfiguredFTPHandler", (FaultyFTPHandler,), attributes)
+    base = tls_handler_base(args, attributes)
+    return type("ConfiguredFTPHandler", (base,), attributes)
 
 
 def add_fault_options(parser):
@@ -317,6 +410,7 @@ def add_fault_options(parser):
                         metavar="CMD")
     parser.add_argument("--initial-dir", metavar="PATH")
     parser.add_argument("--raw-names", action="store_true")
+    add_tls_options(parser)
 
 
 def make_server(root, user, password, handler_class, host="127.0.0.1",

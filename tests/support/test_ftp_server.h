@@ -21,6 +21,11 @@
 //   --initial-dir /pub        the session starts in /pub (PWD answers "/pub")
 //   --raw-names               names travel as their bytes on disk, not UTF-8
 //                             (a name that is not valid UTF-8 is sent as is)
+//   --tls                     offer AUTH TLS; data connections must resume the
+//                             control connection's TLS session
+//   --tls-required            refuse USER and PASV/EPSV until encrypted
+//   --tls-cert FILE           serve FILE (see test_certificates.h); without it
+//                             an encrypting server serves "trusted.pem"
 // Each option may be given more than once (two --refuse-retr, two --reply...).
 // GREETING stands for the server's first reply with --reply, --stall and
 // --endless-line: "--stall GREETING" connects but never says 220.
