@@ -36,6 +36,8 @@ using Object = std::variant<InternetObject, ConnectionObject, FindObject, FileOb
 std::unordered_map<HINTERNET, Object> handles;
 HINTERNET lastHandle = 0;
 std::chrono::milliseconds defaultTimeout{30000};
+ConnectionQuestions questions;
+std::string trustedAuthorities;
 std::string lastError;
 
 HINTERNET store(Object object)
@@ -145,7 +147,16 @@ HINTERNET InternetConnectA(HINTERNET internet, const std::string& host, std::uin
 {
     if (!find<InternetObject>(internet))
         return 0;
-    auto session = std::make_unique<ftp::Session>(ftp::SessionOptions{defaultTimeout});
+    ftp::SessionOptions options;
+    options.timeout = defaultTimeout;
+    options.tls.authorityFile = trustedAuthorities;
+    options.trustCertificate = questions.trustCertificate;
+    if (questions.continueWithoutEncryption) {
+        options.continueWithoutEncryption = [ask = questions.continueWithoutEncryption, host, port] {
+            return ask(host, port == 0 ? 21 : port);
+        };
+    }
+    auto session = std::make_unique<ftp::Session>(std::move(options));
     if (!succeeded(session->open(host, port == 0 ? 21 : port, user, password)))
         return 0;
     return store(ConnectionObject{internet, std::move(session), 0});
@@ -291,3 +302,13 @@ bool InternetCloseHandle(HINTERNET handle)
 std::string InternetGetLastErrorText() { return lastError; }
 
 void InternetSetDefaultTimeout(std::chrono::milliseconds timeout) { defaultTimeout = timeout; }
+
+void InternetSetConnectionQuestions(ConnectionQuestions newQuestions) { questions = std::move(newQuestions); }
+
+void InternetSetTrustedAuthorities(const std::string& file) { trustedAuthorities = file; }
+
+std::string FtpGetConnectionEncryption(HINTERNET connection)
+{
+    auto* object = find<ConnectionObject>(connection);
+    return object ? object->session->encryption() : std::string();
+}
