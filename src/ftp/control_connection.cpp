@@ -1,10 +1,10 @@
 #include "ftp/control_connection.h"
 
 #include <cerrno>
+#include <utility>
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 
 namespace ftp {
 
@@ -15,42 +15,90 @@ constexpr std::size_t receiveChunk = 16 * 1024;
 Status ControlConnection::connect(const std::string& host, std::uint16_t port, Deadline deadline)
 {
     close();
-    const Status status = connectToHost(host, port, deadline, socket_);
+    Socket socket;
+    const Status status = connectToHost(host, port, deadline, socket);
     if (!status.ok())
         return status;
     // Commands are single small writes; do not let Nagle hold them back.
     const int on = 1;
-    (void)::setsockopt(socket_.fd(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    (void)::setsockopt(socket.fd(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    stream_ = makePlainStream(std::move(socket));
     return Status::success();
 }
 
 void ControlConnection::close()
 {
-    socket_.close();
+    stream_.reset();
     buffer_.clear();
     begin_ = 0;
     (void)assembler_.take();
 }
 
-bool ControlConnection::hasPendingInput() const
+std::unique_ptr<Stream> ControlConnection::takeStream()
 {
     if (hasBufferedInput())
+        return nullptr;
+    return std::move(stream_);
+}
+
+void ControlConnection::setStream(std::unique_ptr<Stream> stream)
+{
+    stream_ = std::move(stream);
+    buffer_.clear();
+    begin_ = 0;
+}
+
+bool ControlConnection::hasBufferedInput() const
+{
+    return begin_ < buffer_.size() || (stream_ && stream_->buffered() > 0);
+}
+
+bool ControlConnection::receiveMore(IoResult::State& want, Status& failure)
+{
+    const std::size_t kept = buffer_.size();
+    buffer_.resize(kept + receiveChunk);
+    const IoResult result = stream_->readSome(buffer_.data() + kept, receiveChunk);
+    buffer_.resize(kept + (result.state == IoResult::State::Moved ? result.count : 0));
+    want = result.state;
+    switch (result.state) {
+    case IoResult::State::Moved:
         return true;
-    if (!socket_.valid())
+    case IoResult::State::WantRead:
+    case IoResult::State::WantWrite:
+        break;
+    case IoResult::State::End:
+        failure = Status::failure(ErrorKind::Network, "The server closed the connection");
+        break;
+    case IoResult::State::Failed:
+        failure = Status::failure(result.error.kind(),
+                                  "Receiving from the server failed: " + result.error.message());
+        break;
+    }
+    return false;
+}
+
+bool ControlConnection::hasPendingInput()
+{
+    if (begin_ < buffer_.size())
+        return true;
+    if (!stream_)
         return false;
-    pollfd entry{socket_.fd(), POLLIN, 0};
-    return ::poll(&entry, 1, 0) > 0;
+    buffer_.clear();
+    begin_ = 0;
+    IoResult::State want{};
+    Status failure;
+    return receiveMore(want, failure) || !failure.ok();
 }
 
 Status ControlConnection::send(std::string_view line, Deadline deadline)
 {
-    if (!socket_.valid())
+    if (!stream_)
         return Status::failure(ErrorKind::WrongState, "Not connected to a server");
     std::string wire;
     wire.reserve(line.size() + 2);
     wire.append(line);
     wire.append("\r\n");
-    return sendAll(socket_.fd(), wire.data(), wire.size(), deadline);
+    return writeAll(*stream_, wire.data(), wire.size(), deadline);
 }
 
 Status ControlConnection::readLine(std::string_view& line, Deadline deadline)
@@ -70,18 +118,13 @@ Status ControlConnection::readLine(std::string_view& line, Deadline deadline)
         if (buffer_.size() > maxLineLength)
             return Status::failure(ErrorKind::Protocol, "The server sent a reply line that is too long");
 
-        const std::size_t kept = buffer_.size();
-        buffer_.resize(kept + receiveChunk);
-        const long received = receiveSome(socket_.fd(), buffer_.data() + kept, receiveChunk);
-        const int error = errno;
-        buffer_.resize(kept + std::size_t(received > 0 ? received : 0));
-        if (received > 0)
+        IoResult::State want{};
+        Status failure;
+        if (receiveMore(want, failure))
             continue;
-        if (received == 0)
-            return Status::failure(ErrorKind::Network, "The server closed the connection");
-        if (!wouldBlock(error))
-            return Status::failure(ErrorKind::Network, "Receiving from the server failed: " + describeError(error));
-        const WaitResult wait = waitFor(socket_.fd(), POLLIN, deadline);
+        if (!failure.ok())
+            return failure;
+        const WaitResult wait = stream_->wait(want, deadline);
         if (wait == WaitResult::TimedOut)
             return Status::failure(ErrorKind::Timeout, "The server did not answer in time");
         if (wait == WaitResult::Failed)
@@ -91,7 +134,7 @@ Status ControlConnection::readLine(std::string_view& line, Deadline deadline)
 
 Status ControlConnection::readReply(Reply& reply, Deadline deadline)
 {
-    if (!socket_.valid())
+    if (!stream_)
         return Status::failure(ErrorKind::WrongState, "Not connected to a server");
     for (;;) {
         std::string_view line;

@@ -1,0 +1,273 @@
+#include "ftp/file_transfer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace ftp {
+
+namespace {
+
+// Transfers move through buffers this large, so that 1024-byte calls from the
+// windows rarely cost a system call. A download takes what the socket holds in
+// few large reads; an upload gathers the calls into a buffer small enough to
+// stay in the processor's cache (larger ones measured slower).
+constexpr std::size_t receiveBufferSize = 256 * 1024;
+constexpr std::size_t sendBufferSize = 64 * 1024;
+
+} // namespace
+
+Status FileTransfer::open(const std::string& path, TransferDirection direction)
+{
+    if (Status s = checkPath(path); !s.ok())
+        return s;
+    if (Status s = channel_.ready(); !s.ok())
+        return s;
+    const std::string line = withArgument(direction == TransferDirection::Download ? "RETR" : "STOR", path);
+    std::unique_ptr<Stream> stream;
+    std::optional<Reply> finalReply;
+    if (Status s = data_.open(channel_, line, stream, finalReply); !s.ok())
+        return s;
+    abandon();
+    open_ = true;
+    direction_ = direction;
+    command_ = line;
+    stream_ = std::move(stream);
+    buffer_ = std::make_unique<char[]>(direction == TransferDirection::Download ? receiveBufferSize : sendBufferSize);
+    finalReply_ = std::move(finalReply);
+    channel_.setState(LinkState::Transferring);
+    return Status::success();
+}
+
+void FileTransfer::abandon()
+{
+    open_ = false;
+    command_.clear();
+    stream_.reset();
+    buffer_.reset();
+    begin_ = end_ = 0;
+    endOfData_ = false;
+    failure_.reset();
+    finalReply_.reset();
+}
+
+Status FileTransfer::dataTimeout() const
+{
+    return Status::failure(ErrorKind::Timeout, "No data moved on the data connection in time (" + command_ + ")");
+}
+
+Status FileTransfer::dataBroken(const Status& why) const
+{
+    return Status::failure(ErrorKind::Network, "The data connection broke (" + command_ + "): " + why.message());
+}
+
+// Reads the reply that arrived during a transfer. True when it ended the transfer.
+bool FileTransfer::takeReplyDuringTransfer()
+{
+    Reply reply;
+    const Status status = channel_.readReply(reply, true);
+    if (!status.ok()) {
+        failure_ = status;
+        return true;
+    }
+    if (classify(reply.code) == ReplyClass::Preliminary)
+        return false;
+    finalReply_ = reply;
+    if (classify(reply.code) == ReplyClass::Done)
+        return false;  // the data may still be on its way to us
+    failure_ = refusal(command_, reply);
+    return true;
+}
+
+// Reads the end-of-transfer reply unless it is already in.
+Status FileTransfer::awaitFinalReply()
+{
+    if (finalReply_)
+        return Status::success();
+    Reply reply;
+    if (Status s = channel_.readReply(reply); !s.ok())
+        return s;
+    finalReply_ = reply;
+    return Status::success();
+}
+
+// Waits until the data stream can go on, taking any reply the server sends
+// meanwhile. False, with the failure recorded, when the transfer cannot go on.
+bool FileTransfer::awaitData(IoResult::State want)
+{
+    ControlConnection* watch = finalReply_ ? nullptr : &channel_.connection();
+    switch (DataChannel::waitForData(*stream_, want, watch, channel_.replyDeadline())) {
+    case DataChannel::Wait::DataReady:
+        return true;
+    case DataChannel::Wait::ControlReady:
+        if (takeReplyDuringTransfer())
+            return false;
+        if (direction_ == TransferDirection::Upload && finalReply_) {
+            // "226" while we still have bytes to send: the server stopped early.
+            failure_ = unexpected(command_, *finalReply_);
+            return false;
+        }
+        return true;
+    case DataChannel::Wait::TimedOut:
+        failure_ = dataTimeout();
+        return false;
+    case DataChannel::Wait::Failed:
+        failure_ = dataBroken(Status::failure(ErrorKind::Network, describeError(errno)));
+        return false;
+    }
+    return false;
+}
+
+// Download: refills the buffer; false at the end of the data or on failure.
+bool FileTransfer::refill()
+{
+    begin_ = end_ = 0;
+    for (;;) {
+        const IoResult result = stream_->readSome(buffer_.get(), receiveBufferSize);
+        switch (result.state) {
+        case IoResult::State::Moved:
+            end_ = result.count;
+            return true;
+        case IoResult::State::End:
+            endOfData_ = true;
+            stream_.reset();
+            // The stream ended: only the server's final word tells a whole file from a cut one.
+            if (Status s = awaitFinalReply(); !s.ok())
+                failure_ = s;
+            else if (classify(finalReply_->code) != ReplyClass::Done)
+                failure_ = refusal(command_, *finalReply_);
+            return false;
+        case IoResult::State::Failed:
+            failure_ = dataBroken(result.error);
+            return false;
+        case IoResult::State::WantRead:
+        case IoResult::State::WantWrite:
+            if (!awaitData(result.state))
+                return false;
+            break;
+        }
+    }
+}
+
+// Upload: sends every byte or records why not.
+bool FileTransfer::sendData(const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const IoResult result = stream_->writeSome(data, size);
+        switch (result.state) {
+        case IoResult::State::Moved:
+            data += result.count;
+            size -= result.count;
+            break;
+        case IoResult::State::End:
+        case IoResult::State::Failed:
+            failure_ = dataBroken(result.error);
+            return false;
+        case IoResult::State::WantRead:
+        case IoResult::State::WantWrite:
+            if (!awaitData(result.state))
+                return false;
+            break;
+        }
+    }
+    return true;
+}
+
+Status FileTransfer::read(char* out, std::size_t size, std::size_t& count)
+{
+    count = 0;
+    if (!open_ || direction_ != TransferDirection::Download)
+        return Status::failure(ErrorKind::WrongState, "No download is open");
+    // Fill the whole request unless the file ends: a short count means the end.
+    while (count < size) {
+        if (failure_)
+            return *failure_;
+        if (begin_ == end_) {
+            if (endOfData_)
+                break;
+            (void)refill();  // the next round sees new data, the end, or the failure
+            continue;
+        }
+        const std::size_t take = std::min(size - count, end_ - begin_);
+        std::memcpy(out + count, buffer_.get() + begin_, take);
+        begin_ += take;
+        count += take;
+    }
+    return Status::success();
+}
+
+Status FileTransfer::write(const char* in, std::size_t size)
+{
+    if (!open_ || direction_ != TransferDirection::Upload)
+        return Status::failure(ErrorKind::WrongState, "No upload is open");
+    if (failure_)
+        return *failure_;
+    if (end_ == 0 && size >= sendBufferSize)
+        return sendData(in, size) ? Status::success() : *failure_;
+    while (size > 0) {
+        const std::size_t take = std::min(size, sendBufferSize - end_);
+        std::memcpy(buffer_.get() + end_, in, take);
+        end_ += take;
+        in += take;
+        size -= take;
+        if (end_ == sendBufferSize) {
+            if (!sendData(buffer_.get(), end_))
+                return *failure_;
+            end_ = 0;
+        }
+    }
+    return Status::success();
+}
+
+Status FileTransfer::finish()
+{
+    bool cutShort = false;
+    if (direction_ == TransferDirection::Upload) {
+        if (!failure_ && end_ > 0)
+            (void)sendData(buffer_.get(), end_);
+        if (stream_ && !failure_)
+            (void)stream_->shutdown(channel_.replyDeadline());
+    } else {
+        cutShort = !endOfData_;
+    }
+    // Closing the data connection is the end of an upload, and for a download
+    // left before its end it is the abort.
+    stream_.reset();
+
+    Status result = Status::success();
+    if (channel_.state() == LinkState::Transferring) {
+        if (Status s = awaitFinalReply(); !s.ok())
+            result = s;
+    }
+    if (failure_) {
+        Status failure = *failure_;
+        // Prefer the server's own explanation ("451 Transfer aborted") when it gave one.
+        if (failure.kind() != ErrorKind::Refused && finalReply_
+            && classify(finalReply_->code) != ReplyClass::Done
+            && classify(finalReply_->code) != ReplyClass::Preliminary) {
+            failure = Status::failure(ErrorKind::Refused, failure.message() + "; the server said: " + finalReply_->text,
+                                      finalReply_->code);
+        }
+        return failure;
+    }
+    if (!result.ok())
+        return result;
+    if (cutShort) {
+        return Status::failure(ErrorKind::Network,
+                               "The transfer was closed before the end of the file (" + command_ + ")");
+    }
+    return doneOrRefused(command_, *finalReply_);
+}
+
+Status FileTransfer::close()
+{
+    if (!open_)
+        return Status::failure(ErrorKind::WrongState, "No file is open");
+    const Status status = finish();
+    abandon();
+    if (channel_.state() == LinkState::Transferring)
+        channel_.setState(LinkState::Ready);
+    return status;
+}
+
+} // namespace ftp

@@ -1,0 +1,129 @@
+#include "ftp/logon.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace ftp {
+
+namespace {
+
+// The feature names a FEAT reply lists, one per inner line (" MLST type*;size*;").
+bool offersFeature(const std::string& featReply, std::string_view feature)
+{
+    std::size_t pos = featReply.find('\n');
+    while (pos != std::string::npos) {
+        const std::size_t begin = pos + 1;
+        pos = featReply.find('\n', begin);
+        std::string_view line = std::string_view(featReply).substr(
+            begin, pos == std::string::npos ? std::string_view::npos : pos - begin);
+        if (pos == std::string::npos)
+            break;  // the closing "211 End" line
+        while (!line.empty() && line.front() == ' ')
+            line.remove_prefix(1);
+        const std::string_view name = line.substr(0, line.find(' '));
+        if (name.size() == feature.size()
+            && std::equal(name.begin(), name.end(), feature.begin(), [](char a, char b) {
+                   return (a >= 'a' && a <= 'z' ? char(a - 32) : a) == b;
+               }))
+            return true;
+    }
+    return false;
+}
+
+Status greeting(LogonContext& context)
+{
+    Reply& reply = context.lastReply;
+    if (Status s = context.channel.readReply(reply); !s.ok())
+        return s;
+    if (classify(reply.code) != ReplyClass::Done)
+        return classify(reply.code) == ReplyClass::More ? unexpected("the connection", reply)
+                                                        : refusal("the connection", reply);
+    return Status::success();
+}
+
+Status logonRefused(const Reply& reply)
+{
+    // 332 asks for an account, which we have no way to give.
+    return classify(reply.code) == ReplyClass::Invalid ? unexpected("the logon", reply)
+                                                       : refusal("the logon", reply);
+}
+
+Status user(LogonContext& context)
+{
+    Reply& reply = context.lastReply;
+    if (Status s = context.channel.command(withArgument("USER", context.credentials.user), reply); !s.ok())
+        return s;
+    if (classify(reply.code) == ReplyClass::Done || reply.code == 331)
+        return Status::success();
+    return logonRefused(reply);
+}
+
+Status password(LogonContext& context)
+{
+    Reply& reply = context.lastReply;
+    if (Status s = context.channel.command(withArgument("PASS", context.credentials.password), reply); !s.ok())
+        return s;
+    return classify(reply.code) == ReplyClass::Done ? Status::success() : logonRefused(reply);
+}
+
+Status features(LogonContext& context)
+{
+    Reply& reply = context.lastReply;
+    if (Status s = context.channel.command("FEAT", reply); !s.ok())
+        return s;
+    ServerFeatures& features = context.channel.features();
+    if (classify(reply.code) == ReplyClass::Done) {
+        features.mlst = offersFeature(reply.text, "MLST");
+        features.utf8 = offersFeature(reply.text, "UTF8");
+    }
+    return Status::success();
+}
+
+Status utf8On(LogonContext& context)
+{
+    Reply& reply = context.lastReply;
+    if (Status s = context.channel.command("OPTS UTF8 ON", reply); !s.ok())
+        return s;
+    context.channel.features().utf8 = classify(reply.code) == ReplyClass::Done;
+    return Status::success();
+}
+
+Status binaryType(LogonContext& context)
+{
+    Reply& reply = context.lastReply;
+    if (Status s = context.channel.command("TYPE I", reply); !s.ok())
+        return s;
+    return doneOrRefused("TYPE I", reply);
+}
+
+} // namespace
+
+std::vector<LogonStep> logonSteps()
+{
+    std::vector<LogonStep> steps;
+    steps.push_back({"greeting", {}, greeting});
+    // Slot: steps that secure the control connection (AUTH TLS) go here, so
+    // that the credentials below never travel in the clear.
+    steps.push_back({"USER", {}, user});
+    steps.push_back({"PASS", [](const LogonContext& c) { return c.lastReply.code != 331; }, password});
+    // Slot: steps that protect the data connections (PBSZ 0, PROT P) go here:
+    // after logon, before the first data connection.
+    steps.push_back({"FEAT", {}, features});
+    steps.push_back({"OPTS UTF8 ON", [](const LogonContext& c) { return !c.channel.features().utf8; }, utf8On});
+    steps.push_back({"TYPE I", {}, binaryType});
+    return steps;
+}
+
+Status runLogon(LogonContext& context, const std::vector<LogonStep>& steps)
+{
+    for (const LogonStep& step : steps) {
+        if (step.skip && step.skip(context))
+            continue;
+        if (Status s = step.run(context); !s.ok())
+            return s;
+    }
+    context.channel.setState(LinkState::Ready);
+    return Status::success();
+}
+
+} // namespace ftp

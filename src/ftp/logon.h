@@ -1,0 +1,42 @@
+#pragma once
+// Logging on as a list of steps run in order. A step may be skipped when what
+// came before makes it needless (PASS after "230" to USER). Further steps slot
+// in where the list says, without touching the others.
+
+#include "command_channel.h"
+#include "data_channel.h"
+#include "reply.h"
+#include "status.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ftp {
+
+struct Credentials {
+    std::string user;
+    std::string password;
+};
+
+// What a step works with; `lastReply` is the reply to the step before.
+struct LogonContext {
+    CommandChannel& channel;
+    DataChannel& data;
+    const Credentials& credentials;
+    Reply lastReply;
+};
+
+struct LogonStep {
+    std::string name;                                  // "USER", "FEAT"...
+    std::function<bool(const LogonContext&)> skip;     // empty: always runs
+    std::function<Status(LogonContext&)> run;
+};
+
+// The standard sequence: greeting, USER, PASS, FEAT, OPTS UTF8, TYPE I.
+std::vector<LogonStep> logonSteps();
+
+// Runs `steps` in order on a freshly connected channel; Ready on success.
+Status runLogon(LogonContext& context, const std::vector<LogonStep>& steps);
+
+} // namespace ftp
