@@ -6,6 +6,7 @@
 #include "ftp/folder_listing.h"
 #include "ftp/logon.h"
 #include "ftp/reply.h"
+#include "ftp/tls_logon.h"
 
 namespace ftp {
 
@@ -13,8 +14,21 @@ struct Session::Impl {
     CommandChannel channel;
     DataChannel data;
     FileTransfer transfer{channel, data};
+    SessionEncryption encryption;
 
-    explicit Impl(SessionOptions options) : channel(options.timeout) {}
+    explicit Impl(SessionOptions options)
+        : channel(options.timeout),
+          encryption({options.tls, std::move(options.trustCertificate), std::move(options.continueWithoutEncryption)})
+    {
+    }
+
+    // The standard steps with encryption first, before the credentials.
+    std::vector<LogonStep> steps(const std::string& host, std::uint16_t port)
+    {
+        std::vector<LogonStep> list = logonSteps();
+        encryption.addSteps(list, host, port);
+        return list;
+    }
 
     // A command whose success is any 2xx.
     Status simpleCommand(std::string_view verb, const std::string& argument)
@@ -35,10 +49,11 @@ struct Session::Impl {
         transfer.abandon();
         channel.close(waitForQuit);
         data.reset();
+        encryption.reset();
     }
 };
 
-Session::Session(SessionOptions options) : impl_(std::make_unique<Impl>(options)) {}
+Session::Session(SessionOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
 
 Session::~Session()
 {
@@ -59,7 +74,7 @@ Status Session::open(const std::string& host, std::uint16_t port, const std::str
     if (status.ok()) {
         const Credentials credentials{user, password};
         LogonContext context{impl_->channel, impl_->data, credentials, {}};
-        status = runLogon(context, logonSteps());
+        status = runLogon(context, impl_->steps(host, port));
     }
     if (!status.ok())
         impl_->closeSession(false);
@@ -165,6 +180,11 @@ Status Session::closeFile()
 bool Session::isFileOpen() const
 {
     return impl_->transfer.isOpen();
+}
+
+std::string Session::encryption() const
+{
+    return isOpen() ? impl_->encryption.description() : std::string();
 }
 
 bool Session::utf8Names() const

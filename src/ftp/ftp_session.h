@@ -18,6 +18,9 @@
 namespace ftp {
 
 struct SessionOptions {
+    SessionOptions() = default;
+    explicit SessionOptions(std::chrono::milliseconds replyTimeout) : timeout(replyTimeout) {}
+
     // Applies to connect, to every reply, to TLS handshakes and to data inactivity.
     std::chrono::milliseconds timeout{30000};
     // Authorities trusted besides the system's roots.

@@ -183,8 +183,6 @@ WaitResult TlsStream::wait(IoResult::State want, Deadline deadline)
 
 Status TlsStream::shutdown(Deadline deadline)
 {
-    // Our close_notify is enough: the peer's answer is not waited for, as the
-    // socket closes right after.
     while (!shutDown_) {
         ERR_clear_error();
         const int returned = SSL_shutdown(ssl_);
@@ -199,13 +197,38 @@ Status TlsStream::shutdown(Deadline deadline)
                 return step.error;
             break;
         }
-        const WaitResult ready = wait(step.state, deadline);
-        if (ready == WaitResult::TimedOut)
-            return Status::failure(ErrorKind::Timeout, "The server did not take the end of the encrypted connection in time");
-        if (ready == WaitResult::Failed)
-            return Status::failure(ErrorKind::Network, "Ending the encrypted connection failed: " + describeError(errno));
+        if (Status s = waitOrFail(step.state, deadline); !s.ok())
+            return s;
     }
-    return inner_->shutdown(deadline);
+    if (Status s = inner_->shutdown(deadline); !s.ok())
+        return s;
+    // Wait for the server to end its side. The socket must not close while
+    // the server still reads: records it sent meanwhile (TLS 1.3 session
+    // tickets) would lie unread here, and closing over unread input resets
+    // the connection, which throws away what the server had not yet read.
+    char scratch[4096];
+    for (;;) {
+        const IoResult step = readSome(scratch, sizeof scratch);
+        if (step.state == IoResult::State::End || step.state == IoResult::State::Failed)
+            return Status::success();
+        if (step.state == IoResult::State::Moved)
+            continue;
+        if (Status s = waitOrFail(step.state, deadline); !s.ok())
+            return s;
+    }
+}
+
+Status TlsStream::waitOrFail(IoResult::State want, Deadline deadline)
+{
+    switch (wait(want, deadline)) {
+    case WaitResult::Ready:
+        return Status::success();
+    case WaitResult::TimedOut:
+        return Status::failure(ErrorKind::Timeout, "The server did not end the encrypted connection in time");
+    case WaitResult::Failed:
+        break;
+    }
+    return Status::failure(ErrorKind::Network, "Ending the encrypted connection failed: " + describeError(errno));
 }
 
 CertificateReport TlsStream::certificateReport(std::uint16_t port) const

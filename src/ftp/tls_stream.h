@@ -48,6 +48,7 @@ private:
               std::string host);
     IoResult result(int returned, std::size_t moved, const char* what);
     Status handshake(Deadline deadline);
+    Status waitOrFail(IoResult::State want, Deadline deadline);
 
     std::unique_ptr<Stream> inner_;
     std::shared_ptr<TlsContext> context_;  // outlives ssl_
