@@ -7,6 +7,7 @@ namespace ftp {
 void SessionEncryption::reset()
 {
     control_ = nullptr;
+    protectionDeferred_ = false;
     description_.clear();
 }
 
@@ -15,11 +16,17 @@ void SessionEncryption::addSteps(std::vector<LogonStep>& steps, const std::strin
     host_ = host;
     port_ = port;
     reset();
-    const auto user = std::find_if(steps.begin(), steps.end(), [](const LogonStep& step) { return step.name == "USER"; });
+    const auto named = [&steps](const char* name) {
+        return std::find_if(steps.begin(), steps.end(), [name](const LogonStep& step) { return step.name == name; });
+    };
     const auto inClear = [this](const LogonContext&) { return control_ == nullptr; };
-    steps.insert(user, {
+    // Some servers take PBSZ and PROT only once logged on ("530 Please login
+    // with USER and PASS"): they get them again right after the password.
+    steps.insert(named("FEAT"), {"PBSZ/PROT after logon", [this](const LogonContext&) { return !protectionDeferred_; },
+                                 [this](LogonContext& context) { return protectData(context, false); }});
+    steps.insert(named("USER"), {
         {"AUTH TLS", {}, [this](LogonContext& context) { return secureControl(context); }},
-        {"PBSZ/PROT", inClear, [this](LogonContext& context) { return protectData(context); }},
+        {"PBSZ/PROT", inClear, [this](LogonContext& context) { return protectData(context, true); }},
     });
 }
 
@@ -66,12 +73,16 @@ Status SessionEncryption::checkCertificate(const TlsStream& stream)
     return Status::failure(ErrorKind::Insecure, "The server's certificate was not trusted: " + reasons);
 }
 
-Status SessionEncryption::protectData(LogonContext& context)
+Status SessionEncryption::protectData(LogonContext& context, bool beforeLogon)
 {
-    Reply& reply = context.lastReply;
+    Reply reply;
     for (const char* command : {"PBSZ 0", "PROT P"}) {
         if (Status s = context.channel.command(command, reply); !s.ok())
             return s;
+        if (beforeLogon && reply.code == 530) {
+            protectionDeferred_ = true;
+            return Status::success();
+        }
         // Files must not cross in the clear on a session the user sees as encrypted.
         if (classify(reply.code) != ReplyClass::Done)
             return Status::failure(ErrorKind::Insecure,
@@ -79,6 +90,7 @@ Status SessionEncryption::protectData(LogonContext& context)
                                        + "): " + reply.text,
                                    reply.code);
     }
+    protectionDeferred_ = false;
     const TlsStream* control = control_;
     context.data.setProtection([this, control](std::unique_ptr<Stream>& stream, Deadline deadline) {
         std::unique_ptr<TlsStream> tls;

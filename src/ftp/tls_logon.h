@@ -28,7 +28,8 @@ public:
     explicit SessionEncryption(Settings settings) : settings_(std::move(settings)) {}
 
     // Puts the encryption steps into `steps` (the standard list): AUTH TLS,
-    // PBSZ 0 and PROT P after the greeting, before USER. The steps talk to
+    // PBSZ 0 and PROT P after the greeting, before USER (PBSZ and PROT again
+    // after the password for a server that wants them only then). The steps talk to
     // `host`:`port` as the user named it; the certificate is checked against that name.
     void addSteps(std::vector<LogonStep>& steps, const std::string& host, std::uint16_t port);
 
@@ -39,7 +40,7 @@ public:
 
 private:
     Status secureControl(LogonContext& context);
-    Status protectData(LogonContext& context);
+    Status protectData(LogonContext& context, bool beforeLogon);
     Status checkCertificate(const TlsStream& stream);
 
     Settings settings_;
@@ -48,6 +49,7 @@ private:
     std::shared_ptr<TlsContext> context_;
     const TlsStream* control_ = nullptr;  // owned by the control connection
     std::string description_;
+    bool protectionDeferred_ = false;  // PBSZ/PROT refused before logon: sent after it
 };
 
 } // namespace ftp

@@ -1,8 +1,10 @@
 #include "ftp/tls_stream.h"
 
 #include <cerrno>
+#include <cstdint>
 
 #include <arpa/inet.h>
+#include <openssl/bio.h>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
@@ -38,6 +40,59 @@ int noteVerifyError(int preverified, X509_STORE_CTX* store)
     return 1;
 }
 
+// OpenSSL's own socket layer writes with plain send(), which raises SIGPIPE
+// when the server has hung up and would end the program. This one goes
+// through the engine's socket calls, which never do.
+int socketOf(BIO* bio) { return int(reinterpret_cast<std::intptr_t>(BIO_get_data(bio))); }
+
+int bioWrite(BIO* bio, const char* data, int size)
+{
+    BIO_clear_retry_flags(bio);
+    const long sent = sendSome(socketOf(bio), data, std::size_t(size));
+    if (sent == 0 && size > 0) {
+        BIO_set_retry_write(bio);
+        return -1;
+    }
+    return int(sent);
+}
+
+int bioRead(BIO* bio, char* buffer, int size)
+{
+    BIO_clear_retry_flags(bio);
+    const long received = receiveSome(socketOf(bio), buffer, std::size_t(size));
+    if (received < 0 && wouldBlock(errno))
+        BIO_set_retry_read(bio);
+    return int(received);
+}
+
+long bioControl(BIO*, int command, long, void*)
+{
+    // Writes go straight to the socket: there is never anything to flush.
+    return command == BIO_CTRL_FLUSH ? 1 : 0;
+}
+
+int bioCreate(BIO* bio)
+{
+    BIO_set_init(bio, 1);
+    return 1;
+}
+
+BIO* socketBio(int fd)
+{
+    static BIO_METHOD* const method = [] {
+        BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "corvell socket");
+        BIO_meth_set_write(m, bioWrite);
+        BIO_meth_set_read(m, bioRead);
+        BIO_meth_set_ctrl(m, bioControl);
+        BIO_meth_set_create(m, bioCreate);
+        return m;
+    }();
+    BIO* bio = BIO_new(method);
+    if (bio)
+        BIO_set_data(bio, reinterpret_cast<void*>(std::intptr_t(fd)));
+    return bio;
+}
+
 } // namespace
 
 TlsStream::TlsStream(std::unique_ptr<Stream> inner, std::shared_ptr<TlsContext> context, SSL* ssl,
@@ -62,8 +117,10 @@ Status TlsStream::connect(std::unique_ptr<Stream> inner, std::shared_ptr<TlsCont
     std::unique_ptr<TlsStream> stream(new TlsStream(std::move(inner), std::move(context), ssl, host));
     SSL_set_ex_data(ssl, verifyErrorsIndex(), &stream->verifyErrors_);
     SSL_set_verify(ssl, SSL_VERIFY_PEER, noteVerifyError);
-    if (SSL_set_fd(ssl, fd) != 1)
+    BIO* bio = socketBio(fd);
+    if (!bio)
         return Status::failure(ErrorKind::Network, "Cannot set up encryption: " + takeTlsError());
+    SSL_set_bio(ssl, bio, bio);
     X509_VERIFY_PARAM* check = SSL_get0_param(ssl);
     if (isIpAddress(host)) {
         (void)X509_VERIFY_PARAM_set1_ip_asc(check, host.c_str());

@@ -6,6 +6,8 @@
 
 #include "support/test_certificates.h"
 
+#include <csignal>
+
 using namespace session_test;
 using ftp::ErrorKind;
 using ftp::TransferDirection;
@@ -81,6 +83,18 @@ TEST(Tls, ServerWithoutTlsIsUsedInClear)
     expectUsable(session);
 }
 
+TEST(Tls, ServerTakingDataProtectionOnlyAfterLogonGetsItThen)
+{
+    TestFtpServer server({"--tls", "--tls-protect-after-login"});
+    ftp::Session session(trustingTestAuthority());
+    ASSERT_TRUE(openOn(session, server).ok());
+    std::vector<ftp::ListEntry> entries;
+    EXPECT_TRUE(session.listFolder("/", entries).ok());
+    EXPECT_EQ(commandsBefore(server, "FEAT"),
+              (std::vector<std::string>{"AUTH TLS", "PBSZ 0", "USER test", "PASS ******", "PBSZ 0", "PROT P"}));
+    EXPECT_EQ(logCount(server, "DATA TLS RESUMED"), 1u);
+}
+
 TEST(Tls, TrustedCertificateIsUsedWithoutAskingUnderItsDnsName)
 {
     TestFtpServer server({"--tls"});
@@ -117,17 +131,25 @@ TEST(Tls, RefusedCertificateOrDeclinedClearTextSendsNothingMore)
     }
 }
 
-TEST(Tls, CutEncryptedDownloadFailsAndSessionGoesOn)
+TEST(Tls, CutEncryptedTransferFailsAndSessionGoesOn)
 {
-    TestFtpServer server({"--tls", "--cut-after", "100000"});
-    server.writePatternFile("big.bin", 1024 * 1024);
-    ftp::Session session(trustingTestAuthority());
-    ASSERT_TRUE(openOn(session, server).ok());
-    ASSERT_TRUE(session.openFile("/big.bin", TransferDirection::Download).ok());
-    const Download got = download(session);
-    EXPECT_FALSE(got.readStatus.ok() && got.closeStatus.ok());
-    EXPECT_LE(got.bytes.size(), 100000u);
-    expectUsable(session);
+    // The program does not ignore SIGPIPE: should a write meet the hung-up server, it must not raise it.
+    std::signal(SIGPIPE, SIG_DFL);
+    for (const auto direction : {TransferDirection::Download, TransferDirection::Upload}) {
+        TestFtpServer server({"--tls", "--cut-after", "100000", "--fail-stor-after", "100000"});
+        server.writePatternFile("big.bin", 4 * 1024 * 1024);
+        ftp::Session session(trustingTestAuthority());
+        ASSERT_TRUE(openOn(session, server).ok());
+        ASSERT_TRUE(session.openFile("/big.bin", direction).ok());
+        if (direction == TransferDirection::Download) {
+            const Download got = download(session);
+            EXPECT_FALSE(got.readStatus.ok() && got.closeStatus.ok());
+            EXPECT_LE(got.bytes.size(), 100000u);
+        } else {
+            EXPECT_FALSE(upload(session, patternBytes(4 * 1024 * 1024)).ok());
+        }
+        expectUsable(session);
+    }
 }
 
 TEST(Tls, FailedHandshakeFailsCleanlyAndCloses)

@@ -30,6 +30,7 @@ Encryption (explicit FTP over TLS), off unless asked for:
                              until the control and data channels are encrypted
   --tls-cert FILE            the certificate and key served (PEM, one file);
                              make_test_certificates.py makes a set
+  --tls-protect-after-login  PBSZ before the logon answers 530
 
 Run with /usr/bin/python3: that interpreter has pyftpdlib.
 """
@@ -282,9 +283,14 @@ if TLS_FTPHandler is not None:
                 return True
             return super().readable()
 
-        # FaultyDTPHandler routes reads to its own handle_read; encrypted
-        # connections must pass through the TLS layer's event handler first.
-        handle_read_event = TLS_DTPHandler.handle_read_event
+        def handle_read_event(self):
+            # FaultyDTPHandler reads in its own handle_read (--fail-stor-after);
+            # the handshake and the TLS shutdown go through the TLS layer.
+            if self._ssl_accepting or self._ssl_closing:
+                return TLS_DTPHandler.handle_read_event(self)
+            with self._handle_ssl_want_rw():
+                self._ssl_want_read = False
+                FaultyDTPHandler.handle_read(self)
 
         def handle_ssl_established(self):
             # As servers that insist on it do, refuse a data connection that
@@ -309,6 +315,12 @@ if TLS_FTPHandler is not None:
         def _log_event(self, text):
             self._log_command(text, "")
 
+        def ftp_PBSZ(self, line):
+            if self.tls_protect_after_login and not self.authenticated:
+                self.respond("530 Please login with USER and PASS.")
+            else:
+                TLS_FTPHandler.ftp_PBSZ(self, line)
+
 
 def tls_handler_base(args, attributes):
     """The handler base class for the --tls options, setting `attributes`."""
@@ -324,6 +336,7 @@ def tls_handler_base(args, attributes):
     context.use_privatekey_file(args.tls_cert)
     context.set_session_id(b"corvell-test")
     attributes.update(ssl_context=context,
+                      tls_protect_after_login=args.tls_protect_after_login,
                       tls_control_required=args.tls_required,
                       tls_data_required=args.tls_required)
     commands = dict(attributes["proto_cmds"])
@@ -336,6 +349,7 @@ def add_tls_options(parser):
     parser.add_argument("--tls", action="store_true")
     parser.add_argument("--tls-required", action="store_true")
     parser.add_argument("--tls-cert", metavar="FILE")
+    parser.add_argument("--tls-protect-after-login", action="store_true")
 
 # --- end of encryption -------------------------------------------------------
 

@@ -26,6 +26,7 @@
 //   --tls-required            refuse USER and PASV/EPSV until encrypted
 //   --tls-cert FILE           serve FILE (see test_certificates.h); without it
 //                             an encrypting server serves "trusted.pem"
+//   --tls-protect-after-login PBSZ before the logon answers 530
 // Each option may be given more than once (two --refuse-retr, two --reply...).
 // GREETING stands for the server's first reply with --reply, --stall and
 // --endless-line: "--stall GREETING" connects but never says 220.
