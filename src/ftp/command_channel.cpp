@@ -15,12 +15,18 @@ bool isControlFailure(const Status& status)
         || status.kind() == ErrorKind::Protocol;
 }
 
+// Broken pipes, resets and the end of the stream: the server's doing.
+bool isClosedByServer(const Status& status)
+{
+    return status.kind() == ErrorKind::Network;
+}
+
 } // namespace
 
 void CommandChannel::setState(LinkState state)
 {
     state_ = state;
-    if (state == LinkState::Closed || state == LinkState::Broken)
+    if (state == LinkState::Closed || state == LinkState::Dropped || state == LinkState::Broken)
         control_.close();
 }
 
@@ -37,6 +43,7 @@ Status CommandChannel::connect(const std::string& host, std::uint16_t port)
 Status CommandChannel::ready() const
 {
     switch (state_) {
+    case LinkState::Dropped:
     case LinkState::Broken:
         return Status::failure(ErrorKind::WrongState, "The connection to the server was lost");
     case LinkState::Closed:
@@ -53,43 +60,69 @@ Status CommandChannel::ready() const
 Status CommandChannel::failed(Status status)
 {
     if (isControlFailure(status))
-        setState(LinkState::Broken);
+        setState(isClosedByServer(status) ? LinkState::Dropped : LinkState::Broken);
     return status;
 }
 
-Status CommandChannel::send(std::string_view line)
+Status CommandChannel::send(std::string_view line, Deadline deadline)
 {
-    return failed(control_.send(line, replyDeadline()));
+    inFlight_ = InFlight{std::string(line.substr(0, line.find(' '))), false, false};
+    preliminaryReplies_ = 0;
+    if (Status s = failed(control_.send(line, deadline)); !s.ok())
+        return s;
+    inFlight_.sent = true;
+    return Status::success();
 }
 
-Status CommandChannel::readReply(Reply& reply, bool keepPreliminary)
+Status CommandChannel::readReplyIfAny(Reply& reply, Deadline deadline, bool keepPreliminary)
 {
     for (;;) {
-        if (Status s = failed(control_.readReply(reply, replyDeadline())); !s.ok())
-            return s;
+        if (Status s = control_.readReply(reply, deadline); !s.ok())
+            return s.kind() == ErrorKind::Timeout ? s : failed(s);
         if (reply.code == 421) {
             // "421 Service not available, closing control connection."
-            setState(LinkState::Broken);
+            inFlight_.refused = true;
+            setState(LinkState::Dropped);
             return Status::failure(ErrorKind::Network, "The server closed the connection: " + reply.text, reply.code);
         }
-        if (keepPreliminary || classify(reply.code) != ReplyClass::Preliminary)
+        if (classify(reply.code) != ReplyClass::Preliminary)
+            return Status::success();
+        if (++preliminaryReplies_ > maxPreliminaryReplies) {
+            return failed(Status::failure(ErrorKind::Protocol,
+                                          "The server sent too many preliminary replies: " + reply.text));
+        }
+        if (keepPreliminary)
             return Status::success();
     }
 }
 
-Status CommandChannel::command(std::string_view line, Reply& reply, bool keepPreliminary)
+Status CommandChannel::readReply(Reply& reply, Deadline deadline, bool keepPreliminary)
+{
+    return failed(readReplyIfAny(reply, deadline, keepPreliminary));
+}
+
+Status CommandChannel::dropStrayReplies(Deadline deadline)
 {
     // A reply nobody asked for (a second answer to an abandoned transfer,
-    // say) would otherwise be taken as the answer to this command.
-    while (control_.hasPendingInput()) {
+    // say) would otherwise be taken as the answer to the next command.
+    preliminaryReplies_ = 0;
+    while (control_.isConnected() && control_.hasPendingInput()) {
         Reply stray;
-        if (Status s = readReply(stray, true); !s.ok())
+        if (Status s = readReply(stray, deadline, true); !s.ok())
             return s;
     }
-    Status status = send(line);
-    if (status.ok())
-        status = readReply(reply, keepPreliminary);
-    return status;
+    return Status::success();
+}
+
+Status CommandChannel::command(std::string_view line, Reply& reply, bool keepPreliminary)
+{
+    const Deadline deadline = replyDeadline();
+    inFlight_ = InFlight{std::string(line.substr(0, line.find(' '))), false, false};
+    if (Status s = dropStrayReplies(deadline); !s.ok())
+        return s;
+    if (Status s = send(line, deadline); !s.ok())
+        return s;
+    return readReply(reply, deadline, keepPreliminary);
 }
 
 void CommandChannel::close(bool waitForQuit)

@@ -20,7 +20,10 @@ enum class LinkState {
     LoggingOn,     // connected, logon steps running
     Ready,         // logged on, idle: commands may go out
     Transferring,  // a file transfer holds the data connection; its final reply is due
-    Broken,        // the control connection failed and was dropped; only close() helps
+    Dropped,       // the server closed the control connection (421, or the end of the
+                   // stream), as servers do with idle ones: logging on again may help
+    Broken,        // we gave up on the server (no answer in time, a reply that makes
+                   // no sense) and closed the connection; only close() helps
 };
 
 // What the server said it can do, learnt during logon. Reset as a whole.
@@ -32,10 +35,14 @@ struct ServerFeatures {
 
 class CommandChannel {
 public:
+    // A command may be kept waiting with "150 ..." lines only so often: a
+    // server that sends them without end would otherwise hold us for ever.
+    static constexpr int maxPreliminaryReplies = 16;
+
     explicit CommandChannel(std::chrono::milliseconds timeout) : timeout_(timeout) {}
 
     LinkState state() const { return state_; }
-    // The one place the link state changes. Closed and Broken drop the connection.
+    // The one place the link state changes. Closed, Dropped and Broken close the connection.
     void setState(LinkState state);
 
     ServerFeatures& features() { return features_; }
@@ -50,14 +57,29 @@ public:
     // Success when a command may go out now; otherwise why not.
     Status ready() const;
 
-    Status send(std::string_view line);
-    // Reads the next reply that is not preliminary (1xx), unless `keepPreliminary`.
-    Status readReply(Reply& reply, bool keepPreliminary = false);
-    // Drops stray replies, sends `line`, reads its reply.
+    // Sends one line as a new command: its verb becomes the one in flight.
+    Status send(std::string_view line, Deadline deadline);
+    // Reads the next reply that is not preliminary (1xx), unless
+    // `keepPreliminary`. Each 1xx counts against the command's allowance.
+    Status readReply(Reply& reply, Deadline deadline, bool keepPreliminary = false);
+    // The same, except that running out of time leaves the link as it is:
+    // for a reply a server may rightly never send (after ABOR).
+    Status readReplyIfAny(Reply& reply, Deadline deadline, bool keepPreliminary = false);
+    // Drops stray replies, sends `line`, reads its reply: all before one
+    // deadline, `timeout` from now.
     Status command(std::string_view line, Reply& reply, bool keepPreliminary = false);
+    // Reads and drops replies nobody asked for, without waiting for more.
+    // A closed connection found here (421, or the end) leaves the link Dropped.
+    Status dropStrayReplies(Deadline deadline);
+
+    // When the link broke: whether the command in flight may have been carried
+    // out by the server (it went out, and no 421 said it was not), and its verb.
+    bool lastCommandMayHaveRun() const { return inFlight_.sent && !inFlight_.refused; }
+    const std::string& lastVerb() const { return inFlight_.verb; }
 
     // A failure on the control connection leaves it out of step with the
-    // server: the link becomes Broken. Other failures pass through untouched.
+    // server: the link becomes Dropped when the server ended it, else Broken.
+    // Other failures pass through untouched.
     Status failed(Status status);
 
     // Sends QUIT when the link allows it (waiting briefly for the answer when
@@ -69,6 +91,12 @@ private:
     LinkState state_ = LinkState::Closed;
     ServerFeatures features_;
     ControlConnection control_;
+    struct InFlight {
+        std::string verb;
+        bool sent = false;
+        bool refused = false;  // answered 421: the server did not carry it out
+    } inFlight_;
+    int preliminaryReplies_ = 0;
 };
 
 // Message builders shared by every command.

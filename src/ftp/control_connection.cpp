@@ -1,5 +1,6 @@
 #include "ftp/control_connection.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -9,8 +10,27 @@
 namespace ftp {
 
 namespace {
+
 constexpr std::size_t receiveChunk = 16 * 1024;
+// The control connection is a Telnet stream: a 0xFF byte of text (in a name)
+// travels doubled, so that it is not taken for the Telnet "interpret as
+// command" byte (RFC 959, RFC 2640).
+constexpr char telnetIac = '\xff';
+
+// Turns each doubled IAC in [begin, begin + size) back into one; the new size.
+std::size_t undoubleIac(char* begin, std::size_t size)
+{
+    char* const end = begin + size;
+    char* in = std::find(begin, end, telnetIac);
+    char* out = in;
+    while (in != end) {
+        *out++ = *in;
+        in += (*in == telnetIac && in + 1 != end && in[1] == telnetIac) ? 2 : 1;
+    }
+    return std::size_t(out - begin);
 }
+
+} // namespace
 
 Status ControlConnection::connect(const std::string& host, std::uint16_t port, Deadline deadline)
 {
@@ -96,7 +116,11 @@ Status ControlConnection::send(std::string_view line, Deadline deadline)
         return Status::failure(ErrorKind::WrongState, "Not connected to a server");
     std::string wire;
     wire.reserve(line.size() + 2);
-    wire.append(line);
+    for (const char c : line) {
+        wire += c;
+        if (c == telnetIac)
+            wire += c;
+    }
     wire.append("\r\n");
     return writeAll(*stream_, wire.data(), wire.size(), deadline);
 }
@@ -106,7 +130,7 @@ Status ControlConnection::readLine(std::string_view& line, Deadline deadline)
     for (;;) {
         const auto newline = buffer_.find('\n', begin_);
         if (newline != std::string::npos) {
-            line = std::string_view(buffer_).substr(begin_, newline - begin_);
+            line = std::string_view(buffer_.data() + begin_, undoubleIac(buffer_.data() + begin_, newline - begin_));
             begin_ = newline + 1;
             if (line.size() > maxLineLength)
                 return Status::failure(ErrorKind::Protocol, "The server sent a reply line that is too long");

@@ -14,6 +14,9 @@ namespace {
 // stay in the processor's cache (larger ones measured slower).
 constexpr std::size_t receiveBufferSize = 256 * 1024;
 constexpr std::size_t sendBufferSize = 64 * 1024;
+// After ABOR a server owes two replies (the transfer's end, then ABOR's own),
+// but some send only a "1xx" or nothing: wait this long at most, then go on.
+constexpr std::chrono::milliseconds abortWait{5000};
 
 } // namespace
 
@@ -62,10 +65,10 @@ Status FileTransfer::dataBroken(const Status& why) const
 }
 
 // Reads the reply that arrived during a transfer. True when it ended the transfer.
-bool FileTransfer::takeReplyDuringTransfer()
+bool FileTransfer::takeReplyDuringTransfer(Deadline deadline)
 {
     Reply reply;
-    const Status status = channel_.readReply(reply, true);
+    const Status status = channel_.readReply(reply, deadline, true);
     if (!status.ok()) {
         failure_ = status;
         return true;
@@ -85,7 +88,7 @@ Status FileTransfer::awaitFinalReply()
     if (finalReply_)
         return Status::success();
     Reply reply;
-    if (Status s = channel_.readReply(reply); !s.ok())
+    if (Status s = channel_.readReply(reply, channel_.replyDeadline()); !s.ok())
         return s;
     finalReply_ = reply;
     return Status::success();
@@ -93,14 +96,16 @@ Status FileTransfer::awaitFinalReply()
 
 // Waits until the data stream can go on, taking any reply the server sends
 // meanwhile. False, with the failure recorded, when the transfer cannot go on.
-bool FileTransfer::awaitData(IoResult::State want)
+// Replies do not move `deadline`: only data does, so "150" lines sent while
+// the data connection stays silent cannot keep the transfer waiting.
+bool FileTransfer::awaitData(IoResult::State want, Deadline deadline)
 {
     ControlConnection* watch = finalReply_ ? nullptr : &channel_.connection();
-    switch (DataChannel::waitForData(*stream_, want, watch, channel_.replyDeadline())) {
+    switch (DataChannel::waitForData(*stream_, want, watch, deadline)) {
     case DataChannel::Wait::DataReady:
         return true;
     case DataChannel::Wait::ControlReady:
-        if (takeReplyDuringTransfer())
+        if (takeReplyDuringTransfer(deadline))
             return false;
         if (direction_ == TransferDirection::Upload && finalReply_) {
             // "226" while we still have bytes to send: the server stopped early.
@@ -122,6 +127,7 @@ bool FileTransfer::awaitData(IoResult::State want)
 bool FileTransfer::refill()
 {
     begin_ = end_ = 0;
+    const Deadline deadline = channel_.replyDeadline();
     for (;;) {
         const IoResult result = stream_->readSome(buffer_.get(), receiveBufferSize);
         switch (result.state) {
@@ -142,7 +148,7 @@ bool FileTransfer::refill()
             return false;
         case IoResult::State::WantRead:
         case IoResult::State::WantWrite:
-            if (!awaitData(result.state))
+            if (!awaitData(result.state, deadline))
                 return false;
             break;
         }
@@ -152,12 +158,15 @@ bool FileTransfer::refill()
 // Upload: sends every byte or records why not.
 bool FileTransfer::sendData(const char* data, std::size_t size)
 {
+    Deadline deadline = channel_.replyDeadline();
     while (size > 0) {
         const IoResult result = stream_->writeSome(data, size);
         switch (result.state) {
         case IoResult::State::Moved:
             data += result.count;
             size -= result.count;
+            if (size > 0)
+                deadline = channel_.replyDeadline();
             break;
         case IoResult::State::End:
         case IoResult::State::Failed:
@@ -165,7 +174,7 @@ bool FileTransfer::sendData(const char* data, std::size_t size)
             return false;
         case IoResult::State::WantRead:
         case IoResult::State::WantWrite:
-            if (!awaitData(result.state))
+            if (!awaitData(result.state, deadline))
                 return false;
             break;
         }
@@ -227,11 +236,15 @@ Status FileTransfer::finish()
             (void)sendData(buffer_.get(), end_);
         if (stream_ && !failure_)
             (void)stream_->shutdown(channel_.replyDeadline());
-    } else {
-        cutShort = !endOfData_;
+    } else if (!endOfData_) {
+        if (!failure_ && !finalReply_) {
+            abort();
+            return Status::failure(ErrorKind::Network,
+                                   "The transfer was closed before the end of the file (" + command_ + ")");
+        }
+        cutShort = true;
     }
-    // Closing the data connection is the end of an upload, and for a download
-    // left before its end it is the abort.
+    // Closing the data connection is the end of an upload.
     stream_.reset();
 
     Status result = Status::success();
@@ -257,6 +270,34 @@ Status FileTransfer::finish()
                                "The transfer was closed before the end of the file (" + command_ + ")");
     }
     return doneOrRefused(command_, *finalReply_);
+}
+
+// A download left before its end: ABOR, close the data connection, and take
+// the replies that end the transfer and answer ABOR ("426" then "226", or
+// "225"/"226" alone). A server that answers with "1xx" only, or not at all,
+// costs one short wait; the session then goes on.
+void FileTransfer::abort()
+{
+    const Deadline deadline = deadlineAfter(std::min(channel_.timeout(), abortWait));
+    // The transfer may have ended while nobody was reading: then there is nothing to abort.
+    if (channel_.connection().hasPendingInput()) {
+        if (takeReplyDuringTransfer(deadline) || finalReply_ || channel_.state() != LinkState::Transferring)
+            return;
+    }
+    const Status sent = channel_.send("ABOR", deadline);
+    stream_.reset();
+    if (!sent.ok())
+        return;
+    int finalReplies = 0;
+    for (;;) {
+        Reply reply;
+        if (!channel_.readReplyIfAny(reply, deadline).ok())
+            return;  // silence: the session goes on; a late reply is dropped as a stray
+        // A 2xx answers ABOR (or ends a transfer that had finished: ABOR's own
+        // "225" then comes as a stray). A refusal first ends the transfer.
+        if (classify(reply.code) == ReplyClass::Done || ++finalReplies == 2)
+            return;
+    }
 }
 
 Status FileTransfer::close()

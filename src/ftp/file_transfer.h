@@ -26,15 +26,16 @@ public:
     Status read(char* out, std::size_t size, std::size_t& count);
     Status write(const char* in, std::size_t size);
     // Ends the transfer and takes the final reply; the link is Ready again
-    // (or Broken) afterwards.
+    // (or Dropped, Broken) afterwards.
     Status close();
     // Drops the transfer without a word to the server.
     void abandon();
 
 private:
     bool refill();
-    bool awaitData(IoResult::State want);
-    bool takeReplyDuringTransfer();
+    bool awaitData(IoResult::State want, Deadline deadline);
+    bool takeReplyDuringTransfer(Deadline deadline);
+    void abort();
     bool sendData(const char* data, std::size_t size);
     Status awaitFinalReply();
     Status finish();

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 namespace ftp {
 
@@ -13,6 +14,13 @@ namespace {
 
 // A listing is held whole in memory; a server that never stops sending one is cut off.
 constexpr std::size_t maxListingSize = 64 * 1024 * 1024;
+// Entries cost far more memory than their lines: 64 MiB of tiny MLSD lines
+// would become more than a gigabyte of entries. One entry per line at most,
+// so counting lines bounds the entries before any is made.
+constexpr std::size_t maxListingEntries = 1000000;
+// Links whose target the listing does not tell are tried with one CWD each;
+// a folder of thousands of links must not cost thousands of round trips.
+constexpr int maxLinksResolved = 64;
 
 DateTime localNow()
 {
@@ -54,6 +62,57 @@ Status receiveListing(CommandChannel& channel, Stream& data, std::string& body)
     }
 }
 
+Status checkEntryCount(std::string_view body)
+{
+    std::size_t lines = 0;
+    for (std::size_t at = body.find('\n'); at != std::string_view::npos; at = body.find('\n', at + 1)) {
+        if (++lines > maxListingEntries)
+            return Status::failure(ErrorKind::Protocol, "The folder listing has too many entries (more than "
+                                                            + std::to_string(maxListingEntries) + ")");
+    }
+    return Status::success();
+}
+
+std::string childPath(const std::string& folder, const std::string& name)
+{
+    if (folder.empty())
+        return name;
+    return folder.back() == '/' ? folder + name : folder + '/' + name;
+}
+
+// Finds out with the server which links lead to folders: a link that CWD can
+// enter is one. Shared hosting puts public_html, www and logs behind links
+// listed as "lrwxrwxrwx ... public_html -> /home/u/web", which say nothing
+// about the target. The server's working directory is put back afterwards.
+Status resolveFolderLinks(CommandChannel& channel, const std::string& folder, std::vector<ListEntry>& entries)
+{
+    int tried = 0;
+    std::optional<std::string> home;
+    Reply reply;
+    for (ListEntry& entry : entries) {
+        if (!entry.isLink || entry.isFolder)
+            continue;
+        if (tried++ == maxLinksResolved)
+            break;
+        const std::string path = childPath(folder, entry.name);
+        if (!checkPath(path).ok())
+            continue;
+        if (!home) {
+            if (Status s = channel.command("PWD", reply); !s.ok())
+                return s;
+            home = classify(reply.code) == ReplyClass::Done ? parsePwdPath(reply.text).value_or("") : "";
+        }
+        if (Status s = channel.command(withArgument("CWD", path), reply); !s.ok())
+            return s;
+        entry.isFolder = classify(reply.code) == ReplyClass::Done;
+    }
+    if (home && !home->empty() && checkPath(*home).ok()) {
+        if (Status s = channel.command(withArgument("CWD", *home), reply); !s.ok())
+            return s;
+    }
+    return Status::success();
+}
+
 } // namespace
 
 Status listFolder(CommandChannel& channel, DataChannel& dataChannel, const std::string& path,
@@ -76,7 +135,7 @@ Status listFolder(CommandChannel& channel, DataChannel& dataChannel, const std::
     data.reset();
     if (!finalReply && channel.state() == LinkState::Ready) {
         Reply reply;
-        if (Status s = channel.readReply(reply); !s.ok())
+        if (Status s = channel.readReply(reply, channel.replyDeadline()); !s.ok())
             return received.ok() ? s : received;
         finalReply = reply;
     }
@@ -86,7 +145,14 @@ Status listFolder(CommandChannel& channel, DataChannel& dataChannel, const std::
         return channel.ready();
     if (Status s = doneOrRefused(line, *finalReply); !s.ok())
         return s;
+    if (Status s = checkEntryCount(body); !s.ok())
+        return s;
     entries = mlsd ? parseMlsdListing(body) : parseListListing(body, localNow());
+    body = std::string();
+    if (Status s = resolveFolderLinks(channel, path, entries); !s.ok()) {
+        entries.clear();
+        return s;
+    }
     return Status::success();
 }
 

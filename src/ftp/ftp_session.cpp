@@ -8,13 +8,42 @@
 #include "ftp/reply.h"
 #include "ftp/tls_logon.h"
 
+#include <functional>
+#include <optional>
+
 namespace ftp {
+
+namespace {
+
+// Commands a server may be asked twice without harm: they change nothing on
+// it, or change only where the next one starts. A lost connection leaves the
+// fate of the command in flight unknown; only these are sent again.
+bool repeatable(const std::string& verb)
+{
+    for (const char* harmless : {"PWD", "CWD", "LIST", "MLSD", "NLST", "SIZE", "MDTM", "EPSV", "PASV", "RETR",
+                                 "TYPE", "FEAT", "NOOP", "STAT"}) {
+        if (verb == harmless)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 struct Session::Impl {
     CommandChannel channel;
     DataChannel data;
     FileTransfer transfer{channel, data};
     SessionEncryption encryption;
+
+    // Where the session logged on, kept for logging on again after the
+    // server dropped an idle connection. Empty once closed.
+    struct Endpoint {
+        std::string host;
+        std::uint16_t port = 0;
+        Credentials credentials;
+    };
+    std::optional<Endpoint> endpoint;
 
     explicit Impl(SessionOptions options)
         : channel(options.timeout),
@@ -30,22 +59,74 @@ struct Session::Impl {
         return list;
     }
 
+    Status logOn()
+    {
+        transfer.abandon();
+        data.reset();
+        Status status = channel.connect(endpoint->host, endpoint->port);
+        if (status.ok()) {
+            LogonContext context{channel, data, endpoint->credentials, {}};
+            status = runLogon(context, steps(endpoint->host, endpoint->port));
+        }
+        if (!status.ok())
+            channel.setState(LinkState::Closed);
+        return status;
+    }
+
+    // Runs one operation that is not part of a transfer. Servers close idle
+    // control connections (with "421" or silently); when this one is found
+    // dropped, log on again once and run the operation then. When the server
+    // drops it while the operation runs, the operation runs again only if the
+    // command it had in flight did not run or can harmlessly run twice. A
+    // link we gave up on (Broken: a server that stalls or talks nonsense)
+    // is not tried again: it would only cost the same wait once more.
+    Status perform(const std::function<Status()>& operation)
+    {
+        if (!endpoint)
+            return operation();
+        if (channel.state() == LinkState::Ready)
+            (void)channel.dropStrayReplies(channel.replyDeadline());
+        bool loggedOnAgain = false;
+        if (channel.state() == LinkState::Dropped || channel.state() == LinkState::Closed) {
+            if (Status s = logOn(); !s.ok())
+                return lostConnection(s);
+            loggedOnAgain = true;
+        }
+        Status status = operation();
+        if (!status.ok() && !loggedOnAgain && channel.state() == LinkState::Dropped
+            && (!channel.lastCommandMayHaveRun() || repeatable(channel.lastVerb()))) {
+            if (Status s = logOn(); !s.ok())
+                return status;
+            status = operation();
+        }
+        return status;
+    }
+
+    static Status lostConnection(const Status& logon)
+    {
+        return Status::failure(logon.kind(), "The connection to the server was lost, and logging on again failed: "
+                                                 + logon.message(), logon.replyCode());
+    }
+
     // A command whose success is any 2xx.
     Status simpleCommand(std::string_view verb, const std::string& argument)
     {
         if (Status s = checkPath(argument); !s.ok())
             return s;
-        if (Status s = channel.ready(); !s.ok())
-            return s;
-        const std::string line = withArgument(verb, argument);
-        Reply reply;
-        if (Status s = channel.command(line, reply); !s.ok())
-            return s;
-        return doneOrRefused(line, reply);
+        return perform([&]() -> Status {
+            if (Status s = channel.ready(); !s.ok())
+                return s;
+            const std::string line = withArgument(verb, argument);
+            Reply reply;
+            if (Status s = channel.command(line, reply); !s.ok())
+                return s;
+            return doneOrRefused(line, reply);
+        });
     }
 
     void closeSession(bool waitForQuit)
     {
+        endpoint.reset();
         transfer.abandon();
         channel.close(waitForQuit);
         data.reset();
@@ -70,12 +151,8 @@ Status Session::open(const std::string& host, std::uint16_t port, const std::str
     if (isOpen())
         return Status::failure(ErrorKind::WrongState, "The session is already open");
     impl_->closeSession(false);
-    Status status = impl_->channel.connect(host, port);
-    if (status.ok()) {
-        const Credentials credentials{user, password};
-        LogonContext context{impl_->channel, impl_->data, credentials, {}};
-        status = runLogon(context, impl_->steps(host, port));
-    }
+    impl_->endpoint = Impl::Endpoint{host, port, Credentials{user, password}};
+    const Status status = impl_->logOn();
     if (!status.ok())
         impl_->closeSession(false);
     return status;
@@ -94,18 +171,21 @@ bool Session::isOpen() const
 
 Status Session::printWorkingDirectory(std::string& path)
 {
-    if (Status s = impl_->channel.ready(); !s.ok())
-        return s;
-    Reply reply;
-    if (Status s = impl_->channel.command("PWD", reply); !s.ok())
-        return s;
-    if (Status s = doneOrRefused("PWD", reply); !s.ok())
-        return s;
-    const auto parsed = parsePwdPath(reply.text);
-    if (!parsed)
-        return unexpected("PWD", reply);
-    path = *parsed;
-    return Status::success();
+    CommandChannel& channel = impl_->channel;
+    return impl_->perform([&]() -> Status {
+        if (Status s = channel.ready(); !s.ok())
+            return s;
+        Reply reply;
+        if (Status s = channel.command("PWD", reply); !s.ok())
+            return s;
+        if (Status s = doneOrRefused("PWD", reply); !s.ok())
+            return s;
+        const auto parsed = parsePwdPath(reply.text);
+        if (!parsed)
+            return unexpected("PWD", reply);
+        path = *parsed;
+        return Status::success();
+    });
 }
 
 Status Session::changeDirectory(const std::string& path)
@@ -135,31 +215,35 @@ Status Session::rename(const std::string& from, const std::string& to)
     if (Status s = checkPath(to); !s.ok())
         return s;
     CommandChannel& channel = impl_->channel;
-    if (Status s = channel.ready(); !s.ok())
-        return s;
-    const std::string renameFrom = withArgument("RNFR", from);
-    Reply reply;
-    if (Status s = channel.command(renameFrom, reply); !s.ok())
-        return s;
-    if (classify(reply.code) != ReplyClass::More) {
-        if (classify(reply.code) == ReplyClass::TransientRefusal || classify(reply.code) == ReplyClass::PermanentRefusal)
-            return refusal(renameFrom, reply);
-        return unexpected(renameFrom, reply);
-    }
-    const std::string renameTo = withArgument("RNTO", to);
-    if (Status s = channel.command(renameTo, reply); !s.ok())
-        return s;
-    return doneOrRefused(renameTo, reply);
+    return impl_->perform([&]() -> Status {
+        if (Status s = channel.ready(); !s.ok())
+            return s;
+        const std::string renameFrom = withArgument("RNFR", from);
+        Reply reply;
+        if (Status s = channel.command(renameFrom, reply); !s.ok())
+            return s;
+        if (classify(reply.code) != ReplyClass::More) {
+            if (classify(reply.code) == ReplyClass::TransientRefusal
+                || classify(reply.code) == ReplyClass::PermanentRefusal)
+                return refusal(renameFrom, reply);
+            return unexpected(renameFrom, reply);
+        }
+        const std::string renameTo = withArgument("RNTO", to);
+        if (Status s = channel.command(renameTo, reply); !s.ok())
+            return s;
+        return doneOrRefused(renameTo, reply);
+    });
 }
 
 Status Session::listFolder(const std::string& path, std::vector<ListEntry>& entries)
 {
-    return ftp::listFolder(impl_->channel, impl_->data, path, entries);
+    return impl_->perform([&] { return ftp::listFolder(impl_->channel, impl_->data, path, entries); });
 }
 
 Status Session::openFile(const std::string& path, TransferDirection direction)
 {
-    return impl_->transfer.open(path, direction);
+    // Only the opening: once the transfer runs, a broken connection is a failed transfer.
+    return impl_->perform([&] { return impl_->transfer.open(path, direction); });
 }
 
 Status Session::read(void* buffer, std::size_t size, std::size_t& count)

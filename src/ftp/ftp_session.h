@@ -80,7 +80,7 @@ public:
     // "TLSv1.3, TLS_AES_256_GCM_SHA384" while the session is encrypted, "" in clear.
     std::string encryption() const;
 
-    // True when the server accepted OPTS UTF8 ON.
+    // True when the server lists UTF8 in FEAT (names travel as UTF-8).
     bool utf8Names() const;
     bool offersMlst() const;
 

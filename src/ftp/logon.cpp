@@ -33,7 +33,7 @@ bool offersFeature(const std::string& featReply, std::string_view feature)
 Status greeting(LogonContext& context)
 {
     Reply& reply = context.lastReply;
-    if (Status s = context.channel.readReply(reply); !s.ok())
+    if (Status s = context.channel.readReply(reply, context.channel.replyDeadline()); !s.ok())
         return s;
     if (classify(reply.code) != ReplyClass::Done)
         return classify(reply.code) == ReplyClass::More ? unexpected("the connection", reply)
@@ -82,10 +82,9 @@ Status features(LogonContext& context)
 Status utf8On(LogonContext& context)
 {
     Reply& reply = context.lastReply;
-    if (Status s = context.channel.command("OPTS UTF8 ON", reply); !s.ok())
-        return s;
-    context.channel.features().utf8 = classify(reply.code) == ReplyClass::Done;
-    return Status::success();
+    // A server that lists UTF8 in FEAT uses UTF-8 paths whatever it answers
+    // here (RFC 2640); many refuse OPTS UTF8 ON because it is always on.
+    return context.channel.command("OPTS UTF8 ON", reply);
 }
 
 Status binaryType(LogonContext& context)

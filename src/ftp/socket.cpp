@@ -1,7 +1,12 @@
 #include "ftp/socket.h"
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include <fcntl.h>
@@ -51,6 +56,56 @@ Status connectOnce(const sockaddr* address, socklen_t length, Deadline deadline,
     return Status::success();
 }
 
+// One host-name lookup on a helper thread, so that a resolver that does not
+// answer cannot hold the caller past its deadline. The state is shared: when
+// the caller gives up first, the thread finishes alone and frees the answer.
+struct Lookup {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    int error = 0;
+    addrinfo* found = nullptr;
+
+    ~Lookup()
+    {
+        if (found)
+            ::freeaddrinfo(found);
+    }
+};
+
+// The addresses of `host`, or why there are none, before `deadline`.
+Status lookUp(const std::string& host, std::uint16_t port, Deadline deadline, addrinfo*& found)
+{
+    auto lookup = std::make_shared<Lookup>();
+    try {
+        std::thread([lookup, host, service = std::to_string(port)] {
+            addrinfo hints{};
+            hints.ai_family = AF_UNSPEC;
+            hints.ai_socktype = SOCK_STREAM;
+            hints.ai_protocol = IPPROTO_TCP;
+            addrinfo* result = nullptr;
+            const int error = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
+            const std::lock_guard lock(lookup->mutex);
+            lookup->error = error;
+            lookup->found = result;
+            lookup->finished = true;
+            lookup->done.notify_one();
+        }).detach();
+    } catch (const std::system_error&) {
+        return Status::failure(ErrorKind::Network, "Cannot look up the host \"" + host + "\": no thread for it");
+    }
+    std::unique_lock lock(lookup->mutex);
+    if (!lookup->done.wait_until(lock, deadline, [&] { return lookup->finished; })) {
+        return Status::failure(ErrorKind::Timeout, "The host name \"" + host + "\" could not be looked up in time");
+    }
+    if (lookup->error != 0) {
+        return Status::failure(ErrorKind::Network,
+                               "Cannot find the host \"" + host + "\": " + ::gai_strerror(lookup->error));
+    }
+    found = std::exchange(lookup->found, nullptr);
+    return Status::success();
+}
+
 } // namespace
 
 Socket& Socket::operator=(Socket&& other) noexcept
@@ -94,17 +149,9 @@ Status connectToHost(const std::string& host, std::uint16_t port, Deadline deadl
 {
     if (host.empty())
         return Status::failure(ErrorKind::InvalidArgument, "No host name was given");
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
     addrinfo* found = nullptr;
-    const std::string service = std::to_string(port);
-    const int error = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &found);
-    if (error != 0) {
-        return Status::failure(ErrorKind::Network,
-                               "Cannot find the host \"" + host + "\": " + ::gai_strerror(error));
-    }
+    if (Status s = lookUp(host, port, deadline, found); !s.ok())
+        return s;
     Status last = Status::failure(ErrorKind::Network, "Cannot connect to \"" + host + "\"");
     for (const addrinfo* candidate = found; candidate; candidate = candidate->ai_next) {
         last = connectOnce(candidate->ai_addr, candidate->ai_addrlen, deadline, socket);

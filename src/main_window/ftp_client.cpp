@@ -3,6 +3,7 @@
 #include "ftp/ftp_session.h"
 
 #include <memory>
+#include <new>
 #include <unordered_map>
 #include <variant>
 #include <vector>
@@ -39,6 +40,13 @@ std::chrono::milliseconds defaultTimeout{30000};
 ConnectionQuestions questions;
 std::string trustedAuthorities;
 std::string lastError;
+std::uint32_t lastErrorCode = 0;
+
+void fail(std::string text, std::uint32_t code = ERROR_INTERNET_EXTENDED_ERROR)
+{
+    lastError = std::move(text);
+    lastErrorCode = code;
+}
 
 HINTERNET store(Object object)
 {
@@ -54,31 +62,37 @@ T* find(HINTERNET handle)
 {
     const auto it = handles.find(handle);
     if (it == handles.end()) {
-        lastError = "Invalid handle";
+        fail("Invalid handle");
         return nullptr;
     }
     T* object = std::get_if<T>(&it->second);
     if (!object)
-        lastError = "The handle is of the wrong kind for this operation";
+        fail("The handle is of the wrong kind for this operation");
     return object;
 }
 
+// A connection's session. It may have found its link dropped: its next
+// operation logs on again, so a lost link is not refused here.
 ftp::Session* connectedSession(HINTERNET connection)
 {
     auto* object = find<ConnectionObject>(connection);
-    if (!object)
-        return nullptr;
-    if (!object->session->isOpen()) {
-        lastError = "The connection to the server was lost";
-        return nullptr;
-    }
-    return object->session.get();
+    return object ? object->session.get() : nullptr;
 }
 
-bool succeeded(const ftp::Status& status)
+// Runs one engine call and keeps the reason of a failure. Running out of
+// memory (a server's listing of millions of entries, say) fails the call
+// like any other trouble, instead of ending the program.
+template <typename Call>
+bool succeeded(ftp::Session& session, Call&& call)
 {
+    ftp::Status status;
+    try {
+        status = call();
+    } catch (const std::bad_alloc&) {
+        status = ftp::Status::failure(ftp::ErrorKind::Protocol, "There is not enough memory for the server's answer");
+    }
     if (!status.ok())
-        lastError = status.message();
+        fail(status.message(), session.isOpen() ? ERROR_INTERNET_EXTENDED_ERROR : ERROR_INTERNET_CONNECTION_ABORTED);
     return status.ok();
 }
 
@@ -114,7 +128,7 @@ bool closeFile(HINTERNET handle)
     if (!owner)
         return false;
     owner->openFile = 0;
-    return succeeded(owner->session->closeFile());
+    return succeeded(*owner->session, [&] { return owner->session->closeFile(); });
 }
 
 void closeConnection(HINTERNET handle)
@@ -157,7 +171,7 @@ HINTERNET InternetConnectA(HINTERNET internet, const std::string& host, std::uin
         };
     }
     auto session = std::make_unique<ftp::Session>(std::move(options));
-    if (!succeeded(session->open(host, port == 0 ? 21 : port, user, password)))
+    if (!succeeded(*session, [&] { return session->open(host, port == 0 ? 21 : port, user, password); }))
         return 0;
     return store(ConnectionObject{internet, std::move(session), 0});
 }
@@ -165,13 +179,13 @@ HINTERNET InternetConnectA(HINTERNET internet, const std::string& host, std::uin
 bool FtpGetCurrentDirectoryA(HINTERNET connection, std::string& directory)
 {
     auto* session = connectedSession(connection);
-    return session && succeeded(session->printWorkingDirectory(directory));
+    return session && succeeded(*session, [&] { return session->printWorkingDirectory(directory); });
 }
 
 bool FtpSetCurrentDirectoryA(HINTERNET connection, const std::string& directory)
 {
     auto* session = connectedSession(connection);
-    return session && succeeded(session->changeDirectory(directory));
+    return session && succeeded(*session, [&] { return session->changeDirectory(directory); });
 }
 
 HINTERNET FtpFindFirstFileA(HINTERNET connection, const std::string& pattern,
@@ -181,10 +195,10 @@ HINTERNET FtpFindFirstFileA(HINTERNET connection, const std::string& pattern,
     if (!session)
         return 0;
     FindObject findObject{connection, {}, 0};
-    if (!succeeded(session->listFolder(folderOfPattern(pattern), findObject.entries)))
+    if (!succeeded(*session, [&] { return session->listFolder(folderOfPattern(pattern), findObject.entries); }))
         return 0;
     if (findObject.entries.empty()) {
-        lastError = "No more files";
+        fail("No more files", ERROR_NO_MORE_FILES);
         return 0;
     }
     fillRecord(findObject.entries.front(), record);
@@ -198,7 +212,7 @@ bool InternetFindNextFileA(HINTERNET handle, WIN32_FIND_DATAA& record)
     if (!findObject)
         return false;
     if (findObject->next >= findObject->entries.size()) {
-        lastError = "No more files";
+        fail("No more files", ERROR_NO_MORE_FILES);
         return false;
     }
     fillRecord(findObject->entries[findObject->next++], record);
@@ -213,12 +227,12 @@ HINTERNET FtpOpenFileA(HINTERNET connection, const std::string& path, std::uint3
         return 0;
     auto* owner = find<ConnectionObject>(connection);
     if (owner->openFile) {
-        lastError = "Another file is already open on this connection";
+        fail("Another file is already open on this connection");
         return 0;
     }
     const auto direction =
         access == GENERIC_WRITE ? ftp::TransferDirection::Upload : ftp::TransferDirection::Download;
-    if (!succeeded(session->openFile(path, direction)))
+    if (!succeeded(*session, [&] { return session->openFile(path, direction); }))
         return 0;
     const HINTERNET handle = store(FileObject{connection, session});
     find<ConnectionObject>(connection)->openFile = handle;
@@ -232,7 +246,7 @@ bool InternetReadFile(HINTERNET handle, void* buffer, std::uint32_t toRead, std:
     if (!file)
         return false;
     std::size_t count = 0;
-    const bool ok = succeeded(file->session->read(buffer, toRead, count));
+    const bool ok = succeeded(*file->session, [&] { return file->session->read(buffer, toRead, count); });
     read = std::uint32_t(count);
     return ok;
 }
@@ -244,7 +258,7 @@ bool InternetWriteFile(HINTERNET handle, const void* buffer, std::uint32_t toWri
     auto* file = find<FileObject>(handle);
     if (!file)
         return false;
-    if (!succeeded(file->session->write(buffer, toWrite)))
+    if (!succeeded(*file->session, [&] { return file->session->write(buffer, toWrite); }))
         return false;
     written = toWrite;
     return true;
@@ -253,25 +267,25 @@ bool InternetWriteFile(HINTERNET handle, const void* buffer, std::uint32_t toWri
 bool FtpDeleteFileA(HINTERNET connection, const std::string& path)
 {
     auto* session = connectedSession(connection);
-    return session && succeeded(session->deleteFile(path));
+    return session && succeeded(*session, [&] { return session->deleteFile(path); });
 }
 
 bool FtpCreateDirectoryA(HINTERNET connection, const std::string& path)
 {
     auto* session = connectedSession(connection);
-    return session && succeeded(session->makeDirectory(path));
+    return session && succeeded(*session, [&] { return session->makeDirectory(path); });
 }
 
 bool FtpRemoveDirectoryA(HINTERNET connection, const std::string& path)
 {
     auto* session = connectedSession(connection);
-    return session && succeeded(session->removeDirectory(path));
+    return session && succeeded(*session, [&] { return session->removeDirectory(path); });
 }
 
 bool FtpRenameFileA(HINTERNET connection, const std::string& from, const std::string& to)
 {
     auto* session = connectedSession(connection);
-    return session && succeeded(session->rename(from, to));
+    return session && succeeded(*session, [&] { return session->rename(from, to); });
 }
 
 bool InternetCloseHandle(HINTERNET handle)
@@ -300,6 +314,8 @@ bool InternetCloseHandle(HINTERNET handle)
 }
 
 std::string InternetGetLastErrorText() { return lastError; }
+
+std::uint32_t GetLastError() { return lastErrorCode; }
 
 void InternetSetDefaultTimeout(std::chrono::milliseconds timeout) { defaultTimeout = timeout; }
 

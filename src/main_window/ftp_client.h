@@ -75,6 +75,15 @@ bool InternetCloseHandle(HINTERNET handle);
 // when there is one. Used for the error report's description.
 std::string InternetGetLastErrorText();
 
+constexpr std::uint32_t ERROR_NO_MORE_FILES = 18;
+constexpr std::uint32_t ERROR_INTERNET_EXTENDED_ERROR = 12003;
+constexpr std::uint32_t ERROR_INTERNET_CONNECTION_ABORTED = 12030;
+// The code of the last failure on this thread: ERROR_INTERNET_CONNECTION_ABORTED
+// when the connection to the server is gone (and logging on again failed),
+// ERROR_NO_MORE_FILES when a listing has no (more) entries,
+// ERROR_INTERNET_EXTENDED_ERROR for anything else (the text says what).
+std::uint32_t GetLastError();
+
 // Timeout for sessions opened after this call (tests use short ones).
 void InternetSetDefaultTimeout(std::chrono::milliseconds timeout);
 

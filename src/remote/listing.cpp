@@ -33,9 +33,12 @@ void Form1::list()
 
     WIN32_FIND_DATAA record;
     HINTERNET findHandle = 0;
+    // A listing that failed because the server is gone is not an empty folder.
+    bool connectionLost = false;
     steps.step(116, [&] {
         findHandle = FtpFindFirstFileA(session.connectionHandle, toRemote(session.searchPattern),
                                        record, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+        connectionLost = findHandle == 0 && GetLastError() == ERROR_INTERNET_CONNECTION_ABORTED;
     });
 
     bool found = false;
@@ -111,6 +114,10 @@ void Form1::list()
     });
     steps.step(150, [&] { setMousePointer(vbDefault); });
     steps.step(152, [&] {
+        if (connectionLost) {
+            setStatus(QStringLiteral("Connection to the server was lost."));
+            return;
+        }
         setStatus(QStringLiteral("Server: ") + QString::number(ListView1->topLevelItemCount())
                   + QStringLiteral(" Files in folder: ") + session.searchPattern);
     });

@@ -217,12 +217,15 @@ TEST(RefusedPassive, NoPassiveModeFailsTheTransferNotTheSession)
     expectUsable(*session);
 }
 
-TEST(ServerClosing, Reply421EndsTheSession)
+TEST(ServerClosing, Reply421DropsTheSessionAndTheNextCallLogsOnAgain)
 {
     TestFtpServer server({"--reply", "DELE=421 Service shutting down"});
     auto session = logOn(server);
     const ftp::Status status = session->deleteFile("/a.txt");
-    EXPECT_FALSE(status.ok());
     EXPECT_EQ(status.replyCode(), 421);
-    expectBrokenButClosable(*session);
+    EXPECT_FALSE(session->isOpen());
+    // "421" says DELE did not run: it goes out once more after a new logon, and no more.
+    EXPECT_EQ(logCount(server, "DELE /a.txt"), 2u);
+    EXPECT_EQ(logCount(server, "USER"), 2u);
+    expectUsable(*session);
 }

@@ -200,6 +200,22 @@ TEST(ScriptedPeer, MultiLineGreetingAfterA120AndMultiLineSuccess)
     session.close();
 }
 
+TEST(ScriptedPeer, Utf8InFeatMeansUtf8NamesEvenWhenOptsIsRefused)
+{
+    Peer peer(AF_INET, [](Peer& p) {
+        p.send("220 Scripted peer\r\n");
+        p.expect("USER test", "230 Welcome\r\n");
+        p.expect("FEAT", "211-Features:\r\n UTF8\r\n211 End\r\n");
+        p.expect("OPTS UTF8 ON", "501 Always on\r\n");
+        p.expect("TYPE I", "200 Binary\r\n");
+        p.expect("QUIT", "221 Bye\r\n");
+    });
+    ftp::Session session(ftp::SessionOptions{std::chrono::milliseconds(5000)});
+    ASSERT_TRUE(logOn(session, peer).ok());
+    EXPECT_TRUE(session.utf8Names());
+    session.close();
+}
+
 TEST(ScriptedPeer, MalformedReplyFailsWithProtocolAndBreaksTheSession)
 {
     Peer peer(AF_INET, [](Peer& p) {

@@ -60,6 +60,8 @@ private slots:
     void notConnectedOnlyTellsSoAndKeepsTheList();
     void listingTwiceWithoutPruningReportsEachDuplicateFolderAndGoesOn();
     void busyPointerAndProgressTextsShowWhileWaiting();
+    void serverGoneSaysTheConnectionWasLostInsteadOfACount();
+    void folderLinkOpensAsAFolderWithItsFiles();
 };
 
 void ListingTest::folderFillsListWithFilesAndTreeWithFolders()
@@ -277,6 +279,47 @@ void ListingTest::busyPointerAndProgressTextsShowWhileWaiting()
     QCOMPARE(moments[1].rows, 0);
     QCOMPARE(window.MousePointer(), int(vbDefault));
     QCOMPARE(listedFiles(window), QStringList{QStringLiteral("b.txt")});
+}
+
+void ListingTest::serverGoneSaysTheConnectionWasLostInsteadOfACount()
+{
+    auto server = std::make_unique<TestFtpServer>();
+    server->writeFile("a.txt", "a");
+    RecordingDialogs dialogs;
+    Form1 window;
+    logOn(window, *server);
+    QCOMPARE(listedFiles(window), QStringList{QStringLiteral("a.txt")});
+    server.reset();
+
+    openFolder(window, QStringLiteral("/"));
+
+    QVERIFY(dialogs.boxes.isEmpty());
+    QCOMPARE(window.ListView1->topLevelItemCount(), 0);
+    QCOMPARE(window.lblStatus->text(), QStringLiteral("Connection to the server was lost."));
+    QVERIFY(window.session.isConnected());
+    QCOMPARE(window.MousePointer(), int(vbDefault));
+}
+
+void ListingTest::folderLinkOpensAsAFolderWithItsFiles()
+{
+    // A LIST line "public_html -> site" does not tell a folder from a file.
+    TestFtpServer server({"--no-mlst"});
+    server.makeFolder("site");
+    server.writeFile("site/index.html", "<p>");
+    server.writeFile("a.txt", "a");
+    server.makeLink("site", "public_html");
+    server.makeLink("a.txt", "notes");
+    RecordingDialogs dialogs;
+    Form1 window;
+    logOn(window, server);
+    QCOMPARE(sorted(childKeys(window.nodeByKey(QStringLiteral("/")))), (QStringList{"/public_html/", "/site/"}));
+    QCOMPARE(sorted(listedFiles(window)), (QStringList{"a.txt", "notes"}));
+
+    openFolder(window, QStringLiteral("/public_html/"));
+
+    QVERIFY(dialogs.boxes.isEmpty());
+    QCOMPARE(listedFiles(window), QStringList{QStringLiteral("index.html")});
+    QCOMPARE(window.lblStatus->text(), QStringLiteral("Server: 1 Files in folder: /public_html/*.*"));
 }
 
 QTEST_MAIN(ListingTest)

@@ -22,6 +22,18 @@ Faults (see tests/support/test_ftp_server.h for the list the tests rely on):
   --endless-line CMD         answer CMD (or GREETING) with a line that never
                              ends: 16 MiB without CRLF, then silence
   --initial-dir /pub         sessions start in /pub (created if missing)
+  --idle-close SECONDS       close a control connection idle this long, with
+                             "421" (--idle-close-silent: without a word)
+  --abor-preliminary         after RETR, the transfer's end goes unsaid, and
+                             ABOR is answered with one 1xx line only
+  --trickle CMD              answer CMD with a "150" line every half second,
+                             never a final reply
+  --flood CMD                answer CMD with "150" lines without end
+  --huge-listing N           MLSD lists N tiny entries (no real files)
+  --hang-up CMD              close the control connection when CMD arrives
+  --telnet-iac               a 0xFF byte travels doubled on the control
+                             connection both ways; a single one is a Telnet
+                             command (dropped with the byte after it)
 
 Encryption (explicit FTP over TLS), off unless asked for:
   --tls                      offer AUTH TLS, PBSZ and PROT; a data connection
@@ -43,7 +55,8 @@ import sys
 import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler, asynchat, proto_cmds
+from pyftpdlib.handlers import (BufferedIteratorProducer, DTPHandler,
+                                FTPHandler, asynchat, proto_cmds)
 from pyftpdlib.ioloop import RetryError
 from pyftpdlib.servers import FTPServer
 
@@ -127,6 +140,19 @@ class EndlessProducer:
         return data
 
 
+class FloodProducer:
+    """Preliminary reply lines without a final one (bounded, 4 MiB)."""
+
+    def __init__(self):
+        self.left = 4 * 1024 * 1024 // (64 * 1024)
+
+    def more(self):
+        if self.left <= 0:
+            return b""
+        self.left -= 1
+        return b"150 Wait.\r\n" * (64 * 1024 // 11)
+
+
 def _last_component(arg):
     return arg.rstrip("/").split("/")[-1]
 
@@ -141,7 +167,10 @@ class FaultyFTPHandler(FTPHandler):
     def push(self, s):
         # Replies that quote a raw name carry its bytes back unchanged.
         if self.unicode_errors == "surrogateescape":
-            asynchat.async_chat.push(self, s.encode("utf8", "surrogateescape"))
+            data = s.encode("utf8", "surrogateescape")
+            if self.telnet_iac:
+                data = data.replace(b"\xff", b"\xff\xff")
+            asynchat.async_chat.push(self, data)
         else:
             FTPHandler.push(self, s)
 
@@ -156,11 +185,23 @@ class FaultyFTPHandler(FTPHandler):
     stalls = frozenset()
     endless = frozenset()
     initial_dir = None
+    idle_close = None
+    idle_silent = False
+    abor_preliminary = False
+    trickles = frozenset()
+    floods = frozenset()
+    huge_listing = None
+    telnet_iac = False
+    hang_ups = frozenset()
 
     def __init__(self, *args, **kwargs):
         self.cut_limit = None
         self.stor_limit = None
-        FTPHandler.__init__(self, *args, **kwargs)
+        self._muted = False
+        self._trickle = None
+        self._idle_timer = None
+        # super(), not FTPHandler: with --tls the TLS layers sit in between.
+        super().__init__(*args, **kwargs)
 
     # --- greeting faults
 
@@ -176,6 +217,7 @@ class FaultyFTPHandler(FTPHandler):
             self.respond(self.replies["GREETING"])
             return
         FTPHandler.handle(self)
+        self._arm_idle_close()
 
     def _send_endless(self, prefix):
         self.push_with_producer(EndlessProducer(prefix))
@@ -192,7 +234,18 @@ class FaultyFTPHandler(FTPHandler):
 
     def pre_process_command(self, line, cmd, arg):
         self._log_command(line, cmd)
+        if cmd != "ABOR":
+            self._muted = False
         if cmd in self.stalls:
+            return
+        if cmd in self.trickles:
+            self._start_trickle()
+            return
+        if cmd in self.floods:
+            self.push_with_producer(FloodProducer())
+            return
+        if cmd in self.hang_ups:
+            self.close()
             return
         if cmd in self.endless:
             self._send_endless("200 ")
@@ -207,6 +260,87 @@ class FaultyFTPHandler(FTPHandler):
             return
         FTPHandler.pre_process_command(self, line, cmd, arg)
 
+    # --- idle control connections (pyftpdlib's own idle timer is not
+    # re-armed after logon, so it cannot stand in for a real server's)
+
+    def _arm_idle_close(self):
+        if self.idle_close is None:
+            return
+        if self._idle_timer is not None and not self._idle_timer.cancelled:
+            self._idle_timer.cancel()
+        self._idle_timer = self.ioloop.call_later(self.idle_close,
+                                                  self._close_idle)
+
+    def _close_idle(self):
+        if self.data_channel is not None:  # a transfer is not idleness
+            self._arm_idle_close()
+            return
+        if self.idle_silent:
+            self.close()
+        else:
+            self.respond("421 Control connection timed out.")
+            self.close_when_done()
+
+    # --- endless preliminary replies
+
+    def _start_trickle(self):
+        def tick():
+            if self.connected:
+                asynchat.async_chat.push(self, b"150 Still working on it.\r\n")
+        self._trickle = self.ioloop.call_every(0.5, tick)
+
+    def close(self):
+        for timer in (self._trickle, self._idle_timer):
+            if timer is not None and not timer.cancelled:
+                timer.cancel()
+        super().close()
+
+    # --- a server whose ABOR ends nothing
+
+    def respond(self, resp, logfun=logging.getLogger("pyftpdlib").debug):
+        if self._muted and not resp.startswith("1"):
+            return
+        FTPHandler.respond(self, resp, logfun)
+
+    def ftp_ABOR(self, line):
+        if not self.abor_preliminary:
+            return FTPHandler.ftp_ABOR(self, line)
+        if self.data_channel is not None:
+            self.data_channel.close()
+            self.data_channel = None
+        self.respond("150 Aborting.")
+
+    # --- an oversized listing
+
+    def ftp_MLSD(self, path):
+        if self.huge_listing is None:
+            return FTPHandler.ftp_MLSD(self, path)
+        count = self.huge_listing
+
+        def lines():
+            for start in range(0, count, 10000):
+                yield b"type=file;size=1; f\r\n" * min(10000, count - start)
+        self.push_dtp_data(BufferedIteratorProducer(lines()), isproducer=True,
+                           cmd="MLSD")
+        return path
+
+    # --- Telnet IAC on the control connection
+
+    def found_terminator(self):
+        self._arm_idle_close()
+        if self.telnet_iac:
+            line, out, at = b"".join(self._in_buffer), bytearray(), 0
+            while at < len(line):
+                if line[at] == 0xFF:
+                    if line[at + 1:at + 2] == b"\xff":
+                        out.append(0xFF)
+                    at += 2  # IAC IAC is the byte; IAC x is a command
+                    continue
+                out.append(line[at])
+                at += 1
+            self._in_buffer = [bytes(out)]
+        FTPHandler.found_terminator(self)
+
     # --- transfers
 
     def ftp_RETR(self, file):
@@ -217,6 +351,7 @@ class FaultyFTPHandler(FTPHandler):
         result = FTPHandler.ftp_RETR(self, file)
         if result is None:
             self.cut_limit = None
+        self._muted = self.abor_preliminary and result is not None
         return result
 
     def ftp_STOR(self, file, mode="w"):
@@ -307,11 +442,6 @@ if TLS_FTPHandler is not None:
     class TlsFTPHandler(FaultyFTPHandler, TLS_FTPHandler):
         dtp_handler = TlsDTPHandler
 
-        def __init__(self, *args, **kwargs):
-            self.cut_limit = None
-            self.stor_limit = None
-            TLS_FTPHandler.__init__(self, *args, **kwargs)
-
         def _log_event(self, text):
             self._log_command(text, "")
 
@@ -397,7 +527,16 @@ def make_handler_class(args, log_file=None):
         stalls=_command_names(args.stall),
         endless=_command_names(args.endless_line),
         initial_dir=initial_dir,
+        abor_preliminary=args.abor_preliminary,
+        trickles=_command_names(args.trickle),
+        floods=_command_names(args.flood),
+        huge_listing=args.huge_listing,
+        telnet_iac=args.telnet_iac,
+        hang_ups=_command_names(args.hang_up),
     )
+    if args.idle_close is not None:
+        attributes.update(idle_close=args.idle_close,
+                          idle_silent=args.idle_close_silent)
     if args.raw_names:
         # File names go out and come in as the bytes they are on disk, as a
         # server on a legacy 8-bit file system sends them.
@@ -424,6 +563,16 @@ def add_fault_options(parser):
                         metavar="CMD")
     parser.add_argument("--initial-dir", metavar="PATH")
     parser.add_argument("--raw-names", action="store_true")
+    parser.add_argument("--idle-close", type=float, metavar="SECONDS")
+    parser.add_argument("--idle-close-silent", action="store_true")
+    parser.add_argument("--abor-preliminary", action="store_true")
+    parser.add_argument("--trickle", action="append", default=[],
+                        metavar="CMD")
+    parser.add_argument("--flood", action="append", default=[], metavar="CMD")
+    parser.add_argument("--huge-listing", type=int, metavar="N")
+    parser.add_argument("--telnet-iac", action="store_true")
+    parser.add_argument("--hang-up", action="append", default=[],
+                        metavar="CMD")
     add_tls_options(parser)
 
 

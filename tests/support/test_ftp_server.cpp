@@ -279,6 +279,11 @@ void TestFtpServer::makeFolder(const std::string& relativePath) const
     fs::create_directories(underRoot(root_, relativePath));
 }
 
+void TestFtpServer::makeLink(const std::string& target, const std::string& relativePath) const
+{
+    fs::create_symlink(target, underRoot(root_, relativePath));
+}
+
 std::string TestFtpServer::readFile(const std::string& relativePath) const
 {
     const fs::path path = underRoot(root_, relativePath);

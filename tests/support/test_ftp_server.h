@@ -21,6 +21,18 @@
 //   --initial-dir /pub        the session starts in /pub (PWD answers "/pub")
 //   --raw-names               names travel as their bytes on disk, not UTF-8
 //                             (a name that is not valid UTF-8 is sent as is)
+//   --idle-close SECONDS      a control connection idle this long is closed
+//                             with "421"; add --idle-close-silent to close it
+//                             without a word
+//   --abor-preliminary        a started RETR never gets its final reply, and
+//                             ABOR is answered with one "150" line only
+//   --trickle CMD             answer CMD with a "150" line every half second
+//                             and never a final reply
+//   --flood CMD               answer CMD with "150" lines without end
+//   --huge-listing N          MLSD lists N tiny entries (no real files)
+//   --hang-up CMD             close the control connection when CMD arrives
+//   --telnet-iac              with --raw-names: a 0xFF byte travels doubled
+//                             both ways; a single one is a Telnet command
 //   --tls                     offer AUTH TLS; data connections must resume the
 //                             control connection's TLS session
 //   --tls-required            refuse USER and PASV/EPSV until encrypted
@@ -56,6 +68,8 @@ public:
     void writeFile(const std::string& relativePath, const std::string& content) const;
     void writePatternFile(const std::string& relativePath, std::size_t size) const;
     void makeFolder(const std::string& relativePath) const;
+    // A symbolic link at `relativePath` to `target` (as given: relative to the link's folder, or absolute).
+    void makeLink(const std::string& target, const std::string& relativePath) const;
     std::string readFile(const std::string& relativePath) const;
     bool exists(const std::string& relativePath) const;
     // The commands the server received, one line each, e.g. "RETR /a.txt",
