@@ -7,6 +7,7 @@
 #include "support/test_certificates.h"
 
 #include <csignal>
+#include <thread>
 
 using namespace session_test;
 using ftp::ErrorKind;
@@ -93,6 +94,21 @@ TEST(Tls, ServerTakingDataProtectionOnlyAfterLogonGetsItThen)
     EXPECT_EQ(commandsBefore(server, "FEAT"),
               (std::vector<std::string>{"AUTH TLS", "PBSZ 0", "USER test", "PASS ******", "PBSZ 0", "PROT P"}));
     EXPECT_EQ(logCount(server, "DATA TLS RESUMED"), 1u);
+}
+
+TEST(Tls, LoggingOnAgainAfterAnIdleDropEncryptsAgain)
+{
+    TestFtpServer server({"--tls-required", "--idle-close", "0.3"});
+    server.writeFile("a.txt", "a");
+    ftp::Session session(trustingTestAuthority());
+    ASSERT_TRUE(openOn(session, server).ok());
+    std::this_thread::sleep_for(600ms);
+    std::vector<ftp::ListEntry> entries;
+    ASSERT_TRUE(session.listFolder("/", entries).ok());
+    EXPECT_EQ(entries.size(), 1u);
+    EXPECT_EQ(logCount(server, "AUTH TLS"), 2u);
+    EXPECT_EQ(logCount(server, "DATA TLS RESUMED"), 1u);
+    EXPECT_NE(session.encryption(), "");
 }
 
 TEST(Tls, TrustedCertificateIsUsedWithoutAskingUnderItsDnsName)
