@@ -204,6 +204,7 @@ TEST(ScriptedPeer, Utf8InFeatMeansUtf8NamesEvenWhenOptsIsRefused)
 {
     Peer peer(AF_INET, [](Peer& p) {
         p.send("220 Scripted peer\r\n");
+        p.expect("AUTH TLS", "500 AUTH not understood\r\n");
         p.expect("USER test", "230 Welcome\r\n");
         p.expect("FEAT", "211-Features:\r\n UTF8\r\n211 End\r\n");
         p.expect("OPTS UTF8 ON", "501 Always on\r\n");
