@@ -103,6 +103,11 @@ TlsStream::TlsStream(std::unique_ptr<Stream> inner, std::shared_ptr<TlsContext> 
 
 TlsStream::~TlsStream()
 {
+    // The server ended the stream with close_notify (the end of a download or
+    // a listing): answer it in kind, without waiting, as a proper close does.
+    if (!shutDown_ && (SSL_get_shutdown(ssl_) & SSL_RECEIVED_SHUTDOWN))
+        (void)SSL_shutdown(ssl_);
+    ERR_clear_error();
     SSL_free(ssl_);
 }
 

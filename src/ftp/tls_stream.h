@@ -1,7 +1,8 @@
 #pragma once
 // TLS over an established stream (the control connection after "234", or a
-// data connection). OpenSSL reads and writes the socket itself; the plain
-// stream underneath keeps owning it and ends it after close_notify.
+// data connection). OpenSSL moves the bytes on the socket through the
+// engine's own socket calls; the plain stream underneath keeps owning the
+// socket and half-closes it after close_notify.
 
 #include "certificate_check.h"
 #include "stream.h"
