@@ -59,6 +59,11 @@ Status FileTransfer::dataTimeout() const
     return Status::failure(ErrorKind::Timeout, "No data moved on the data connection in time (" + command_ + ")");
 }
 
+Status FileTransfer::closedEarly() const
+{
+    return Status::failure(ErrorKind::Network, "The transfer was closed before the end of the file (" + command_ + ")");
+}
+
 Status FileTransfer::dataBroken(const Status& why) const
 {
     return Status::failure(ErrorKind::Network, "The data connection broke (" + command_ + "): " + why.message());
@@ -238,9 +243,8 @@ Status FileTransfer::finish()
             (void)stream_->shutdown(channel_.replyDeadline());
     } else if (!endOfData_) {
         if (!failure_ && !finalReply_) {
-            abort();
-            return Status::failure(ErrorKind::Network,
-                                   "The transfer was closed before the end of the file (" + command_ + ")");
+            abort();  // takes what the server says about it
+            return closedEarly();
         }
         cutShort = true;
     }
@@ -265,10 +269,8 @@ Status FileTransfer::finish()
     }
     if (!result.ok())
         return result;
-    if (cutShort) {
-        return Status::failure(ErrorKind::Network,
-                               "The transfer was closed before the end of the file (" + command_ + ")");
-    }
+    if (cutShort)
+        return closedEarly();
     return doneOrRefused(command_, *finalReply_);
 }
 

@@ -40,6 +40,7 @@ private:
     Status awaitFinalReply();
     Status finish();
     Status dataTimeout() const;
+    Status closedEarly() const;
     Status dataBroken(const Status& why) const;
 
     CommandChannel& channel_;

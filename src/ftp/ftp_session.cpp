@@ -65,7 +65,7 @@ struct Session::Impl {
         data.reset();
         Status status = channel.connect(endpoint->host, endpoint->port);
         if (status.ok()) {
-            LogonContext context{channel, data, endpoint->credentials, {}};
+            LogonContext context{channel, data, endpoint->host, endpoint->credentials, {}};
             status = runLogon(context, steps(endpoint->host, endpoint->port));
         }
         if (!status.ok())
@@ -82,7 +82,8 @@ struct Session::Impl {
     // is not tried again: it would only cost the same wait once more.
     Status perform(const std::function<Status()>& operation)
     {
-        if (!endpoint)
+        // Never inside a transfer: a transfer whose connection broke has failed.
+        if (!endpoint || transfer.isOpen())
             return operation();
         if (channel.state() == LinkState::Ready)
             (void)channel.dropStrayReplies(channel.replyDeadline());

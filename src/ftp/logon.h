@@ -20,9 +20,11 @@ struct Credentials {
 };
 
 // What a step works with; `lastReply` is the reply to the step before.
+// `host` is the name the user gave (what a server certificate must name).
 struct LogonContext {
     CommandChannel& channel;
     DataChannel& data;
+    const std::string& host;
     const Credentials& credentials;
     Reply lastReply;
 };
