@@ -1,9 +1,11 @@
 // Moves one file through the engine in 1024-byte calls, as the transfer
 // windows do, and prints the time taken and the process's peak memory.
 //
-//   engine_bench download HOST PORT USER PASSWORD REMOTE LOCAL
-//   engine_bench upload   HOST PORT USER PASSWORD LOCAL REMOTE
+//   engine_bench download HOST PORT USER PASSWORD REMOTE LOCAL [AUTHORITY]
+//   engine_bench upload   HOST PORT USER PASSWORD LOCAL REMOTE [AUTHORITY]
 //
+// AUTHORITY, a PEM file, is trusted besides the system's roots, for a server
+// that encrypts with a test certificate.
 // Output, one line: "<direction> bytes=<n> seconds=<s> mib_per_s=<r> peak_rss_kib=<k>".
 // The time runs from logon to the server's final reply, like curl's total time.
 
@@ -54,8 +56,8 @@ long peakRssKiB()
 
 int main(int argc, char** argv)
 {
-    if (argc != 8 || (std::strcmp(argv[1], "download") != 0 && std::strcmp(argv[1], "upload") != 0)) {
-        std::fprintf(stderr, "usage: engine_bench download|upload HOST PORT USER PASSWORD FROM TO\n");
+    if (argc < 8 || argc > 9 || (std::strcmp(argv[1], "download") != 0 && std::strcmp(argv[1], "upload") != 0)) {
+        std::fprintf(stderr, "usage: engine_bench download|upload HOST PORT USER PASSWORD FROM TO [AUTHORITY]\n");
         return 2;
     }
     const bool downloading = std::strcmp(argv[1], "download") == 0;
@@ -77,7 +79,10 @@ int main(int argc, char** argv)
     static char staging[localChunk];
 
     const auto start = std::chrono::steady_clock::now();
-    ftp::Session session;
+    ftp::SessionOptions options;
+    if (argc == 9)
+        options.tls.authorityFile = argv[8];
+    ftp::Session session(options);
     if (ftp::Status s = session.open(host, port, argv[4], argv[5]); !s.ok())
         return fail("logon", s);
     if (ftp::Status s = session.openFile(downloading ? from : to,

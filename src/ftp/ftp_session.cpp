@@ -6,6 +6,7 @@
 #include "ftp/folder_listing.h"
 #include "ftp/logon.h"
 #include "ftp/reply.h"
+#include "ftp/tls_logon.h"
 
 #include <functional>
 #include <optional>
@@ -33,6 +34,7 @@ struct Session::Impl {
     CommandChannel channel;
     DataChannel data;
     FileTransfer transfer{channel, data};
+    SessionEncryption encryption;
 
     // Where the session logged on, kept for logging on again after the
     // server dropped an idle connection. Empty once closed.
@@ -43,7 +45,19 @@ struct Session::Impl {
     };
     std::optional<Endpoint> endpoint;
 
-    explicit Impl(SessionOptions options) : channel(options.timeout) {}
+    explicit Impl(SessionOptions options)
+        : channel(options.timeout),
+          encryption({options.tls, std::move(options.trustCertificate), std::move(options.continueWithoutEncryption)})
+    {
+    }
+
+    // The standard steps with encryption first, before the credentials.
+    std::vector<LogonStep> steps(const std::string& host, std::uint16_t port)
+    {
+        std::vector<LogonStep> list = logonSteps();
+        encryption.addSteps(list, host, port);
+        return list;
+    }
 
     Status logOn()
     {
@@ -52,7 +66,7 @@ struct Session::Impl {
         Status status = channel.connect(endpoint->host, endpoint->port);
         if (status.ok()) {
             LogonContext context{channel, data, endpoint->host, endpoint->credentials, {}};
-            status = runLogon(context, logonSteps());
+            status = runLogon(context, steps(endpoint->host, endpoint->port));
         }
         if (!status.ok())
             channel.setState(LinkState::Closed);
@@ -117,10 +131,11 @@ struct Session::Impl {
         transfer.abandon();
         channel.close(waitForQuit);
         data.reset();
+        encryption.reset();
     }
 };
 
-Session::Session(SessionOptions options) : impl_(std::make_unique<Impl>(options)) {}
+Session::Session(SessionOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
 
 Session::~Session()
 {
@@ -250,6 +265,11 @@ Status Session::closeFile()
 bool Session::isFileOpen() const
 {
     return impl_->transfer.isOpen();
+}
+
+std::string Session::encryption() const
+{
+    return isOpen() ? impl_->encryption.description() : std::string();
 }
 
 bool Session::utf8Names() const

@@ -2,12 +2,15 @@
 // A blocking FTP client session over POSIX sockets: one control connection,
 // passive data connections, at most one open file transfer at a time.
 
+#include "certificate_check.h"
 #include "listing_entry.h"
 #include "status.h"
+#include "tls_context.h"
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,8 +18,18 @@
 namespace ftp {
 
 struct SessionOptions {
-    // Applies to connect, to every reply and to data inactivity.
+    SessionOptions() = default;
+    explicit SessionOptions(std::chrono::milliseconds replyTimeout) : timeout(replyTimeout) {}
+
+    // Applies to connect, to every reply, to TLS handshakes and to data inactivity.
     std::chrono::milliseconds timeout{30000};
+    // Authorities trusted besides the system's roots.
+    TlsSettings tls;
+    // Asked, before anything is sent over the encrypted connection, when the
+    // server's certificate fails the check; true trusts it. Unset: refused.
+    std::function<bool(const CertificateReport&)> trustCertificate;
+    // Asked when the server refuses AUTH TLS; true logs on in clear. Unset: in clear.
+    std::function<bool()> continueWithoutEncryption;
 };
 
 enum class TransferDirection { Download, Upload };
@@ -28,7 +41,9 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // Connects (IPv4 or IPv6), reads the greeting, logs in, asks FEAT,
+    // Connects (IPv4 or IPv6), reads the greeting, secures the connection with
+    // TLS when the server offers it (AUTH TLS, then PBSZ 0 and PROT P after
+    // the logon, so every data connection is encrypted too), logs in, asks FEAT,
     // switches names to UTF-8 when offered, and sets binary type.
     Status open(const std::string& host, std::uint16_t port,
                 const std::string& user, const std::string& password);
@@ -68,6 +83,9 @@ public:
     // differs; a refused digest is no failure, only no check.
     Status closeFile();
     bool isFileOpen() const;
+
+    // "TLSv1.3, TLS_AES_256_GCM_SHA384" while the session is encrypted, "" in clear.
+    std::string encryption() const;
 
     // True when the server lists UTF8 in FEAT (names travel as UTF-8).
     bool utf8Names() const;

@@ -14,6 +14,7 @@ enum class ErrorKind {
     Timeout,        // nothing arrived within the session's timeout
     InvalidArgument,// a path or name held CR, LF or NUL; nothing was sent
     WrongState,     // e.g. a command while a transfer is open, or not connected
+    Insecure,       // the server's certificate was not trusted, or going on in clear was declined
 };
 
 class [[nodiscard]] Status {

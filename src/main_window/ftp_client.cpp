@@ -37,6 +37,8 @@ using Object = std::variant<InternetObject, ConnectionObject, FindObject, FileOb
 std::unordered_map<HINTERNET, Object> handles;
 HINTERNET lastHandle = 0;
 std::chrono::milliseconds defaultTimeout{30000};
+ConnectionQuestions questions;
+std::string trustedAuthorities;
 std::string lastError;
 std::uint32_t lastErrorCode = 0;
 
@@ -161,7 +163,16 @@ HINTERNET InternetConnectA(HINTERNET internet, const std::string& host, std::uin
 {
     if (!find<InternetObject>(internet))
         return 0;
-    auto session = std::make_unique<ftp::Session>(ftp::SessionOptions{defaultTimeout});
+    ftp::SessionOptions options;
+    options.timeout = defaultTimeout;
+    options.tls.authorityFile = trustedAuthorities;
+    options.trustCertificate = questions.trustCertificate;
+    if (questions.continueWithoutEncryption) {
+        options.continueWithoutEncryption = [ask = questions.continueWithoutEncryption, host, port] {
+            return ask(host, port == 0 ? 21 : port);
+        };
+    }
+    auto session = std::make_unique<ftp::Session>(std::move(options));
     if (!succeeded(*session, [&] { return session->open(host, port == 0 ? 21 : port, user, password); }))
         return 0;
     return store(ConnectionObject{internet, std::move(session), 0});
@@ -309,3 +320,13 @@ std::string InternetGetLastErrorText() { return lastError; }
 std::uint32_t GetLastError() { return lastErrorCode; }
 
 void InternetSetDefaultTimeout(std::chrono::milliseconds timeout) { defaultTimeout = timeout; }
+
+void InternetSetConnectionQuestions(ConnectionQuestions newQuestions) { questions = std::move(newQuestions); }
+
+void InternetSetTrustedAuthorities(const std::string& file) { trustedAuthorities = file; }
+
+std::string FtpGetConnectionEncryption(HINTERNET connection)
+{
+    auto* object = find<ConnectionObject>(connection);
+    return object ? object->session->encryption() : std::string();
+}

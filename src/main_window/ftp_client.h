@@ -4,10 +4,12 @@
 // The constants mirror the classic internet client library so the windows read
 // like the procedures they implement; our engine gives most of them no meaning.
 
+#include "ftp/certificate_check.h"
 #include "ftp/listing_entry.h"
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 using HINTERNET = std::uint32_t;
@@ -86,3 +88,19 @@ std::uint32_t GetLastError();
 
 // Timeout for sessions opened after this call (tests use short ones).
 void InternetSetDefaultTimeout(std::chrono::milliseconds timeout);
+
+// Encryption. InternetConnectA asks for TLS first (AUTH TLS) and may need the
+// windows' answer to two questions before it sends the password:
+struct ConnectionQuestions {
+    // The server's certificate failed the check (report.problems says why):
+    // true to trust it. Unset: such a certificate is refused.
+    std::function<bool(const ftp::CertificateReport& report)> trustCertificate;
+    // The server refused encryption: true to log on in clear. Unset: in clear.
+    std::function<bool(const std::string& host, std::uint16_t port)> continueWithoutEncryption;
+};
+void InternetSetConnectionQuestions(ConnectionQuestions questions);
+// Trusted authorities added to the system's for sessions opened after this call
+// (a PEM file), e.g. a company's own authority; "" for the system's alone.
+void InternetSetTrustedAuthorities(const std::string& file);
+// "TLSv1.3, TLS_AES_256_GCM_SHA384" while the connection is encrypted, "" in clear.
+std::string FtpGetConnectionEncryption(HINTERNET connection);

@@ -1,3 +1,4 @@
+#include "main_window/connection_security.h"
 #include "main_window/error_report.h"
 #include "main_window/form1.h"
 #include "main_window/user_dialogs.h"
@@ -57,6 +58,7 @@ void Form1::PushButton3_Click()
     }
 
     steps.step(118, [&] {
+        installConnectionQuestions(this);
         session.connectionHandle =
             InternetConnectA(session.sessionHandle, toRemote(session.hostName), session.port,
                              toRemote(session.userName), toRemote(session.password),
@@ -75,7 +77,11 @@ void Form1::PushButton3_Click()
         return;
     }
 
-    steps.step(128, [&] { setStatus(QStringLiteral("Connected")); });
+    steps.step(128, [&] {
+        setStatus(QStringLiteral("Connected"));
+        showConnectionEncryption(this, session.hostName, session.port == 0 ? 21 : session.port,
+                                 QString::fromStdString(FtpGetConnectionEncryption(session.connectionHandle)));
+    });
     steps.step(130, [&] { PushButton3->setEnabled(false); });
     steps.step(132, [&] { PushButton8->setEnabled(true); });
     steps.step(134, [&] { Frame3->setEnabled(true); });
@@ -140,7 +146,10 @@ void Form1::PushButton8_Click()
         currentNode = nullptr;
         TView1->clear();
     });
-    steps.step(112, [&] { setStatus(QStringLiteral("Disconnected")); });
+    steps.step(112, [&] {
+        setStatus(QStringLiteral("Disconnected"));
+        hideConnectionEncryption(this);
+    });
     steps.step(114, [&] { PushButton3->setEnabled(true); });
     steps.step(116, [&] { Frame3->setEnabled(false); });
     steps.step(118, [&] { PushButton1->setEnabled(false); });

@@ -108,6 +108,7 @@ public:
     void logOn(const std::string& features = " MLST type*;size*;modify*;\r\n")
     {
         send("220 Scripted peer\r\n");
+        expect("AUTH TLS", "500 AUTH not understood\r\n");
         expect("USER test", "331 Password please\r\n");
         expect("PASS secret", "230 Welcome\r\n");
         expect("FEAT", "211-Features:\r\n" + features + "211 End\r\n");
@@ -179,6 +180,7 @@ TEST(ScriptedPeer, MultiLineGreetingAfterA120AndMultiLineSuccess)
     Peer peer(AF_INET, [](Peer& p) {
         p.send("120 Ready in a moment\r\n");
         p.send("220-Welcome\r\n220-Rules: be nice\r\n 220 not the end\r\n220 Ready\r\n");
+        p.expect("AUTH TLS", "502 Not implemented\r\n");
         p.expect("USER test", "230 No password needed\r\n");
         p.expect("FEAT", "500 FEAT not understood\r\n");
         p.expect("TYPE I", "200 Binary\r\n");
@@ -202,6 +204,7 @@ TEST(ScriptedPeer, Utf8InFeatMeansUtf8NamesEvenWhenOptsIsRefused)
 {
     Peer peer(AF_INET, [](Peer& p) {
         p.send("220 Scripted peer\r\n");
+        p.expect("AUTH TLS", "500 AUTH not understood\r\n");
         p.expect("USER test", "230 Welcome\r\n");
         p.expect("FEAT", "211-Features:\r\n UTF8\r\n211 End\r\n");
         p.expect("OPTS UTF8 ON", "501 Always on\r\n");
@@ -307,6 +310,7 @@ TEST(ScriptedPeer, StrayReplyBeforeACommandIsNotTakenAsItsAnswer)
 {
     Peer peer(AF_INET, [](Peer& p) {
         p.send("220 Scripted peer\r\n");
+        p.expect("AUTH TLS", "530 Please login with USER and PASS\r\n");
         p.expect("USER test", "230 In\r\n");
         p.expect("FEAT", "211 None\r\n");
         // One write, so both lines are there before the client sends again.

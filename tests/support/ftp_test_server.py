@@ -39,6 +39,15 @@ Faults (see tests/support/test_ftp_server.h for the list the tests rely on):
   --short-retr, --long-retr, --drop-stor, --hash, --xsha, --lie-hash,
   --no-size                  see IntegrityFaults
 
+Encryption (explicit FTP over TLS), off unless asked for:
+  --tls                      offer AUTH TLS, PBSZ and PROT; a data connection
+                             must reuse the control connection's TLS session
+  --tls-required             as --tls, and USER/PASS and PASV/EPSV are refused
+                             until the control and data channels are encrypted
+  --tls-cert FILE            the certificate and key served (PEM, one file);
+                             make_test_certificates.py makes a set
+  --tls-protect-after-login  PBSZ before the logon answers 530
+
 Run with /usr/bin/python3: that interpreter has pyftpdlib.
 """
 
@@ -71,7 +80,7 @@ class FaultyDTPHandler(DTPHandler):
         # sendfile() bypasses send(), where downloads are cut.
         if self.cmd_channel.cut_limit is not None:
             return False
-        return DTPHandler.use_sendfile(self)
+        return super().use_sendfile()
 
     def _abort(self, reply):
         if not self._closed:
@@ -82,12 +91,12 @@ class FaultyDTPHandler(DTPHandler):
     def send(self, data):
         limit = self.cmd_channel.cut_limit
         if limit is None:
-            return DTPHandler.send(self, data)
+            return super().send(data)
         room = limit - self.tot_bytes_sent
         if room <= 0:
             self._abort("426 Connection closed; transfer aborted.")
             return 0
-        sent = DTPHandler.send(self, data[:room])
+        sent = super().send(data[:room])
         if self.tot_bytes_sent >= limit:
             self._abort("426 Connection closed; transfer aborted.")
         return sent
@@ -195,7 +204,8 @@ class FaultyFTPHandler(FTPHandler):
         self._muted = False
         self._trickle = None
         self._idle_timer = None
-        FTPHandler.__init__(self, *args, **kwargs)
+        # super(), not FTPHandler: with --tls the TLS layers sit in between.
+        super().__init__(*args, **kwargs)
 
     # --- greeting faults
 
@@ -287,7 +297,7 @@ class FaultyFTPHandler(FTPHandler):
         for timer in (self._trickle, self._idle_timer):
             if timer is not None and not timer.cancelled:
                 timer.cancel()
-        FTPHandler.close(self)
+        super().close()
 
     # --- a server whose ABOR ends nothing
 
@@ -550,6 +560,98 @@ def _command_names(values):
     return frozenset(names)
 
 
+# --- encryption (explicit FTP over TLS) -------------------------------------
+
+try:
+    from OpenSSL import SSL
+    from OpenSSL._util import lib as _ssl_lib
+    from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
+except ImportError:  # python3-openssl missing: only --tls needs it
+    TLS_FTPHandler = None
+
+
+if TLS_FTPHandler is not None:
+
+    class TlsDTPHandler(FaultyDTPHandler, TLS_DTPHandler):
+        """Encrypted data connection.
+
+        pyftpdlib closes a data connection that turns readable before the
+        transfer command arrived; a client that starts its TLS handshake at
+        once (curl does) would be cut off. While the handshake runs, incoming
+        bytes are the handshake's, so they are welcome.
+        """
+
+        def readable(self):
+            if self._ssl_accepting:
+                return True
+            return super().readable()
+
+        def handle_read_event(self):
+            # FaultyDTPHandler reads in its own handle_read (--fail-stor-after);
+            # the handshake and the TLS shutdown go through the TLS layer.
+            if self._ssl_accepting or self._ssl_closing:
+                return TLS_DTPHandler.handle_read_event(self)
+            with self._handle_ssl_want_rw():
+                self._ssl_want_read = False
+                FaultyDTPHandler.handle_read(self)
+
+        def handle_ssl_established(self):
+            # As servers that insist on it do, refuse a data connection that
+            # does not resume the control connection's session.
+            if not _ssl_lib.SSL_session_reused(self.socket._ssl):
+                self._resp = ("522 SSL connection failed: session reuse required",
+                              logging.getLogger("pyftpdlib").debug)
+                self.cmd_channel._log_event("DATA TLS NEW SESSION")
+                self._error = True
+                self.close()
+            else:
+                self.cmd_channel._log_event("DATA TLS RESUMED")
+
+    class TlsFTPHandler(FaultyFTPHandler, TLS_FTPHandler):
+        dtp_handler = TlsDTPHandler
+
+        def _log_event(self, text):
+            self._log_command(text, "")
+
+        def ftp_PBSZ(self, line):
+            if self.tls_protect_after_login and not self.authenticated:
+                self.respond("530 Please login with USER and PASS.")
+            else:
+                TLS_FTPHandler.ftp_PBSZ(self, line)
+
+
+def tls_handler_base(args, attributes):
+    """The handler base class for the --tls options, setting `attributes`."""
+    if not (args.tls or args.tls_required):
+        return FaultyFTPHandler
+    if TLS_FTPHandler is None:
+        raise SystemExit("--tls needs the python3-openssl package")
+    if not args.tls_cert:
+        raise SystemExit("--tls needs --tls-cert FILE (see make_test_certificates.py)")
+    context = SSL.Context(SSL.TLS_SERVER_METHOD)
+    context.set_min_proto_version(SSL.TLS1_2_VERSION)
+    context.use_certificate_chain_file(args.tls_cert)
+    context.use_privatekey_file(args.tls_cert)
+    context.set_session_id(b"corvell-test")
+    attributes.update(ssl_context=context,
+                      tls_protect_after_login=args.tls_protect_after_login,
+                      tls_control_required=args.tls_required,
+                      tls_data_required=args.tls_required)
+    commands = dict(attributes["proto_cmds"])
+    commands.update({name: TLS_FTPHandler.proto_cmds[name] for name in ("AUTH", "PBSZ", "PROT")})
+    attributes["proto_cmds"] = commands
+    return TlsFTPHandler
+
+
+def add_tls_options(parser):
+    parser.add_argument("--tls", action="store_true")
+    parser.add_argument("--tls-required", action="store_true")
+    parser.add_argument("--tls-cert", metavar="FILE")
+    parser.add_argument("--tls-protect-after-login", action="store_true")
+
+# --- end of encryption -------------------------------------------------------
+
+
 def make_handler_class(args, log_file=None):
     """A handler class configured from parsed options (see add_fault_options)."""
     replies = {}
@@ -608,8 +710,9 @@ def make_handler_class(args, log_file=None):
         # File names go out and come in as the bytes they are on disk, as a
         # server on a legacy 8-bit file system sends them.
         attributes.update(encoding="utf8", unicode_errors="surrogateescape")
-    handler_class = type("ConfiguredFTPHandler",
-                         (IntegrityFaults, FaultyFTPHandler), attributes)
+    base = tls_handler_base(args, attributes)
+    handler_class = type("ConfiguredFTPHandler", (IntegrityFaults, base),
+                         attributes)
     return apply_served_listings(handler_class, args)
 
 
@@ -643,6 +746,7 @@ def add_fault_options(parser):
                         metavar="CMD")
     add_served_listing_options(parser)
     add_integrity_options(parser)
+    add_tls_options(parser)
 
 
 # --- Served listings ---------------------------------------------------------

@@ -1,5 +1,8 @@
 #include "support/test_ftp_server.h"
 
+#include "support/test_certificates.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -168,6 +171,10 @@ TestFtpServer::TestFtpServer(std::vector<std::string> options)
     std::vector<std::string> args = {kPython, CORVELL_TEST_SERVER_SCRIPT, "--root", root_,
                                      "--log", logPath_};
     args.insert(args.end(), options.begin(), options.end());
+    // An encrypting server serves the test authority's certificate unless told otherwise.
+    const auto has = [&](const char* flag) { return std::find(options.begin(), options.end(), flag) != options.end(); };
+    if ((has("--tls") || has("--tls-required")) && !has("--tls-cert"))
+        args.insert(args.end(), {"--tls-cert", testCertificate("trusted.pem")});
     std::vector<char*> argv;
     for (auto& arg : args)
         argv.push_back(arg.data());

@@ -45,6 +45,12 @@
 //                             "213 SHA-256 0-<size> <hex> <path>"
 //   --xsha                    XSHA256 and XSHA1 are offered and answer "213 <hex>"
 //   --lie-hash                every digest answered is wrong
+//   --tls                     offer AUTH TLS; data connections must resume the
+//                             control connection's TLS session
+//   --tls-required            refuse USER and PASV/EPSV until encrypted
+//   --tls-cert FILE           serve FILE (see test_certificates.h); without it
+//                             an encrypting server serves "trusted.pem"
+//   --tls-protect-after-login PBSZ before the logon answers 530
 // Each option may be given more than once (two --refuse-retr, two --reply...).
 // GREETING stands for the server's first reply with --reply, --stall and
 // --endless-line: "--stall GREETING" connects but never says 220.

@@ -1,0 +1,108 @@
+#include "main_window/connection_security.h"
+
+#include "main_window/form1.h"
+#include "main_window/ftp_client.h"
+#include "main_window/remote_names.h"
+#include "main_window/tls_trust_store.h"
+#include "main_window/user_dialogs.h"
+
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QPointer>
+
+namespace {
+
+const char* const padlockName = "imgPadlock";
+
+QString serverName(const QString& host, std::uint16_t port)
+{
+    // An IPv6 address takes brackets, so the port stays apart from it.
+    const QString shown = host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
+    return shown + QLatin1Char(':') + QString::number(port);
+}
+
+QLabel* padlock(Form1* window, bool create)
+{
+    auto* label = window->Frame2->findChild<QLabel*>(QLatin1String(padlockName));
+    if (label || !create)
+        return label;
+    // Top right corner of the "FTP settings" frame, level with its title:
+    // out of the way of every control, and where a padlock is looked for.
+    label = new QLabel(window->Frame2);
+    label->setObjectName(QLatin1String(padlockName));
+    label->setPixmap(QIcon(QStringLiteral(":/icons/padlock-16.svg")).pixmap(16, 16));
+    label->setFixedSize(16, 16);
+    label->move(window->Frame2->width() - 16 - 8, 2);
+    label->hide();
+    return label;
+}
+
+} // namespace
+
+QString certificateQuestion(const ftp::CertificateReport& report, bool changed)
+{
+    const QString server = serverName(fromRemote(report.host), report.port);
+    QString text = changed ? QStringLiteral("The certificate of %1 has changed since you chose to trust it, "
+                                            "and it could not be verified:").arg(server)
+                           : QStringLiteral("The certificate of %1 could not be verified:").arg(server);
+    for (const std::string& problem : report.problems)
+        text += QLatin1Char('\n') + QString::fromStdString(problem);
+    text += QStringLiteral("\n\nSubject: %1\nIssuer: %2\nValid from: %3\nValid until: %4\nSHA-256 fingerprint: %5")
+                .arg(QString::fromStdString(report.subject), QString::fromStdString(report.issuer),
+                     QString::fromStdString(report.validFrom), QString::fromStdString(report.validUntil),
+                     QString::fromStdString(report.sha256Fingerprint));
+    text += QStringLiteral("\n\nDo you trust this certificate and connect?");
+    return text;
+}
+
+QString withoutEncryptionQuestion(const QString& host, std::uint16_t port)
+{
+    return QStringLiteral("%1 used encryption before, but now it refuses it.\n\n"
+                          "Without encryption the password and the files cross the network readable by anyone "
+                          "on the way. Do you want to connect without encryption?")
+        .arg(serverName(host, port));
+}
+
+void installConnectionQuestions(Form1* window)
+{
+    QPointer<Form1> parent(window);
+    ConnectionQuestions questions;
+    questions.trustCertificate = [parent](const ftp::CertificateReport& report) {
+        const QString host = fromRemote(report.host);
+        const QString stored = trustedCertificateFingerprint(host, report.port);
+        const QString fingerprint = QString::fromStdString(report.sha256Fingerprint);
+        if (!stored.isEmpty() && stored == fingerprint)
+            return true;
+        if (!userDialogs().confirm(parent, certificateQuestion(report, !stored.isEmpty())))
+            return false;
+        storeTrustedCertificateFingerprint(host, report.port, fingerprint);
+        return true;
+    };
+    questions.continueWithoutEncryption = [parent](const std::string& remoteHost, std::uint16_t port) {
+        const QString host = fromRemote(remoteHost);
+        return !serverSpokeTls(host, port) || userDialogs().confirm(parent, withoutEncryptionQuestion(host, port));
+    };
+    InternetSetConnectionQuestions(std::move(questions));
+}
+
+void showConnectionEncryption(Form1* window, const QString& host, std::uint16_t port, const QString& description)
+{
+    if (description.isEmpty()) {
+        hideConnectionEncryption(window);
+        return;
+    }
+    rememberServerSpokeTls(host, port);
+    const QString tip = QStringLiteral("Encrypted connection (%1)").arg(description);
+    QLabel* label = padlock(window, true);
+    label->setToolTip(tip);
+    label->show();
+    window->lblStatus->setToolTip(tip);
+}
+
+void hideConnectionEncryption(Form1* window)
+{
+    if (QLabel* label = padlock(window, false))
+        label->hide();
+    window->lblStatus->setToolTip(QString());
+}

@@ -1,0 +1,184 @@
+// Explicit FTP over TLS against the real test server: the command order, both
+// transfers byte-exact over encrypted data connections that resume the control
+// connection's session, servers with and without TLS, and clean failures.
+
+#include "session_test_helpers.h"
+
+#include "support/test_certificates.h"
+
+#include <csignal>
+#include <thread>
+
+using namespace session_test;
+using ftp::ErrorKind;
+using ftp::TransferDirection;
+
+namespace {
+
+ftp::SessionOptions trustingTestAuthority()
+{
+    ftp::SessionOptions options;
+    options.timeout = 5000ms;
+    options.tls.authorityFile = testCertificate("ca.pem");
+    return options;
+}
+
+ftp::Status openOn(ftp::Session& session, const TestFtpServer& server, const std::string& host = "127.0.0.1")
+{
+    return session.open(host, std::uint16_t(server.port()), TestFtpServer::user(), TestFtpServer::password());
+}
+
+std::vector<std::string> commandsBefore(const TestFtpServer& server, const std::string& stop)
+{
+    std::vector<std::string> lines;
+    for (const auto& line : server.commandLog()) {
+        if (line == stop)
+            break;
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+class TlsTransfer : public testing::TestWithParam<std::size_t> {};
+
+} // namespace
+
+TEST_P(TlsTransfer, BothDirectionsAreByteExactOverResumedEncryptedDataConnections)
+{
+    TestFtpServer server({"--tls-required"});
+    const std::size_t size = GetParam();
+    server.writePatternFile("data.bin", size);
+    ftp::Session session(trustingTestAuthority());
+    ASSERT_TRUE(openOn(session, server).ok());
+    EXPECT_EQ(session.encryption().rfind("TLSv1.", 0), 0u) << session.encryption();
+
+    ASSERT_TRUE(session.openFile("/data.bin", TransferDirection::Download).ok());
+    const Download got = download(session);
+    EXPECT_TRUE(got.readStatus.ok() && got.closeStatus.ok()) << got.closeStatus.message();
+    EXPECT_TRUE(got.bytes == patternBytes(size));
+
+    ASSERT_TRUE(session.openFile("/up.bin", TransferDirection::Upload).ok());
+    const ftp::Status uploaded = upload(session, patternBytes(size));
+    EXPECT_TRUE(uploaded.ok()) << uploaded.message();
+    EXPECT_TRUE(server.readFile("up.bin") == patternBytes(size)) << server.readFile("up.bin").size();
+
+    std::vector<ftp::ListEntry> entries;
+    EXPECT_TRUE(session.listFolder("/", entries).ok());
+    EXPECT_EQ(entries.size(), 2u);
+    // Every data connection resumed the control connection's session.
+    EXPECT_EQ(logCount(server, "DATA TLS RESUMED"), 3u);
+    EXPECT_EQ(logCount(server, "DATA TLS NEW"), 0u);
+    EXPECT_EQ(commandsBefore(server, "USER test"), (std::vector<std::string>{"AUTH TLS", "PBSZ 0", "PROT P"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, TlsTransfer, testing::Values(0, 1, 1025, 20 * 1024 * 1024),
+                         [](const auto& info) { return "bytes_" + std::to_string(info.param); });
+
+TEST(Tls, ServerWithoutTlsIsUsedInClear)
+{
+    TestFtpServer server;
+    ftp::Session session(trustingTestAuthority());
+    ASSERT_TRUE(openOn(session, server).ok());
+    EXPECT_EQ(session.encryption(), "");
+    EXPECT_EQ(commandsBefore(server, "USER test"), std::vector<std::string>{"AUTH TLS"});
+    expectUsable(session);
+}
+
+TEST(Tls, ServerTakingDataProtectionOnlyAfterLogonGetsItThen)
+{
+    TestFtpServer server({"--tls", "--tls-protect-after-login"});
+    ftp::Session session(trustingTestAuthority());
+    ASSERT_TRUE(openOn(session, server).ok());
+    std::vector<ftp::ListEntry> entries;
+    EXPECT_TRUE(session.listFolder("/", entries).ok());
+    EXPECT_EQ(commandsBefore(server, "FEAT"),
+              (std::vector<std::string>{"AUTH TLS", "PBSZ 0", "USER test", "PASS ******", "PBSZ 0", "PROT P"}));
+    EXPECT_EQ(logCount(server, "DATA TLS RESUMED"), 1u);
+}
+
+TEST(Tls, LoggingOnAgainAfterAnIdleDropEncryptsAgain)
+{
+    TestFtpServer server({"--tls-required", "--idle-close", "0.3"});
+    server.writeFile("a.txt", "a");
+    ftp::Session session(trustingTestAuthority());
+    ASSERT_TRUE(openOn(session, server).ok());
+    std::this_thread::sleep_for(600ms);
+    std::vector<ftp::ListEntry> entries;
+    ASSERT_TRUE(session.listFolder("/", entries).ok());
+    EXPECT_EQ(entries.size(), 1u);
+    EXPECT_EQ(logCount(server, "AUTH TLS"), 2u);
+    EXPECT_EQ(logCount(server, "DATA TLS RESUMED"), 1u);
+    EXPECT_NE(session.encryption(), "");
+}
+
+TEST(Tls, TrustedCertificateIsUsedWithoutAskingUnderItsDnsName)
+{
+    TestFtpServer server({"--tls"});
+    auto options = trustingTestAuthority();
+    int asked = 0;
+    options.trustCertificate = [&](const ftp::CertificateReport&) { return ++asked, false; };
+    ftp::Session session(options);
+    ASSERT_TRUE(openOn(session, server, "localhost").ok());
+    EXPECT_EQ(asked, 0);
+}
+
+TEST(Tls, RefusedCertificateOrDeclinedClearTextSendsNothingMore)
+{
+    struct Case {
+        std::vector<std::string> serverOptions;
+        bool certificateQuestion;  // else the clear-text question
+    };
+    for (const Case& c : {Case{{"--tls", "--tls-cert", testCertificate("self_signed.pem")}, true},
+                          Case{{}, false}}) {
+        TestFtpServer server(c.serverOptions);
+        auto options = trustingTestAuthority();
+        std::vector<ftp::CertificateReport> reports;
+        int clearAsked = 0;
+        options.trustCertificate = [&](const ftp::CertificateReport& report) { return reports.push_back(report), false; };
+        options.continueWithoutEncryption = [&] { return ++clearAsked, false; };
+        ftp::Session session(options);
+        const ftp::Status status = openOn(session, server);
+        EXPECT_EQ(status.kind(), ErrorKind::Insecure) << status.message();
+        EXPECT_EQ(reports.size(), c.certificateQuestion ? 1u : 0u);
+        EXPECT_EQ(clearAsked, c.certificateQuestion ? 0 : 1);
+        EXPECT_EQ(server.commandLog(), std::vector<std::string>{"AUTH TLS"});
+        EXPECT_FALSE(session.isOpen());
+        session.close();
+    }
+}
+
+TEST(Tls, CutEncryptedTransferFailsAndSessionGoesOn)
+{
+    // The program does not ignore SIGPIPE: should a write meet the hung-up server, it must not raise it.
+    std::signal(SIGPIPE, SIG_DFL);
+    for (const auto direction : {TransferDirection::Download, TransferDirection::Upload}) {
+        TestFtpServer server({"--tls", "--cut-after", "100000", "--fail-stor-after", "100000"});
+        server.writePatternFile("big.bin", 4 * 1024 * 1024);
+        ftp::Session session(trustingTestAuthority());
+        ASSERT_TRUE(openOn(session, server).ok());
+        ASSERT_TRUE(session.openFile("/big.bin", direction).ok());
+        if (direction == TransferDirection::Download) {
+            const Download got = download(session);
+            EXPECT_FALSE(got.readStatus.ok() && got.closeStatus.ok());
+            EXPECT_LE(got.bytes.size(), 100000u);
+        } else {
+            EXPECT_FALSE(upload(session, patternBytes(4 * 1024 * 1024)).ok());
+        }
+        expectUsable(session);
+    }
+}
+
+TEST(Tls, FailedHandshakeFailsCleanlyAndCloses)
+{
+    // The server agrees to AUTH TLS but never speaks TLS: the deadline ends the handshake.
+    TestFtpServer server({"--reply", "AUTH=234 Go ahead"});
+    auto options = trustingTestAuthority();
+    options.timeout = 1000ms;
+    ftp::Session session(options);
+    const ftp::Status status = openOn(session, server);
+    EXPECT_FALSE(status.ok());
+    EXPECT_TRUE(status.kind() == ErrorKind::Network || status.kind() == ErrorKind::Timeout) << status.message();
+    EXPECT_FALSE(session.isOpen());
+    session.close();
+    EXPECT_EQ(logCount(server, "USER"), 0u);
+}
