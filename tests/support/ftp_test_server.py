@@ -22,6 +22,8 @@ Faults (see tests/support/test_ftp_server.h for the list the tests rely on):
   --endless-line CMD         answer CMD (or GREETING) with a line that never
                              ends: 16 MiB without CRLF, then silence
   --initial-dir /pub         sessions start in /pub (created if missing)
+  --rate MB_PER_S            limit each data connection to this speed; the
+                             faults above still apply
 
 Run with /usr/bin/python3: that interpreter has pyftpdlib.
 """
@@ -34,7 +36,8 @@ import sys
 import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler, asynchat, proto_cmds
+from pyftpdlib.handlers import (DTPHandler, FTPHandler, ThrottledDTPHandler,
+                                asynchat, proto_cmds)
 from pyftpdlib.ioloop import RetryError
 from pyftpdlib.servers import FTPServer
 
@@ -54,7 +57,7 @@ class FaultyDTPHandler(DTPHandler):
         # sendfile() bypasses send(), where downloads are cut.
         if self.cmd_channel.cut_limit is not None:
             return False
-        return DTPHandler.use_sendfile(self)
+        return super().use_sendfile()
 
     def _abort(self, reply):
         if not self._closed:
@@ -65,12 +68,12 @@ class FaultyDTPHandler(DTPHandler):
     def send(self, data):
         limit = self.cmd_channel.cut_limit
         if limit is None:
-            return DTPHandler.send(self, data)
+            return super().send(data)
         room = limit - self.tot_bytes_sent
         if room <= 0:
             self._abort("426 Connection closed; transfer aborted.")
             return 0
-        sent = DTPHandler.send(self, data[:room])
+        sent = super().send(data[:room])
         if self.tot_bytes_sent >= limit:
             self._abort("426 Connection closed; transfer aborted.")
         return sent
@@ -78,7 +81,7 @@ class FaultyDTPHandler(DTPHandler):
     def handle_read(self):
         limit = self.cmd_channel.stor_limit
         if limit is None:
-            return DTPHandler.handle_read(self)
+            return super().handle_read()
         room = limit - self.tot_bytes_received
         if room > 0:
             try:
@@ -292,6 +295,14 @@ def make_handler_class(args, log_file=None):
         endless=_command_names(args.endless_line),
         initial_dir=initial_dir,
     )
+    if args.rate:
+        # The faults come first in the method order and pass every byte on
+        # to the throttle, so a slow server can still cut or refuse.
+        limit = int(args.rate * 1000 * 1000)
+        attributes["dtp_handler"] = type(
+            "ThrottledFaultyDTPHandler",
+            (FaultyDTPHandler, ThrottledDTPHandler),
+            {"read_limit": limit, "write_limit": limit})
     if args.raw_names:
         # File names go out and come in as the bytes they are on disk, as a
         # server on a legacy 8-bit file system sends them.
@@ -317,6 +328,7 @@ def add_fault_options(parser):
                         metavar="CMD")
     parser.add_argument("--initial-dir", metavar="PATH")
     parser.add_argument("--raw-names", action="store_true")
+    parser.add_argument("--rate", type=float, default=0.0, metavar="MB_PER_S")
 
 
 def make_server(root, user, password, handler_class, host="127.0.0.1",
