@@ -42,6 +42,14 @@ Status refusal(std::string_view what, const Reply& reply)
                            reply.code);
 }
 
+// A transfer that had begun and then ended without the server's success.
+Status brokeOff(std::string_view what, const Reply& reply)
+{
+    return Status::failure(ErrorKind::Refused,
+                           "The transfer broke off (" + std::string(what) + "); the server said: " + reply.text,
+                           reply.code);
+}
+
 Status unexpected(std::string_view what, const Reply& reply)
 {
     return Status::failure(ErrorKind::Protocol, "Unexpected answer to " + std::string(what) + ": " + reply.text,
@@ -360,7 +368,7 @@ struct Session::Impl {
         transfer.finalReply = reply;
         if (classify(reply.code) == ReplyClass::Done)
             return false;  // the data may still be on its way to us
-        transfer.failure = refusal(transfer.command, reply);
+        transfer.failure = brokeOff(transfer.command, reply);
         return true;
     }
 
@@ -405,7 +413,7 @@ struct Session::Impl {
                 if (Status s = awaitFinalReply(); !s.ok())
                     transfer.failure = s;
                 else if (classify(transfer.finalReply->code) != ReplyClass::Done)
-                    transfer.failure = refusal(transfer.command, *transfer.finalReply);
+                    transfer.failure = brokeOff(transfer.command, *transfer.finalReply);
                 return false;
             }
             if (!wouldBlock(errno)) {
@@ -584,6 +592,13 @@ Status Session::open(const std::string& host, std::uint16_t port, const std::str
 void Session::close()
 {
     impl_->closeSession(true);
+}
+
+void Session::abandon()
+{
+    impl_->resetTransfer();
+    impl_->control.close();
+    impl_->loggedIn = impl_->broken = impl_->mlst = impl_->utf8 = impl_->epsvRefused = false;
 }
 
 bool Session::isOpen() const

@@ -178,7 +178,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 
 void Form1::closeEvent(QCloseEvent* event)
 {
-    // Closing the main window ends the program at once: no logoff, no question.
+    // Closing the main window ends the program at once: no logoff, no question,
+    // and no command to the server; its sockets just close.
+    InternetAbandonHandle(session.sessionHandle);
+    session.connectionHandle = session.sessionHandle = 0;
     event->accept();
     QApplication::quit();
 }

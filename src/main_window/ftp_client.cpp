@@ -115,19 +115,40 @@ bool closeFile(HINTERNET handle)
     return succeeded(owner->session->closeFile());
 }
 
-void closeConnection(HINTERNET handle)
+// `quietly` drops the connection without a word to the server.
+void closeConnection(HINTERNET handle, bool quietly = false)
 {
     auto* connection = find<ConnectionObject>(handle);
     if (!connection)
         return;
-    if (connection->openFile)
-        (void)closeFile(connection->openFile);
+    if (connection->openFile) {
+        if (quietly)
+            handles.erase(connection->openFile);
+        else
+            (void)closeFile(connection->openFile);
+    }
     for (auto it = handles.begin(); it != handles.end();) {
         const auto* findObject = std::get_if<FindObject>(&it->second);
         it = findObject && findObject->connection == handle ? handles.erase(it) : std::next(it);
     }
     connection = find<ConnectionObject>(handle);
-    connection->session->close();
+    if (quietly)
+        connection->session->abandon();
+    else
+        connection->session->close();
+    handles.erase(handle);
+}
+
+void closeInternet(HINTERNET handle, bool quietly)
+{
+    std::vector<HINTERNET> owned;
+    for (const auto& [key, object] : handles) {
+        const auto* connection = std::get_if<ConnectionObject>(&object);
+        if (connection && connection->internet == handle)
+            owned.push_back(key);
+    }
+    for (HINTERNET connection : owned)
+        closeConnection(connection, quietly);
     handles.erase(handle);
 }
 
@@ -275,17 +296,24 @@ bool InternetCloseHandle(HINTERNET handle)
         return true;
     }
     if (std::holds_alternative<InternetObject>(it->second)) {
-        std::vector<HINTERNET> owned;
-        for (const auto& [key, object] : handles) {
-            const auto* connection = std::get_if<ConnectionObject>(&object);
-            if (connection && connection->internet == handle)
-                owned.push_back(key);
-        }
-        for (HINTERNET connection : owned)
-            closeConnection(connection);
+        closeInternet(handle, false);
+        return true;
     }
     handles.erase(handle);
     return true;
+}
+
+void InternetAbandonHandle(HINTERNET handle)
+{
+    const auto it = handles.find(handle);
+    if (it == handles.end())
+        return;
+    if (std::holds_alternative<ConnectionObject>(it->second))
+        closeConnection(handle, true);
+    else if (std::holds_alternative<InternetObject>(it->second))
+        closeInternet(handle, true);
+    else
+        (void)InternetCloseHandle(handle);
 }
 
 std::string InternetGetLastErrorText() { return lastError; }

@@ -123,12 +123,16 @@ void Form2::Download()
             if (!collector.makeRoom(block))
                 throw writeFailure();
             std::uint32_t count = 0;
-            if (!InternetReadFile(remoteFileHandle, block, blockSize, count))
-                throw StepFailure(QStringLiteral("The transfer of %1 failed: %2")
-                                      .arg(quoted(fromRemote(remotePath)), lastServerError()));
+            const bool readOk = InternetReadFile(remoteFileHandle, block, blockSize, count);
             collector.keep(count);
             now = GetTickCount();
+            // Bytes that arrived before a break still count in the read-outs.
             const bool timingChanged = readouts.advance(count, now);
+            if (!readOk) {
+                display.afterBlock(readouts, timingChanged, now, false);
+                throw StepFailure(QStringLiteral("The transfer of %1 failed: %2")
+                                      .arg(quoted(fromRemote(remotePath)), lastServerError()));
+            }
             // Only a read of 0 bytes ends the file: a streamed read may come back short.
             const bool lastBlock = count == 0;
             display.afterBlock(readouts, timingChanged, now, firstBlock || lastBlock);

@@ -25,12 +25,25 @@ void ReadoutDisplay::showTotal(const TransferReadouts& readouts)
     show(dialog_.lbCelkem, readouts.totalText());
 }
 
+ReadoutDisplay::~ReadoutDisplay()
+{
+    if (unpainted_ && latest_)
+        paint(*latest_);
+}
+
 void ReadoutDisplay::afterBlock(const TransferReadouts& readouts, bool timingChanged,
                                 std::uint32_t now, bool force)
 {
+    latest_ = &readouts;
     timingPending_ = timingPending_ || timingChanged;
-    if (!throttle_.due(now, force))
-        return;
+    unpainted_ = true;
+    if (throttle_.due(now, force))
+        paint(readouts);
+}
+
+void ReadoutDisplay::paint(const TransferReadouts& readouts)
+{
+    unpainted_ = false;
     show(dialog_.lbFar, readouts.movedText());
     show(dialog_.lbLeft, readouts.leftText());
     if (timingPending_) {
