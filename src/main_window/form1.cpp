@@ -6,6 +6,7 @@
 #include "main_window/error_report.h"
 #include "main_window/twips_layout.h"
 #include "remote/file_type_icons.h"
+#include "remote/folder_tree.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -101,7 +102,7 @@ void Form1::buildLayout()
 
     Frame3 = makeFrame(this, "Frame3", QStringLiteral("Remote Files"), 120, 5565, 7800, 4095);
     Frame3->setEnabled(false);
-    TView1 = makeAt<QTreeWidget>(Frame3, "TView1", 240, 300, 3045, 2070);
+    TView1 = makeAt<FolderTree>(Frame3, "TView1", 240, 300, 3045, 2070);
     TView1->setHeaderHidden(true);
     TView1->setColumnCount(1);
     TView1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -162,6 +163,8 @@ void Form1::connectHandlers()
     connect(PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
     connect(PushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
     connect(TView1, &QTreeWidget::itemClicked, this, [this] { TView1_NodeClick(); });
+    connect(static_cast<FolderTree*>(TView1), &FolderTree::nodeChosenByKeyboard, this,
+            [this] { TView1_NodeClick(); });
     connect(drvLocalDrive, &DriveListBox::Change, this, &Form1::drvLocalDrive_Change);
     connect(dirLocalDir, &DirListBox::Change, this, &Form1::dirLocalDir_Change);
 }
