@@ -6,6 +6,7 @@
 #include "main_window/error_report.h"
 #include "main_window/twips_layout.h"
 #include "remote/file_type_icons.h"
+#include "remote/file_list_header.h"
 #include "remote/folder_tree.h"
 
 #include <QApplication>
@@ -107,6 +108,7 @@ void Form1::buildLayout()
     TView1->setColumnCount(1);
     TView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1 = makeAt<QTreeWidget>(Frame3, "ListView1", 3405, 315, 4125, 2070);
+    ListView1->setHeader(new FileListHeader(ListView1));
     ListView1->setRootIsDecorated(false);
     ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListView1->setUniformRowHeights(true);
