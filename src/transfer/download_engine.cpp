@@ -10,6 +10,7 @@
 #include "main_window/form1.h"
 #include "main_window/tick_clock.h"
 #include "main_window/user_dialogs.h"
+#include "transfer/file_line_label.h"
 #include "transfer/form2.h"
 #include "transfer/progress_bar.h"
 #include "transfer/readout_display.h"
@@ -80,8 +81,8 @@ void Form2::Download()
         ProgressBar1->setValue(std::int64_t(0));
         ProgressBar1->setMin(0);
         ProgressBar1->setMax(size);
-        Label1->setText(QStringLiteral("Downloading File: ") + entry + QStringLiteral(" / ")
-                        + QString::number(size) + QStringLiteral(" bytù."));
+        Label1->setFileLine(QStringLiteral("Downloading File: "), entry,
+                            QStringLiteral(" / ") + QString::number(size) + QStringLiteral(" bytù."));
         Label1->repaint();
         Label2->setText(QStringLiteral("File:       ") + QString::number(p + 1) + QStringLiteral(" / ")
                         + QString::number(mTotalCount));

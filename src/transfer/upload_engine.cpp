@@ -5,6 +5,7 @@
 #include "main_window/form1.h"
 #include "main_window/tick_clock.h"
 #include "main_window/user_dialogs.h"
+#include "transfer/file_line_label.h"
 #include "transfer/form2.h"
 #include "transfer/progress_bar.h"
 #include "transfer/readout_display.h"
@@ -107,8 +108,8 @@ void Form2::Upload()
         steps.step(134, [&] { ProgressBar1->setMin(0); });
         steps.step(136, [&] { ProgressBar1->setMax(size); });
         steps.step(138, [&] {
-            Label1->setText(QStringLiteral("Uploading file: ") + List1.at(p) + QStringLiteral(" / ")
-                            + QString::number(size) + QStringLiteral(" byte."));
+            Label1->setFileLine(QStringLiteral("Uploading file: "), List1.at(p),
+                                QStringLiteral(" / ") + QString::number(size) + QStringLiteral(" byte."));
         });
         steps.step(140, [&] { Label1->repaint(); });
         steps.step(142, [&] {

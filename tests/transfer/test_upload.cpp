@@ -185,6 +185,37 @@ private slots:
             QVERIFY(!line.contains("b.bin"));
     }
 
+    void deepLocalPathShowsTheFileNameAndSizeWithTheWholePathAsTooltip()
+    {
+        TestFtpServer server;
+        RecordingDialogs dialogs;
+        Form1 window;
+        logOn(window, server);
+        QTemporaryDir local;
+        QString folder = local.path();
+        for (int depth = 0; depth < 6; ++depth)
+            folder += QStringLiteral("/a rather long folder name number %1").arg(depth);
+        QVERIFY(QDir().mkpath(folder));
+        writeLocal(folder + "/deep.bin", pattern(5));
+        selectLocal(window, folder, {"deep.bin"});
+
+        QString whole, shown, tip;
+        bool fits = false;
+        dialogs.onBox = [&](const RecordedBox&) {
+            FileLineLabel* line = window.findChild<Form2*>()->Label1;
+            whole = line->text();
+            shown = line->shownText();
+            tip = line->toolTip();
+            fits = line->fontMetrics().horizontalAdvance(shown) <= line->contentsRect().width();
+        };
+        runDialog(window, [&] { window.PushButton1_Click(); }, pressStart);
+
+        QCOMPARE(whole, "Uploading file: " + folder + "/deep.bin / 5 byte.");
+        QCOMPARE(tip, whole);
+        QVERIFY2(fits && shown.startsWith("Uploading file: " + local.path().left(4)), qPrintable(shown));
+        QVERIFY2(shown.endsWith("/deep.bin / 5 byte.") && shown.contains(QChar(0x2026)), qPrintable(shown));
+    }
+
     void uploadReplacesALongerRemoteFile()
     {
         TestFtpServer server;
