@@ -27,7 +27,8 @@ void Form1::list()
         ListView1->clear();
     });
     steps.step(112, [&] {
-        setStatus(QStringLiteral("Opening folder: \"") + session.searchPattern + QLatin1Char('"'));
+        setStatus(QStringLiteral("Opening folder: \"") + displayPath(toRemote(session.searchPattern))
+                  + QLatin1Char('"'));
     });
     steps.step(114, [&] { doEventsWithoutInput(); });
 
@@ -44,10 +45,12 @@ void Form1::list()
         bool more = true;
         while (more) {
             std::string rawName;
-            QString name;
+            QString name;   // the key's text: turns back into exactly these bytes
+            QString shown;  // what the user reads
             steps.step(120, [&] {
                 rawName = record.cFileName.substr(0, record.cFileName.find('\0'));
                 name = fromRemote(rawName);
+                shown = displayName(rawName);
             });
 
             bool named = true;
@@ -61,7 +64,7 @@ void Form1::list()
                         if (!parent)
                             throw StepFailure(QStringLiteral("Element not found: ") + session.currentPath);
                         currentNode = addNode(parent, session.currentPath + name + QLatin1Char('/'),
-                                              name, FileTypeIcon::Folder, FileTypeIcon::OpenFolder);
+                                              shown, FileTypeIcon::Folder, FileTypeIcon::OpenFolder);
                     });
                     steps.step(128, [&] {
                         if (QTreeWidgetItem* root = TView1->topLevelItem(0))
@@ -73,10 +76,10 @@ void Form1::list()
                     bool dated = false;
                     // Only this entry's row: a failed add must not date the previous one.
                     QTreeWidgetItem* row = nullptr;
-                    steps.step(130, [&] { icon = ImgNumber(name); });
+                    steps.step(130, [&] { icon = ImgNumber(shown); });
                     steps.step(132, [&] {
                         row = new QTreeWidgetItem;
-                        row->setText(0, name);
+                        row->setText(0, shown);
                         row->setIcon(0, fileTypeIcon(icon));
                         // Later operations use these bytes, so a name that is
                         // not valid UTF-8 still reaches the server unchanged.
@@ -112,6 +115,6 @@ void Form1::list()
     steps.step(150, [&] { setMousePointer(vbDefault); });
     steps.step(152, [&] {
         setStatus(QStringLiteral("Server: ") + QString::number(ListView1->topLevelItemCount())
-                  + QStringLiteral(" Files in folder: ") + session.searchPattern);
+                  + QStringLiteral(" Files in folder: ") + displayPath(toRemote(session.searchPattern)));
     });
 }

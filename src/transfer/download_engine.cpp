@@ -132,7 +132,7 @@ void Form2::Download()
             if (!readOk) {
                 display.afterBlock(readouts, timingChanged, now, false);
                 throw StepFailure(QStringLiteral("The transfer of %1 failed: %2")
-                                      .arg(quoted(fromRemote(remotePath)), lastServerError()));
+                                      .arg(quoted(displayPath(remotePath)), lastServerError()));
             }
             // Only a read of 0 bytes ends the file: a streamed read may come back short.
             const bool lastBlock = count == 0;
@@ -149,7 +149,7 @@ void Form2::Download()
         remoteFileHandle = 0;
         if (!InternetCloseHandle(handle))
             throw StepFailure(QStringLiteral("The server did not confirm the transfer of %1: %2")
-                                  .arg(quoted(fromRemote(remotePath)), lastServerError()));
+                                  .arg(quoted(displayPath(remotePath)), lastServerError()));
         if (!localFile.commit())
             throw writeFailure();
         owner_.setStatus(QStringLiteral("OK"));
