@@ -80,12 +80,13 @@ bool succeeded(const ftp::Status& status)
     return status.ok();
 }
 
-void fillRecord(const ftp::ListEntry& entry, WIN32_FIND_DATAA& record)
+// Each entry is handed out once, so its name moves into the record.
+void fillRecord(ftp::ListEntry& entry, WIN32_FIND_DATAA& record)
 {
     record.dwFileAttributes = entry.isFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
     record.ftLastWriteTime = entry.modified;
     record.fileSize = entry.size;
-    record.cFileName = entry.name;
+    record.cFileName = std::move(entry.name);
 }
 
 // "/pub/*.*" names the folder "/pub"; a pattern without a mask names a folder itself.

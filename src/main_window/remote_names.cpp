@@ -3,6 +3,8 @@
 #include <QList>
 #include <QStringDecoder>
 
+#include <string>
+
 namespace {
 
 constexpr char32_t escapeBase = 0xF700;
@@ -61,12 +63,23 @@ void appendUtf8(std::string& out, char32_t codePoint)
     }
 }
 
+bool isAscii(const std::string& bytes)
+{
+    for (const char byte : bytes)
+        if (static_cast<unsigned char>(byte) >= 0x80)
+            return false;
+    return true;
+}
+
 } // namespace
 
 QString fromRemote(const std::string& bytes)
 {
-    QString text;
-    text.reserve(qsizetype(bytes.size()));
+    // Most names are ASCII, and a folder may list a hundred thousand of them.
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+    std::u32string codePoints;
+    codePoints.reserve(bytes.size());
     for (std::size_t at = 0; at < bytes.size();) {
         const auto byte = static_cast<unsigned char>(bytes[at]);
         char32_t codePoint = byte;
@@ -75,10 +88,10 @@ QString fromRemote(const std::string& bytes)
             codePoint = escapeBase + byte;
             length = 1;
         }
-        text.append(QString::fromUcs4(&codePoint, 1));
+        codePoints += codePoint;
         at += length;
     }
-    return text;
+    return QString::fromUcs4(codePoints.data(), qsizetype(codePoints.size()));
 }
 
 std::string toRemote(const QString& text)
@@ -107,6 +120,8 @@ constexpr char16_t windows1252High[32] = {
 
 QString displayName(const std::string& bytes)
 {
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     if (!utf8.hasError())

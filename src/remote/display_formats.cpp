@@ -4,60 +4,81 @@
 #include "main_window/form1.h"
 #include "remote/file_type_icons.h"
 
-#include <QStringList>
+#include <cstdio>
+#include <initializer_list>
 
 namespace {
 
+// Checked in this order; the first group holding the extension wins.
 struct IconGroup {
-    QStringList extensions;
+    std::initializer_list<const char*> extensions;
     short index;
 };
+const IconGroup iconGroups[] = {
+    {{"avi", "mpg", "mpeg", "mov"}, FileTypeIcon::Video},
+    {{"gif"}, FileTypeIcon::Gif},
+    {{"jpg", "jpeg", "jpe", "bmp"}, FileTypeIcon::Picture},
+    {{"htm", "html", "xml", "asp"}, FileTypeIcon::WebPage},
+    {{"js", "css", "cgi"}, FileTypeIcon::Script},
+    {{"mp3", "ram", "au", "wav"}, FileTypeIcon::Audio},
+    {{"zip", "arj"}, FileTypeIcon::Archive},
+    {{"exe", "com", "bat"}, FileTypeIcon::Program},
+    {{"txt", "log", "doc", "rtf", "ftp", "ini", "dat"}, FileTypeIcon::Text},
+};
+constexpr qsizetype longestExtension = 4;
 
-// Checked in this order; the first group holding the extension wins.
-const IconGroup& iconGroup(int position)
+short iconOfLowerCaseExtension(QStringView extension)
 {
-    static const IconGroup groups[] = {
-        {{"avi", "mpg", "mpeg", "mov"}, FileTypeIcon::Video},
-        {{"gif"}, FileTypeIcon::Gif},
-        {{"jpg", "jpeg", "jpe", "bmp"}, FileTypeIcon::Picture},
-        {{"htm", "html", "xml", "asp"}, FileTypeIcon::WebPage},
-        {{"js", "css", "cgi"}, FileTypeIcon::Script},
-        {{"mp3", "ram", "au", "wav"}, FileTypeIcon::Audio},
-        {{"zip", "arj"}, FileTypeIcon::Archive},
-        {{"exe", "com", "bat"}, FileTypeIcon::Program},
-        {{"txt", "log", "doc", "rtf", "ftp", "ini", "dat"}, FileTypeIcon::Text},
-    };
-    return groups[position];
+    if (extension.size() > longestExtension)
+        return FileTypeIcon::OtherFile;
+    for (const IconGroup& group : iconGroups)
+        for (const char* known : group.extensions)
+            if (extension == QLatin1StringView(known))
+                return group.index;
+    return FileTypeIcon::OtherFile;
 }
-constexpr int iconGroupCount = 9;
 
 } // namespace
 
+// Runs once per listed file, so the plain path allocates nothing: an
+// extension of ASCII letters is lowered in a small buffer. The error report
+// is set up only should a step fail.
 short ImgNumber(const QString& name)
 {
-    short index = FileTypeIcon::OtherFile;
-    StepRunner steps(nullptr, form1Procedure("ImgNumber"));
-    QString extension;
-    // A name without a point is its own extension: a file called "txt" is text.
-    steps.step(100, [&] { extension = name.mid(name.lastIndexOf(QLatin1Char('.')) + 1); });
-    steps.step(102, [&] { extension = extension.toLower(); });
-    steps.step(104, [&] {
-        for (int position = 0; position < iconGroupCount; ++position) {
-            if (iconGroup(position).extensions.contains(extension)) {
-                index = iconGroup(position).index;
-                return;
+    int label = 100;
+    try {
+        // A name without a point is its own extension: a file called "txt" is text.
+        const QStringView extension = QStringView(name).mid(name.lastIndexOf(QLatin1Char('.')) + 1);
+        label = 102;
+        if (extension.size() <= longestExtension) {
+            char16_t lowered[longestExtension];
+            bool ascii = true;
+            for (qsizetype at = 0; at < extension.size(); ++at) {
+                const char16_t character = extension[at].unicode();
+                ascii = ascii && character < 0x80;
+                lowered[at] = character >= u'A' && character <= u'Z' ? char16_t(character + 32) : character;
             }
+            label = 104;
+            if (ascii)
+                return iconOfLowerCaseExtension(QStringView(lowered, extension.size()));
         }
-    });
-    return index;
+        label = 102;
+        const QString lower = extension.toString().toLower();
+        label = 104;
+        return iconOfLowerCaseExtension(lower);
+    } catch (const std::exception& failure) {
+        StepRunner(nullptr, form1Procedure("ImgNumber")).fail(label, QString::fromStdString(failure.what()));
+    } catch (...) {
+        StepRunner(nullptr, form1Procedure("ImgNumber")).fail(label, QStringLiteral("Unexpected failure"));
+    }
+    return FileTypeIcon::OtherFile;
 }
 
 QString DateText(const SYSTEMTIME& time)
 {
-    const QString date = QString::number(time.day) + QLatin1Char('.') + QString::number(time.month)
-                         + QLatin1Char('.') + QString::number(time.year);
-    QString minutes = QString::number(time.minute);
-    if (minutes.size() == 1)
-        minutes.prepend(QLatin1Char('0'));
-    return date + QLatin1Char(' ') + QString::number(time.hour) + QLatin1Char(':') + minutes;
+    // "5.3.2021 14:07": one formatted write, as this runs once per listed file.
+    char text[64];
+    const int length = std::snprintf(text, sizeof text, "%d.%d.%d %d:%02d", int(time.day), int(time.month),
+                                     int(time.year), int(time.hour), int(time.minute));
+    return QString::fromLatin1(text, length);
 }

@@ -39,6 +39,11 @@ void Form1::list()
                                        record, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
     });
 
+    // File rows are filled before they join the list and join it together
+    // after the last entry: one insertion instead of one per file, as the
+    // list's model signals every change to a row that is in it. Nothing
+    // between here and there lets the window paint, so nobody sees the difference.
+    QList<QTreeWidgetItem*> rows;
     bool found = false;
     steps.step(118, [&] { found = findHandle != 0; });
     if (found) {
@@ -84,7 +89,7 @@ void Form1::list()
                         // Later operations use these bytes, so a name that is
                         // not valid UTF-8 still reaches the server unchanged.
                         row->setData(0, RemoteNameRole, QByteArray(rawName.data(), qsizetype(rawName.size())));
-                        ListView1->addTopLevelItem(row);
+                        rows.append(row);
                         currentListItem = row;
                     });
                     steps.step(134, [&] { modified = record.ftLastWriteTime; });
@@ -105,6 +110,8 @@ void Form1::list()
                 more = false;
         }
     }
+
+    ListView1->addTopLevelItems(rows);
 
     steps.step(144, [&] { (void)InternetCloseHandle(findHandle); });
     steps.step(146, [&] { setStatus(QStringLiteral("Data transfer completed succesfully.")); });
