@@ -10,20 +10,22 @@
 namespace {
 
 // Checked in this order; the first group holding the extension wins.
+using namespace Qt::StringLiterals;
+
 struct IconGroup {
-    std::initializer_list<const char*> extensions;
+    std::initializer_list<QLatin1StringView> extensions;
     short index;
 };
 const IconGroup iconGroups[] = {
-    {{"avi", "mpg", "mpeg", "mov"}, FileTypeIcon::Video},
-    {{"gif"}, FileTypeIcon::Gif},
-    {{"jpg", "jpeg", "jpe", "bmp"}, FileTypeIcon::Picture},
-    {{"htm", "html", "xml", "asp"}, FileTypeIcon::WebPage},
-    {{"js", "css", "cgi"}, FileTypeIcon::Script},
-    {{"mp3", "ram", "au", "wav"}, FileTypeIcon::Audio},
-    {{"zip", "arj"}, FileTypeIcon::Archive},
-    {{"exe", "com", "bat"}, FileTypeIcon::Program},
-    {{"txt", "log", "doc", "rtf", "ftp", "ini", "dat"}, FileTypeIcon::Text},
+    {{"avi"_L1, "mpg"_L1, "mpeg"_L1, "mov"_L1}, FileTypeIcon::Video},
+    {{"gif"_L1}, FileTypeIcon::Gif},
+    {{"jpg"_L1, "jpeg"_L1, "jpe"_L1, "bmp"_L1}, FileTypeIcon::Picture},
+    {{"htm"_L1, "html"_L1, "xml"_L1, "asp"_L1}, FileTypeIcon::WebPage},
+    {{"js"_L1, "css"_L1, "cgi"_L1}, FileTypeIcon::Script},
+    {{"mp3"_L1, "ram"_L1, "au"_L1, "wav"_L1}, FileTypeIcon::Audio},
+    {{"zip"_L1, "arj"_L1}, FileTypeIcon::Archive},
+    {{"exe"_L1, "com"_L1, "bat"_L1}, FileTypeIcon::Program},
+    {{"txt"_L1, "log"_L1, "doc"_L1, "rtf"_L1, "ftp"_L1, "ini"_L1, "dat"_L1}, FileTypeIcon::Text},
 };
 constexpr qsizetype longestExtension = 4;
 
@@ -32,8 +34,8 @@ short iconOfLowerCaseExtension(QStringView extension)
     if (extension.size() > longestExtension)
         return FileTypeIcon::OtherFile;
     for (const IconGroup& group : iconGroups)
-        for (const char* known : group.extensions)
-            if (extension == QLatin1StringView(known))
+        for (const QLatin1StringView known : group.extensions)
+            if (extension == known)
                 return group.index;
     return FileTypeIcon::OtherFile;
 }
@@ -74,11 +76,43 @@ short ImgNumber(const QString& name)
     return FileTypeIcon::OtherFile;
 }
 
+namespace {
+
+// Plain decimal digits of `value` at `out`; `minimumDigits` pads with zeros.
+char* appendNumber(char* out, long long value, int minimumDigits = 1)
+{
+    if (value < 0) {
+        *out++ = '-';
+        value = -value;  // a negative field shows as QString::number shows it
+        minimumDigits = 1;
+    }
+    char digits[24];
+    int count = 0;
+    do {
+        digits[count++] = char('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (count < minimumDigits)
+        digits[count++] = '0';
+    while (count > 0)
+        *out++ = digits[--count];
+    return out;
+}
+
+} // namespace
+
 QString DateText(const SYSTEMTIME& time)
 {
-    // "5.3.2021 14:07": one formatted write, as this runs once per listed file.
+    // "5.3.2021 14:07", written into one buffer: this runs once per listed file.
     char text[64];
-    const int length = std::snprintf(text, sizeof text, "%d.%d.%d %d:%02d", int(time.day), int(time.month),
-                                     int(time.year), int(time.hour), int(time.minute));
-    return QString::fromLatin1(text, length);
+    char* end = appendNumber(text, time.day);
+    *end++ = '.';
+    end = appendNumber(end, time.month);
+    *end++ = '.';
+    end = appendNumber(end, time.year);
+    *end++ = ' ';
+    end = appendNumber(end, time.hour);
+    *end++ = ':';
+    end = appendNumber(end, time.minute, 2);
+    return QString::fromLatin1(text, end - text);
 }
