@@ -4,7 +4,10 @@
 #include "main_window/form1.h"
 #include "remote/file_type_icons.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <utility>
+#include <vector>
 #include <initializer_list>
 
 namespace {
@@ -29,14 +32,33 @@ const IconGroup iconGroups[] = {
 };
 constexpr qsizetype longestExtension = 4;
 
+// Up to four ASCII characters as one number, so a lookup compares numbers.
+std::uint64_t packed(QStringView text)
+{
+    std::uint64_t key = 0;
+    for (const QChar character : text)
+        key = (key << 8) | (character.unicode() & 0xFF);
+    return key | std::uint64_t(text.size()) << 32;  // "a" and "\0a" differ
+}
+
 short iconOfLowerCaseExtension(QStringView extension)
 {
     if (extension.size() > longestExtension)
         return FileTypeIcon::OtherFile;
-    for (const IconGroup& group : iconGroups)
-        for (const QLatin1StringView known : group.extensions)
-            if (extension == known)
-                return group.index;
+    for (const QChar character : extension)
+        if (character.unicode() >= 0x80)  // only ASCII extensions are known
+            return FileTypeIcon::OtherFile;
+    static const auto table = [] {
+        std::vector<std::pair<std::uint64_t, short>> keys;
+        for (const IconGroup& group : iconGroups)
+            for (const QLatin1StringView known : group.extensions)
+                keys.emplace_back(packed(QString(known)), group.index);
+        return keys;
+    }();
+    const std::uint64_t key = packed(extension);
+    for (const auto& [known, index] : table)
+        if (known == key)
+            return index;
     return FileTypeIcon::OtherFile;
 }
 
