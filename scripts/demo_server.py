@@ -7,7 +7,8 @@ on exit, or in --root (kept; missing sample files are added). It holds nested
 folders, one file of every icon kind, names with spaces and non-ASCII
 letters, and a 100 MB file so the transfer window has something to show.
 
-The fault options of the test server work here too, e.g.
+The fault options of the test server work here too, together with the
+speed limit (--rate MB_PER_S, default 20; 0: no limit), e.g.
     scripts/demo_server.py --cut-after 5000000 --reply DELE=550
 Run with /usr/bin/python3: that interpreter has pyftpdlib.
 """
@@ -24,7 +25,6 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)),
                                 "..", "tests", "support"))
 import ftp_test_server  # noqa: E402
-from pyftpdlib.handlers import ThrottledDTPHandler  # noqa: E402
 
 BIG_FILE = "pub/big file 100MB.zip"
 BIG_SIZE = 100 * 1000 * 1000
@@ -142,11 +142,9 @@ def main(argv=None):
     parser.add_argument("--password", default="demo")
     parser.add_argument("--log", help="append every command received here")
     parser.add_argument("--verbose", action="store_true")
-    parser.add_argument("--rate", type=float, default=20.0, metavar="MB_PER_S",
-                        help="limit each data connection to this many megabytes "
-                        "per second, so a transfer lasts long enough to watch "
-                        "(0: no limit; default %(default)s)")
     ftp_test_server.add_fault_options(parser)
+    # Slow enough by default that a transfer lasts long enough to watch.
+    parser.set_defaults(rate=20.0)
     args = parser.parse_args(argv)
 
     temporary = None
@@ -174,11 +172,6 @@ def main(argv=None):
             log_file = open(args.log, "a", encoding="utf-8", errors="replace")
         handler_class = ftp_test_server.make_handler_class(args, log_file)
         handler_class.banner = "Corvell demo server ready."
-        if args.rate > 0:
-            limit = int(args.rate * 1000 * 1000)
-            handler_class.dtp_handler = type(
-                "DemoThrottledDTPHandler", (ThrottledDTPHandler,),
-                {"read_limit": limit, "write_limit": limit})
         try:
             server = ftp_test_server.make_server(
                 root, args.user, args.password, handler_class,

@@ -148,6 +148,12 @@ void CommandChannel::close(bool waitForQuit)
     features_ = ServerFeatures{};
 }
 
+void CommandChannel::drop()
+{
+    setState(LinkState::Closed);
+    features_ = ServerFeatures{};
+}
+
 Status refusal(std::string_view what, const Reply& reply)
 {
     return Status::failure(ErrorKind::Refused, "The server refused " + std::string(what) + ": " + reply.text,

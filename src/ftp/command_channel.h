@@ -96,6 +96,8 @@ public:
     // Sends QUIT when the link allows it (waiting briefly for the answer when
     // asked) and closes.
     void close(bool waitForQuit);
+    // Closes without a word to the server, as when the process ends.
+    void drop();
 
 private:
     Status commandUntil(std::string_view line, Reply& reply, bool keepPreliminary, Deadline deadline);

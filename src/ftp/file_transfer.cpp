@@ -8,6 +8,14 @@ namespace ftp {
 
 namespace {
 
+// A transfer that had begun and then ended without the server's success.
+Status brokeOff(std::string_view what, const Reply& reply)
+{
+    return Status::failure(ErrorKind::Refused,
+                           "The transfer broke off (" + std::string(what) + "); the server said: " + reply.text,
+                           reply.code);
+}
+
 // Transfers move through buffers this large, so that 1024-byte calls from the
 // windows rarely cost a system call. A download takes what the socket holds in
 // few large reads; an upload gathers the calls into a buffer small enough to
@@ -91,7 +99,7 @@ bool FileTransfer::takeReplyDuringTransfer(Deadline deadline)
     finalReply_ = reply;
     if (classify(reply.code) == ReplyClass::Done)
         return false;  // the data may still be on its way to us
-    failure_ = refusal(command_, reply);
+    failure_ = brokeOff(command_, reply);
     return true;
 }
 
@@ -156,7 +164,7 @@ bool FileTransfer::refill()
             if (Status s = awaitFinalReply(); !s.ok())
                 failure_ = s;
             else if (classify(finalReply_->code) != ReplyClass::Done)
-                failure_ = refusal(command_, *finalReply_);
+                failure_ = brokeOff(command_, *finalReply_);
             else if (Status checked = check_.afterDownload(channel_, command_); !checked.ok())
                 failure_ = checked;
             return false;

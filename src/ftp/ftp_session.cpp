@@ -133,6 +133,15 @@ struct Session::Impl {
         data.reset();
         encryption.reset();
     }
+
+    void dropSession()
+    {
+        endpoint.reset();
+        transfer.abandon();
+        channel.drop();
+        data.reset();
+        encryption.reset();
+    }
 };
 
 Session::Session(SessionOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
@@ -162,6 +171,11 @@ Status Session::open(const std::string& host, std::uint16_t port, const std::str
 void Session::close()
 {
     impl_->closeSession(true);
+}
+
+void Session::abandon()
+{
+    impl_->dropSession();
 }
 
 bool Session::isOpen() const

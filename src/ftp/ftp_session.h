@@ -49,6 +49,8 @@ public:
                 const std::string& user, const std::string& password);
     // Sends QUIT when possible and closes every socket. Safe to call twice.
     void close();
+    // Closes every socket without a word to the server, as when the process ends.
+    void abandon();
     // False once the control connection failed (timeout, malformed reply,
     // lost connection): later calls then fail at once and close() is quick.
     bool isOpen() const;

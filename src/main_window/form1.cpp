@@ -7,6 +7,8 @@
 #include "main_window/password_setting.h"
 #include "main_window/twips_layout.h"
 #include "remote/file_type_icons.h"
+#include "remote/file_list_header.h"
+#include "remote/folder_tree.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -107,11 +109,12 @@ void Form1::buildLayout()
 
     Frame3 = makeFrame(this, "Frame3", QStringLiteral("Remote Files"), 120, 5565, 7800, 4095);
     Frame3->setEnabled(false);
-    TView1 = makeAt<QTreeWidget>(Frame3, "TView1", 240, 300, 3045, 2070);
+    TView1 = makeAt<FolderTree>(Frame3, "TView1", 240, 300, 3045, 2070);
     TView1->setHeaderHidden(true);
     TView1->setColumnCount(1);
     TView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1 = makeAt<QTreeWidget>(Frame3, "ListView1", 3405, 315, 4125, 2070);
+    ListView1->setHeader(new FileListHeader(ListView1));
     ListView1->setRootIsDecorated(false);
     ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListView1->setUniformRowHeights(true);
@@ -168,6 +171,8 @@ void Form1::connectHandlers()
     connect(PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
     connect(PushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
     connect(TView1, &QTreeWidget::itemClicked, this, [this] { TView1_NodeClick(); });
+    connect(static_cast<FolderTree*>(TView1), &FolderTree::nodeChosenByKeyboard, this,
+            [this] { TView1_NodeClick(); });
     connect(drvLocalDrive, &DriveListBox::Change, this, &Form1::drvLocalDrive_Change);
     connect(dirLocalDir, &DirListBox::Change, this, &Form1::dirLocalDir_Change);
 }
@@ -184,7 +189,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 
 void Form1::closeEvent(QCloseEvent* event)
 {
-    // Closing the main window ends the program at once: no logoff, no question.
+    // Closing the main window ends the program at once: no logoff, no question,
+    // and no command to the server; its sockets just close.
+    InternetAbandonHandle(session.sessionHandle);
+    session.connectionHandle = session.sessionHandle = 0;
     event->accept();
     passwordSetting_->flush();
     QApplication::quit();

@@ -96,14 +96,15 @@ bool succeeded(ftp::Session& session, Call&& call)
     return status.ok();
 }
 
-void fillRecord(const ftp::ListEntry& entry, WIN32_FIND_DATAA& record)
+// Each entry is handed out once, so its name moves into the record.
+void fillRecord(ftp::ListEntry& entry, WIN32_FIND_DATAA& record)
 {
     record.dwFileAttributes = entry.isFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
     // An unknown date becomes the all-zero time the list shows as an empty
     // cell; an unknown size is shown as 0.
     record.ftLastWriteTime = entry.modified.value_or(SYSTEMTIME{});
     record.fileSize = entry.size.value_or(0);
-    record.cFileName = entry.name;
+    record.cFileName = std::move(entry.name);
 }
 
 // "/pub/*.*" names the folder "/pub"; a pattern without a mask names a folder itself.
@@ -133,19 +134,40 @@ bool closeFile(HINTERNET handle)
     return succeeded(*owner->session, [&] { return owner->session->closeFile(); });
 }
 
-void closeConnection(HINTERNET handle)
+// `quietly` drops the connection without a word to the server.
+void closeConnection(HINTERNET handle, bool quietly = false)
 {
     auto* connection = find<ConnectionObject>(handle);
     if (!connection)
         return;
-    if (connection->openFile)
-        (void)closeFile(connection->openFile);
+    if (connection->openFile) {
+        if (quietly)
+            handles.erase(connection->openFile);
+        else
+            (void)closeFile(connection->openFile);
+    }
     for (auto it = handles.begin(); it != handles.end();) {
         const auto* findObject = std::get_if<FindObject>(&it->second);
         it = findObject && findObject->connection == handle ? handles.erase(it) : std::next(it);
     }
     connection = find<ConnectionObject>(handle);
-    connection->session->close();
+    if (quietly)
+        connection->session->abandon();
+    else
+        connection->session->close();
+    handles.erase(handle);
+}
+
+void closeInternet(HINTERNET handle, bool quietly)
+{
+    std::vector<HINTERNET> owned;
+    for (const auto& [key, object] : handles) {
+        const auto* connection = std::get_if<ConnectionObject>(&object);
+        if (connection && connection->internet == handle)
+            owned.push_back(key);
+    }
+    for (HINTERNET connection : owned)
+        closeConnection(connection, quietly);
     handles.erase(handle);
 }
 
@@ -302,17 +324,24 @@ bool InternetCloseHandle(HINTERNET handle)
         return true;
     }
     if (std::holds_alternative<InternetObject>(it->second)) {
-        std::vector<HINTERNET> owned;
-        for (const auto& [key, object] : handles) {
-            const auto* connection = std::get_if<ConnectionObject>(&object);
-            if (connection && connection->internet == handle)
-                owned.push_back(key);
-        }
-        for (HINTERNET connection : owned)
-            closeConnection(connection);
+        closeInternet(handle, false);
+        return true;
     }
     handles.erase(handle);
     return true;
+}
+
+void InternetAbandonHandle(HINTERNET handle)
+{
+    const auto it = handles.find(handle);
+    if (it == handles.end())
+        return;
+    if (std::holds_alternative<ConnectionObject>(it->second))
+        closeConnection(handle, true);
+    else if (std::holds_alternative<InternetObject>(it->second))
+        closeInternet(handle, true);
+    else
+        (void)InternetCloseHandle(handle);
 }
 
 std::string InternetGetLastErrorText() { return lastError; }

@@ -73,6 +73,10 @@ bool FtpRenameFileA(HINTERNET connection, const std::string& from, const std::st
 // (and digest) the server gives; closing a connection closes what it owns.
 bool InternetCloseHandle(HINTERNET handle);
 
+// Drops a connection (or a session handle with its connections) without a
+// word to the server, as the system does for a process that ends: no QUIT.
+void InternetAbandonHandle(HINTERNET handle);
+
 // The description of the last failure on this thread, with the server's text
 // when there is one. Used for the error report's description.
 std::string InternetGetLastErrorText();

@@ -116,7 +116,7 @@ void Form1::PushButton3_Click()
             const QString key = pathOf(parts.mid(0, depth + 1));
             QTreeWidgetItem* node = nodeByKey(key);
             if (!node)
-                node = addNode(parent, key, parts[depth], FileTypeIcon::Folder, FileTypeIcon::OpenFolder);
+                node = addNode(parent, key, displayName(toRemote(parts[depth])), FileTypeIcon::Folder, FileTypeIcon::OpenFolder);
             parent->setExpanded(true);
             parent = node;
         }

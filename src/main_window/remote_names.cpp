@@ -1,6 +1,9 @@
 #include "main_window/remote_names.h"
 
 #include <QList>
+#include <QStringDecoder>
+
+#include <string>
 
 namespace {
 
@@ -60,12 +63,23 @@ void appendUtf8(std::string& out, char32_t codePoint)
     }
 }
 
+bool isAscii(const std::string& bytes)
+{
+    for (const char byte : bytes)
+        if (static_cast<unsigned char>(byte) >= 0x80)
+            return false;
+    return true;
+}
+
 } // namespace
 
 QString fromRemote(const std::string& bytes)
 {
-    QString text;
-    text.reserve(qsizetype(bytes.size()));
+    // Most names are ASCII, and a folder may list a hundred thousand of them.
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+    std::u32string codePoints;
+    codePoints.reserve(bytes.size());
     for (std::size_t at = 0; at < bytes.size();) {
         const auto byte = static_cast<unsigned char>(bytes[at]);
         char32_t codePoint = byte;
@@ -74,10 +88,10 @@ QString fromRemote(const std::string& bytes)
             codePoint = escapeBase + byte;
             length = 1;
         }
-        text.append(QString::fromUcs4(&codePoint, 1));
+        codePoints += codePoint;
         at += length;
     }
-    return text;
+    return QString::fromUcs4(codePoints.data(), qsizetype(codePoints.size()));
 }
 
 std::string toRemote(const QString& text)
@@ -91,4 +105,46 @@ std::string toRemote(const QString& text)
             appendUtf8(bytes, codePoint);
     }
     return bytes;
+}
+
+namespace {
+
+// The bytes 0x80 to 0x9F of Windows-1252; the five it leaves undefined stay
+// their C1 code points, as Windows itself maps them.
+constexpr char16_t windows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+} // namespace
+
+QString displayName(const std::string& bytes)
+{
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    if (!utf8.hasError())
+        return text;
+    text.clear();
+    text.reserve(qsizetype(bytes.size()));
+    for (const char byte : bytes) {
+        const auto value = static_cast<unsigned char>(byte);
+        text.append(value >= 0x80 && value < 0xA0 ? QChar(windows1252High[value - 0x80]) : QChar(value));
+    }
+    return text;
+}
+
+QString displayPath(const std::string& bytes)
+{
+    QString text;
+    std::size_t begin = 0;
+    for (;;) {
+        const std::size_t slash = bytes.find('/', begin);
+        text += displayName(bytes.substr(begin, slash == std::string::npos ? std::string::npos : slash - begin));
+        if (slash == std::string::npos)
+            return text;
+        text += QLatin1Char('/');
+        begin = slash + 1;
+    }
 }

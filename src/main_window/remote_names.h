@@ -10,3 +10,11 @@
 
 QString fromRemote(const std::string& bytes);
 std::string toRemote(const QString& text);
+
+// How a name shows to the user. The escapes above keep the bytes but read as
+// boxes, so a name that is not UTF-8 shows decoded as Windows-1252, the usual
+// 8-bit encoding of such servers ("R\xE9sum\xE9.txt" shows as "Résumé.txt").
+// Shown text only: commands keep using the listed bytes.
+QString displayName(const std::string& bytes);
+// A path's bytes, each "/"-separated part shown as displayName shows it.
+QString displayPath(const std::string& bytes);

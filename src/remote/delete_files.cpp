@@ -49,7 +49,7 @@ void Form1::PushButton5_Click()
 
         std::string path;
         steps.step(118, [&] { path = toRemote(session.currentPath) + remoteNameOf(item); });
-        steps.step(120, [&] { setStatus(QStringLiteral("Deleting: \"") + fromRemote(path) + QLatin1Char('"')); });
+        steps.step(120, [&] { setStatus(QStringLiteral("Deleting: \"") + displayPath(path) + QLatin1Char('"')); });
 
         bool deleted = false;
         steps.step(122, [&] { deleted = FtpDeleteFileA(session.connectionHandle, path); });

@@ -115,8 +115,9 @@ void Form1::PushButton7_Click()
     });
     QString parentKey;
     steps.step(118, [&] {
-        const qsizetype kept = std::max<qsizetype>(0, folderPath.size() - node->text(0).size());
-        parentKey = folderPath.left(kept);
+        // The key, not the shown text: a name that is not UTF-8 shows with
+        // another length than its key holds.
+        parentKey = folderPath.left(folderPath.lastIndexOf(QLatin1Char('/')) + 1);
     });
     steps.step(120, [&] {
         setStatus(QStringLiteral("Sending request to remove folder: \"") + treePath(node) + QLatin1Char('"'));

@@ -27,7 +27,8 @@ void Form1::list()
         ListView1->clear();
     });
     steps.step(112, [&] {
-        setStatus(QStringLiteral("Opening folder: \"") + session.searchPattern + QLatin1Char('"'));
+        setStatus(QStringLiteral("Opening folder: \"") + displayPath(toRemote(session.searchPattern))
+                  + QLatin1Char('"'));
     });
     steps.step(114, [&] { doEventsWithoutInput(); });
 
@@ -41,16 +42,23 @@ void Form1::list()
         connectionLost = findHandle == 0 && GetLastError() == ERROR_INTERNET_CONNECTION_ABORTED;
     });
 
+    // File rows are filled before they join the list and join it together
+    // after the last entry: one insertion instead of one per file, as the
+    // list's model signals every change to a row that is in it. Nothing
+    // between here and there lets the window paint, so nobody sees the difference.
+    QList<QTreeWidgetItem*> rows;
     bool found = false;
     steps.step(118, [&] { found = findHandle != 0; });
     if (found) {
         bool more = true;
         while (more) {
             std::string rawName;
-            QString name;
+            QString name;   // the key's text: turns back into exactly these bytes
+            QString shown;  // what the user reads
             steps.step(120, [&] {
                 rawName = record.cFileName.substr(0, record.cFileName.find('\0'));
                 name = fromRemote(rawName);
+                shown = displayName(rawName);
             });
 
             bool named = true;
@@ -64,7 +72,7 @@ void Form1::list()
                         if (!parent)
                             throw StepFailure(QStringLiteral("Element not found: ") + session.currentPath);
                         currentNode = addNode(parent, session.currentPath + name + QLatin1Char('/'),
-                                              name, FileTypeIcon::Folder, FileTypeIcon::OpenFolder);
+                                              shown, FileTypeIcon::Folder, FileTypeIcon::OpenFolder);
                     });
                     steps.step(128, [&] {
                         if (QTreeWidgetItem* root = TView1->topLevelItem(0))
@@ -76,15 +84,15 @@ void Form1::list()
                     bool dated = false;
                     // Only this entry's row: a failed add must not date the previous one.
                     QTreeWidgetItem* row = nullptr;
-                    steps.step(130, [&] { icon = ImgNumber(name); });
+                    steps.step(130, [&] { icon = ImgNumber(shown); });
                     steps.step(132, [&] {
                         row = new QTreeWidgetItem;
-                        row->setText(0, name);
+                        row->setText(0, shown);
                         row->setIcon(0, fileTypeIcon(icon));
                         // Later operations use these bytes, so a name that is
                         // not valid UTF-8 still reaches the server unchanged.
                         row->setData(0, RemoteNameRole, QByteArray(rawName.data(), qsizetype(rawName.size())));
-                        ListView1->addTopLevelItem(row);
+                        rows.append(row);
                         currentListItem = row;
                     });
                     steps.step(134, [&] { modified = record.ftLastWriteTime; });
@@ -106,6 +114,8 @@ void Form1::list()
         }
     }
 
+    ListView1->addTopLevelItems(rows);
+
     steps.step(144, [&] { (void)InternetCloseHandle(findHandle); });
     steps.step(146, [&] { setStatus(QStringLiteral("Data transfer completed succesfully.")); });
     steps.step(148, [&] {
@@ -119,6 +129,6 @@ void Form1::list()
             return;
         }
         setStatus(QStringLiteral("Server: ") + QString::number(ListView1->topLevelItemCount())
-                  + QStringLiteral(" Files in folder: ") + session.searchPattern);
+                  + QStringLiteral(" Files in folder: ") + displayPath(toRemote(session.searchPattern)));
     });
 }

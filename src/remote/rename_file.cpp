@@ -73,8 +73,9 @@ void Form1::ListView1_AfterLabelEdit(int& cancel, const QString& newText)
         // After a refused rename the row shows the typed name while its listed
         // bytes still hold the server's name, so a second attempt renames the right file.
         const std::string oldRemoteName = remoteNameOf(item);
-        const QString oldName = fromRemote(oldRemoteName);
-        const std::string newRemoteName = toRemote(newText);
+        const QString oldName = displayName(oldRemoteName);
+        // A name kept as shown keeps its listed bytes; a typed one goes out as UTF-8.
+        const std::string newRemoteName = newText == oldName ? oldRemoteName : toRemote(newText);
         const std::string folder = toRemote(session.currentPath);
         const std::string oldPath = folder + oldRemoteName;
         const std::string newPath = folder + newRemoteName;
@@ -92,7 +93,7 @@ void Form1::ListView1_AfterLabelEdit(int& cancel, const QString& newText)
         }
 
         cancel = 0;
-        setStatus(QStringLiteral("Sending request to rename file: \"") + fromRemote(oldPath) + QLatin1Char('"'));
+        setStatus(QStringLiteral("Sending request to rename file: \"") + displayPath(oldPath) + QLatin1Char('"'));
 
         if (!FtpRenameFileA(session.connectionHandle, oldPath, newPath)) {
             userDialogs().message(this, QStringLiteral("Can't accomplishe request"));
@@ -101,7 +102,7 @@ void Form1::ListView1_AfterLabelEdit(int& cancel, const QString& newText)
         }
         // Without a refresh below the row stays; it must name the file the server now has.
         item->setData(0, RemoteNameRole, QByteArray(newRemoteName.data(), qsizetype(newRemoteName.size())));
-        setStatus(QStringLiteral("File renamed to: \"") + fromRemote(newPath) + QLatin1Char('"'));
+        setStatus(QStringLiteral("File renamed to: \"") + displayPath(newPath) + QLatin1Char('"'));
 
         if (!session.isConnected()) {
             userDialogs().message(this, QStringLiteral("Not connected to any server"));

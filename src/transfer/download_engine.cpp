@@ -10,6 +10,7 @@
 #include "main_window/form1.h"
 #include "main_window/tick_clock.h"
 #include "main_window/user_dialogs.h"
+#include "transfer/file_line_label.h"
 #include "transfer/form2.h"
 #include "transfer/progress_bar.h"
 #include "transfer/readout_display.h"
@@ -80,8 +81,8 @@ void Form2::Download()
         ProgressBar1->setValue(std::int64_t(0));
         ProgressBar1->setMin(0);
         ProgressBar1->setMax(size);
-        Label1->setText(QStringLiteral("Downloading File: ") + entry + QStringLiteral(" / ")
-                        + QString::number(size) + QStringLiteral(" bytù."));
+        Label1->setFileLine(QStringLiteral("Downloading File: "), entry,
+                            QStringLiteral(" / ") + QString::number(size) + QStringLiteral(" bytù."));
         Label1->repaint();
         Label2->setText(QStringLiteral("File:       ") + QString::number(p + 1) + QStringLiteral(" / ")
                         + QString::number(mTotalCount));
@@ -123,12 +124,16 @@ void Form2::Download()
             if (!collector.makeRoom(block))
                 throw writeFailure();
             std::uint32_t count = 0;
-            if (!InternetReadFile(remoteFileHandle, block, blockSize, count))
-                throw StepFailure(QStringLiteral("The transfer of %1 failed: %2")
-                                      .arg(quoted(fromRemote(remotePath)), lastServerError()));
+            const bool readOk = InternetReadFile(remoteFileHandle, block, blockSize, count);
             collector.keep(count);
             now = GetTickCount();
+            // Bytes that arrived before a break still count in the read-outs.
             const bool timingChanged = readouts.advance(count, now);
+            if (!readOk) {
+                display.afterBlock(readouts, timingChanged, now, false);
+                throw StepFailure(QStringLiteral("The transfer of %1 failed: %2")
+                                      .arg(quoted(displayPath(remotePath)), lastServerError()));
+            }
             // Only a read of 0 bytes ends the file: a streamed read may come back short.
             const bool lastBlock = count == 0;
             display.afterBlock(readouts, timingChanged, now, firstBlock || lastBlock);
@@ -144,7 +149,7 @@ void Form2::Download()
         remoteFileHandle = 0;
         if (!InternetCloseHandle(handle))
             throw StepFailure(QStringLiteral("The server did not confirm the transfer of %1: %2")
-                                  .arg(quoted(fromRemote(remotePath)), lastServerError()));
+                                  .arg(quoted(displayPath(remotePath)), lastServerError()));
         if (!localFile.commit())
             throw writeFailure();
         owner_.setStatus(QStringLiteral("OK"));

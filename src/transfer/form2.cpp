@@ -6,6 +6,7 @@
 #include "main_window/form1.h"
 #include "main_window/user_dialogs.h"
 #include "remote/file_type_icons.h"
+#include "transfer/file_line_label.h"
 #include "transfer/progress_bar.h"
 
 #include <QEvent>
@@ -104,7 +105,9 @@ void Form2::buildLayout()
     lbSpeed = makeReadout(Frame2, "lbSpeed", rightColumn, 975, rightColumnWidth, 270);
 
     Frame1 = makeFrame(this, "Frame1", 120, 1680, 6120, 1815);
-    Label1 = makeLabel(Frame1, "Label1", QStringLiteral("Downloading file:"), 510, 270, 5055, 270);
+    Label1 = makeAt<FileLineLabel>(Frame1, "Label1", 510, 270, 5055, 270);
+    Label1->setText(QStringLiteral("Downloading file:"));
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ProgressBar1 = makeAt<ProgressBar>(Frame1, "ProgressBar1", 180, 467, 5700, 405);
     Label2 = makeLabel(Frame1, "Label2", QStringLiteral("File:             /5"), 525, 1020, 4455, 270);
     ProgressBar2 = makeAt<ProgressBar>(Frame1, "ProgressBar2", 180, 1217, 5700, 405);

@@ -5,6 +5,7 @@
 
 #include "main_window/ftp_client.h"
 #include "main_window/window_pointer.h"
+#include "transfer/file_line_label.h"
 
 #include <QByteArray>
 #include <QCursor>
@@ -54,7 +55,7 @@ public:
 
     // --- Current file and bars ---
     QGroupBox* Frame1 = nullptr;
-    QLabel* Label1 = nullptr;
+    FileLineLabel* Label1 = nullptr;
     ProgressBar* ProgressBar1 = nullptr;
     QLabel* Label2 = nullptr;
     ProgressBar* ProgressBar2 = nullptr;

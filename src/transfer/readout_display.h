@@ -3,6 +3,9 @@
 // after every block; the dialog is repainted from them at most once per
 // throttle interval, and always on a file's first and last block, because
 // painting after each 1024-byte block would cost more than the transfer.
+// Whatever way the engine leaves (completion, a refusal, an exception), the
+// display paints the last state it was given when it goes out of scope, so the
+// dialog never shows a stale amount after a failure.
 
 #include "transfer/transfer_readouts.h"
 
@@ -11,6 +14,9 @@ class Form2;
 class ReadoutDisplay {
 public:
     explicit ReadoutDisplay(Form2& dialog) : dialog_(dialog) {}
+    ~ReadoutDisplay();
+    ReadoutDisplay(const ReadoutDisplay&) = delete;
+    ReadoutDisplay& operator=(const ReadoutDisplay&) = delete;
 
     // Shows the run's total: lbLeft as the plain number of Kb, lbCelkem formatted.
     void showTotal(const TransferReadouts& readouts);
@@ -19,7 +25,12 @@ public:
                     bool force);
 
 private:
+    void paint(const TransferReadouts& readouts);
+
     Form2& dialog_;
+    // The state of the last block; it outlives this display in the engines.
+    const TransferReadouts* latest_ = nullptr;
+    bool unpainted_ = false;
     RepaintThrottle throttle_;
     bool timingPending_ = false;
 };

@@ -5,6 +5,7 @@
 #include "main_window/form1.h"
 #include "main_window/tick_clock.h"
 #include "main_window/user_dialogs.h"
+#include "transfer/file_line_label.h"
 #include "transfer/form2.h"
 #include "transfer/progress_bar.h"
 #include "transfer/readout_display.h"
@@ -96,6 +97,9 @@ void Form2::Upload()
     steps.step(114, [&] { ProgressBar2->setMax(readouts.total()); });
     steps.step(116, [&] { display.showTotal(readouts); });  // 116 to 122
     steps.step(124, [&] { PushButton2->setEnabled(true); });
+    // Entries skipped, refused or broken off: the run goes on past them, but
+    // must not end as if every file had arrived.
+    int notTransferred = 0;
 
     for (qsizetype p = 0; p < List1.size(); ++p) {  // 126
         std::int64_t size = 0;
@@ -104,8 +108,8 @@ void Form2::Upload()
         steps.step(134, [&] { ProgressBar1->setMin(0); });
         steps.step(136, [&] { ProgressBar1->setMax(size); });
         steps.step(138, [&] {
-            Label1->setText(QStringLiteral("Uploading file: ") + List1.at(p) + QStringLiteral(" / ")
-                            + QString::number(size) + QStringLiteral(" byte."));
+            Label1->setFileLine(QStringLiteral("Uploading file: "), List1.at(p),
+                                QStringLiteral(" / ") + QString::number(size) + QStringLiteral(" byte."));
         });
         steps.step(140, [&] { Label1->repaint(); });
         steps.step(142, [&] {
@@ -132,8 +136,10 @@ void Form2::Upload()
                                       .arg(quoted(localPath), localFile.errorString()));
             opened = true;
         });
-        if (!opened)
+        if (!opened) {
+            ++notTransferred;
             continue;
+        }
         std::int64_t length = 0;
         steps.step(170, [&] { length = localFile.size(); });
 
@@ -204,10 +210,15 @@ void Form2::Upload()
             steps.step(238, [&] { userDialogs().message(this, createRefused); });
             steps.step(238, [&] { owner_.setStatus(createRefusedStatus); });
         }
+        if (abandoned || !confirmed)
+            ++notTransferred;
         steps.step(240, [&] { owner_.setStatus(QStringLiteral("OK")); });
     }
 
-    steps.step(244, [&] { userDialogs().message(this, QStringLiteral("Data transfer completed.")); });
-    steps.step(246, [&] { owner_.setStatus(QStringLiteral("Data transfer completed.")); });
+    const QString ending = notTransferred == 0
+        ? QStringLiteral("Data transfer completed.")
+        : QStringLiteral("%1 of %2 files were not transferred.").arg(notTransferred).arg(List1.size());
+    steps.step(244, [&] { userDialogs().message(this, ending); });
+    steps.step(246, [&] { owner_.setStatus(ending); });
     steps.step(248, [&] { done(QDialog::Accepted); });
 }

@@ -210,3 +210,21 @@ TEST(TestFtpServer, faultOptionsChangeWhatAClientSees)
         EXPECT_FALSE(server.exists("c.txt"));
     }
 }
+
+TEST(TestFtpServer, faultsStillApplyUnderTheRateLimit)
+{
+    TestFtpServer server({"--rate", "50", "--cut-after", "1000", "--fail-stor-after", "4096"});
+    server.writePatternFile("big.bin", 50000);
+    const auto cut = curl(server, "/big.bin");
+    EXPECT_NE(cut.exitCode, 0);
+    EXPECT_EQ(cut.output, patternBytes(1000));
+
+    const std::string source = server.root() + "/../stor-source.bin";
+    FILE* out = std::fopen(source.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    const std::string bytes = patternBytes(300000);
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+    EXPECT_NE(curl(server, "/part.bin", "-T '" + source + "'").exitCode, 0);
+    EXPECT_EQ(server.readFile("part.bin"), patternBytes(4096));
+}

@@ -47,6 +47,7 @@ private slots:
     void logoffBeforeAnyLogonLeavesNotConnectedLook();
     void logoffClosesConnectionEmptiesViewsAndKeepsSettings();
     void logoffThenLogonGivesOneRootWithTheFirstListing();
+    void closingTheWindowWhileConnectedSendsNothingAndDropsTheConnection();
     void serverStartingInSubfolderListsThatFolderUnderItsAncestors_data();
     void serverStartingInSubfolderListsThatFolderUnderItsAncestors();
     void failedCurrentFolderQueryReportsAndListsRoot();
@@ -208,6 +209,25 @@ void LogonTest::logoffClosesConnectionEmptiesViewsAndKeepsSettings()
     dialogs.clear();
     window.list();
     QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("You are not connected to any server")});
+}
+
+void LogonTest::closingTheWindowWhileConnectedSendsNothingAndDropsTheConnection()
+{
+    TestFtpServer server;
+    RecordingDialogs dialogs;
+    Form1 window;
+    window.show();
+    logOn(window, server);
+    const HINTERNET connection = window.session.connectionHandle;
+    const std::size_t commandsBefore = server.commandLog().size();
+
+    window.close();
+
+    std::string directory;
+    QVERIFY(!FtpGetCurrentDirectoryA(connection, directory));
+    QTest::qWait(200);
+    QCOMPARE(server.commandLog().size(), commandsBefore);
+    QVERIFY(dialogs.boxes.isEmpty());
 }
 
 void LogonTest::logoffThenLogonGivesOneRootWithTheFirstListing()

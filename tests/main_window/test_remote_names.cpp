@@ -8,6 +8,7 @@
 #include "support/test_ftp_server.h"
 #include "support/window_helpers.h"
 
+#include <QLabel>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -46,6 +47,25 @@ private slots:
         QCOMPARE(text == QString::fromUtf8(bytes.data(), qsizetype(bytes.size())), readable);
     }
 
+    void namesThatAreNotUtf8ShowAsWindows1252_data()
+    {
+        QTest::addColumn<std::string>("bytes");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("utf8 stays") << std::string("R\xC3\xA9sum\xC3\xA9.txt") << QStringLiteral("Résumé.txt");
+        QTest::newRow("latin1") << std::string("R\xE9sum\xE9.txt") << QStringLiteral("Résumé.txt");
+        QTest::newRow("windows-1252 euro and quotes") << std::string("\x80 \x93x\x94") << QStringLiteral("€ “x”");
+        QTest::newRow("utf8-looking pair in a latin1 name")
+            << std::string("\xC3\xA9t\xE9") << QStringLiteral("Ã©té");
+    }
+
+    void namesThatAreNotUtf8ShowAsWindows1252()
+    {
+        QFETCH(std::string, bytes);
+        QFETCH(QString, shown);
+        QCOMPARE(displayName(bytes), shown);
+        QCOMPARE(displayPath("/pub/" + bytes + "/*.*"), "/pub/" + shown + "/*.*");
+    }
+
     void typedTextGoesOutAsUtf8()
     {
         QCOMPARE(toRemote(QStringLiteral("Ünïcödé folder")), std::string("\xC3\x9Cn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9 folder"));
@@ -62,9 +82,11 @@ private slots:
 
         const QString folderKey = fromRemote("/d\xE9p\xF4t/");
         QVERIFY(window.nodeByKey(folderKey));
+        QCOMPARE(window.nodeByKey(folderKey)->text(0), QStringLiteral("dépôt"));
         openFolder(window, folderKey);
-        const QString fileName = fromRemote("caf\xE9.txt");
+        const QString fileName = QStringLiteral("café.txt");
         QCOMPARE(listedFiles(window), QStringList{fileName});
+        QCOMPARE(window.lblStatus->text(), QStringLiteral("Server: 1 Files in folder: /dépôt/*.*"));
 
         window.ListView1->setCurrentItem(row(window, fileName));
         window.PushButton5_Click();

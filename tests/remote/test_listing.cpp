@@ -6,6 +6,7 @@
 #include "support/window_helpers.h"
 
 #include <QDateTime>
+#include <QHeaderView>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -52,6 +53,7 @@ class ListingTest : public QObject {
 
 private slots:
     void folderFillsListWithFilesAndTreeWithFolders();
+    void everyColumnEdgeCanBeDraggedAndDoubleClickFitsIt();
     void rowsCarryDateSizeIconAndRawName();
     void filesOfFourGibibytesAndMoreShowTheirFullSize();
     void emptyFolderGivesCountZero();
@@ -320,6 +322,60 @@ void ListingTest::folderLinkOpensAsAFolderWithItsFiles()
     QVERIFY(dialogs.boxes.isEmpty());
     QCOMPARE(listedFiles(window), QStringList{QStringLiteral("index.html")});
     QCOMPARE(window.lblStatus->text(), QStringLiteral("Server: 1 Files in folder: /public_html/*.*"));
+}
+
+// Presses on the file list's header at `x`, drags 40 pixels right and lets go;
+// returns the column that grew (-1: none) and puts the widths back.
+int columnDraggedFrom(QHeaderView* header, int x)
+{
+    QList<int> before;
+    for (int column = 0; column < header->count(); ++column)
+        before << header->sectionSize(column);
+    const int y = header->viewport()->height() / 2;
+    QTest::mousePress(header->viewport(), Qt::LeftButton, {}, QPoint(x, y));
+    QTest::mouseMove(header->viewport(), QPoint(x + 40, y));
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, QPoint(x + 40, y));
+    int grown = -1;
+    for (int column = 0; column < header->count(); ++column) {
+        if (header->sectionSize(column) > before[column])
+            grown = column;
+        header->resizeSection(column, before[column]);
+    }
+    return grown;
+}
+
+void ListingTest::everyColumnEdgeCanBeDraggedAndDoubleClickFitsIt()
+{
+    TestFtpServer server;
+    server.writePatternFile("report with a long name.txt", 1234567);
+    RecordingDialogs dialogs;
+    Form1 window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    logOn(window, server);
+    QHeaderView* header = window.ListView1->header();
+    QCOMPARE(header->sectionSize(1), 1);
+    QCOMPARE(header->sectionSize(2), 1);
+
+    // Around the one visible line where the three edges meet, each column
+    // can be caught on several pixels.
+    const int line = header->sectionSize(0);
+    QMap<int, int> pixelsPerColumn;
+    for (int x = line - 6; x < line + 20; ++x)
+        ++pixelsPerColumn[columnDraggedFrom(header, x)];
+    for (int column = 0; column < 3; ++column)
+        QVERIFY2(pixelsPerColumn.value(column) >= 3, qPrintable(QString::number(column)));
+
+    // A double-click on the grip of the last column fits it to its content.
+    int lastGrip = line;
+    while (lastGrip < line + 20 && columnDraggedFrom(header, lastGrip) != 2)
+        ++lastGrip;
+    const int y = header->viewport()->height() / 2;
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(lastGrip, y));
+    QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, QPoint(lastGrip, y));
+    QVERIFY(header->sectionSize(2) >= window.ListView1->fontMetrics().horizontalAdvance("1234567"));
+    QVERIFY(header->sectionSize(2) >= window.ListView1->fontMetrics().horizontalAdvance("File Size"));
+    QCOMPARE(header->sectionSize(1), 1);
 }
 
 QTEST_MAIN(ListingTest)

@@ -32,6 +32,9 @@ private slots:
     void nothingHappensWithoutASelectedNode();
     void twoClicksGiveTheSameResultAsOne();
     void mouseClickOnANodeOpensIt();
+    void keyboardOpensTheFolderItHighlights_data();
+    void keyboardOpensTheFolderItHighlights();
+    void doubleClickOpensAFolderAndLeavesItExpanded();
 };
 
 void NavigationTest::clickingAFolderMakesItCurrentAndListsIt()
@@ -177,6 +180,80 @@ void NavigationTest::mouseClickOnANodeOpensIt()
     QCOMPARE(window.session.currentPath, QStringLiteral("/a/"));
     QCOMPARE(listedFiles(window), QStringList{QStringLiteral("f.txt")});
     QVERIFY(dialogs.boxes.isEmpty());
+}
+
+void NavigationTest::keyboardOpensTheFolderItHighlights_data()
+{
+    QTest::addColumn<QString>("keys");  // "v" Down, "E" End, "H" Home, others typed
+    QTest::addColumn<int>("opened");    // the root's child in tree order; -1 the root
+    QTest::newRow("down") << "v" << 0;
+    QTest::newRow("down twice") << "vv" << 1;
+    QTest::newRow("end") << "E" << 2;
+    QTest::newRow("end then home") << "EH" << -1;
+    QTest::newRow("typed name") << "c" << 3;  // 3: the node named c, wherever it is
+}
+
+void NavigationTest::keyboardOpensTheFolderItHighlights()
+{
+    QFETCH(QString, keys);
+    QFETCH(int, opened);
+    TestFtpServer server;
+    for (const char* folder : {"a", "b", "c"})
+        server.writeFile(std::string(folder) + "/in-" + folder + ".txt", "x");
+    server.writeFile("top.txt", "t");
+    RecordingDialogs dialogs;
+    Form1 window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    logOn(window, server);
+    QTreeWidgetItem* root = window.nodeByKey(QStringLiteral("/"));
+    QTreeWidgetItem* expected = opened < 0 ? root
+        : opened < 3                       ? root->child(opened)
+                                           : window.nodeByKey(QStringLiteral("/c/"));
+    window.TView1->setFocus();
+
+    for (const QChar key : keys) {
+        const std::size_t listingsBefore = listingCount(server);
+        if (key == 'v' || key == 'E' || key == 'H')
+            QTest::keyClick(window.TView1, key == 'v' ? Qt::Key_Down : key == 'E' ? Qt::Key_End : Qt::Key_Home);
+        else
+            QTest::keyClicks(window.TView1, key);
+        QCOMPARE(listingCount(server), listingsBefore + 1);
+    }
+
+    QCOMPARE(window.selectedNode(), expected);
+    const QString key = expected->data(0, Form1::NodeKeyRole).toString();
+    QCOMPARE(window.session.currentPath, key);
+    const QString file = key == "/" ? QStringLiteral("top.txt") : "in-" + expected->text(0) + ".txt";
+    QCOMPARE(listedFiles(window), QStringList{file});
+    QVERIFY(dialogs.boxes.isEmpty());
+}
+
+void NavigationTest::doubleClickOpensAFolderAndLeavesItExpanded()
+{
+    TestFtpServer server;
+    server.makeFolder("a/inner");
+    server.writeFile("a/f.txt", "f");
+    RecordingDialogs dialogs;
+    Form1 window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    logOn(window, server);
+    QTreeWidgetItem* node = window.nodeByKey(QStringLiteral("/a/"));
+    QVERIFY(node);
+    const std::size_t listingsBefore = listingCount(server);
+
+    // Through the window, so the press, release, press and double-click
+    // arrive as from a real mouse.
+    const QPoint place = window.TView1->viewport()->mapTo(&window, window.TView1->visualItemRect(node).center());
+    QTest::mouseDClick(window.windowHandle(), Qt::LeftButton, {}, place);
+    QCoreApplication::processEvents();
+
+    QCOMPARE(window.session.currentPath, QStringLiteral("/a/"));
+    QCOMPARE(listedFiles(window), QStringList{QStringLiteral("f.txt")});
+    QVERIFY(node->isExpanded());
+    QCOMPARE(childKeys(node), QStringList{QStringLiteral("/a/inner/")});
+    QVERIFY(listingCount(server) - listingsBefore <= 2);
 }
 
 QTEST_MAIN(NavigationTest)

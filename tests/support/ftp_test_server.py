@@ -47,6 +47,8 @@ Encryption (explicit FTP over TLS), off unless asked for:
   --tls-cert FILE            the certificate and key served (PEM, one file);
                              make_test_certificates.py makes a set
   --tls-protect-after-login  PBSZ before the logon answers 530
+  --rate MB_PER_S            limit each data connection to this speed; the
+                             faults above still apply
 
 Run with /usr/bin/python3: that interpreter has pyftpdlib.
 """
@@ -60,7 +62,8 @@ import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import (BufferedIteratorProducer, DTPHandler,
-                                FTPHandler, asynchat, proto_cmds)
+                                FTPHandler, ThrottledDTPHandler, asynchat,
+                                proto_cmds)
 from pyftpdlib.ioloop import RetryError
 from pyftpdlib.servers import FTPServer
 
@@ -104,7 +107,7 @@ class FaultyDTPHandler(DTPHandler):
     def handle_read(self):
         limit = self.cmd_channel.stor_limit
         if limit is None:
-            return DTPHandler.handle_read(self)
+            return super().handle_read()
         room = limit - self.tot_bytes_received
         if room > 0:
             try:
@@ -711,6 +714,14 @@ def make_handler_class(args, log_file=None):
         # server on a legacy 8-bit file system sends them.
         attributes.update(encoding="utf8", unicode_errors="surrogateescape")
     base = tls_handler_base(args, attributes)
+    if args.rate:
+        # The faults (and encryption) come first in the method order and pass
+        # every byte on to the throttle, so a slow server can still cut or refuse.
+        limit = int(args.rate * 1000 * 1000)
+        attributes["dtp_handler"] = type(
+            "ThrottledFaultyDTPHandler",
+            (base.dtp_handler, ThrottledDTPHandler),
+            {"read_limit": limit, "write_limit": limit})
     handler_class = type("ConfiguredFTPHandler", (IntegrityFaults, base),
                          attributes)
     return apply_served_listings(handler_class, args)
@@ -747,6 +758,7 @@ def add_fault_options(parser):
     add_served_listing_options(parser)
     add_integrity_options(parser)
     add_tls_options(parser)
+    parser.add_argument("--rate", type=float, default=0.0, metavar="MB_PER_S")
 
 
 # --- Served listings ---------------------------------------------------------

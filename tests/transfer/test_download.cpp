@@ -132,8 +132,11 @@ private slots:
     void cutDataConnectionIsAFailureAndLeavesTheLocalFileAlone_data()
     {
         QTest::addColumn<QStringList>("serverOptions");
-        QTest::newRow("connection cut") << QStringList{"--cut-after", "3000"};
-        QTest::newRow("short data confirmed") << QStringList{"--short-retr", "500"};
+        QTest::addColumn<QStringList>("readouts");  // Kb received, then both bars
+        QTest::newRow("connection cut") << QStringList{"--cut-after", "3000"}
+                                        << QStringList{"2.93 Kb", "3000", "3000"};
+        QTest::newRow("short data confirmed") << QStringList{"--short-retr", "500"}
+                                              << QStringList{"0.49 Kb", "500", "500"};
     }
 
     void cutDataConnectionIsAFailureAndLeavesTheLocalFileAlone()
@@ -151,13 +154,17 @@ private slots:
         window.dirLocalDir->setPath(local.path());
         writeLocal(local.filePath("big.bin"), "the user's own copy");
         selectRemote(window, {"big.bin"});
+        FakeClock frozen;  // only a file's first block would be painted
 
         bool openAfterRun = false;
         QString status;
+        QStringList shown;
         runDialog(window, [&] { window.PushButton4_Click(); }, [&](Form2& dialog) {
             pressStart(dialog);
             openAfterRun = dialog.isVisible();
             status = window.lblStatus->text();
+            shown << dialog.lbFar->text() << QString::number(dialog.ProgressBar1->Value())
+                  << QString::number(dialog.ProgressBar2->Value());
             pressCancel(dialog);
         });
 
@@ -166,8 +173,13 @@ private slots:
         QCOMPARE(reports.size(), 1);
         QVERIFY2(reports.first().contains(reportAt104), qPrintable(reports.first()));
         QVERIFY(reports.first().contains("big.bin"));
+        QVERIFY2(reports.first().contains("broke off") && !reports.first().contains("refused"),
+                 qPrintable(reports.first()));
         QVERIFY(!dialogs.texts().contains(completed));
         QCOMPARE(status, QStringLiteral("Transfering data...Please wait."));
+        // The read-outs show every byte that arrived before the break.
+        QFETCH(QStringList, readouts);
+        QCOMPARE(shown, readouts);
         QCOMPARE(readLocal(local.filePath("big.bin")), QByteArray("the user's own copy"));
         QCOMPARE(folderEntries(local.path()), QStringList{"big.bin"});
     }

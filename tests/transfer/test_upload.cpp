@@ -16,6 +16,7 @@ namespace {
 
 const QString completed = QStringLiteral("Data transfer completed.");
 const QString createRefused = QStringLiteral("Can't create requested file on server");
+const QString oneOfThreeFailed = QStringLiteral("1 of 3 files were not transferred.");
 
 } // namespace
 
@@ -148,7 +149,7 @@ private slots:
         const DialogRun run = runDialog(window, [&] { window.PushButton1_Click(); }, pressStart);
 
         QVERIFY(!run.leftOpen);
-        QCOMPARE(dialogs.texts(), (QStringList{createRefused, completed}));
+        QCOMPARE(dialogs.texts(), (QStringList{createRefused, oneOfThreeFailed}));
         QCOMPARE(statusAtBoxes.last(), QStringLiteral("OK"));
         QCOMPARE(server.readFile("a.bin"), patternBytes(500));
         QCOMPARE(server.readFile("c.bin"), patternBytes(700));
@@ -176,12 +177,43 @@ private slots:
         QVERIFY2(reports.first().contains("in Corvell2021/08/31.Form2.Upload at line 168"),
                  qPrintable(reports.first()));
         QVERIFY(reports.first().contains("b.bin"));
-        QCOMPARE(dialogs.texts(RecordedBox::Message), QStringList{completed});
+        QCOMPARE(dialogs.texts(RecordedBox::Message), QStringList{oneOfThreeFailed});
         QCOMPARE(server.readFile("a.bin"), patternBytes(300));
         QVERIFY(!server.exists("b.bin"));
         QCOMPARE(server.readFile("c.bin"), patternBytes(500));
         for (const QString& line : commandsSent(server, "STOR"))
             QVERIFY(!line.contains("b.bin"));
+    }
+
+    void deepLocalPathShowsTheFileNameAndSizeWithTheWholePathAsTooltip()
+    {
+        TestFtpServer server;
+        RecordingDialogs dialogs;
+        Form1 window;
+        logOn(window, server);
+        QTemporaryDir local;
+        QString folder = local.path();
+        for (int depth = 0; depth < 6; ++depth)
+            folder += QStringLiteral("/a rather long folder name number %1").arg(depth);
+        QVERIFY(QDir().mkpath(folder));
+        writeLocal(folder + "/deep.bin", pattern(5));
+        selectLocal(window, folder, {"deep.bin"});
+
+        QString whole, shown, tip;
+        bool fits = false;
+        dialogs.onBox = [&](const RecordedBox&) {
+            FileLineLabel* line = window.findChild<Form2*>()->Label1;
+            whole = line->text();
+            shown = line->shownText();
+            tip = line->toolTip();
+            fits = line->fontMetrics().horizontalAdvance(shown) <= line->contentsRect().width();
+        };
+        runDialog(window, [&] { window.PushButton1_Click(); }, pressStart);
+
+        QCOMPARE(whole, "Uploading file: " + folder + "/deep.bin / 5 byte.");
+        QCOMPARE(tip, whole);
+        QVERIFY2(fits && shown.startsWith("Uploading file: " + local.path().left(4)), qPrintable(shown));
+        QVERIFY2(shown.endsWith("/deep.bin / 5 byte.") && shown.contains(QChar(0x2026)), qPrintable(shown));
     }
 
     void uploadReplacesALongerRemoteFile()

@@ -1,0 +1,15 @@
+#include "remote/folder_tree.h"
+
+FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent)
+{
+    setExpandsOnDoubleClick(false);
+}
+
+void FolderTree::keyPressEvent(QKeyEvent* event)
+{
+    const QList<QTreeWidgetItem*> before = selectedItems();
+    QTreeWidget::keyPressEvent(event);
+    const QList<QTreeWidgetItem*> after = selectedItems();
+    if (!after.isEmpty() && after != before)
+        emit nodeChosenByKeyboard();
+}
