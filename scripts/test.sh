@@ -36,3 +36,4 @@ build="$repo/build"
 cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j2
 ctest --test-dir "$build" --output-on-failure -j2
+"$repo/scripts/check_install.sh" "$build"
