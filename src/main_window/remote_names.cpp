@@ -74,7 +74,15 @@ QString fromRemote(const std::string& bytes)
             codePoint = escapeBase + byte;
             length = 1;
         }
-        text.append(QString::fromUcs4(&codePoint, 1));
+        // Appended unit by unit: QString::fromUcs4() would take a U+FEFF
+        // (a byte order mark some tools put in front of names) for the
+        // order of its input and drop it.
+        if (QChar::requiresSurrogates(codePoint)) {
+            text.append(QChar(QChar::highSurrogate(codePoint)));
+            text.append(QChar(QChar::lowSurrogate(codePoint)));
+        } else {
+            text.append(QChar(char16_t(codePoint)));
+        }
         at += length;
     }
     return text;
