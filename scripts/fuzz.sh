@@ -48,16 +48,21 @@ for target in "${targets[@]}"; do
     mkdir -p "$build/corpus/$target" "$repo/fuzz/crashes/$target"
     log="$build/logs/$target.log"
     echo "== $target: $seconds s"
-    if ! "$build/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-            -max_len="$(max_len "$target")" -print_final_stats=1 \
-            -artifact_prefix="$repo/fuzz/crashes/$target/" \
-            "$build/corpus/$target" "$repo/fuzz/corpus/$target" >"$log" 2>&1; then
-        echo "   FOUND a fault, see $log and fuzz/crashes/$target/"
-        grep -m3 -E 'ERROR|SUMMARY|Test unit written' "$log" | sed 's/^/   /' || true
+    # Fork mode goes on after a find, so one known fault does not end the run
+    # before the time is up; each find is still written out.
+    "$build/fuzz_$target" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
+        -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+        -max_len="$(max_len "$target")" -artifact_prefix="$repo/fuzz/crashes/$target/" \
+        "$build/corpus/$target" "$repo/fuzz/corpus/$target" >"$log" 2>&1 || true
+    # "#<runs>: cov: <n> ft: <n> corp: ... oom/timeout/crash: a/b/c time: <s>s ..."
+    grep -E '^#[0-9]+: cov:' "$log" | tail -1 | sed 's/^/   /' || true
+    finds=$(find "$repo/fuzz/crashes/$target" -type f | wc -l)
+    if ((finds > 0)); then
+        echo "   FOUND $finds input(s) in fuzz/crashes/$target/ (log: $log)"
+        grep -m2 -E 'ERROR: |broken rule' "$log" | sed 's/^/   /' || true
         status=1
     fi
-    grep -E "^#[0-9]+[[:space:]]+(DONE|pulse|NEW|REDUCE|INITED)" "$log" | tail -1 | sed 's/^/   /' || true
-    grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "$log" | sed 's/^/   /' || true
     rmdir "$repo/fuzz/crashes/$target" 2>/dev/null || true
 done
+rmdir "$repo/fuzz/crashes" 2>/dev/null || true
 exit "$status"
