@@ -96,8 +96,10 @@ def main():
     replies = literals(["tests/ftp/test_reply.cpp"])
     names = literals(["tests/main_window/test_remote_names.cpp"])
 
-    write("listing_mlsd_line", listing)
-    write("listing_list_line", listing)
+    # Every line parser declared in fuzz/CMakeLists.txt starts from every line.
+    declared = open(os.path.join(REPO, "fuzz", "CMakeLists.txt"), encoding="utf-8").read()
+    for name in re.findall(r"^corvell_fuzz_listing_line\((\w+)", declared, re.MULTILINE):
+        write("listing_" + name, listing)
     write("listing_mlsd", bodies([line for line in listing if b"=" in line]))
     write("listing_list", bodies([line for line in listing if b"=" not in line]))
     for target in ("reply_pasv", "reply_epsv", "reply_pwd"):
