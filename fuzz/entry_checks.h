@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,14 @@ inline void require(bool holds, const char* rule = "", const std::string& name =
     std::abort();
 }
 
+// The entry's date when the listing gave one; both the plain form (year 0
+// when unknown) and an optional one are understood.
+inline const ftp::DateTime* knownDate(const ftp::DateTime& date) { return date.year != 0 ? &date : nullptr; }
+inline const ftp::DateTime* knownDate(const std::optional<ftp::DateTime>& date)
+{
+    return date ? &*date : nullptr;
+}
+
 // `fromWholeListing`: the entry came out of a listing body split into lines,
 // so no line break may have reached its name.
 inline void checkEntry(const ftp::ListEntry& entry, bool fromWholeListing)
@@ -28,11 +37,10 @@ inline void checkEntry(const ftp::ListEntry& entry, bool fromWholeListing)
     require(name != "." && name != "..", "not the folder itself or its parent", entry.name);
     if (fromWholeListing)
         require(name.find('\n') == std::string_view::npos, "no line break in a name", entry.name);
-    const ftp::DateTime& t = entry.modified;
-    if (t.year != 0) {
-        require(t.year >= 1900 && t.year <= 9999 && t.month >= 1 && t.month <= 12 && t.day >= 1
-                    && t.day <= 31 && t.hour >= 0 && t.hour <= 23 && t.minute >= 0 && t.minute <= 59
-                    && t.second >= 0 && t.second <= 60,
+    if (const ftp::DateTime* t = knownDate(entry.modified)) {
+        require(t->year >= 1900 && t->year <= 9999 && t->month >= 1 && t->month <= 12 && t->day >= 1
+                    && t->day <= 31 && t->hour >= 0 && t->hour <= 23 && t->minute >= 0
+                    && t->minute <= 59 && t->second >= 0 && t->second <= 60,
                 "a real date and time", entry.name);
     }
 }
