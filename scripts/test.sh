@@ -27,7 +27,6 @@ if ((sanitize)); then
     # Leaks are reported too; a test that trips any check fails.
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-    export LSAN_OPTIONS="suppressions=$repo/scripts/sanitizer_suppressions.txt:print_suppressions=0"
     ctest --test-dir "$build" --output-on-failure -j2
     exit 0
 fi
