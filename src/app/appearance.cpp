@@ -35,6 +35,13 @@ constexpr qint64 largestSkin = 1024 * 1024;
 
 // The file names next to the program, as they stand.
 const QString skinFileName = QStringLiteral("x/o.cjs");
+const QString pointerFileName = QStringLiteral("HAND-M.CUR");
+
+// The installed data folder as seen from the folder of the installed program;
+// the build knows both install places and passes the way from one to the other.
+#ifndef CORVELL_DATA_FROM_PROGRAM
+#define CORVELL_DATA_FROM_PROGRAM "../share/corvell"
+#endif
 
 } // namespace
 
@@ -45,6 +52,23 @@ QString programFolder()
 }
 
 void setProgramFolderForTesting(const QString& folder) { programFolderOverride() = folder; }
+
+QStringList programDataFolders()
+{
+    const QString folder = programFolder();
+    return {folder, QDir::cleanPath(folder + QStringLiteral("/" CORVELL_DATA_FROM_PROGRAM))};
+}
+
+QString pointerFilePath()
+{
+    const QStringList folders = programDataFolders();
+    for (const QString& folder : folders) {
+        const QString path = folder + QLatin1Char('/') + pointerFileName;
+        if (QFileInfo::exists(path))
+            return path;
+    }
+    return folders.first() + QLatin1Char('/') + pointerFileName;
+}
 
 // The classic search for "normal files" skips folders, hidden and system files.
 // Here that is: only a regular file (a link to one counts) is a skin; a folder,
@@ -58,6 +82,15 @@ std::optional<QString> findSkinFile(const QString& folder)
     if (!skin.exists() || !skin.isFile() || skin.isHidden())
         return std::nullopt;
     return skin.filePath();
+}
+
+std::optional<QString> findSkinFile(const QStringList& folders)
+{
+    for (const QString& folder : folders) {
+        if (std::optional<QString> skin = findSkinFile(folder))
+            return skin;
+    }
+    return std::nullopt;
 }
 
 QColor buttonFaceColour() { return QApplication::palette().color(QPalette::Button); }
@@ -158,9 +191,9 @@ void applyClassicColours(QWidget* window)
     colourControls(window, face);
 }
 
-void applyMainWindowAppearance(QWidget* window, const QString& folder)
+void applyMainWindowAppearance(QWidget* window, const QStringList& folders)
 {
-    const std::optional<QString> skin = findSkinFile(folder);
+    const std::optional<QString> skin = findSkinFile(folders);
     if (!skin)
         return;
     applyClassicColours(window);

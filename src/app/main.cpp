@@ -13,6 +13,8 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvell"));
     QApplication::setWindowIcon(applicationIcon());
+    // Lets the desktop match the window to the installed entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.corvell.Corvell"));
 
     Form1 window;
     if (const QScreen* screen = window.screen()) {

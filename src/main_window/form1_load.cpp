@@ -44,13 +44,13 @@ QString restoredSetting(const char* name, const QString& defaultValue = {})
 void Form1::Form_Load()
 {
     StepRunner steps(this, form1Procedure("Form_Load"));
-    const QString folder = programFolder();
 
-    steps.step(102, [&] { applyMainWindowAppearance(this, folder); });
+    steps.step(102, [&] { applyMainWindowAppearance(this, programDataFolders()); });
+    const QString pointerFile = pointerFilePath();
     bool pointerFilePresent = false;
-    steps.step(104, [&] { pointerFilePresent = filePresent(folder + QStringLiteral("/HAND-M.CUR")); });
+    steps.step(104, [&] { pointerFilePresent = filePresent(pointerFile); });
     if (pointerFilePresent)
-        steps.step(106, [&] { setCustomPointer(loadCursorFile(folder + QStringLiteral("/HAND-M.CUR"))); });
+        steps.step(106, [&] { setCustomPointer(loadCursorFile(pointerFile)); });
 
     steps.step(126, [&] { setWindowTitle(productName); });
     steps.step(126, [&] { setWindowIcon(applicationIcon()); });

@@ -78,8 +78,8 @@ QString fromRemote(const std::string& bytes)
     // Most names are ASCII, and a folder may list a hundred thousand of them.
     if (isAscii(bytes))
         return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
-    std::u32string codePoints;
-    codePoints.reserve(bytes.size());
+    QString text;
+    text.reserve(qsizetype(bytes.size()));
     for (std::size_t at = 0; at < bytes.size();) {
         const auto byte = static_cast<unsigned char>(bytes[at]);
         char32_t codePoint = byte;
@@ -88,10 +88,18 @@ QString fromRemote(const std::string& bytes)
             codePoint = escapeBase + byte;
             length = 1;
         }
-        codePoints += codePoint;
+        // Appended unit by unit: QString::fromUcs4() would take a U+FEFF
+        // (a byte order mark some tools put in front of names) for the
+        // order of its input and drop it.
+        if (QChar::requiresSurrogates(codePoint)) {
+            text.append(QChar(QChar::highSurrogate(codePoint)));
+            text.append(QChar(QChar::lowSurrogate(codePoint)));
+        } else {
+            text.append(QChar(char16_t(codePoint)));
+        }
         at += length;
     }
-    return QString::fromUcs4(codePoints.data(), qsizetype(codePoints.size()));
+    return text;
 }
 
 std::string toRemote(const QString& text)
@@ -122,7 +130,8 @@ QString displayName(const std::string& bytes)
 {
     if (isAscii(bytes))
         return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A leading U+FEFF is part of the name, not a byte order mark.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     if (!utf8.hasError())
         return text;

@@ -131,7 +131,7 @@ void Form2::Form_Load()
         letFramesShowThroughLabels();
     });
     steps.step(102, [&] { setWindowIcon(applicationIcon()); });
-    const QString pointerFile = programFolder() + QStringLiteral("/HAND-M.CUR");
+    const QString pointerFile = pointerFilePath();
     bool present = false;
     steps.step(104, [&] { present = filePresent(pointerFile); });
     if (present)

@@ -170,6 +170,38 @@ private slots:
         QCOMPARE(deriveApplicationTitle(productName), title);
     }
 
+    void optionalFilesComeFromTheProgramFolderFirstThenTheDataFolder_data()
+    {
+        QTest::addColumn<QStringList>("holding");  // folders under the prefix with both files
+        QTest::addColumn<QString>("takenFrom");
+        QTest::newRow("neither") << QStringList{} << QString();
+        QTest::newRow("program folder") << QStringList{"bin"} << QStringLiteral("bin");
+        QTest::newRow("data folder") << QStringList{"share/corvell"} << QStringLiteral("share/corvell");
+        QTest::newRow("both") << QStringList{"share/corvell", "bin"} << QStringLiteral("bin");
+    }
+
+    void optionalFilesComeFromTheProgramFolderFirstThenTheDataFolder()
+    {
+        QFETCH(QStringList, holding);
+        QFETCH(QString, takenFrom);
+        QTemporaryDir prefix;
+        QDir root(prefix.path());
+        QVERIFY(root.mkpath(QStringLiteral("bin")));
+        for (const QString& folder : holding) {
+            QVERIFY(root.mkpath(folder + QStringLiteral("/x")));
+            QVERIFY(QFile::copy(shippedPointer, root.filePath(folder + QStringLiteral("/HAND-M.CUR"))));
+            QVERIFY(QFile::copy(shippedPointer, root.filePath(folder + QStringLiteral("/x/o.cjs"))));
+        }
+        setProgramFolderForTesting(root.filePath(QStringLiteral("bin")));
+        const QString pointer = pointerFilePath();
+        const std::optional<QString> skin = findSkinFile(programDataFolders());
+        setProgramFolderForTesting(QString());
+
+        // Without the file anywhere, the program folder is where it is missed.
+        QCOMPARE(pointer, root.filePath((takenFrom.isEmpty() ? QStringLiteral("bin") : takenFrom) + "/HAND-M.CUR"));
+        QCOMPARE(skin.value_or(QString()), takenFrom.isEmpty() ? QString() : root.filePath(takenFrom + "/x/o.cjs"));
+    }
+
     void skinIsFoundOnlyAsARegularFile()
     {
         QTemporaryDir program;

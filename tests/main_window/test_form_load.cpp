@@ -189,6 +189,17 @@ private slots:
         QCOMPARE(window.cursor().hotSpot(), QPoint(12, 2));
     }
 
+    void installedProgramTakesThePointerFromItsDataFolder()
+    {
+        QVERIFY(QDir(folder->path()).mkpath(QStringLiteral("bin")));
+        QVERIFY(QDir(folder->path()).mkpath(QStringLiteral("share/corvell")));
+        QVERIFY(QFile::copy(shippedPointer, path(QStringLiteral("share/corvell/HAND-M.CUR"))));
+        setProgramFolderForTesting(path(QStringLiteral("bin")));
+        Form1 window;
+        QVERIFY(dialogs->boxes.isEmpty());
+        QCOMPARE(window.customPointer().hotSpot(), QPoint(12, 2));
+    }
+
     void unloadablePointerFileIsReportedAtLine106AndLoadGoesOn_data()
     {
         QTest::addColumn<bool>("asFolder");

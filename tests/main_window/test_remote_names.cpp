@@ -35,6 +35,7 @@ private slots:
         QTest::newRow("lone continuation") << std::string("\x80\xBF") << false;
         // A name holding the escape characters themselves must not be read as escapes.
         QTest::newRow("escape character in utf8") << std::string("x\xEF\x9F\xA9y") << false;
+        QTest::newRow("byte order mark") << std::string("notes\xEF\xBB\xBF.txt") << true;
         QTest::newRow("empty") << std::string() << true;
     }
 

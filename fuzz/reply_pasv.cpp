@@ -1,0 +1,15 @@
+// The 227 reply text, from which only the port is taken.
+#include "ftp/reply.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const auto port = ftp::parsePasvPort(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (port && *port == 0)  // nothing listens on port 0
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,112 @@
+#!/usr/bin/python3
+"""Writes the fuzz targets' seed corpora from the test tables.
+
+Every C++ string literal in the tests of a parser is a line some server sent
+(or a bad line a test made up): those are the best starting points for the
+fuzzer. Seeds go to fuzz/corpus/<target>/, one file each, named by the SHA-1
+of their bytes as libFuzzer names its own, so running this again adds only
+what the tables gained.
+
+Usage: fuzz/seed_corpus.py
+"""
+
+import glob
+import hashlib
+import os
+import re
+
+REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+CORPUS = os.path.join(REPO, "fuzz", "corpus")
+
+LITERAL = re.compile(r'(?<![A-Za-z0-9_])"((?:[^"\\\n]|\\.)*)"')
+CASE_NAME = re.compile(rb"[a-z0-9]+(_[a-z0-9]+)+")
+SIMPLE_ESCAPES = {"n": 10, "r": 13, "t": 9, "0": 0, "\\": 92, '"': 34, "'": 39, "a": 7, "b": 8,
+                  "f": 12, "v": 11, "?": 63}
+
+
+def unescape(body):
+    out = bytearray()
+    i = 0
+    while i < len(body):
+        c = body[i]
+        if c != "\\":
+            out += c.encode("utf-8")
+            i += 1
+            continue
+        kind = body[i + 1]
+        if kind == "x":
+            j = i + 2
+            while j < len(body) and body[j] in "0123456789abcdefABCDEF":
+                j += 1
+            out.append(int(body[i + 2:j], 16) & 0xFF)
+            i = j
+        elif kind in "01234567":
+            j = i + 1
+            while j < len(body) and j < i + 4 and body[j] in "01234567":
+                j += 1
+            out.append(int(body[i + 1:j], 8) & 0xFF)
+            i = j
+        else:
+            out.append(SIMPLE_ESCAPES.get(kind, ord(kind)))
+            i += 2
+    return bytes(out)
+
+
+def literals(patterns):
+    """The string literals of the files, adjacent literals joined as C++ joins them."""
+    found = []
+    for pattern in patterns:
+        for path in sorted(glob.glob(os.path.join(REPO, pattern))):
+            source = open(path, encoding="utf-8").read()
+            previous_end, current = None, None
+            for match in LITERAL.finditer(source):
+                joined = previous_end is not None and source[previous_end:match.start()].strip() == ""
+                if joined:
+                    current += unescape(match.group(1))
+                else:
+                    if current is not None:
+                        found.append(current)
+                    current = unescape(match.group(1))
+                previous_end = match.end()
+            if current is not None:
+                found.append(current)
+    # Names of cases ("vsftpd_symlink_is_file") and of headers are no server text.
+    return [text for text in dict.fromkeys(found)
+            if len(text) > 2 and not text.endswith(b".h") and not CASE_NAME.fullmatch(text)]
+
+
+def write(target, seeds):
+    folder = os.path.join(CORPUS, target)
+    os.makedirs(folder, exist_ok=True)
+    for seed in seeds:
+        path = os.path.join(folder, hashlib.sha1(seed).hexdigest())
+        if not os.path.exists(path):
+            with open(path, "wb") as out:
+                out.write(seed)
+
+
+def bodies(lines, size=6):
+    """Whole listings: runs of consecutive lines, CRLF and LF ended."""
+    groups = [lines[i:i + size] for i in range(0, len(lines), size)] + [lines]
+    return [ending.join(group) + ending for group in groups for ending in (b"\r\n", b"\n")]
+
+
+def main():
+    listing = literals(["tests/ftp/*listing*.cpp", "tests/ftp/listing/*.cpp"])
+    replies = literals(["tests/ftp/test_reply.cpp"])
+    names = literals(["tests/main_window/test_remote_names.cpp"])
+
+    # Every line parser declared in fuzz/CMakeLists.txt starts from every line.
+    declared = open(os.path.join(REPO, "fuzz", "CMakeLists.txt"), encoding="utf-8").read()
+    for name in re.findall(r"^corvell_fuzz_listing_line\((\w+)", declared, re.MULTILINE):
+        write("listing_" + name, listing)
+    write("listing_mlsd", bodies([line for line in listing if b"=" in line]))
+    write("listing_list", bodies([line for line in listing if b"=" not in line]))
+    for target in ("reply_pasv", "reply_epsv", "reply_pwd"):
+        write(target, replies)
+    write("reply_reader", [reply + b"\r\n" for reply in replies] + bodies(replies, 4))
+    write("remote_names", names)
+
+
+if __name__ == "__main__":
+    main()
