@@ -35,6 +35,8 @@ inline void checkEntry(const ftp::ListEntry& entry, bool fromWholeListing)
     const std::string_view name = entry.name;
     require(!name.empty(), "a name", entry.name);
     require(name != "." && name != "..", "not the folder itself or its parent", entry.name);
+    require(name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos,
+            "no path separator or NUL in a name", entry.name);
     if (fromWholeListing)
         require(name.find('\n') == std::string_view::npos, "no line break in a name", entry.name);
     if (const ftp::DateTime* t = knownDate(entry.modified)) {
