@@ -1,5 +1,6 @@
 // Remote names between the server's bytes and the text the windows show: any
-// bytes must come back unchanged, and any text must convert without harm.
+// bytes must come back unchanged, any text must convert without harm, and
+// every name shows as something readable.
 #include "main_window/remote_names.h"
 
 #include <cstddef>
@@ -12,6 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     if (toRemote(fromRemote(bytes)) != bytes)
+        std::abort();
+    // What the user reads: never nothing for a name that has bytes.
+    if (!bytes.empty() && (displayName(bytes).isEmpty() || displayPath(bytes).isEmpty()))
         std::abort();
     // The same input read as UTF-16 text, lone surrogates and all.
     std::u16string units(size / 2, u'\0');
