@@ -22,6 +22,8 @@ public:
     // More than `maxLines` line ends make add() refuse, before their entries are made.
     ListingReader(ListingFormat format, const DateTime& now, std::size_t maxLines);
 
+    // Room for this many entries, when the caller knows how many lines come.
+    void reserve(std::size_t entries) { entries_.reserve(entries); }
     // Parses the lines `chunk` completes. False when the listing has more
     // lines than allowed; nothing more is taken then.
     bool add(std::string_view chunk);
