@@ -1,6 +1,7 @@
 #include "ftp/folder_listing.h"
 
 #include "ftp/listing_parser.h"
+#include "ftp/listing_reader.h"
 
 #include <cerrno>
 #include <ctime>
@@ -12,11 +13,11 @@ namespace ftp {
 
 namespace {
 
-// A listing is held whole in memory; a server that never stops sending one is cut off.
+// A server that never stops sending a listing is cut off.
 constexpr std::size_t maxListingSize = 64 * 1024 * 1024;
 // Entries cost far more memory than their lines: 64 MiB of tiny MLSD lines
 // would become more than a gigabyte of entries. One entry per line at most,
-// so counting lines bounds the entries before any is made.
+// so counting lines as they come bounds the entries.
 constexpr std::size_t maxListingEntries = 1000000;
 // Links whose target the listing does not tell are tried with one CWD each;
 // a folder of thousands of links must not cost thousands of round trips.
@@ -31,16 +32,21 @@ DateTime localNow()
                     local.tm_hour, local.tm_min, local.tm_sec};
 }
 
-Status receiveListing(CommandChannel& channel, Stream& data, std::string& body)
+// Receives the listing into `reader`, which parses it as it comes.
+Status receiveListing(CommandChannel& channel, Stream& data, ListingReader& reader)
 {
     char chunk[64 * 1024];
+    std::size_t received = 0;
     for (;;) {
         const IoResult result = data.readSome(chunk, sizeof chunk);
         switch (result.state) {
         case IoResult::State::Moved:
-            if (body.size() + result.count > maxListingSize)
+            received += result.count;
+            if (received > maxListingSize)
                 return Status::failure(ErrorKind::Protocol, "The folder listing is too large");
-            body.append(chunk, result.count);
+            if (!reader.add(std::string_view(chunk, result.count)))
+                return Status::failure(ErrorKind::Protocol, "The folder listing has too many entries (more than "
+                                                                + std::to_string(maxListingEntries) + ")");
             continue;
         case IoResult::State::End:
             return Status::success();
@@ -60,17 +66,6 @@ Status receiveListing(CommandChannel& channel, Stream& data, std::string& body)
             return Status::failure(ErrorKind::Network, "The data connection broke: " + describeError(errno));
         }
     }
-}
-
-Status checkEntryCount(std::string_view body)
-{
-    std::size_t lines = 0;
-    for (std::size_t at = body.find('\n'); at != std::string_view::npos; at = body.find('\n', at + 1)) {
-        if (++lines > maxListingEntries)
-            return Status::failure(ErrorKind::Protocol, "The folder listing has too many entries (more than "
-                                                            + std::to_string(maxListingEntries) + ")");
-    }
-    return Status::success();
 }
 
 std::string childPath(const std::string& folder, const std::string& name)
@@ -130,8 +125,9 @@ Status listFolder(CommandChannel& channel, DataChannel& dataChannel, const std::
     if (Status s = dataChannel.open(channel, line, data, finalReply); !s.ok())
         return s;
 
-    std::string body;
-    const Status received = receiveListing(channel, *data, body);
+    ListingReader reader(mlsd ? ListingFormat::Mlsd : ListingFormat::List, mlsd ? DateTime{} : localNow(),
+                         maxListingEntries);
+    const Status received = receiveListing(channel, *data, reader);
     data.reset();
     if (!finalReply && channel.state() == LinkState::Ready) {
         Reply reply;
@@ -145,10 +141,7 @@ Status listFolder(CommandChannel& channel, DataChannel& dataChannel, const std::
         return channel.ready();
     if (Status s = doneOrRefused(line, *finalReply); !s.ok())
         return s;
-    if (Status s = checkEntryCount(body); !s.ok())
-        return s;
-    entries = mlsd ? parseMlsdListing(body) : parseListListing(body, localNow());
-    body = std::string();
+    entries = reader.finish();
     if (Status s = resolveFolderLinks(channel, path, entries); !s.ok()) {
         entries.clear();
         return s;

@@ -1,6 +1,7 @@
 #include "ftp/listing_parser.h"
 
 #include "ftp/listing/listing_dialects.h"
+#include "ftp/listing_reader.h"
 
 #include <algorithm>
 
@@ -11,25 +12,17 @@ namespace {
 // Without today's date no "Mon dd hh:mm" date can be told to lie in the future.
 DateTime endOfYear(int year) { return DateTime{year, 12, 31, 23, 59, 59}; }
 
-template <typename ParseLine>
-std::vector<ListEntry> parseLines(std::string_view body, ParseLine&& parseLine)
+// A whole body is one chunk that nothing follows.
+std::vector<ListEntry> parseBody(std::string_view body, ListingFormat format, const DateTime& now)
 {
-    std::vector<ListEntry> entries;
+    ListingReader reader(format, now, std::size_t(-1));
     // Nearly every line is an entry; one count saves the vector's regrowth.
     // At most one entry per dozen bytes is reserved, so a body of empty lines
     // cannot make us reserve far more than its own size.
     const auto lines = std::size_t(std::count(body.begin(), body.end(), '\n')) + 1;
-    entries.reserve(std::min(lines, body.size() / 12 + 1));
-    std::size_t pos = 0;
-    while (pos < body.size()) {
-        auto end = body.find('\n', pos);
-        if (end == std::string_view::npos)
-            end = body.size();
-        if (auto entry = parseLine(body.substr(pos, end - pos)))
-            entries.push_back(std::move(*entry));
-        pos = end + 1;
-    }
-    return entries;
+    reader.reserve(std::min(lines, body.size() / 12 + 1));
+    (void)reader.add(body);
+    return reader.finish();
 }
 
 } // namespace
@@ -46,13 +39,12 @@ std::optional<ListEntry> parseListLine(std::string_view line, int currentYear)
 
 std::vector<ListEntry> parseMlsdListing(std::string_view body)
 {
-    return parseLines(body, [](std::string_view line) { return parseMlsdLine(line); });
+    return parseBody(body, ListingFormat::Mlsd, DateTime{});
 }
 
 std::vector<ListEntry> parseListListing(std::string_view body, const DateTime& now)
 {
-    listing::ListLineParser parser(now);
-    return parseLines(body, [&parser](std::string_view line) { return parser.parse(line); });
+    return parseBody(body, ListingFormat::List, now);
 }
 
 std::vector<ListEntry> parseListListing(std::string_view body, int currentYear)

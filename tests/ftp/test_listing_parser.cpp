@@ -3,6 +3,7 @@
 // nothing, then the whole tables through one parser and mangled copies.
 
 #include "ftp/listing_parser.h"
+#include "ftp/listing_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -490,6 +491,22 @@ TEST(WholeListing, LastLineWithoutNewlineStillCounts)
               2u);
     EXPECT_TRUE(ftp::parseListListing("", listNow).empty());
     EXPECT_TRUE(ftp::parseMlsdListing("\r\n\r\n").empty());
+}
+
+// A listing arrives in chunks that split lines (and CRLF) anywhere.
+TEST(WholeListing, ChunksSplitAnywhereGiveTheWholeBodysEntries)
+{
+    const std::string body = "type=file;size=1; a\r\ntype=dir; b c\r\ntype=cdir; .\r\n\r\ntype=file;size=22; d";
+    const auto whole = ftp::parseMlsdListing(body);
+    ASSERT_EQ(whole.size(), 3u);
+    for (std::size_t split = 0; split <= body.size(); ++split) {
+        ftp::ListingReader reader(ftp::ListingFormat::Mlsd, {}, 5);
+        ASSERT_TRUE(reader.add(std::string_view(body).substr(0, split)));
+        ASSERT_TRUE(reader.add(std::string_view(body).substr(split)));
+        EXPECT_EQ(reader.finish(), whole) << split;
+    }
+    ftp::ListingReader reader(ftp::ListingFormat::Mlsd, {}, 3);
+    EXPECT_FALSE(reader.add(body));  // four line ends
 }
 
 TEST(Robustness, ControlAndBlankCharactersInsertedAnywhereNeverCrash)
