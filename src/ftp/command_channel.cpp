@@ -144,8 +144,7 @@ void CommandChannel::close(bool waitForQuit)
             (void)control_.readReply(reply, deadline);
         }
     }
-    setState(LinkState::Closed);
-    features_ = ServerFeatures{};
+    drop();
 }
 
 void CommandChannel::drop()

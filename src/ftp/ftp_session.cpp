@@ -125,20 +125,18 @@ struct Session::Impl {
         });
     }
 
-    void closeSession(bool waitForQuit)
-    {
-        endpoint.reset();
-        transfer.abandon();
-        channel.close(waitForQuit);
-        data.reset();
-        encryption.reset();
-    }
+    // What the server hears of the end: QUIT (waiting briefly for its answer
+    // or not), or nothing at all, as when the process ends.
+    enum class Farewell { Quit, QuitAndWait, None };
 
-    void dropSession()
+    void closeSession(Farewell farewell)
     {
         endpoint.reset();
         transfer.abandon();
-        channel.drop();
+        if (farewell == Farewell::None)
+            channel.drop();
+        else
+            channel.close(farewell == Farewell::QuitAndWait);
         data.reset();
         encryption.reset();
     }
@@ -148,7 +146,7 @@ Session::Session(SessionOptions options) : impl_(std::make_unique<Impl>(std::mov
 
 Session::~Session()
 {
-    impl_->closeSession(false);
+    impl_->closeSession(Impl::Farewell::Quit);
 }
 
 Status Session::open(const std::string& host, std::uint16_t port, const std::string& user,
@@ -160,22 +158,22 @@ Status Session::open(const std::string& host, std::uint16_t port, const std::str
     }
     if (isOpen())
         return Status::failure(ErrorKind::WrongState, "The session is already open");
-    impl_->closeSession(false);
+    impl_->closeSession(Impl::Farewell::Quit);
     impl_->endpoint = Impl::Endpoint{host, port, Credentials{user, password}};
     const Status status = impl_->logOn();
     if (!status.ok())
-        impl_->closeSession(false);
+        impl_->closeSession(Impl::Farewell::Quit);
     return status;
 }
 
 void Session::close()
 {
-    impl_->closeSession(true);
+    impl_->closeSession(Impl::Farewell::QuitAndWait);
 }
 
 void Session::abandon()
 {
-    impl_->dropSession();
+    impl_->closeSession(Impl::Farewell::None);
 }
 
 bool Session::isOpen() const
