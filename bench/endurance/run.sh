@@ -17,16 +17,9 @@ bench=$build/bench/endurance/endurance_bench
 
 work=$(mktemp -d /tmp/corvell-endurance.XXXXXX)
 mkdir -p "$work/root"
-coproc SERVER { exec /usr/bin/python3 "$repo/tests/support/ftp_test_server.py" --root "$work/root" --log "$work/commands.log"; }
-server_pid=$SERVER_PID
-cleanup() {
-    kill "$server_pid" 2>/dev/null || true
-    wait "$server_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-read -r word port <&"${SERVER[0]}"
-[ "$word" = PORT ] || { echo "server did not start" >&2; exit 1; }
+# shellcheck source=../test_server.sh
+source "$repo/bench/test_server.sh"
+bench_start_server "$work" --root "$work/root" --log "$work/commands.log"
 
 size=$((1024 * 1024))
 head -c "$size" /dev/urandom > "$work/root/one-megabyte.bin"
