@@ -152,10 +152,18 @@ Status connectToHost(const std::string& host, std::uint16_t port, Deadline deadl
     addrinfo* found = nullptr;
     if (Status s = lookUp(host, port, deadline, found); !s.ok())
         return s;
+    std::size_t left = 0;
+    for (const addrinfo* candidate = found; candidate; candidate = candidate->ai_next)
+        ++left;
+    // A host with an address that swallows packets (a broken IPv6 route, a
+    // stale record) must not use up the whole wait: each address gets its
+    // share of what is left, and the next one is tried after it.
     Status last = Status::failure(ErrorKind::Network, "Cannot connect to \"" + host + "\"");
-    for (const addrinfo* candidate = found; candidate; candidate = candidate->ai_next) {
-        last = connectOnce(candidate->ai_addr, candidate->ai_addrlen, deadline, socket);
-        if (last.ok() || last.kind() == ErrorKind::Timeout)
+    for (const addrinfo* candidate = found; candidate; candidate = candidate->ai_next, --left) {
+        const auto now = Clock::now();
+        const Deadline share = now >= deadline ? deadline : now + (deadline - now) / static_cast<long>(left);
+        last = connectOnce(candidate->ai_addr, candidate->ai_addrlen, share, socket);
+        if (last.ok() || Clock::now() >= deadline)
             break;
     }
     ::freeaddrinfo(found);
