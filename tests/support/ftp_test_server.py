@@ -26,6 +26,9 @@ Faults (see tests/support/test_ftp_server.h for the list the tests rely on):
                              "421" (--idle-close-silent: without a word)
   --abor-preliminary         after RETR, the transfer's end goes unsaid, and
                              ABOR is answered with one 1xx line only
+  --abor-done-first          ABOR during a transfer is answered "226" at
+                             once; the transfer's "426" follows 0.3 s later,
+                             or sooner ahead of the next command's answer
   --trickle CMD              answer CMD with a "150" line every half second,
                              never a final reply
   --flood CMD                answer CMD with "150" lines without end
@@ -195,6 +198,7 @@ class FaultyFTPHandler(FTPHandler):
     idle_close = None
     idle_silent = False
     abor_preliminary = False
+    abor_done_first = False
     trickles = frozenset()
     floods = frozenset()
     huge_listing = None
@@ -205,6 +209,7 @@ class FaultyFTPHandler(FTPHandler):
         self.cut_limit = None
         self.stor_limit = None
         self._muted = False
+        self._late_reply = None
         self._trickle = None
         self._idle_timer = None
         # super(), not FTPHandler: with --tls the TLS layers sit in between.
@@ -240,6 +245,17 @@ class FaultyFTPHandler(FTPHandler):
         self.log_file.flush()
 
     def pre_process_command(self, line, cmd, arg):
+        if self._late_reply is not None:
+            # The late reply goes ahead; this command, and whatever follows
+            # it, is taken a moment later, as over a slow link.
+            self._send_late_reply()
+            self.del_channel()
+
+            def resume():
+                self.add_channel()
+                self.pre_process_command(line, cmd, arg)
+            self.ioloop.call_later(0.1, resume)
+            return
         self._log_command(line, cmd)
         if cmd != "ABOR":
             self._muted = False
@@ -309,7 +325,22 @@ class FaultyFTPHandler(FTPHandler):
             return
         FTPHandler.respond(self, resp, logfun)
 
+    def _send_late_reply(self):
+        # Sent when due, or at the latest ahead of the next command's answer.
+        reply, self._late_reply = self._late_reply, None
+        if reply is not None and self.connected:
+            self.respond(reply)
+
     def ftp_ABOR(self, line):
+        if self.abor_done_first and self.data_channel is not None \
+                and self.data_channel.transfer_in_progress():
+            # ProFTPD over TLS: ABOR's own answer, then the transfer's end.
+            self.data_channel.close()
+            self.data_channel = None
+            self.respond("226 Abort successful")
+            self._late_reply = "426 Transfer aborted. Data connection closed"
+            self.ioloop.call_later(0.3, self._send_late_reply)
+            return
         if not self.abor_preliminary:
             return FTPHandler.ftp_ABOR(self, line)
         if self.data_channel is not None:
@@ -699,6 +730,7 @@ def make_handler_class(args, log_file=None):
         endless=_command_names(args.endless_line),
         initial_dir=initial_dir,
         abor_preliminary=args.abor_preliminary,
+        abor_done_first=args.abor_done_first,
         trickles=_command_names(args.trickle),
         floods=_command_names(args.flood),
         huge_listing=args.huge_listing,
@@ -748,6 +780,7 @@ def add_fault_options(parser):
     parser.add_argument("--idle-close", type=float, metavar="SECONDS")
     parser.add_argument("--idle-close-silent", action="store_true")
     parser.add_argument("--abor-preliminary", action="store_true")
+    parser.add_argument("--abor-done-first", action="store_true")
     parser.add_argument("--trickle", action="append", default=[],
                         metavar="CMD")
     parser.add_argument("--flood", action="append", default=[], metavar="CMD")

@@ -26,6 +26,9 @@
 //                             without a word
 //   --abor-preliminary        a started RETR never gets its final reply, and
 //                             ABOR is answered with one "150" line only
+//   --abor-done-first         ABOR during a transfer is answered "226" at once;
+//                             the transfer's "426" follows 0.3 s later, or
+//                             sooner ahead of the next command's answer
 //   --trickle CMD             answer CMD with a "150" line every half second
 //                             and never a final reply
 //   --flood CMD               answer CMD with "150" lines without end
