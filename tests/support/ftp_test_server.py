@@ -26,6 +26,9 @@ Faults (see tests/support/test_ftp_server.h for the list the tests rely on):
                              "421" (--idle-close-silent: without a word)
   --abor-preliminary         after RETR, the transfer's end goes unsaid, and
                              ABOR is answered with one 1xx line only
+  --ls-words                 LIST hands its argument to "ls" as a shell
+                             line: each blank-separated word is listed by
+                             itself (a missing one is an error line)
   --abor-done-first          ABOR during a transfer is answered "226" at
                              once; the transfer's "426" follows 0.3 s later,
                              or sooner ahead of the next command's answer
@@ -199,6 +202,7 @@ class FaultyFTPHandler(FTPHandler):
     idle_silent = False
     abor_preliminary = False
     abor_done_first = False
+    ls_words = False
     trickles = frozenset()
     floods = frozenset()
     huge_listing = None
@@ -210,6 +214,7 @@ class FaultyFTPHandler(FTPHandler):
         self.stor_limit = None
         self._muted = False
         self._late_reply = None
+        self._argument = ""
         self._trickle = None
         self._idle_timer = None
         # super(), not FTPHandler: with --tls the TLS layers sit in between.
@@ -257,6 +262,7 @@ class FaultyFTPHandler(FTPHandler):
             self.ioloop.call_later(0.1, resume)
             return
         self._log_command(line, cmd)
+        self._argument = arg
         if cmd != "ABOR":
             self._muted = False
         if cmd in self.stalls:
@@ -401,6 +407,16 @@ class FaultyFTPHandler(FTPHandler):
         if result is None:
             self.stor_limit = None
         return result
+
+    def ftp_LIST(self, path):
+        argument = self._argument
+        if not self.ls_words or " " not in argument:
+            return FTPHandler.ftp_LIST(self, path)
+        # inetutils ftpd and its kin run "/bin/ls -lgA <argument>".
+        lines = "".join("ls: cannot access '%s': No such file or directory\r\n"
+                        % word for word in argument.split())
+        self.push_dtp_data(lines.encode("utf8"), cmd="LIST")
+        return path
 
     def _on_dtp_close(self):
         self.cut_limit = None
@@ -731,6 +747,7 @@ def make_handler_class(args, log_file=None):
         initial_dir=initial_dir,
         abor_preliminary=args.abor_preliminary,
         abor_done_first=args.abor_done_first,
+        ls_words=args.ls_words,
         trickles=_command_names(args.trickle),
         floods=_command_names(args.flood),
         huge_listing=args.huge_listing,
@@ -781,6 +798,7 @@ def add_fault_options(parser):
     parser.add_argument("--idle-close-silent", action="store_true")
     parser.add_argument("--abor-preliminary", action="store_true")
     parser.add_argument("--abor-done-first", action="store_true")
+    parser.add_argument("--ls-words", action="store_true")
     parser.add_argument("--trickle", action="append", default=[],
                         metavar="CMD")
     parser.add_argument("--flood", action="append", default=[], metavar="CMD")
