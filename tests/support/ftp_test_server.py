@@ -53,6 +53,8 @@ Encryption (explicit FTP over TLS), off unless asked for:
   --tls-cert FILE            the certificate and key served (PEM, one file);
                              make_test_certificates.py makes a set
   --tls-protect-after-login  PBSZ before the logon answers 530
+  --tls12                    no TLS 1.3: data connections resume the control
+                             connection's own session, not a ticket of theirs
   --rate MB_PER_S            limit each data connection to this speed; the
                              faults above still apply
 
@@ -680,6 +682,8 @@ def tls_handler_base(args, attributes):
         raise SystemExit("--tls needs --tls-cert FILE (see make_test_certificates.py)")
     context = SSL.Context(SSL.TLS_SERVER_METHOD)
     context.set_min_proto_version(SSL.TLS1_2_VERSION)
+    if args.tls12:
+        context.set_max_proto_version(SSL.TLS1_2_VERSION)
     context.use_certificate_chain_file(args.tls_cert)
     context.use_privatekey_file(args.tls_cert)
     context.set_session_id(b"corvell-test")
@@ -698,6 +702,7 @@ def add_tls_options(parser):
     parser.add_argument("--tls-required", action="store_true")
     parser.add_argument("--tls-cert", metavar="FILE")
     parser.add_argument("--tls-protect-after-login", action="store_true")
+    parser.add_argument("--tls12", action="store_true")
 
 # --- end of encryption -------------------------------------------------------
 

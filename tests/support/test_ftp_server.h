@@ -56,6 +56,8 @@
 //   --tls-cert FILE           serve FILE (see test_certificates.h); without it
 //                             an encrypting server serves "trusted.pem"
 //   --tls-protect-after-login PBSZ before the logon answers 530
+//   --tls12                   TLS 1.2 at most: data connections resume the
+//                             control connection's own session
 // Each option may be given more than once (two --refuse-retr, two --reply...).
 // GREETING stands for the server's first reply with --reply, --stall and
 // --endless-line: "--stall GREETING" connects but never says 220.
