@@ -463,6 +463,8 @@ class IntegrityFaults:
                        HASH answers "213 <algo> 0-<size> <hex> <path>"
       --xsha           XSHA256 and XSHA1 are offered: "213 <hex>"
       --lie-hash       every digest answered is a wrong one
+      --digest-proftpd digests come as ProFTPD's mod_digest sends them: after
+                       a "213-Computing ..." line, and XSHA's as "250 <HEX>"
       --no-size        SIZE is an unknown command and FEAT omits it
     """
 
@@ -472,6 +474,7 @@ class IntegrityFaults:
     hash_algorithms = ()
     hash_default = None
     lie_hash = False
+    digest_proftpd = False
     extra_features = ()
 
     def __init__(self, *args, **kwargs):
@@ -540,11 +543,16 @@ class IntegrityFaults:
             self.respond("550 %s." % err.strerror)
             return
         if with_range:
-            self.respond("213 %s 0-%d %s %s" % (
-                algorithm, os.path.getsize(path), hexdigest,
-                self.fs.fs2ftp(path)))
+            reply = "213 %s 0-%d %s %s" % (algorithm, os.path.getsize(path),
+                                          hexdigest, self.fs.fs2ftp(path))
         else:
-            self.respond("213 " + hexdigest)
+            reply = "213 " + hexdigest
+        if self.digest_proftpd:
+            code = "213" if with_range else "250"
+            reply = "%s-Computing %s digest\r\n%s %s" % (
+                code, algorithm, code,
+                reply[4:] if with_range else hexdigest.upper())
+        self.respond(reply)
 
     def ftp_HASH(self, path):
         self._answer_digest(path, self._hash_selected(), True)
@@ -563,13 +571,15 @@ def add_integrity_options(parser):
     parser.add_argument("--hash", metavar="ALGOS")
     parser.add_argument("--xsha", action="store_true")
     parser.add_argument("--lie-hash", action="store_true")
+    parser.add_argument("--digest-proftpd", action="store_true")
     parser.add_argument("--no-size", action="store_true")
 
 
 def integrity_attributes(args, commands):
     """Handler attributes for the options above; adds commands to `commands`."""
     attributes = dict(short_retr=args.short_retr, long_retr=args.long_retr,
-                      drop_stor=args.drop_stor, lie_hash=args.lie_hash)
+                      drop_stor=args.drop_stor, lie_hash=args.lie_hash,
+                      digest_proftpd=args.digest_proftpd)
     if args.no_size:
         commands.pop("SIZE", None)
     features = []

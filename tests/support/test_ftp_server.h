@@ -50,6 +50,8 @@
 //                             "213 SHA-256 0-<size> <hex> <path>"
 //   --xsha                    XSHA256 and XSHA1 are offered and answer "213 <hex>"
 //   --lie-hash                every digest answered is wrong
+//   --digest-proftpd          digests follow a "213-Computing ..." line, and
+//                             XSHA's come as "250 <HEX>", as ProFTPD sends them
 //   --tls                     offer AUTH TLS; data connections must resume the
 //                             control connection's TLS session
 //   --tls-required            refuse USER and PASV/EPSV until encrypted
