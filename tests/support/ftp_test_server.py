@@ -29,6 +29,8 @@ Faults (see tests/support/test_ftp_server.h for the list the tests rely on):
   --ls-words                 LIST hands its argument to "ls" as a shell
                              line: each blank-separated word is listed by
                              itself (a missing one is an error line)
+  --nagle                    Nagle's algorithm stays on for the control
+                             connection (pyftpdlib turns it off)
   --abor-done-first          ABOR during a transfer is answered "226" at
                              once; the transfer's "426" follows 0.3 s later,
                              or sooner ahead of the next command's answer
@@ -763,6 +765,7 @@ def make_handler_class(args, log_file=None):
         abor_preliminary=args.abor_preliminary,
         abor_done_first=args.abor_done_first,
         ls_words=args.ls_words,
+        tcp_no_delay=not args.nagle,
         trickles=_command_names(args.trickle),
         floods=_command_names(args.flood),
         huge_listing=args.huge_listing,
@@ -814,6 +817,7 @@ def add_fault_options(parser):
     parser.add_argument("--abor-preliminary", action="store_true")
     parser.add_argument("--abor-done-first", action="store_true")
     parser.add_argument("--ls-words", action="store_true")
+    parser.add_argument("--nagle", action="store_true")
     parser.add_argument("--trickle", action="append", default=[],
                         metavar="CMD")
     parser.add_argument("--flood", action="append", default=[], metavar="CMD")

@@ -28,6 +28,7 @@
 //                             ABOR is answered with one "150" line only
 //   --ls-words                LIST's argument is split at blanks and each word
 //                             listed by itself, as "/bin/ls" does
+//   --nagle                   Nagle's algorithm stays on for the control connection
 //   --abor-done-first         ABOR during a transfer is answered "226" at once;
 //                             the transfer's "426" follows 0.3 s later, or
 //                             sooner ahead of the next command's answer
