@@ -165,10 +165,6 @@ Status resolveFolderLinks(WorkingDirectory& directory, const std::string& folder
     return Status::success();
 }
 
-} // namespace
-
-namespace {
-
 // Sends `line` and reads the listing it brings into `entries`.
 Status runListing(CommandChannel& channel, DataChannel& dataChannel, const std::string& line, bool mlsd,
                   std::vector<ListEntry>& entries)
