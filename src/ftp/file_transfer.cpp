@@ -25,6 +25,10 @@ constexpr std::size_t sendBufferSize = 64 * 1024;
 // After ABOR a server owes two replies (the transfer's end, then ABOR's own),
 // but some send only a "1xx" or nothing: wait this long at most, then go on.
 constexpr std::chrono::milliseconds abortWait{5000};
+// A 2xx first may be the only reply (the transfer had ended) or ABOR's answer
+// ahead of the transfer's "426", as ProFTPD sends them over TLS: the second
+// is awaited this long, so that it cannot arrive as the next command's answer.
+constexpr std::chrono::milliseconds abortSecondReplyWait{2000};
 
 } // namespace
 
@@ -298,9 +302,9 @@ Status FileTransfer::finish()
 }
 
 // A download left before its end: ABOR, close the data connection, and take
-// the replies that end the transfer and answer ABOR ("426" then "226", or
-// "225"/"226" alone). A server that answers with "1xx" only, or not at all,
-// costs one short wait; the session then goes on.
+// the replies that end the transfer and answer ABOR ("426" then "226", the
+// two the other way round, or "225"/"226" alone). A server that answers with
+// "1xx" only, or not at all, costs one short wait; the session then goes on.
 void FileTransfer::abort()
 {
     const Deadline deadline = deadlineAfter(std::min(channel_.timeout(), abortWait));
@@ -313,15 +317,14 @@ void FileTransfer::abort()
     stream_.reset();
     if (!sent.ok())
         return;
-    int finalReplies = 0;
-    for (;;) {
+    Deadline wait = deadline;
+    for (int finalReplies = 0; finalReplies < 2;) {
         Reply reply;
-        if (!channel_.readReplyIfAny(reply, deadline).ok())
+        if (!channel_.readReplyIfAny(reply, wait).ok())
             return;  // silence: the session goes on; a late reply is dropped as a stray
-        // A 2xx answers ABOR (or ends a transfer that had finished: ABOR's own
-        // "225" then comes as a stray). A refusal first ends the transfer.
-        if (classify(reply.code) == ReplyClass::Done || ++finalReplies == 2)
-            return;
+        ++finalReplies;
+        if (classify(reply.code) == ReplyClass::Done)
+            wait = std::min(deadline, deadlineAfter(abortSecondReplyWait));
     }
 }
 

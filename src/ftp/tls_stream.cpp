@@ -107,6 +107,11 @@ TlsStream::~TlsStream()
     // a listing): answer it in kind, without waiting, as a proper close does.
     if (!shutDown_ && (SSL_get_shutdown(ssl_) & SSL_RECEIVED_SHUTDOWN))
         (void)SSL_shutdown(ssl_);
+    // Freed without a shutdown (an aborted or cut transfer), OpenSSL marks the
+    // session unresumable. Under TLS 1.2 that session is the control
+    // connection's own, which every later data connection must resume
+    // (ProFTPD and vsftpd refuse them otherwise): keep it usable.
+    SSL_set_shutdown(ssl_, SSL_get_shutdown(ssl_) | SSL_SENT_SHUTDOWN);
     ERR_clear_error();
     SSL_free(ssl_);
 }

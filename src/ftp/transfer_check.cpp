@@ -27,11 +27,14 @@ bool sameLetters(std::string_view a, std::string_view b)
         && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-// The words of a reply's first line after its code: "213 SHA-1 0-9 ab12 /f" -> SHA-1, 0-9, ab12, /f.
+// The words of a reply's last line after its code: "213 SHA-1 0-9 ab12 /f" -> SHA-1, 0-9, ab12, /f.
+// The answer is on the last line; lines before it are comments such as
+// ProFTPD's "213-Computing SHA-256 digest".
 std::vector<std::string_view> replyWords(const Reply& reply)
 {
     std::string_view line(reply.text);
-    line = line.substr(0, line.find('\n'));
+    if (const std::size_t lastBreak = line.rfind('\n'); lastBreak != std::string_view::npos)
+        line.remove_prefix(lastBreak + 1);
     line.remove_prefix(std::min<std::size_t>(4, line.size()));
     std::vector<std::string_view> words;
     while (!line.empty()) {
@@ -167,9 +170,10 @@ Status askDigest(CommandChannel& channel, const std::string& path, DigestKind ki
     Reply reply;
     if (Status s = channel.slowCommand(withArgument(verb, path), reply, extraWait); !s.ok())
         return s;
-    if (reply.code != 213)
+    if (classify(reply.code) != ReplyClass::Done)
         return Status::success();  // refused or not understood: no check, not a failure
-    // HASH: "213 SHA-256 0-1000 <hex> <path>"; XSHA256 and XSHA1: "213 <hex>".
+    // HASH: "213 SHA-256 0-1000 <hex> <path>"; XSHA256 and XSHA1: "213 <hex>"
+    // (ProFTPD: "250 <HEX>").
     const std::vector<std::string_view> words = replyWords(reply);
     if (viaHash && words.size() >= 3 && sameLetters(words[0], hashName(kind)))
         hex = digestWord(words[2], kind);

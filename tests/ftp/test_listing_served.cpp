@@ -42,7 +42,8 @@ std::vector<Seen> listServed(const std::vector<std::string>& options, const std:
     std::vector<ftp::ListEntry> entries;
     const ftp::Status status = session->listFolder("/", entries);
     EXPECT_TRUE(status.ok()) << status.message();
-    EXPECT_TRUE(session_test::logHas(server, command + " /"));
+    // LIST lists the working directory, where CWD took it.
+    EXPECT_TRUE(session_test::logHas(server, command == "LIST" ? "LIST" : command + " /"));
     std::vector<Seen> seen;
     for (const auto& e : entries)
         seen.push_back({e.name, e.isFolder, e.size, e.modified.has_value()});

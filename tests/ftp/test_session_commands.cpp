@@ -350,8 +350,24 @@ TEST(Listing, ListIsUsedWithoutMlst)
     const ftp::Status status = session->listFolder("/pub", entries);
     ASSERT_TRUE(status.ok()) << status.message();
     expectFilledFolder(entries);
-    EXPECT_TRUE(logHas(server, "LIST /pub"));
+    EXPECT_TRUE(logHas(server, "CWD /pub"));
+    EXPECT_TRUE(logHas(server, "LIST"));
     EXPECT_EQ(logCount(server, "MLSD"), 0u);
+}
+
+TEST(Listing, ListOfFoldersWithBlanksWorksWhereLsSplitsTheArgument)
+{
+    TestFtpServer server({"--no-mlst", "--ls-words"});
+    for (const std::string folder : {"/my docs", "/a  b/c d ", "/ lead"}) {
+        SCOPED_TRACE(folder);
+        server.writeFile(folder.substr(1) + "/in side.txt", "12345");
+        auto session = logOn(server);
+        std::vector<ftp::ListEntry> entries;
+        ASSERT_TRUE(session->listFolder(folder, entries).ok());
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(entries[0].name, "in side.txt");
+        EXPECT_EQ(entries[0].size, 5u);
+    }
 }
 
 TEST(Listing, EmptyFolderAndMissingFolder)

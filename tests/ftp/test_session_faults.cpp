@@ -251,6 +251,9 @@ const IntegrityCase integrityCases[] = {
     {"WrongXsha", {"--xsha", "--lie-hash"}, TransferDirection::Download, 0, "SHA-256 digest differs", "XSHA256 /f.bin"},
     {"RightHashAfterSelecting", {"--hash", "MD5*;SHA-1"}, TransferDirection::Download, 1000, nullptr, "OPTS HASH SHA-1"},
     {"RightXsha", {"--xsha"}, TransferDirection::Download, 1000, nullptr, "XSHA256 /f.bin"},
+    {"WrongHashAfterAComment", {"--hash", "SHA-256*", "--digest-proftpd", "--lie-hash"}, TransferDirection::Download, 0, "SHA-256 digest differs", "HASH /f.bin"},
+    {"WrongXshaAs250", {"--xsha", "--digest-proftpd", "--lie-hash"}, TransferDirection::Download, 0, "SHA-256 digest differs", "XSHA256 /f.bin"},
+    {"RightXshaAs250", {"--xsha", "--digest-proftpd"}, TransferDirection::Download, 1000, nullptr, "XSHA256 /f.bin"},
     {"RefusedHash", {"--hash", "SHA-256*", "--reply", "HASH=502 No"}, TransferDirection::Download, 1000, nullptr, "HASH /f.bin"},
 };
 

@@ -83,9 +83,11 @@ TEST(IdleDrop, ServerGoneFailsTheListingAsALostConnection)
 
 TEST(AbortedDownload, DownloadLeftEarlyIsAbortedAndTheSessionGoesOn)
 {
-    // The first server answers ABOR with "426" then "226"; the second only with a "150".
-    for (const std::vector<std::string>& options : {std::vector<std::string>{}, {"--abor-preliminary"}}) {
-        SCOPED_TRACE(options.empty() ? "426 and 226" : "150 only");
+    // Servers answer ABOR with "426" then "226", with "226" and a late "426",
+    // or only with a "150".
+    for (const std::vector<std::string>& options :
+         {std::vector<std::string>{}, {"--abor-done-first"}, {"--abor-preliminary"}}) {
+        SCOPED_TRACE(options.empty() ? "426 and 226" : options.front());
         TestFtpServer server(options);
         server.writePatternFile("big.bin", 32 * 1024 * 1024);
         auto session = logOn(server, 1500ms);

@@ -168,6 +168,25 @@ TEST(Tls, CutEncryptedTransferFailsAndSessionGoesOn)
     }
 }
 
+TEST(Tls, AbortedDownloadLeavesTheSessionResumable)
+{
+    // Under TLS 1.2 every data connection shares the control connection's
+    // session; one dropped without close_notify must not spoil it for the next.
+    TestFtpServer server({"--tls-required", "--tls12"});
+    server.writePatternFile("big.bin", 4 * 1024 * 1024);
+    ftp::Session session(trustingTestAuthority());
+    ASSERT_TRUE(openOn(session, server).ok());
+    ASSERT_TRUE(session.openFile("/big.bin", TransferDirection::Download).ok());
+    char block[1024];
+    std::size_t count = 0;
+    ASSERT_TRUE(session.read(block, sizeof block, count).ok());
+    EXPECT_FALSE(session.closeFile().ok());
+    std::vector<ftp::ListEntry> entries;
+    const ftp::Status listed = session.listFolder("/", entries);
+    EXPECT_TRUE(listed.ok()) << listed.message();
+    EXPECT_EQ(logCount(server, "DATA TLS NEW"), 0u);
+}
+
 TEST(Tls, FailedHandshakeFailsCleanlyAndCloses)
 {
     // The server agrees to AUTH TLS but never speaks TLS: the deadline ends the handshake.

@@ -26,6 +26,14 @@ Faults (see tests/support/test_ftp_server.h for the list the tests rely on):
                              "421" (--idle-close-silent: without a word)
   --abor-preliminary         after RETR, the transfer's end goes unsaid, and
                              ABOR is answered with one 1xx line only
+  --ls-words                 LIST hands its argument to "ls" as a shell
+                             line: each blank-separated word is listed by
+                             itself (a missing one is an error line)
+  --nagle                    Nagle's algorithm stays on for the control
+                             connection (pyftpdlib turns it off)
+  --abor-done-first          ABOR during a transfer is answered "226" at
+                             once; the transfer's "426" follows 0.3 s later,
+                             or sooner ahead of the next command's answer
   --trickle CMD              answer CMD with a "150" line every half second,
                              never a final reply
   --flood CMD                answer CMD with "150" lines without end
@@ -47,6 +55,8 @@ Encryption (explicit FTP over TLS), off unless asked for:
   --tls-cert FILE            the certificate and key served (PEM, one file);
                              make_test_certificates.py makes a set
   --tls-protect-after-login  PBSZ before the logon answers 530
+  --tls12                    no TLS 1.3: data connections resume the control
+                             connection's own session, not a ticket of theirs
   --rate MB_PER_S            limit each data connection to this speed; the
                              faults above still apply
 
@@ -195,6 +205,8 @@ class FaultyFTPHandler(FTPHandler):
     idle_close = None
     idle_silent = False
     abor_preliminary = False
+    abor_done_first = False
+    ls_words = False
     trickles = frozenset()
     floods = frozenset()
     huge_listing = None
@@ -205,6 +217,8 @@ class FaultyFTPHandler(FTPHandler):
         self.cut_limit = None
         self.stor_limit = None
         self._muted = False
+        self._late_reply = None
+        self._argument = ""
         self._trickle = None
         self._idle_timer = None
         # super(), not FTPHandler: with --tls the TLS layers sit in between.
@@ -240,7 +254,19 @@ class FaultyFTPHandler(FTPHandler):
         self.log_file.flush()
 
     def pre_process_command(self, line, cmd, arg):
+        if self._late_reply is not None:
+            # The late reply goes ahead; this command, and whatever follows
+            # it, is taken a moment later, as over a slow link.
+            self._send_late_reply()
+            self.del_channel()
+
+            def resume():
+                self.add_channel()
+                self.pre_process_command(line, cmd, arg)
+            self.ioloop.call_later(0.1, resume)
+            return
         self._log_command(line, cmd)
+        self._argument = arg
         if cmd != "ABOR":
             self._muted = False
         if cmd in self.stalls:
@@ -309,7 +335,22 @@ class FaultyFTPHandler(FTPHandler):
             return
         FTPHandler.respond(self, resp, logfun)
 
+    def _send_late_reply(self):
+        # Sent when due, or at the latest ahead of the next command's answer.
+        reply, self._late_reply = self._late_reply, None
+        if reply is not None and self.connected:
+            self.respond(reply)
+
     def ftp_ABOR(self, line):
+        if self.abor_done_first and self.data_channel is not None \
+                and self.data_channel.transfer_in_progress():
+            # ProFTPD over TLS: ABOR's own answer, then the transfer's end.
+            self.data_channel.close()
+            self.data_channel = None
+            self.respond("226 Abort successful")
+            self._late_reply = "426 Transfer aborted. Data connection closed"
+            self.ioloop.call_later(0.3, self._send_late_reply)
+            return
         if not self.abor_preliminary:
             return FTPHandler.ftp_ABOR(self, line)
         if self.data_channel is not None:
@@ -371,6 +412,16 @@ class FaultyFTPHandler(FTPHandler):
             self.stor_limit = None
         return result
 
+    def ftp_LIST(self, path):
+        argument = self._argument
+        if not self.ls_words or " " not in argument:
+            return FTPHandler.ftp_LIST(self, path)
+        # inetutils ftpd and its kin run "/bin/ls -lgA <argument>".
+        lines = "".join("ls: cannot access '%s': No such file or directory\r\n"
+                        % word for word in argument.split())
+        self.push_dtp_data(lines.encode("utf8"), cmd="LIST")
+        return path
+
     def _on_dtp_close(self):
         self.cut_limit = None
         self.stor_limit = None
@@ -414,6 +465,8 @@ class IntegrityFaults:
                        HASH answers "213 <algo> 0-<size> <hex> <path>"
       --xsha           XSHA256 and XSHA1 are offered: "213 <hex>"
       --lie-hash       every digest answered is a wrong one
+      --digest-proftpd digests come as ProFTPD's mod_digest sends them: after
+                       a "213-Computing ..." line, and XSHA's as "250 <HEX>"
       --no-size        SIZE is an unknown command and FEAT omits it
     """
 
@@ -423,6 +476,7 @@ class IntegrityFaults:
     hash_algorithms = ()
     hash_default = None
     lie_hash = False
+    digest_proftpd = False
     extra_features = ()
 
     def __init__(self, *args, **kwargs):
@@ -491,11 +545,16 @@ class IntegrityFaults:
             self.respond("550 %s." % err.strerror)
             return
         if with_range:
-            self.respond("213 %s 0-%d %s %s" % (
-                algorithm, os.path.getsize(path), hexdigest,
-                self.fs.fs2ftp(path)))
+            reply = "213 %s 0-%d %s %s" % (algorithm, os.path.getsize(path),
+                                          hexdigest, self.fs.fs2ftp(path))
         else:
-            self.respond("213 " + hexdigest)
+            reply = "213 " + hexdigest
+        if self.digest_proftpd:
+            code = "213" if with_range else "250"
+            reply = "%s-Computing %s digest\r\n%s %s" % (
+                code, algorithm, code,
+                reply[4:] if with_range else hexdigest.upper())
+        self.respond(reply)
 
     def ftp_HASH(self, path):
         self._answer_digest(path, self._hash_selected(), True)
@@ -514,13 +573,15 @@ def add_integrity_options(parser):
     parser.add_argument("--hash", metavar="ALGOS")
     parser.add_argument("--xsha", action="store_true")
     parser.add_argument("--lie-hash", action="store_true")
+    parser.add_argument("--digest-proftpd", action="store_true")
     parser.add_argument("--no-size", action="store_true")
 
 
 def integrity_attributes(args, commands):
     """Handler attributes for the options above; adds commands to `commands`."""
     attributes = dict(short_retr=args.short_retr, long_retr=args.long_retr,
-                      drop_stor=args.drop_stor, lie_hash=args.lie_hash)
+                      drop_stor=args.drop_stor, lie_hash=args.lie_hash,
+                      digest_proftpd=args.digest_proftpd)
     if args.no_size:
         commands.pop("SIZE", None)
     features = []
@@ -633,6 +694,8 @@ def tls_handler_base(args, attributes):
         raise SystemExit("--tls needs --tls-cert FILE (see make_test_certificates.py)")
     context = SSL.Context(SSL.TLS_SERVER_METHOD)
     context.set_min_proto_version(SSL.TLS1_2_VERSION)
+    if args.tls12:
+        context.set_max_proto_version(SSL.TLS1_2_VERSION)
     context.use_certificate_chain_file(args.tls_cert)
     context.use_privatekey_file(args.tls_cert)
     context.set_session_id(b"corvell-test")
@@ -651,6 +714,7 @@ def add_tls_options(parser):
     parser.add_argument("--tls-required", action="store_true")
     parser.add_argument("--tls-cert", metavar="FILE")
     parser.add_argument("--tls-protect-after-login", action="store_true")
+    parser.add_argument("--tls12", action="store_true")
 
 # --- end of encryption -------------------------------------------------------
 
@@ -699,6 +763,9 @@ def make_handler_class(args, log_file=None):
         endless=_command_names(args.endless_line),
         initial_dir=initial_dir,
         abor_preliminary=args.abor_preliminary,
+        abor_done_first=args.abor_done_first,
+        ls_words=args.ls_words,
+        tcp_no_delay=not args.nagle,
         trickles=_command_names(args.trickle),
         floods=_command_names(args.flood),
         huge_listing=args.huge_listing,
@@ -748,6 +815,9 @@ def add_fault_options(parser):
     parser.add_argument("--idle-close", type=float, metavar="SECONDS")
     parser.add_argument("--idle-close-silent", action="store_true")
     parser.add_argument("--abor-preliminary", action="store_true")
+    parser.add_argument("--abor-done-first", action="store_true")
+    parser.add_argument("--ls-words", action="store_true")
+    parser.add_argument("--nagle", action="store_true")
     parser.add_argument("--trickle", action="append", default=[],
                         metavar="CMD")
     parser.add_argument("--flood", action="append", default=[], metavar="CMD")

@@ -26,6 +26,12 @@
 //                             without a word
 //   --abor-preliminary        a started RETR never gets its final reply, and
 //                             ABOR is answered with one "150" line only
+//   --ls-words                LIST's argument is split at blanks and each word
+//                             listed by itself, as "/bin/ls" does
+//   --nagle                   Nagle's algorithm stays on for the control connection
+//   --abor-done-first         ABOR during a transfer is answered "226" at once;
+//                             the transfer's "426" follows 0.3 s later, or
+//                             sooner ahead of the next command's answer
 //   --trickle CMD             answer CMD with a "150" line every half second
 //                             and never a final reply
 //   --flood CMD               answer CMD with "150" lines without end
@@ -45,12 +51,16 @@
 //                             "213 SHA-256 0-<size> <hex> <path>"
 //   --xsha                    XSHA256 and XSHA1 are offered and answer "213 <hex>"
 //   --lie-hash                every digest answered is wrong
+//   --digest-proftpd          digests follow a "213-Computing ..." line, and
+//                             XSHA's come as "250 <HEX>", as ProFTPD sends them
 //   --tls                     offer AUTH TLS; data connections must resume the
 //                             control connection's TLS session
 //   --tls-required            refuse USER and PASV/EPSV until encrypted
 //   --tls-cert FILE           serve FILE (see test_certificates.h); without it
 //                             an encrypting server serves "trusted.pem"
 //   --tls-protect-after-login PBSZ before the logon answers 530
+//   --tls12                   TLS 1.2 at most: data connections resume the
+//                             control connection's own session
 // Each option may be given more than once (two --refuse-retr, two --reply...).
 // GREETING stands for the server's first reply with --reply, --stall and
 // --endless-line: "--stall GREETING" connects but never says 220.
