@@ -298,9 +298,13 @@ Status FileTransfer::finish()
 }
 
 // A download left before its end: ABOR, close the data connection, and take
-// the replies that end the transfer and answer ABOR ("426" then "226", or
-// "225"/"226" alone). A server that answers with "1xx" only, or not at all,
-// costs one short wait; the session then goes on.
+// every reply up to the answer to a NOOP sent right behind ABOR. How many
+// replies ABOR draws differs: "426" then "226"; "225" or "226" alone; a "1xx"
+// only; and when the transfer ended just as ABOR left, the transfer's "226"
+// and then ABOR's own. Counting them cannot tell these apart, and a reply
+// left unread would answer the next command and put the session out of step
+// for good; NOOP's "200" (never an answer to ABOR) marks the end. A server
+// that answers nothing costs one short wait; the session then goes on.
 void FileTransfer::abort()
 {
     const Deadline deadline = deadlineAfter(std::min(channel_.timeout(), abortWait));
@@ -311,16 +315,13 @@ void FileTransfer::abort()
     }
     const Status sent = channel_.send("ABOR", deadline);
     stream_.reset();
-    if (!sent.ok())
+    if (!sent.ok() || !channel_.send("NOOP", deadline).ok())
         return;
-    int finalReplies = 0;
     for (;;) {
         Reply reply;
         if (!channel_.readReplyIfAny(reply, deadline).ok())
             return;  // silence: the session goes on; a late reply is dropped as a stray
-        // A 2xx answers ABOR (or ends a transfer that had finished: ABOR's own
-        // "225" then comes as a stray). A refusal first ends the transfer.
-        if (classify(reply.code) == ReplyClass::Done || ++finalReplies == 2)
+        if (reply.code == 200)
             return;
     }
 }

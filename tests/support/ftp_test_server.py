@@ -26,6 +26,9 @@ Faults (see tests/support/test_ftp_server.h for the list the tests rely on):
                              "421" (--idle-close-silent: without a word)
   --abor-preliminary         after RETR, the transfer's end goes unsaid, and
                              ABOR is answered with one 1xx line only
+  --end-crosses-abor         a RETR's closing "226" waits for the next command;
+                             when that is ABOR, ABOR's own answer follows 0.3 s
+                             later (a transfer that ended as ABOR was sent)
   --trickle CMD              answer CMD with a "150" line every half second,
                              never a final reply
   --flood CMD                answer CMD with "150" lines without end
@@ -59,6 +62,7 @@ import os
 import signal
 import sys
 import threading
+import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import (BufferedIteratorProducer, DTPHandler,
@@ -195,6 +199,7 @@ class FaultyFTPHandler(FTPHandler):
     idle_close = None
     idle_silent = False
     abor_preliminary = False
+    end_crosses_abor = False
     trickles = frozenset()
     floods = frozenset()
     huge_listing = None
@@ -205,6 +210,7 @@ class FaultyFTPHandler(FTPHandler):
         self.cut_limit = None
         self.stor_limit = None
         self._muted = False
+        self._held_end = None
         self._trickle = None
         self._idle_timer = None
         # super(), not FTPHandler: with --tls the TLS layers sit in between.
@@ -243,6 +249,7 @@ class FaultyFTPHandler(FTPHandler):
         self._log_command(line, cmd)
         if cmd != "ABOR":
             self._muted = False
+        self._send_held_end(pause=0.3 if cmd == "ABOR" else 0)
         if cmd in self.stalls:
             return
         if cmd in self.trickles:
@@ -307,7 +314,19 @@ class FaultyFTPHandler(FTPHandler):
     def respond(self, resp, logfun=logging.getLogger("pyftpdlib").debug):
         if self._muted and not resp.startswith("1"):
             return
+        if self._held_end is True and not resp.startswith("1"):
+            self._held_end = resp if resp.startswith("226") else None
+            if self._held_end:
+                return
         FTPHandler.respond(self, resp, logfun)
+
+    # --- a transfer's end that crosses ABOR
+
+    def _send_held_end(self, pause):
+        held, self._held_end = self._held_end, None
+        if isinstance(held, str):
+            FTPHandler.respond(self, held)
+            time.sleep(pause)  # the one client waits; nothing else is served
 
     def ftp_ABOR(self, line):
         if not self.abor_preliminary:
@@ -359,6 +378,8 @@ class FaultyFTPHandler(FTPHandler):
         if result is None:
             self.cut_limit = None
         self._muted = self.abor_preliminary and result is not None
+        if self.end_crosses_abor and result is not None:
+            self._held_end = True
         return result
 
     def ftp_STOR(self, file, mode="w"):
@@ -699,6 +720,7 @@ def make_handler_class(args, log_file=None):
         endless=_command_names(args.endless_line),
         initial_dir=initial_dir,
         abor_preliminary=args.abor_preliminary,
+        end_crosses_abor=args.end_crosses_abor,
         trickles=_command_names(args.trickle),
         floods=_command_names(args.flood),
         huge_listing=args.huge_listing,
@@ -748,6 +770,7 @@ def add_fault_options(parser):
     parser.add_argument("--idle-close", type=float, metavar="SECONDS")
     parser.add_argument("--idle-close-silent", action="store_true")
     parser.add_argument("--abor-preliminary", action="store_true")
+    parser.add_argument("--end-crosses-abor", action="store_true")
     parser.add_argument("--trickle", action="append", default=[],
                         metavar="CMD")
     parser.add_argument("--flood", action="append", default=[], metavar="CMD")
