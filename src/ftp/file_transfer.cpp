@@ -298,13 +298,15 @@ Status FileTransfer::finish()
 }
 
 // A download left before its end: ABOR, close the data connection, and take
-// every reply up to the answer to a NOOP sent right behind ABOR. How many
-// replies ABOR draws differs: "426" then "226"; "225" or "226" alone; a "1xx"
-// only; and when the transfer ended just as ABOR left, the transfer's "226"
-// and then ABOR's own. Counting them cannot tell these apart, and a reply
-// left unread would answer the next command and put the session out of step
-// for good; NOOP's "200" (never an answer to ABOR) marks the end. A server
-// that answers nothing costs one short wait; the session then goes on.
+// every reply up to the answer to a NOOP. How many replies ABOR draws
+// differs: "426" then "226"; "225" or "226" alone; a "1xx" only; and when the
+// transfer ended just as ABOR left, the transfer's "226" and then ABOR's own.
+// Counting them cannot tell these apart, and a reply left unread would answer
+// the next command and put the session out of step for good; NOOP's "200"
+// (never an answer to ABOR) marks the end. NOOP waits for the first reply:
+// a server still sending reads ABOR from within the transfer and throws away
+// whatever came with it. A server that answers nothing costs one short wait;
+// the session then goes on.
 void FileTransfer::abort()
 {
     const Deadline deadline = deadlineAfter(std::min(channel_.timeout(), abortWait));
@@ -315,12 +317,12 @@ void FileTransfer::abort()
     }
     const Status sent = channel_.send("ABOR", deadline);
     stream_.reset();
-    if (!sent.ok() || !channel_.send("NOOP", deadline).ok())
+    Reply reply;
+    if (!sent.ok() || !channel_.readReplyIfAny(reply, deadline, true).ok())
+        return;  // silence: the session goes on; a late reply is dropped as a stray
+    if (!channel_.send("NOOP", deadline).ok())
         return;
-    for (;;) {
-        Reply reply;
-        if (!channel_.readReplyIfAny(reply, deadline).ok())
-            return;  // silence: the session goes on; a late reply is dropped as a stray
+    while (channel_.readReplyIfAny(reply, deadline).ok()) {
         if (reply.code == 200)
             return;
     }
