@@ -135,9 +135,15 @@ Status TlsStream::connect(std::unique_ptr<Stream> inner, std::shared_ptr<TlsCont
         (void)SSL_set_tlsext_host_name(ssl, host.c_str());
     }
     if (resumeFrom) {
-        if (SSL_SESSION* session = SSL_get1_session(resumeFrom->ssl_)) {
-            (void)SSL_set_session(ssl, session);
-            SSL_SESSION_free(session);
+        // A copy: a connection dropped before its end (an aborted download)
+        // marks the session it resumed as unfit for resuming, and with TLS 1.2
+        // that would be the control connection's own, refused by servers that
+        // want every data connection resumed ("522 session reuse required").
+        if (SSL_SESSION* session = SSL_get0_session(resumeFrom->ssl_)) {
+            if (SSL_SESSION* copy = SSL_SESSION_dup(session)) {
+                (void)SSL_set_session(ssl, copy);
+                SSL_SESSION_free(copy);
+            }
         }
     }
     if (Status s = stream->handshake(deadline); !s.ok())

@@ -168,6 +168,31 @@ TEST(Tls, CutEncryptedTransferFailsAndSessionGoesOn)
     }
 }
 
+TEST(Tls, AbortedDownloadLeavesTheSessionResumableForTheNextDataConnection)
+{
+    // An aborted download drops its encrypted connection unfinished; the data
+    // connections after it must still resume the control connection's session.
+    for (const char* version : {"--tls12", "--tls"}) {
+        SCOPED_TRACE(version);
+        TestFtpServer server({"--tls", version});
+        server.writePatternFile("big.bin", 16 * 1024 * 1024);
+        server.writeFile("small.txt", "small");
+        ftp::Session session(trustingTestAuthority());
+        ASSERT_TRUE(openOn(session, server).ok());
+        for (int round = 0; round < 2; ++round) {
+            ASSERT_TRUE(session.openFile("/big.bin", TransferDirection::Download).ok());
+            char block[1024];
+            std::size_t count = 0;
+            ASSERT_TRUE(session.read(block, sizeof block, count).ok());
+            EXPECT_FALSE(session.closeFile().ok());
+            ASSERT_TRUE(session.openFile("/small.txt", TransferDirection::Download).ok());
+            const Download got = download(session);
+            EXPECT_TRUE(got.closeStatus.ok()) << got.closeStatus.message();
+            EXPECT_EQ(got.bytes, "small");
+        }
+    }
+}
+
 TEST(Tls, FailedHandshakeFailsCleanlyAndCloses)
 {
     // The server agrees to AUTH TLS but never speaks TLS: the deadline ends the handshake.

@@ -50,6 +50,8 @@ Encryption (explicit FTP over TLS), off unless asked for:
   --tls-cert FILE            the certificate and key served (PEM, one file);
                              make_test_certificates.py makes a set
   --tls-protect-after-login  PBSZ before the logon answers 530
+  --tls12                    speak TLS 1.2 at most: sessions resume by their id,
+                             as with servers on older OpenSSL
   --rate MB_PER_S            limit each data connection to this speed; the
                              faults above still apply
 
@@ -654,6 +656,8 @@ def tls_handler_base(args, attributes):
         raise SystemExit("--tls needs --tls-cert FILE (see make_test_certificates.py)")
     context = SSL.Context(SSL.TLS_SERVER_METHOD)
     context.set_min_proto_version(SSL.TLS1_2_VERSION)
+    if args.tls12:
+        context.set_max_proto_version(SSL.TLS1_2_VERSION)
     context.use_certificate_chain_file(args.tls_cert)
     context.use_privatekey_file(args.tls_cert)
     context.set_session_id(b"corvell-test")
@@ -672,6 +676,7 @@ def add_tls_options(parser):
     parser.add_argument("--tls-required", action="store_true")
     parser.add_argument("--tls-cert", metavar="FILE")
     parser.add_argument("--tls-protect-after-login", action="store_true")
+    parser.add_argument("--tls12", action="store_true")
 
 # --- end of encryption -------------------------------------------------------
 
