@@ -193,6 +193,22 @@ TEST(Tls, AbortedDownloadLeavesTheSessionResumableForTheNextDataConnection)
     }
 }
 
+TEST(Tls, FatalErrorSentInClearOnTheEncryptedConnectionIsShown)
+{
+    for (const char* verb : {"PASS", "PWD"}) {
+        SCOPED_TRACE(verb);
+        TestFtpServer server({"--tls", "--oops-in-clear", verb});
+        ftp::Session session(trustingTestAuthority());
+        ftp::Status status = openOn(session, server);
+        if (status.ok()) {
+            std::string path;
+            status = session.printWorkingDirectory(path);
+        }
+        EXPECT_NE(status.message().find("500 OOPS: cannot change directory:/home/test"), std::string::npos)
+            << status.message();
+    }
+}
+
 TEST(Tls, FailedHandshakeFailsCleanlyAndCloses)
 {
     // The server agrees to AUTH TLS but never speaks TLS: the deadline ends the handshake.

@@ -34,6 +34,9 @@ Faults (see tests/support/test_ftp_server.h for the list the tests rely on):
   --flood CMD                answer CMD with "150" lines without end
   --huge-listing N           MLSD lists N tiny entries (no real files)
   --hang-up CMD              close the control connection when CMD arrives
+  --oops-in-clear CMD        answer CMD with "500 OOPS" in clear text, even on
+                             an encrypted connection, and hang up (vsftpd's
+                             fatal errors)
   --telnet-iac               a 0xFF byte travels doubled on the control
                              connection both ways; a single one is a Telnet
                              command (dropped with the byte after it)
@@ -207,6 +210,7 @@ class FaultyFTPHandler(FTPHandler):
     huge_listing = None
     telnet_iac = False
     hang_ups = frozenset()
+    oops_in_clear = frozenset()
 
     def __init__(self, *args, **kwargs):
         self.cut_limit = None
@@ -261,6 +265,10 @@ class FaultyFTPHandler(FTPHandler):
             self.push_with_producer(FloodProducer())
             return
         if cmd in self.hang_ups:
+            self.close()
+            return
+        if cmd in self.oops_in_clear:
+            os.write(self.socket.fileno(), b"500 OOPS: cannot change directory:/home/test\r\n")
             self.close()
             return
         if cmd in self.endless:
@@ -731,6 +739,7 @@ def make_handler_class(args, log_file=None):
         huge_listing=args.huge_listing,
         telnet_iac=args.telnet_iac,
         hang_ups=_command_names(args.hang_up),
+        oops_in_clear=_command_names(args.oops_in_clear),
     )
     if args.idle_close is not None:
         attributes.update(idle_close=args.idle_close,
@@ -782,6 +791,8 @@ def add_fault_options(parser):
     parser.add_argument("--huge-listing", type=int, metavar="N")
     parser.add_argument("--telnet-iac", action="store_true")
     parser.add_argument("--hang-up", action="append", default=[],
+                        metavar="CMD")
+    parser.add_argument("--oops-in-clear", action="append", default=[],
                         metavar="CMD")
     add_served_listing_options(parser)
     add_integrity_options(parser)
