@@ -300,7 +300,9 @@ Status FileTransfer::finish()
 // A download left before its end: ABOR, close the data connection, and take
 // every reply up to the answer to a NOOP. How many replies ABOR draws
 // differs: "426" then "226"; "225" or "226" alone; a "1xx" only; and when the
-// transfer ended just as ABOR left, the transfer's "226" and then ABOR's own.
+// transfer ended just as ABOR left, the transfer's "226" and then ABOR's own
+// ("226-File successfully transferred" ... "226 Since you see this ABOR
+// must've succeeded", as pure-ftpd says).
 // Counting them cannot tell these apart, and a reply left unread would answer
 // the next command and put the session out of step for good; NOOP's "200"
 // (never an answer to ABOR) marks the end. NOOP waits for the first reply:

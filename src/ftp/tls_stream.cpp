@@ -146,8 +146,9 @@ Status TlsStream::connect(std::unique_ptr<Stream> inner, std::shared_ptr<TlsCont
     if (resumeFrom) {
         // A copy: a connection dropped before its end (an aborted download)
         // marks the session it resumed as unfit for resuming, and with TLS 1.2
-        // that would be the control connection's own, refused by servers that
-        // want every data connection resumed ("522 session reuse required").
+        // that would be the control connection's own, and servers that want
+        // every data connection resumed would refuse all later transfers
+        // ("522 SSL connection failed: session reuse required", says vsftpd).
         if (SSL_SESSION* session = SSL_get0_session(resumeFrom->ssl_)) {
             if (SSL_SESSION* copy = SSL_SESSION_dup(session)) {
                 (void)SSL_set_session(ssl, copy);
