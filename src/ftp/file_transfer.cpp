@@ -25,10 +25,6 @@ constexpr std::size_t sendBufferSize = 64 * 1024;
 // After ABOR a server owes two replies (the transfer's end, then ABOR's own),
 // but some send only a "1xx" or nothing: wait this long at most, then go on.
 constexpr std::chrono::milliseconds abortWait{5000};
-// A 2xx first may be the only reply (the transfer had ended) or ABOR's answer
-// ahead of the transfer's "426", as ProFTPD sends them over TLS: the second
-// is awaited this long, so that it cannot arrive as the next command's answer.
-constexpr std::chrono::milliseconds abortSecondReplyWait{2000};
 
 } // namespace
 
@@ -302,9 +298,17 @@ Status FileTransfer::finish()
 }
 
 // A download left before its end: ABOR, close the data connection, and take
-// the replies that end the transfer and answer ABOR ("426" then "226", the
-// two the other way round, or "225"/"226" alone). A server that answers with
-// "1xx" only, or not at all, costs one short wait; the session then goes on.
+// every reply up to the answer to a NOOP. How many replies ABOR draws
+// differs: "426" then "226"; "225" or "226" alone; a "1xx" only; and when the
+// transfer ended just as ABOR left, the transfer's "226" and then ABOR's own
+// ("226-File successfully transferred" ... "226 Since you see this ABOR
+// must've succeeded", as pure-ftpd says).
+// Counting them cannot tell these apart, and a reply left unread would answer
+// the next command and put the session out of step for good; NOOP's "200"
+// (never an answer to ABOR) marks the end. NOOP waits for the first reply:
+// a server still sending reads ABOR from within the transfer and throws away
+// whatever came with it. A server that answers nothing costs one short wait;
+// the session then goes on.
 void FileTransfer::abort()
 {
     const Deadline deadline = deadlineAfter(std::min(channel_.timeout(), abortWait));
@@ -315,16 +319,14 @@ void FileTransfer::abort()
     }
     const Status sent = channel_.send("ABOR", deadline);
     stream_.reset();
-    if (!sent.ok())
+    Reply reply;
+    if (!sent.ok() || !channel_.readReplyIfAny(reply, deadline, true).ok())
+        return;  // silence: the session goes on; a late reply is dropped as a stray
+    if (!channel_.send("NOOP", deadline).ok())
         return;
-    Deadline wait = deadline;
-    for (int finalReplies = 0; finalReplies < 2;) {
-        Reply reply;
-        if (!channel_.readReplyIfAny(reply, wait).ok())
-            return;  // silence: the session goes on; a late reply is dropped as a stray
-        ++finalReplies;
-        if (classify(reply.code) == ReplyClass::Done)
-            wait = std::min(deadline, deadlineAfter(abortSecondReplyWait));
+    while (channel_.readReplyIfAny(reply, deadline).ok()) {
+        if (reply.code == 200)
+            return;
     }
 }
 

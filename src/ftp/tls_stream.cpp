@@ -1,7 +1,9 @@
 #include "ftp/tls_stream.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 
 #include <arpa/inet.h>
 #include <openssl/bio.h>
@@ -43,12 +45,12 @@ int noteVerifyError(int preverified, X509_STORE_CTX* store)
 // OpenSSL's own socket layer writes with plain send(), which raises SIGPIPE
 // when the server has hung up and would end the program. This one goes
 // through the engine's socket calls, which never do.
-int socketOf(BIO* bio) { return int(reinterpret_cast<std::intptr_t>(BIO_get_data(bio))); }
+TlsStream::RawSocket& rawOf(BIO* bio) { return *static_cast<TlsStream::RawSocket*>(BIO_get_data(bio)); }
 
 int bioWrite(BIO* bio, const char* data, int size)
 {
     BIO_clear_retry_flags(bio);
-    const long sent = sendSome(socketOf(bio), data, std::size_t(size));
+    const long sent = sendSome(rawOf(bio).fd, data, std::size_t(size));
     if (sent == 0 && size > 0) {
         BIO_set_retry_write(bio);
         return -1;
@@ -59,9 +61,14 @@ int bioWrite(BIO* bio, const char* data, int size)
 int bioRead(BIO* bio, char* buffer, int size)
 {
     BIO_clear_retry_flags(bio);
-    const long received = receiveSome(socketOf(bio), buffer, std::size_t(size));
+    TlsStream::RawSocket& raw = rawOf(bio);
+    const long received = receiveSome(raw.fd, buffer, std::size_t(size));
     if (received < 0 && wouldBlock(errno))
         BIO_set_retry_read(bio);
+    if (received > 0) {
+        raw.headSize = std::min(std::size_t(received), sizeof raw.head);
+        std::memcpy(raw.head, buffer, raw.headSize);
+    }
     return int(received);
 }
 
@@ -77,7 +84,7 @@ int bioCreate(BIO* bio)
     return 1;
 }
 
-BIO* socketBio(int fd)
+BIO* socketBio(TlsStream::RawSocket& raw)
 {
     static BIO_METHOD* const method = [] {
         BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "corvell socket");
@@ -89,9 +96,11 @@ BIO* socketBio(int fd)
     }();
     BIO* bio = BIO_new(method);
     if (bio)
-        BIO_set_data(bio, reinterpret_cast<void*>(std::intptr_t(fd)));
+        BIO_set_data(bio, &raw);
     return bio;
 }
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 } // namespace
 
@@ -99,6 +108,7 @@ TlsStream::TlsStream(std::unique_ptr<Stream> inner, std::shared_ptr<TlsContext> 
                      std::string host)
     : inner_(std::move(inner)), context_(std::move(context)), ssl_(ssl), host_(std::move(host))
 {
+    raw_.fd = inner_->fd();
 }
 
 TlsStream::~TlsStream()
@@ -123,11 +133,10 @@ Status TlsStream::connect(std::unique_ptr<Stream> inner, std::shared_ptr<TlsCont
     SSL* ssl = SSL_new(context->handle());
     if (!ssl)
         return Status::failure(ErrorKind::Network, "Cannot set up encryption: " + takeTlsError());
-    const int fd = inner->fd();
     std::unique_ptr<TlsStream> stream(new TlsStream(std::move(inner), std::move(context), ssl, host));
     SSL_set_ex_data(ssl, verifyErrorsIndex(), &stream->verifyErrors_);
     SSL_set_verify(ssl, SSL_VERIFY_PEER, noteVerifyError);
-    BIO* bio = socketBio(fd);
+    BIO* bio = socketBio(stream->raw_);
     if (!bio)
         return Status::failure(ErrorKind::Network, "Cannot set up encryption: " + takeTlsError());
     SSL_set_bio(ssl, bio, bio);
@@ -140,9 +149,16 @@ Status TlsStream::connect(std::unique_ptr<Stream> inner, std::shared_ptr<TlsCont
         (void)SSL_set_tlsext_host_name(ssl, host.c_str());
     }
     if (resumeFrom) {
-        if (SSL_SESSION* session = SSL_get1_session(resumeFrom->ssl_)) {
-            (void)SSL_set_session(ssl, session);
-            SSL_SESSION_free(session);
+        // A copy: a connection dropped before its end (an aborted download)
+        // marks the session it resumed as unfit for resuming, and with TLS 1.2
+        // that would be the control connection's own, and servers that want
+        // every data connection resumed would refuse all later transfers
+        // ("522 SSL connection failed: session reuse required", says vsftpd).
+        if (SSL_SESSION* session = SSL_get0_session(resumeFrom->ssl_)) {
+            if (SSL_SESSION* copy = SSL_SESSION_dup(session)) {
+                (void)SSL_set_session(ssl, copy);
+                SSL_SESSION_free(copy);
+            }
         }
     }
     if (Status s = stream->handshake(deadline); !s.ok())
@@ -200,7 +216,8 @@ IoResult TlsStream::result(int returned, std::size_t moved, const char* what)
         return io;
     case SSL_ERROR_SYSCALL:
         if (ERR_peek_error() == 0 && savedErrno != 0) {
-            io.error = Status::failure(ErrorKind::Network, std::string(what) + ": " + describeError(savedErrno));
+            io.error = Status::failure(ErrorKind::Network, what ? std::string(what) + ": " + describeError(savedErrno)
+                                                                : describeError(savedErrno));
             return io;
         }
         [[fallthrough]];
@@ -214,7 +231,7 @@ IoResult TlsStream::result(int returned, std::size_t moved, const char* what)
             io.state = IoResult::State::End;
             return io;
         }
-        io.error = Status::failure(ErrorKind::Network, std::string(what) + ": " + takeTlsError());
+        io.error = Status::failure(ErrorKind::Network, what ? std::string(what) + ": " + takeTlsError() : takeTlsError());
         return io;
     }
     }
@@ -225,7 +242,37 @@ IoResult TlsStream::readSome(char* buffer, std::size_t size)
     ERR_clear_error();
     std::size_t moved = 0;
     const int returned = SSL_read_ex(ssl_, buffer, size, &moved);
-    return result(returned, moved, "Receiving from the server failed");
+    if (returned <= 0 && SSL_get_error(ssl_, returned) == SSL_ERROR_SSL) {
+        if (const std::string reply = clearTextReply(); !reply.empty()) {
+            ERR_clear_error();
+            return {IoResult::State::Failed, 0,
+                    Status::failure(ErrorKind::Network, "the server answered outside the encryption: " + reply)};
+        }
+    }
+    // The caller says what failed, as with a connection in clear.
+    return result(returned, moved, nullptr);
+}
+
+// vsftpd, for one, writes its fatal errors ("500 OOPS: cannot change
+// directory") in clear text even on an encrypted connection. OpenSSL then
+// took the reply's first bytes for a record header and refused them; the
+// rest still waits on the socket. The reply's first line, when it is one.
+std::string TlsStream::clearTextReply() const
+{
+    std::string text(raw_.head, raw_.headSize);
+    char rest[512];
+    const long received = receiveSome(raw_.fd, rest, sizeof rest);  // the socket never blocks
+    if (received > 0)
+        text.append(rest, std::size_t(received));
+    if (text.size() < 4 || !isDigit(text[0]) || !isDigit(text[1]) || !isDigit(text[2])
+        || (text[3] != ' ' && text[3] != '-'))
+        return {};
+    text.resize(std::min(text.find_first_of("\r\n"), text.size()));
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20)
+            c = ' ';
+    }
+    return text;
 }
 
 IoResult TlsStream::writeSome(const char* data, std::size_t size)
@@ -233,7 +280,7 @@ IoResult TlsStream::writeSome(const char* data, std::size_t size)
     ERR_clear_error();
     std::size_t moved = 0;
     const int returned = SSL_write_ex(ssl_, data, size, &moved);
-    return result(returned, moved, "Sending to the server failed");
+    return result(returned, moved, nullptr);
 }
 
 std::size_t TlsStream::buffered() const

@@ -48,10 +48,22 @@ private:
     TlsStream(std::unique_ptr<Stream> inner, std::shared_ptr<TlsContext> context, ssl_st* ssl,
               std::string host);
     IoResult result(int returned, std::size_t moved, const char* what);
+    std::string clearTextReply() const;
     Status handshake(Deadline deadline);
     Status waitOrFail(IoResult::State want, Deadline deadline);
 
+public:
+    // What OpenSSL reads from the socket goes through here; the first bytes
+    // of the latest read are kept to make sense of a refused record.
+    struct RawSocket {
+        int fd = -1;
+        char head[8] = {};
+        std::size_t headSize = 0;
+    };
+
+private:
     std::unique_ptr<Stream> inner_;
+    RawSocket raw_;
     std::shared_ptr<TlsContext> context_;  // outlives ssl_
     ssl_st* ssl_;
     std::string host_;

@@ -168,23 +168,44 @@ TEST(Tls, CutEncryptedTransferFailsAndSessionGoesOn)
     }
 }
 
-TEST(Tls, AbortedDownloadLeavesTheSessionResumable)
+TEST(Tls, AbortedDownloadLeavesTheSessionResumableForTheNextDataConnection)
 {
-    // Under TLS 1.2 every data connection shares the control connection's
-    // session; one dropped without close_notify must not spoil it for the next.
-    TestFtpServer server({"--tls-required", "--tls12"});
-    server.writePatternFile("big.bin", 4 * 1024 * 1024);
-    ftp::Session session(trustingTestAuthority());
-    ASSERT_TRUE(openOn(session, server).ok());
-    ASSERT_TRUE(session.openFile("/big.bin", TransferDirection::Download).ok());
-    char block[1024];
-    std::size_t count = 0;
-    ASSERT_TRUE(session.read(block, sizeof block, count).ok());
-    EXPECT_FALSE(session.closeFile().ok());
-    std::vector<ftp::ListEntry> entries;
-    const ftp::Status listed = session.listFolder("/", entries);
-    EXPECT_TRUE(listed.ok()) << listed.message();
-    EXPECT_EQ(logCount(server, "DATA TLS NEW"), 0u);
+    // An aborted download drops its encrypted connection unfinished; the data
+    // connections after it must still resume the control connection's session.
+    for (const char* version : {"--tls12", "--tls"}) {
+        SCOPED_TRACE(version);
+        TestFtpServer server({"--tls", version});
+        server.writePatternFile("big.bin", 16 * 1024 * 1024);
+        server.writeFile("small.txt", "small");
+        ftp::Session session(trustingTestAuthority());
+        ASSERT_TRUE(openOn(session, server).ok());
+        ASSERT_TRUE(session.openFile("/big.bin", TransferDirection::Download).ok());
+        char block[1024];
+        std::size_t count = 0;
+        ASSERT_TRUE(session.read(block, sizeof block, count).ok());
+        EXPECT_FALSE(session.closeFile().ok());
+        ASSERT_TRUE(session.openFile("/small.txt", TransferDirection::Download).ok());
+        const Download got = download(session);
+        EXPECT_TRUE(got.closeStatus.ok()) << got.closeStatus.message();
+        EXPECT_EQ(got.bytes, "small");
+        EXPECT_EQ(logCount(server, "DATA TLS NEW"), 0u);
+    }
+}
+
+TEST(Tls, FatalErrorSentInClearOnTheEncryptedConnectionIsShown)
+{
+    for (const char* verb : {"PASS", "PWD"}) {
+        SCOPED_TRACE(verb);
+        TestFtpServer server({"--tls", "--oops-in-clear", verb});
+        ftp::Session session(trustingTestAuthority());
+        ftp::Status status = openOn(session, server);
+        if (status.ok()) {
+            std::string path;
+            status = session.printWorkingDirectory(path);
+        }
+        EXPECT_NE(status.message().find("500 OOPS: cannot change directory:/home/test"), std::string::npos)
+            << status.message();
+    }
 }
 
 TEST(Tls, FailedHandshakeFailsCleanlyAndCloses)

@@ -34,11 +34,17 @@ Faults (see tests/support/test_ftp_server.h for the list the tests rely on):
   --abor-done-first          ABOR during a transfer is answered "226" at
                              once; the transfer's "426" follows 0.3 s later,
                              or sooner ahead of the next command's answer
+  --end-crosses-abor         a RETR's closing "226" waits for the next command;
+                             when that is ABOR, ABOR's own answer follows 0.3 s
+                             later (a transfer that ended as ABOR was sent)
   --trickle CMD              answer CMD with a "150" line every half second,
                              never a final reply
   --flood CMD                answer CMD with "150" lines without end
   --huge-listing N           MLSD lists N tiny entries (no real files)
   --hang-up CMD              close the control connection when CMD arrives
+  --oops-in-clear CMD        answer CMD with "500 OOPS" in clear text, even on
+                             an encrypted connection, and hang up (vsftpd's
+                             fatal errors)
   --telnet-iac               a 0xFF byte travels doubled on the control
                              connection both ways; a single one is a Telnet
                              command (dropped with the byte after it)
@@ -69,6 +75,7 @@ import os
 import signal
 import sys
 import threading
+import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import (BufferedIteratorProducer, DTPHandler,
@@ -207,11 +214,13 @@ class FaultyFTPHandler(FTPHandler):
     abor_preliminary = False
     abor_done_first = False
     ls_words = False
+    end_crosses_abor = False
     trickles = frozenset()
     floods = frozenset()
     huge_listing = None
     telnet_iac = False
     hang_ups = frozenset()
+    oops_in_clear = frozenset()
 
     def __init__(self, *args, **kwargs):
         self.cut_limit = None
@@ -219,6 +228,7 @@ class FaultyFTPHandler(FTPHandler):
         self._muted = False
         self._late_reply = None
         self._argument = ""
+        self._held_end = None
         self._trickle = None
         self._idle_timer = None
         # super(), not FTPHandler: with --tls the TLS layers sit in between.
@@ -269,6 +279,7 @@ class FaultyFTPHandler(FTPHandler):
         self._argument = arg
         if cmd != "ABOR":
             self._muted = False
+        self._send_held_end(pause=0.3 if cmd == "ABOR" else 0)
         if cmd in self.stalls:
             return
         if cmd in self.trickles:
@@ -278,6 +289,10 @@ class FaultyFTPHandler(FTPHandler):
             self.push_with_producer(FloodProducer())
             return
         if cmd in self.hang_ups:
+            self.close()
+            return
+        if cmd in self.oops_in_clear:
+            os.write(self.socket.fileno(), b"500 OOPS: cannot change directory:/home/test\r\n")
             self.close()
             return
         if cmd in self.endless:
@@ -333,6 +348,10 @@ class FaultyFTPHandler(FTPHandler):
     def respond(self, resp, logfun=logging.getLogger("pyftpdlib").debug):
         if self._muted and not resp.startswith("1"):
             return
+        if self._held_end is True and not resp.startswith("1"):
+            self._held_end = resp if resp.startswith("226") else None
+            if self._held_end:
+                return
         FTPHandler.respond(self, resp, logfun)
 
     def _send_late_reply(self):
@@ -340,6 +359,14 @@ class FaultyFTPHandler(FTPHandler):
         reply, self._late_reply = self._late_reply, None
         if reply is not None and self.connected:
             self.respond(reply)
+
+    # --- a transfer's end that crosses ABOR
+
+    def _send_held_end(self, pause):
+        held, self._held_end = self._held_end, None
+        if isinstance(held, str):
+            FTPHandler.respond(self, held)
+            time.sleep(pause)  # the one client waits; nothing else is served
 
     def ftp_ABOR(self, line):
         if self.abor_done_first and self.data_channel is not None \
@@ -400,6 +427,8 @@ class FaultyFTPHandler(FTPHandler):
         if result is None:
             self.cut_limit = None
         self._muted = self.abor_preliminary and result is not None
+        if self.end_crosses_abor and result is not None:
+            self._held_end = True
         return result
 
     def ftp_STOR(self, file, mode="w"):
@@ -766,11 +795,13 @@ def make_handler_class(args, log_file=None):
         abor_done_first=args.abor_done_first,
         ls_words=args.ls_words,
         tcp_no_delay=not args.nagle,
+        end_crosses_abor=args.end_crosses_abor,
         trickles=_command_names(args.trickle),
         floods=_command_names(args.flood),
         huge_listing=args.huge_listing,
         telnet_iac=args.telnet_iac,
         hang_ups=_command_names(args.hang_up),
+        oops_in_clear=_command_names(args.oops_in_clear),
     )
     if args.idle_close is not None:
         attributes.update(idle_close=args.idle_close,
@@ -818,12 +849,15 @@ def add_fault_options(parser):
     parser.add_argument("--abor-done-first", action="store_true")
     parser.add_argument("--ls-words", action="store_true")
     parser.add_argument("--nagle", action="store_true")
+    parser.add_argument("--end-crosses-abor", action="store_true")
     parser.add_argument("--trickle", action="append", default=[],
                         metavar="CMD")
     parser.add_argument("--flood", action="append", default=[], metavar="CMD")
     parser.add_argument("--huge-listing", type=int, metavar="N")
     parser.add_argument("--telnet-iac", action="store_true")
     parser.add_argument("--hang-up", action="append", default=[],
+                        metavar="CMD")
+    parser.add_argument("--oops-in-clear", action="append", default=[],
                         metavar="CMD")
     add_served_listing_options(parser)
     add_integrity_options(parser)
