@@ -78,8 +78,9 @@ struct Session::Impl {
     // dropped, log on again once and run the operation then. When the server
     // drops it while the operation runs, the operation runs again only if the
     // command it had in flight did not run or can harmlessly run twice. A
-    // link we gave up on (Broken: a server that stalls or talks nonsense)
-    // is not tried again: it would only cost the same wait once more.
+    // link we gave up on (Broken: a server that stalled or talked nonsense,
+    // often over one file, such as a named pipe it cannot read) is logged on
+    // again by the next operation, never by the one that gave up on it.
     Status perform(const std::function<Status()>& operation)
     {
         // Never inside a transfer: a transfer whose connection broke has failed.
@@ -88,7 +89,8 @@ struct Session::Impl {
         if (channel.state() == LinkState::Ready)
             (void)channel.dropStrayReplies(channel.replyDeadline());
         bool loggedOnAgain = false;
-        if (channel.state() == LinkState::Dropped || channel.state() == LinkState::Closed) {
+        const LinkState state = channel.state();
+        if (state == LinkState::Dropped || state == LinkState::Closed || state == LinkState::Broken) {
             if (Status s = logOn(); !s.ok())
                 return lostConnection(s);
             loggedOnAgain = true;
