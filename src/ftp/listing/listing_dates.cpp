@@ -49,10 +49,47 @@ std::optional<int> parseYear(std::string_view token, bool needDot = false)
     return year;
 }
 
-// "+0100", "-0500": the zone of "ls --full-time". The time stays as printed.
+// "+0100", "-0500", "+01:00", "Z": the zone of "ls --full-time" and of ISO
+// times. The time stays as printed.
 bool isZone(std::string_view token)
 {
-    return token.size() == 5 && (token[0] == '+' || token[0] == '-') && allDigits(token.substr(1));
+    if (token == "Z")
+        return true;
+    if (token.size() < 5 || (token[0] != '+' && token[0] != '-'))
+        return false;
+    token.remove_prefix(1);
+    if (token.size() == 5 && token[2] == ':')
+        return allDigits(token.substr(0, 2)) && allDigits(token.substr(3));
+    return token.size() == 4 && allDigits(token);
+}
+
+// English day names, which ctime-style dates put first: "Thu Dec  7 09:37:12 2023".
+// Asked of every owner and group column, so without a loop over the names.
+bool isWeekday(std::string_view word)
+{
+    if (word.size() != 3)
+        return false;
+    const char a = lowerAscii(word[0]);
+    const char b = lowerAscii(word[1]);
+    const char c = lowerAscii(word[2]);
+    switch (a) {
+    case 'm': return b == 'o' && c == 'n';
+    case 't': return (b == 'u' && c == 'e') || (b == 'h' && c == 'u');
+    case 'w': return b == 'e' && c == 'd';
+    case 'f': return b == 'r' && c == 'i';
+    case 's': return (b == 'a' && c == 't') || (b == 'u' && c == 'n');
+    default: return false;
+    }
+}
+
+// Only a word with a "-" or "/" inside can hold a month between numbers.
+bool hasDateSeparator(std::string_view word)
+{
+    for (char c : word) {
+        if (c == '-' || c == '/')
+            return true;
+    }
+    return false;
 }
 
 DateTime dated(int year, int month, int day, const Clock& clock = {})
@@ -133,6 +170,61 @@ std::optional<DateSpan> yearFirst(const LineTokens& tokens, std::size_t i)
     return withOptionalClock(tokens, i + 3, dated(*year, *month, *day));
 }
 
+// "7.12. 09:37" and "07.12.  2023": day and month with their dots, then a
+// time (this year or the last) or a year, as Finnish and German "ls" print.
+std::optional<DateSpan> dayMonthDotted(const LineTokens& tokens, std::size_t i, const DateTime& now)
+{
+    const std::string_view word = tokens.text(i);
+    const auto dot = word.find('.');
+    if (word.size() < 4 || word.back() != '.' || dot == std::string_view::npos || dot + 1 >= word.size() - 1)
+        return std::nullopt;
+    const auto day = parseSmall(word.substr(0, dot), 1, 2);
+    const auto month = parseSmall(word.substr(dot + 1, word.size() - dot - 2), 1, 2);
+    if (!day || !month || !validDate(2000, *month, *day))
+        return std::nullopt;
+    return finishWithClockOrYear(tokens, i + 1, *month, *day, now);
+}
+
+// A month name between numbers in one word: "7-Dec-2023", "2023-Dec-07",
+// "Dec-07-2023", with "-" or "/", as VMS-minded and some embedded servers print.
+std::optional<DateSpan> monthInNumbers(const LineTokens& tokens, std::size_t i)
+{
+    const std::string_view word = tokens.text(i);
+    const auto first = word.find_first_of("-/");
+    if (first == std::string_view::npos || first == 0)
+        return std::nullopt;
+    const auto second = word.find(word[first], first + 1);
+    if (second == std::string_view::npos)
+        return std::nullopt;
+    std::string_view parts[3] = {word.substr(0, first), word.substr(first + 1, second - first - 1), word.substr(second + 1)};
+    int named = -1;
+    int month = 0;
+    for (int k = 0; k < 3; ++k) {
+        if (parts[k].empty() || isDigit(parts[k][0]))
+            continue;
+        const auto number = monthNumber(parts[k]);
+        if (!number || named >= 0)
+            return std::nullopt;
+        named = k;
+        month = *number;
+    }
+    if (named < 0)
+        return std::nullopt;
+    // The year is the four-digit number, or the last one when both have two.
+    const std::string_view& a = parts[named == 0 ? 1 : 0];
+    const std::string_view& b = parts[named == 2 ? 1 : 2];
+    const bool yearFirstOrder = a.size() == 4;
+    const auto day = parseSmall(yearFirstOrder ? b : a, 1, 2);
+    const std::string_view yearText = yearFirstOrder ? a : b;
+    const auto year = parseSmall(yearText, 2, 4);
+    if (!day || !year || yearText.size() == 3)
+        return std::nullopt;
+    const int fullYearValue = yearText.size() == 2 ? fullYear(*year) : *year;
+    if (!validDate(fullYearValue, month, *day))
+        return std::nullopt;
+    return withOptionalClock(tokens, i + 1, dated(fullYearValue, month, *day));
+}
+
 // "2023-12-07 09:37", "2023-12-07 09:37:12.123456789 +0100", "12-07-23 09:37",
 // "07.12.2023" (a year, no time). "--time-style=iso" prints "12-07 09:37" for
 // recent files and pads "2023-12-07" of older ones with one more blank.
@@ -147,9 +239,18 @@ std::optional<DateSpan> numeric(const LineTokens& tokens, std::size_t i, const D
             return std::nullopt;
         return DateSpan{dated(yearOf(*month, *day, clock->hour, clock->minute, now), *month, *day, *clock), i + 2};
     }
+    if (word.size() > 11 && (word[10] == 'T' || word[10] == 't')) {
+        // "2023-12-07T09:37:12", perhaps with a zone glued on or after it.
+        const auto date = parseNumericDate(word.substr(0, 10));
+        const auto clock = parseClock(word.substr(11));
+        if (!date || !clock)
+            return std::nullopt;
+        const std::size_t next = isZone(tokens.text(i + 1)) ? i + 2 : i + 1;
+        return DateSpan{dated(date->year, date->month, date->day, *clock), next};
+    }
     const auto date = parseNumericDate(word);
     if (!date)
-        return std::nullopt;
+        return dayMonthDotted(tokens, i, now);
     auto span = withOptionalClock(tokens, i + 1, *date);
     if (!span)
         return std::nullopt;
@@ -271,7 +372,12 @@ bool isWord(std::string_view token)
 
 bool validDate(int year, int month, int day)
 {
-    return year >= 1900 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= 31;
+    // From 1601, where Windows servers put files that never had a date.
+    if (year < 1601 || year > 9999 || month < 1 || month > 12 || day < 1)
+        return false;
+    static constexpr int days[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= (month == 2 && !leap ? 28 : days[month - 1]);
 }
 
 bool validTime(int hour, int minute, int second)
@@ -299,7 +405,16 @@ std::optional<Clock> parseClock(std::string_view token)
         clock.second = *second;
         clock.withSeconds = true;
         rest.remove_prefix(3);
-        if (!rest.empty() && !((rest[0] == '.' || rest[0] == ',') && allDigits(rest.substr(1))))
+        if (!rest.empty() && (rest[0] == '.' || rest[0] == ',')) {
+            std::size_t digits = 1;
+            while (digits < rest.size() && isDigit(rest[digits]))
+                ++digits;
+            if (digits == 1)
+                return std::nullopt;
+            rest.remove_prefix(digits);
+        }
+        // "09:37:12.123+01:00": ISO times may carry their zone.
+        if (!rest.empty() && !isZone(rest))
             return std::nullopt;
     }
     clock.hour = *hour;
@@ -400,15 +515,22 @@ std::optional<DateSpan> parseDateAt(const LineTokens& tokens, std::size_t i, con
     const std::string_view word = tokens.text(i);
     if (word.empty())
         return std::nullopt;
-    if (!isDigit(word[0]))
-        return monthFirst(tokens, i, now);
+    if (!isDigit(word[0])) {
+        if (auto span = monthFirst(tokens, i, now))
+            return span;
+        if (isWeekday(word))
+            return parseDateAt(tokens, i + 1, now);
+        return hasDateSeparator(word) ? monthInNumbers(tokens, i) : std::nullopt;
+    }
     if (auto span = dayFirst(tokens, i, now))
         return span;
     if (auto span = numeric(tokens, i, now))
         return span;
     if (auto span = cjk(tokens, i, now))
         return span;
-    return yearFirst(tokens, i);
+    if (auto span = yearFirst(tokens, i))
+        return span;
+    return hasDateSeparator(word) ? monthInNumbers(tokens, i) : std::nullopt;
 }
 
 std::optional<DateSpan> parseUnknownDateAt(const LineTokens& tokens, std::size_t i)

@@ -20,7 +20,7 @@ struct Clock {
     int second = 0;
     bool withSeconds = false;
 };
-// "9:37", "09:37", "09:37:12", "09:37:12.123456789".
+// "9:37", "09:37", "09:37:12", "09:37:12.123456789", "09:37:12+01:00".
 std::optional<Clock> parseClock(std::string_view token);
 
 // A time at word `j` as Windows-minded servers print it too: "09:37",
