@@ -12,8 +12,9 @@ namespace listing {
 namespace {
 
 // Beyond the usual "-dlbcps": doors, network special files, whiteouts,
-// migrated and unknown entries as various systems print them.
-bool isFileTypeLetter(char c) { return std::string_view("-dlbcpsDnLwPMC?").find(c) != std::string_view::npos; }
+// migrated, event ports, contiguous, unknown and other entries as various
+// systems print them.
+bool isFileTypeLetter(char c) { return std::string_view("-dlbcpsDnLwPMC?=").find(c) != std::string_view::npos; }
 
 bool isPermissions(std::string_view token)
 {
@@ -27,7 +28,8 @@ bool isPermissions(std::string_view token)
     return token.size() == 10 || std::string_view("+@.").find(token[10]) != std::string_view::npos;
 }
 
-// "1.5K", "12M", "3G", "512B", "4.0KiB": sizes rounded for people.
+// "1.5K", "12M", "3G", "512B", "4.0KiB", "3,4G": sizes rounded for people,
+// with the decimal point or comma of the server's language.
 std::optional<std::uint64_t> parseSizeWithUnit(std::string_view token)
 {
     std::size_t pos = 0;
@@ -38,7 +40,7 @@ std::optional<std::uint64_t> parseSizeWithUnit(std::string_view token)
     std::uint64_t fraction = 0;
     std::uint64_t fractionScale = 1;
     const std::string_view whole = token.substr(0, pos);
-    if (pos < token.size() && token[pos] == '.') {
+    if (pos < token.size() && (token[pos] == '.' || token[pos] == ',')) {
         ++pos;
         const std::size_t start = pos;
         while (pos < token.size() && isDigit(token[pos]) && pos - start < 6) {
@@ -74,13 +76,14 @@ std::optional<std::uint64_t> parseSizeWithUnit(std::string_view token)
     return std::uint64_t(value + 0.5L);
 }
 
-// "1,234,567".
+// "1,234,567", or "1.234.567" as "ls" groups them in German and others.
 std::optional<std::uint64_t> parseThousands(std::string_view word)
 {
     std::string digits;
     std::size_t group = 0;
+    const char separator = word.find(',') != std::string_view::npos ? ',' : '.';
     for (std::size_t i = 0; i < word.size(); ++i) {
-        if (word[i] == ',') {
+        if (word[i] == separator) {
             if (group == 0 || group > 3 || (digits.size() > group && group != 3))
                 return std::nullopt;
             group = 0;
@@ -108,17 +111,24 @@ std::optional<std::optional<std::uint64_t>> sizeBefore(const LineTokens& tokens,
             return std::optional<std::uint64_t>(*size);
         return std::nullopt;
     }
-    if (const auto comma = word.find(','); comma != std::string_view::npos) {
-        // "8,1" on a device line; elsewhere a size grouped in thousands.
-        const char type = tokens[0].text[0];
-        if (type == 'b' || type == 'c') {
-            if (allDigits(word.substr(0, comma)) && allDigits(word.substr(comma + 1)))
-                return std::optional<std::uint64_t>();
-            return std::nullopt;
-        }
+    const char type = tokens[0].text[0];
+    const auto comma = word.find(',');
+    if (comma != std::string_view::npos && (type == 'b' || type == 'c')) {
+        // "8,1" on a device line.
+        if (allDigits(word.substr(0, comma)) && allDigits(word.substr(comma + 1)))
+            return std::optional<std::uint64_t>();
+        return std::nullopt;
+    }
+    if ((type == 'b' || type == 'c') && word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X')) {
+        // BSD prints a device number it cannot split in hex: "0x3000000".
+        if (word.find_first_not_of("0123456789abcdefABCDEF", 2) == std::string_view::npos)
+            return std::optional<std::uint64_t>();
+        return std::nullopt;
+    }
+    if (comma != std::string_view::npos || (isDigit(word[0]) && word.find('.') != std::string_view::npos)) {
+        // A size grouped in thousands, else one rounded with a decimal comma.
         if (const auto size = parseThousands(word))
             return std::optional<std::uint64_t>(*size);
-        return std::nullopt;
     }
     if (const auto size = parseSizeWithUnit(word))
         return std::optional<std::uint64_t>(*size);
@@ -179,15 +189,15 @@ std::optional<ListEntry> parseUnixLine(std::string_view line, const DateTime& no
     using namespace listing;
     line = withoutLineEnd(line);
     if (!line.empty() && (isDigit(line[0]) || isBlank(line[0]))) {
-        // "ls -s" puts the blocks used in front: "   8 -rw-r--r-- 1 ftp ...";
-        // a few servers indent the lines.
+        // "ls -s" puts the blocks used in front: "   8 -rw-r--r-- 1 ftp ...",
+        // "ls -i" the inode number, "ls -is" both; a few servers indent the lines.
         const LineTokens blocks(line);
-        if (blocks.size() >= 1 && isPermissions(blocks[0].text))
-            line = line.substr(blocks[0].begin);
-        else if (blocks.size() >= 2 && allDigits(blocks[0].text) && isPermissions(blocks[1].text))
-            line = line.substr(blocks[1].begin);
-        else
+        std::size_t numbers = 0;
+        while (numbers < 2 && numbers < blocks.size() && allDigits(blocks[numbers].text))
+            ++numbers;
+        if (numbers >= blocks.size() || !isPermissions(blocks[numbers].text))
             return std::nullopt;
+        line = line.substr(blocks[numbers].begin);
     }
     if (line.size() < 10 || !isFileTypeLetter(line[0]))
         return std::nullopt;
