@@ -280,6 +280,7 @@ const std::vector<LineCase> dosCases = {
      file("thirteenth", 12, at(2021, 5, 13, 14, 7))},
     {"junction", "12-07-23  09:37AM    <JUNCTION>     Docs [C:\\Users\\me\\Documents]",
      link(folder("Docs", std::nullopt, at(2023, 12, 7, 9, 37)))},
+    {"symlink_to_file", "12-07-23  09:37AM    <SYMLINK>       lead [C:\\x.txt]", link(file(" lead", std::nullopt, at(2023, 12, 7, 9, 37)))},
 };
 
 const std::vector<std::string> badDosLines = {
@@ -334,7 +335,9 @@ const std::vector<LineCase> mlsdCases = {
     {"utf8_name", "type=file;size=2;modify=20210305140700; \xd0\xbf\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82",
      file("\xd0\xbf\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82", 2, at(2021, 3, 5, 14, 7))},
     {"crlf_ending_removed", "type=file;size=2;modify=20210305140700; dos.txt\r",
-     file("dos.txt", 2, at(2021, 3, 5, 14, 7))},
+     file("dos.txt", 2, at(2021, 3, 5, 14, 7))},    {"mlst_blank_in_front", " type=file;size=12;modify=20210305140700; one", file("one", 12, at(2021, 3, 5, 14, 7))},
+    {"folder_size_from_sizd", "type=dir;sizd=4096;modify=20210305140700; d", folder("d", 4096, at(2021, 3, 5, 14, 7))},
+    {"empty_values", "type=file;size=;modify=;perm=; e", file("e", std::nullopt, std::nullopt)},
 };
 
 const std::vector<std::string> badMlsdLines = {
@@ -351,6 +354,7 @@ const std::vector<std::string> badMlsdLines = {
     "type=file;size=1;",
     "type=file; ",
     " no-facts",
+    "  type=file;size=1; two-blanks-in-front",
     "type=file;size;modify=20210305140700; fact-without-equals",
     "=file; no-key",
     "type=file;;size=1; empty-fact",
