@@ -298,6 +298,21 @@ const std::vector<std::string> badDosLines = {
     "03-05-21  02:07PM  12x bad-size",
 };
 
+// EPLF: facts each ended by a comma, a tab, the name. The date is seconds since 1970, UTC.
+const std::vector<LineCase> eplfCases = {
+    {"eplf_file", "+i8388621.48594,m825718503,r,s280,\tdjb.html", file("djb.html", 280, at(1996, 3, 1, 22, 15, 3))},
+    {"eplf_folder", "+i8388621.50690,m824255907,/,\t514", folder("514", std::nullopt, at(1996, 2, 13, 23, 58, 27))},
+    {"eplf_leap_day_and_blanks_in_name", "+m951782400,r,s0,\t a b ", file(" a b ", 0, at(2000, 2, 29))},
+    {"eplf_without_date", "+r,up644,\tbare", file("bare", std::nullopt, std::nullopt)},
+};
+
+const std::vector<std::string> badEplfLines = {
+    "+i1,m0,r,s1\tlast-fact-without-comma",
+    "+i1,m0,s1,\tneither-file-nor-folder",
+    "+r,s1,",
+    "+r,s1,\t..",
+};
+
 const std::vector<LineCase> mlsdCases = {
     {"proftpd_file",
      "modify=20210305140700;perm=adfr;size=1234;type=file;unique=803U1A;UNIX.group=1000;UNIX.mode=0644;"
@@ -392,6 +407,7 @@ class UnixLine : public testing::TestWithParam<LineCase> {};
 class DateForm : public testing::TestWithParam<LineCase> {};
 class DosLine : public testing::TestWithParam<LineCase> {};
 class MlsdLine : public testing::TestWithParam<LineCase> {};
+class EplfLine : public testing::TestWithParam<LineCase> {};
 
 } // namespace
 
@@ -412,12 +428,15 @@ TEST_P(DosLine, ParsesToTheFullEntry)
 }
 INSTANTIATE_TEST_SUITE_P(Servers, DosLine, testing::ValuesIn(dosCases), caseName);
 
+TEST_P(EplfLine, ParsesToTheFullEntry) { expectEntry(ftp::parseListLine(GetParam().line, listNow), GetParam().expected); }
+INSTANTIATE_TEST_SUITE_P(Servers, EplfLine, testing::ValuesIn(eplfCases), caseName);
+
 TEST_P(MlsdLine, ParsesToTheFullEntry) { expectEntry(ftp::parseMlsdLine(GetParam().line), GetParam().expected); }
 INSTANTIATE_TEST_SUITE_P(Servers, MlsdLine, testing::ValuesIn(mlsdCases), caseName);
 
 TEST(ListLineRejects, LinesThatAreNoEntry)
 {
-    for (const auto* table : {&badUnixLines, &badDosLines}) {
+    for (const auto* table : {&badUnixLines, &badDosLines, &badEplfLines}) {
         for (const auto& line : *table)
             EXPECT_FALSE(ftp::parseListLine(line, listNow).has_value()) << "line: " << line;
     }
@@ -464,6 +483,7 @@ TEST(WholeListing, KeepsCountAndOrderAndDropsTheRest)
     std::vector<LineCase> all = unixCases;
     all.insert(all.end(), dosCases.begin(), dosCases.end());
     all.insert(all.end(), dateCases.begin(), dateCases.end());
+    all.insert(all.end(), eplfCases.begin(), eplfCases.end());
     all.insert(all.end(), unixCases.begin(), unixCases.begin() + 3);
     std::vector<std::string> bad = badUnixLines;
     bad.insert(bad.end(), badDosLines.begin(), badDosLines.end());
@@ -528,11 +548,11 @@ TEST(Robustness, ControlAndBlankCharactersInsertedAnywhereNeverCrash)
 {
     const std::string inserts = "\r\n \t";
     std::vector<std::string> lines;
-    for (const auto* table : {&unixCases, &dateCases, &dosCases, &mlsdCases}) {
+    for (const auto* table : {&unixCases, &dateCases, &dosCases, &mlsdCases, &eplfCases}) {
         for (const auto& c : *table)
             lines.push_back(c.line);
     }
-    for (const auto* table : {&badUnixLines, &badDosLines, &badMlsdLines})
+    for (const auto* table : {&badUnixLines, &badDosLines, &badMlsdLines, &badEplfLines})
         lines.insert(lines.end(), table->begin(), table->end());
     std::size_t parsed = 0;
     for (const auto& line : lines) {
