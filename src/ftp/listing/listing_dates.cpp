@@ -2,6 +2,7 @@
 
 #include "ftp/listing/month_names.h"
 
+#include <algorithm>
 #include <array>
 
 namespace ftp::listing {
@@ -156,14 +157,28 @@ std::optional<DateSpan> dayFirst(const LineTokens& tokens, std::size_t i, const 
     return finishWithClockOrYear(tokens, i + 2, *month, *day, now);
 }
 
-// "2023. dec. 7." and "2023. dec. 7. 09:37": the year must carry its dot, or
-// a size of 2023 before an ordinary "Dec 7" date would be read as a year.
+// A month as a number with its dot: "12.".
+std::optional<int> dottedMonthNumber(std::string_view word)
+{
+    if (word.size() < 2 || word.back() != '.')
+        return std::nullopt;
+    const auto month = parseSmall(word.substr(0, word.size() - 1), 1, 2);
+    if (!month || *month < 1 || *month > 12)
+        return std::nullopt;
+    return month;
+}
+
+// "2023. dec. 7.", "2023. dec. 7. 09:37" and "2023. 12. 7." as Hungarian and
+// Korean print them: the year must carry its dot, or a size of 2023 before
+// an ordinary "Dec 7" date would be read as a year.
 std::optional<DateSpan> yearFirst(const LineTokens& tokens, std::size_t i)
 {
     const auto year = parseYear(tokens.text(i), true);
     if (!year)
         return std::nullopt;
-    const auto month = monthNumber(tokens.text(i + 1));
+    auto month = monthNumber(tokens.text(i + 1));
+    if (!month)
+        month = dottedMonthNumber(tokens.text(i + 1));
     const auto day = parseDay(tokens.text(i + 2));
     if (!month || !day || !validDate(*year, *month, *day))
         return std::nullopt;
@@ -248,7 +263,9 @@ std::optional<DateSpan> numeric(const LineTokens& tokens, std::size_t i, const D
         const std::size_t next = isZone(tokens.text(i + 1)) ? i + 2 : i + 1;
         return DateSpan{dated(date->year, date->month, date->day, *clock), next};
     }
-    const auto date = parseNumericDate(word);
+    // "2023.12.07." as Hungarian writes it: the last dot closes the day.
+    const bool closingDot = word.size() > 6 && word.back() == '.' && std::count(word.begin(), word.end(), '.') == 3;
+    const auto date = parseNumericDate(closingDot ? word.substr(0, word.size() - 1) : word);
     if (!date)
         return dayMonthDotted(tokens, i, now);
     auto span = withOptionalClock(tokens, i + 1, *date);
