@@ -189,6 +189,8 @@ const std::vector<DateCase> dateFormCases = {
     {"hungarian_year_first", "2023. dec. 7.", at(2023, 12, 7)},
     {"hungarian_numeric_closing_dot", "2023.12.07. 09:37", at(2023, 12, 7, 9, 37)},
     {"korean_numeric_dotted_words", "2023. 12. 7.", at(2023, 12, 7)},
+    {"vietnamese_month_word_and_number", "Thg 12  7 09:37", at(2023, 12, 7, 9, 37)},
+    {"vietnamese_day_first", "7 thg 1 2023", at(2023, 1, 7)},
     {"french_fevr", "7 f\xc3\xa9vr. 2023", at(2023, 2, 7)},
     {"french_dec_latin1_upper", "7 D\xc9" "C. 2023", at(2023, 12, 7)},
     {"french_juil_aout", "7 ao\xc3\xbbt 2023", at(2023, 8, 7)},

@@ -133,9 +133,25 @@ std::optional<DateSpan> finishWithClockOrYear(const LineTokens& tokens, std::siz
     return std::nullopt;
 }
 
-// "Dec 7 09:37", "Dec  7  2023", "dec 07, 2023", "M\xe4r 7 09:37".
+// Vietnamese names its months "Thg 1".."Thg 12", a word and a number: the
+// month at word `j`, if that is its form.
+std::optional<int> vietnameseMonth(const LineTokens& tokens, std::size_t j)
+{
+    if (!equalsIgnoringCase(tokens.text(j), "thg"))
+        return std::nullopt;
+    const auto month = parseSmall(tokens.text(j + 1), 1, 2);
+    if (!month || *month < 1 || *month > 12)
+        return std::nullopt;
+    return month;
+}
+
+// "Dec 7 09:37", "Dec  7  2023", "dec 07, 2023", "M\xe4r 7 09:37", "Thg 12  7 09:37".
 std::optional<DateSpan> monthFirst(const LineTokens& tokens, std::size_t i, const DateTime& now)
 {
+    if (const auto month = vietnameseMonth(tokens, i)) {
+        const auto day = parseDay(tokens.text(i + 2));
+        return day ? finishWithClockOrYear(tokens, i + 3, *month, *day, now) : std::nullopt;
+    }
     const auto day = parseDay(tokens.text(i + 1));
     if (!day)
         return std::nullopt;
@@ -145,12 +161,14 @@ std::optional<DateSpan> monthFirst(const LineTokens& tokens, std::size_t i, cons
     return finishWithClockOrYear(tokens, i + 2, *month, *day, now);
 }
 
-// "07 Dec 09:37", "7 Dec 2023", "7. Dez 09:37".
+// "07 Dec 09:37", "7 Dec 2023", "7. Dez 09:37", "7 Thg 12 2023".
 std::optional<DateSpan> dayFirst(const LineTokens& tokens, std::size_t i, const DateTime& now)
 {
     const auto day = parseDay(tokens.text(i));
     if (!day)
         return std::nullopt;
+    if (const auto month = vietnameseMonth(tokens, i + 1))
+        return finishWithClockOrYear(tokens, i + 3, *month, *day, now);
     const auto month = monthNumber(tokens.text(i + 1));
     if (!month)
         return std::nullopt;
