@@ -148,16 +148,17 @@ std::optional<int> vietnameseMonth(const LineTokens& tokens, std::size_t j)
 // "Dec 7 09:37", "Dec  7  2023", "dec 07, 2023", "M\xe4r 7 09:37", "Thg 12  7 09:37".
 std::optional<DateSpan> monthFirst(const LineTokens& tokens, std::size_t i, const DateTime& now)
 {
-    if (const auto month = vietnameseMonth(tokens, i)) {
-        const auto day = parseDay(tokens.text(i + 2));
-        return day ? finishWithClockOrYear(tokens, i + 3, *month, *day, now) : std::nullopt;
-    }
+    // The number of "Thg 12" reads as a day too, so this test comes first
+    // and the Vietnamese one only for a word that is no month.
     const auto day = parseDay(tokens.text(i + 1));
     if (!day)
         return std::nullopt;
     const auto month = monthNumber(tokens.text(i));
-    if (!month)
-        return std::nullopt;
+    if (!month) {
+        const auto vietnamese = vietnameseMonth(tokens, i);
+        const auto dayAfter = vietnamese ? parseDay(tokens.text(i + 2)) : std::nullopt;
+        return dayAfter ? finishWithClockOrYear(tokens, i + 3, *vietnamese, *dayAfter, now) : std::nullopt;
+    }
     return finishWithClockOrYear(tokens, i + 2, *month, *day, now);
 }
 
@@ -167,11 +168,11 @@ std::optional<DateSpan> dayFirst(const LineTokens& tokens, std::size_t i, const 
     const auto day = parseDay(tokens.text(i));
     if (!day)
         return std::nullopt;
-    if (const auto month = vietnameseMonth(tokens, i + 1))
-        return finishWithClockOrYear(tokens, i + 3, *month, *day, now);
     const auto month = monthNumber(tokens.text(i + 1));
-    if (!month)
-        return std::nullopt;
+    if (!month) {
+        const auto vietnamese = vietnameseMonth(tokens, i + 1);
+        return vietnamese ? finishWithClockOrYear(tokens, i + 3, *vietnamese, *day, now) : std::nullopt;
+    }
     return finishWithClockOrYear(tokens, i + 2, *month, *day, now);
 }
 
