@@ -205,7 +205,8 @@ std::optional<DateSpan> yearFirst(const LineTokens& tokens, std::size_t i)
 }
 
 // "7.12. 09:37" and "07.12.  2023": day and month with their dots, then a
-// time (this year or the last) or a year, as Finnish and German "ls" print.
+// time (this year or the last) or a year, as "ls" prints them in some
+// Nordic and German-speaking setups.
 std::optional<DateSpan> dayMonthDotted(const LineTokens& tokens, std::size_t i, const DateTime& now)
 {
     const std::string_view word = tokens.text(i);
