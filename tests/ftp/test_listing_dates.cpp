@@ -101,6 +101,13 @@ const std::vector<std::vector<std::string>> languages = {
     {"\xdf\xed\xe2", "\xd4\xe5\xe2\xf0", "\xcc\xe0\xf0", "\xc0\xef\xf0", "\xcc\xe0\xe9", "\xc8\xfe\xed\xff", "\xc8\xfe\xeb\xff", "\xc0\xe2\xe3", "\xd1\xe5\xed\xf2", "\xce\xea\xf2", "\xcd\xee\xff\xe1", "\xc4\xe5\xea"},
     {"led", "\xfano", "b\xf8" "e", "dub", "kv\xec", "\xe8vn", "\xe8vc", "srp", "z\xe1\xf8", "\xf8\xedj", "lis", "pro"},
     {"Oca", "\xdeub", "Mar", "Nis", "May", "Haz", "Tem", "A\xf0u", "Eyl", "Eki", "Kas", "Ara"},
+    // Russian in ISO 8859-5, Ukrainian in KOI8-U, Greek in ISO 8859-7: the default of their locales.
+    {"\xef\xdd\xd2", "\xe4\xd5\xd2", "\xdc\xd0\xe0", "\xd0\xdf\xe0", "\xdc\xd0\xef", "\xd8\xee\xdd", "\xd8\xee\xdb", "\xd0\xd2\xd3", "\xe1\xd5\xdd", "\xde\xda\xe2", "\xdd\xde\xef", "\xd4\xd5\xda"},
+    {"\xd3\xa6\xde", "\xcc\xc0\xd4", "\xc2\xc5\xd2", "\xcb\xd7\xa6", "\xd4\xd2\xc1", "\xde\xc5\xd2", "\xcc\xc9\xd0", "\xd3\xc5\xd2", "\xd7\xc5\xd2", "\xd6\xcf\xd7", "\xcc\xc9\xd3", "\xc7\xd2\xd5"},
+    {"\xc9\xe1\xed", "\xd6\xe5\xe2", "\xcc\xdc\xf1", "\xc1\xf0\xf1", "\xcc\xdc\xe9", "\xc9\xef\xfd\xed", "\xc9\xef\xfd\xeb", "\xc1\xfd\xe3", "\xd3\xe5\xf0", "\xcf\xea\xf4", "\xcd\xef\xdd", "\xc4\xe5\xea"},
+    // Lithuanian and Basque.
+    {"saus.", "vas.", "kov.", "bal.", "geg.", "bir\xc5\xbe.", "liep.", "rugp.", "rugs.", "spal.", "lapkr.", "gruod."},
+    {"urt", "ots", "mar", "api", "mai", "eka", "uzt", "abu", "ira", "urr", "aza", "abe"},
 };
 
 // The same word in Latin-1 bytes, when every letter has one.
@@ -111,7 +118,7 @@ std::optional<std::string> latin1(const std::string& utf8)
         const unsigned char c = static_cast<unsigned char>(utf8[i]);
         if (c < 0x80)
             out += char(c);
-        else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size())
+        else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80)
             out += char(((c & 0x1F) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
         else
             return std::nullopt;

@@ -146,6 +146,11 @@ const std::vector<LineCase> unixCases = {
      file("bad-month", 12, std::nullopt)},
     {"unknown_month_after_day_keeps_file_undated", "-rw-r--r-- 1 ftp ftp 12 5 Xyz 2023 odd",
      file("odd", 12, std::nullopt)},
+    {"unknown_month_of_two_words_keeps_file_undated", "-rw-r--r-- 1 ftp ftp 12 wis kati-a 21 10:00 two",
+     file("two", 12, std::nullopt)},
+    {"german_old_year_padded_to_a_time", "-rw-r--r-- 1 ftp ftp 12  3. Jan 2020  padded", file("padded", 12, at(2020, 1, 3))},
+    {"vietnamese_month_padded_to_two_digits", "-rw-r--r-- 1 ftp ftp 12 10:00 21 Thg 9  padded",
+     file("padded", 12, at(2023, 9, 21, 10, 0))},
 };
 
 // Unix lines whose date comes in another order, language or script; the
@@ -191,6 +196,23 @@ const std::vector<DateCase> dateFormCases = {
     {"korean_numeric_dotted_words", "2023. 12. 7.", at(2023, 12, 7)},
     {"vietnamese_month_word_and_number", "Thg 12  7 09:37", at(2023, 12, 7, 9, 37)},
     {"vietnamese_day_first", "7 thg 1 2023", at(2023, 1, 7)},
+    // The forms of "ls -l" translated: Italian, Swedish, Czech and Hungarian
+    // times with a dot, Finnish numeric months, Czech no-break space, Hungarian
+    // and Basque years first, Vietnamese time first, Catalan and Serbian words.
+    {"italian_dotted_time", "22 lug 10.28", at(2023, 7, 22, 10, 28)},
+    {"hungarian_dotted_time", "szept 21 10.00", at(2023, 9, 21, 10, 0)},
+    {"finnish_day_and_month_words", "21. 9. 10:00", at(2023, 9, 21, 10, 0)},
+    {"finnish_old", " 5. 2.  2020", at(2020, 2, 5)},
+    {"czech_no_break_space", "21.\xc2\xa0z\xc3\xa1\xc5\x99 10.00", at(2023, 9, 21, 10, 0)},
+    {"czech_latin2_no_break_space", " 5.\xa0\xfano  2020", at(2020, 2, 5)},
+    {"hungarian_year_without_dot", "2020 febr   5", at(2020, 2, 5)},
+    {"basque_year_first", "2020  abe  5", at(2020, 12, 5)},
+    {"vietnamese_time_first", "10:00 21 Thg 10", at(2023, 10, 21, 10, 0)},
+    {"catalan_de", "21 de set.  10:00", at(2023, 9, 21, 10, 0)},
+    {"catalan_apostrophe", " 3 d\xe2\x80\x99oct.   2020", at(2020, 10, 3)},
+    {"serbian_at_before_time", "21. \xd1\x81\xd0\xb5\xd0\xbf. \xd1\x83 10:00", at(2023, 9, 21, 10, 0)},
+    {"serbian_old", " 5. \xd1\x84\xd0\xb5\xd0\xb1. 2020.", at(2020, 2, 5)},
+    {"euc_tw", "12\xc5\xcc 7\xc5\xca 09:37", at(2023, 12, 7, 9, 37)},
     {"french_fevr", "7 f\xc3\xa9vr. 2023", at(2023, 2, 7)},
     {"french_dec_latin1_upper", "7 D\xc9" "C. 2023", at(2023, 12, 7)},
     {"french_juil_aout", "7 ao\xc3\xbbt 2023", at(2023, 8, 7)},
@@ -228,6 +250,7 @@ const std::vector<std::string> badUnixLines = {
     "drwxr-xr-x",
     "-rw-r--r-- 1 ftp ftp 12 Mar 32 14:07 bad-day",
     "-rw-r--r-- 1 ftp ftp 12 Feb 29  2023 no-leap-day",
+    "-rw-r--r-- 1 0 0 2020 Dec  7 25:00 size-like-a-year-then-broken-time",
     "-rw-r--r-- 1 ftp ftp 12 31.04.2023 april-31",
     "-rw-r--r-- 1 ftp ftp 12 Mar 05 25:07 bad-hour",
     "-rw-r--r-- 1 ftp ftp 12 Mar 05 14:61 bad-minute",
