@@ -96,6 +96,8 @@ const std::vector<LineCase> unixCases = {
     {"size_in_bytes_with_unit", "-rw-r--r-- 1 ftp ftp 512B Dec 07  2023 b.txt", file("b.txt", 512, at(2023, 12, 7))},
     {"size_with_decimal_comma", "-rw-r--r-- 1 ftp ftp 2,5M Dec 07  2023 c.bin", file("c.bin", 2621440, at(2023, 12, 7))},
     {"size_grouped_with_dots", "-rw-r--r-- 1 ftp ftp 1.234.567 Dec 07  2023 d.bin", file("d.bin", 1234567, at(2023, 12, 7))},
+    {"size_grouped_with_narrow_no_break_spaces", "-rw-r--r-- 1 ftp ftp 1\xe2\x80\xaf" "234\xe2\x80\xaf" "567  3 janv.  2020 e.bin",
+     file("e.bin", 1234567, at(2020, 1, 3))},
     {"bsd_device_number_in_hex", "crw-rw-rw- 1 root wheel 0x3000000 Dec 07  2023 ttyp0", file("ttyp0", std::nullopt, at(2023, 12, 7))},
     {"pipe_type", "prw-r--r-- 1 ftp ftp 0 Dec 07  2023 fifo", file("fifo", 0, at(2023, 12, 7))},
     {"socket_type", "srwxrwxrwx 1 ftp ftp 0 Dec 07  2023 sock", file("sock", 0, at(2023, 12, 7))},
