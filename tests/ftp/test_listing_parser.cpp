@@ -95,6 +95,7 @@ const std::vector<LineCase> unixCases = {
     {"size_in_gibibytes", "-rw-r--r-- 1 ftp ftp 3G Dec 07  2023 g.iso", file("g.iso", 3ULL << 30, at(2023, 12, 7))},
     {"size_in_bytes_with_unit", "-rw-r--r-- 1 ftp ftp 512B Dec 07  2023 b.txt", file("b.txt", 512, at(2023, 12, 7))},
     {"size_with_decimal_comma", "-rw-r--r-- 1 ftp ftp 2,5M Dec 07  2023 c.bin", file("c.bin", 2621440, at(2023, 12, 7))},
+    {"size_in_si_kilobytes", "-rw-r--r-- 1 ftp ftp 4.1k Dec 07  2023 si.bin", file("si.bin", 4100, at(2023, 12, 7))},
     {"size_grouped_with_dots", "-rw-r--r-- 1 ftp ftp 1.234.567 Dec 07  2023 d.bin", file("d.bin", 1234567, at(2023, 12, 7))},
     {"size_grouped_with_narrow_no_break_spaces", "-rw-r--r-- 1 ftp ftp 1\xe2\x80\xaf" "234\xe2\x80\xaf" "567  3 janv.  2020 e.bin",
      file("e.bin", 1234567, at(2020, 1, 3))},

@@ -54,13 +54,20 @@ std::optional<std::uint64_t> parseSizeWithUnit(std::string_view token)
     std::string_view unit = token.substr(pos);
     static constexpr std::string_view prefixes = "kmgtpe";
     unsigned power = 0;
+    // "ls -h" counts in 1024s and writes "K"; only "ls --si", counting in
+    // 1000s, writes a small "k" (its "M" and "G" cannot be told apart).
+    unsigned base = 1024;
     if (!unit.empty()) {
         const auto found = prefixes.find(lowerAscii(unit[0]));
         if (found != std::string_view::npos) {
             power = unsigned(found) + 1;
+            if (unit[0] == 'k')
+                base = 1000;
             unit.remove_prefix(1);
-            if (!unit.empty() && (unit[0] == 'i' || unit[0] == 'I'))
+            if (!unit.empty() && (unit[0] == 'i' || unit[0] == 'I')) {
                 unit.remove_prefix(1);
+                base = 1024;
+            }
         }
     }
     if (!(unit.empty() || unit == "B" || unit == "b") || (power == 0 && unit.empty()))
@@ -70,7 +77,7 @@ std::optional<std::uint64_t> parseSizeWithUnit(std::string_view token)
         return std::nullopt;
     long double value = static_cast<long double>(*wholeValue) + static_cast<long double>(fraction) / fractionScale;
     for (unsigned i = 0; i < power; ++i)
-        value *= 1024;
+        value *= base;
     if (value >= 18446744073709551615.0L)
         return std::nullopt;
     return std::uint64_t(value + 0.5L);
