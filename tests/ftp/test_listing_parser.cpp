@@ -493,6 +493,8 @@ TEST(ListYear, RecentDateWithoutYearIsThisYearUnlessMoreThanADayAhead)
     EXPECT_EQ(year("12 Mar 10:00"), 2023);  // the day-first and CJK forms too
     EXPECT_EQ(year("3\xe6\x9c\x88 12\xe6\x97\xa5 10:00"), 2023);
     EXPECT_EQ(year("03-12 10:00"), 2023);
+    EXPECT_EQ(ftp::parseListLine("-rw-r--r-- 1 ftp ftp 1 Feb 29 10:00 f", at(2025, 3, 10))->modified, at(2024, 2, 29, 10, 0));
+    EXPECT_FALSE(ftp::parseListLine("-rw-r--r-- 1 ftp ftp 1 Feb 30 10:00 f", now));
     // Across New Year: on Jan 1 a "Dec 31" file is from last year.
     const auto entry = ftp::parseListLine("-rw-r--r-- 1 ftp ftp 1 Dec 31 23:00 f", at(2025, 1, 1, 0, 30));
     ASSERT_TRUE(entry && entry->modified);

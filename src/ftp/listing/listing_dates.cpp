@@ -141,6 +141,9 @@ bool isAtWord(std::string_view word) { return word == "\xd1\x83" || word == "u";
 std::optional<DateSpan> finishWithClockOrYear(const LineTokens& tokens, std::size_t j, int month, int day,
                                               const DateTime& now)
 {
+    // "Feb 30" is no date in any year.
+    if (!validDate(2000, month, day))
+        return std::nullopt;
     if (isAtWord(tokens.text(j)) && (parseClock(tokens.text(j + 1)) || parseDottedClock(tokens.text(j + 1))))
         ++j;
     const std::string_view word = tokens.text(j);
@@ -629,9 +632,13 @@ int fullYear(int twoDigitYear) { return twoDigitYear + (twoDigitYear < 70 ? 2000
 int yearOf(int month, int day, int hour, int minute, const DateTime& now)
 {
     const long long then = minutesOf(now.year, month, day, hour, minute);
+    int year = now.year;
     if (then > minutesOf(now.year, now.month, now.day, now.hour, now.minute) + 1440)
-        return now.year - 1;
-    return now.year;
+        --year;
+    // A "Feb 29" shown without its year is from the last leap year.
+    while (!validDate(year, month, day) && year > now.year - 8)
+        --year;
+    return year;
 }
 
 std::optional<DateTime> parseNumericDate(std::string_view token)
