@@ -40,9 +40,12 @@ inline void checkEntry(const ftp::ListEntry& entry, bool fromWholeListing)
     if (fromWholeListing)
         require(name.find('\n') == std::string_view::npos, "no line break in a name", entry.name);
     if (const ftp::DateTime* t = knownDate(entry.modified)) {
-        require(t->year >= 1900 && t->year <= 9999 && t->month >= 1 && t->month <= 12 && t->day >= 1
-                    && t->day <= 31 && t->hour >= 0 && t->hour <= 23 && t->minute >= 0
-                    && t->minute <= 59 && t->second >= 0 && t->second <= 60,
+        // From 1601, the first year a Windows file time can hold; no April 31 or February 29, 2023.
+        static constexpr int days[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        const bool leap = (t->year % 4 == 0 && t->year % 100 != 0) || t->year % 400 == 0;
+        require(t->year >= 1601 && t->year <= 9999 && t->month >= 1 && t->month <= 12 && t->day >= 1
+                    && t->day <= (t->month == 2 && !leap ? 28 : days[t->month - 1]) && t->hour >= 0 && t->hour <= 23
+                    && t->minute >= 0 && t->minute <= 59 && t->second >= 0 && t->second <= 60,
                 "a real date and time", entry.name);
     }
 }

@@ -14,6 +14,7 @@
 // cannot be opened.
 
 #include "ftp/listing/dos_listing.h"
+#include "ftp/listing/eplf_listing.h"
 #include "ftp/listing/mlsd_listing.h"
 #include "ftp/listing/unix_listing.h"
 #include "listing_entry.h"
@@ -27,7 +28,7 @@ namespace ftp {
 // One MLSD line: "type=file;size=12;modify=20210305140700; name".
 std::optional<ListEntry> parseMlsdLine(std::string_view line);
 
-// One LIST line in any dialect we know (Unix "ls -l", DOS/IIS). `currentYear`
+// One LIST line in any dialect we know (Unix "ls -l", DOS/IIS, EPLF). `currentYear`
 // fills the year of the "Mon dd hh:mm" form, which omits it.
 std::optional<ListEntry> parseListLine(std::string_view line, int currentYear);
 // The same, knowing the current date: a "Mon dd hh:mm" date that would lie

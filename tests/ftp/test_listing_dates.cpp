@@ -49,6 +49,10 @@ const std::vector<Form> forms = {
     {"iso_minutes", [](const DateTime& t) { return unixLine(format("%d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour, t.minute)); }, true, false, 'u'},
     {"iso_full_time", [](const DateTime& t) { return unixLine(format("%d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour, t.minute) + format(":%02d.000000000 -0500", t.second)); }, true, true, 'u'},
     {"iso_recent", [](const DateTime& t) { return unixLine(format("%02d-%02d %02d:%02d", t.month, t.day, t.hour, t.minute)); }, true, false, 'u'},
+    {"iso_t_zone", [](const DateTime& t) { return unixLine(format("%d-%02d-%02dT", t.year, t.month, t.day) + format("%02d:%02d:%02d+01:00", t.hour, t.minute, t.second)); }, true, true, 'u'},
+    {"ctime_weekday", [](const DateTime& t) { return unixLine("Thu " + month(t) + format(" %2d %02d:%02d:%02d %d", t.day, t.hour, t.minute, t.second, t.year)); }, true, true, 'u'},
+    {"dd_mm_dotted_recent", [](const DateTime& t) { return unixLine(format("%d.%d. %02d:%02d", t.day, t.month, t.hour, t.minute)); }, true, false, 'u'},
+    {"dd_mon_yyyy_dashed", [](const DateTime& t) { return unixLine(format("%02d-", t.day) + month(t) + format("-%d", t.year)); }, false, false, 'u'},
     {"mm_dd_yy", [](const DateTime& t) { return unixLine(format("%02d-%02d-%02d %02d:%02d", t.month, t.day, t.year % 100, t.hour, t.minute)); }, true, false, 'u'},
     {"mm_dd_yyyy_slashes", [](const DateTime& t) { return unixLine(format("%02d/%02d/%d", t.month, t.day, t.year)); }, false, false, 'u'},
     {"dd_mm_yyyy_dots", [](const DateTime& t) { return unixLine(format("%02d.%02d.%d", t.day, t.month, t.year)); }, false, false, 'u'},
@@ -88,6 +92,22 @@ const std::vector<std::vector<std::string>> languages = {
      "\xd0\xbb\xd0\xb8\xd0\xbf", "\xd1\x81\xd0\xb5\xd1\x80", "\xd0\xb2\xd0\xb5\xd1\x80", "\xd0\xb6\xd0\xbe\xd0\xb2", "\xd0\xbb\xd0\xb8\xd1\x81", "\xd0\xb3\xd1\x80\xd1\x83"},
     {"\xce\x99\xce\xb1\xce\xbd", "\xce\xa6\xce\xb5\xce\xb2", "\xce\x9c\xce\xb1\xcf\x81", "\xce\x91\xcf\x80\xcf\x81", "\xce\x9c\xce\xb1\xce\x90", "\xce\x99\xce\xbf\xcf\x85\xce\xbd",
      "\xce\x99\xce\xbf\xcf\x85\xce\xbb", "\xce\x91\xcf\x85\xce\xb3", "\xce\xa3\xce\xb5\xcf\x80", "\xce\x9f\xce\xba\xcf\x84", "\xce\x9d\xce\xbf\xce\xb5", "\xce\x94\xce\xb5\xce\xba"},
+    // Greek with its accents, Finnish as newer glibc abbreviates it.
+    {"\xce\x99\xce\xb1\xce\xbd", "\xce\xa6\xce\xb5\xce\xb2", "\xce\x9c\xce\xac\xcf\x81", "\xce\x91\xcf\x80\xcf\x81", "\xce\x9c\xce\xac\xce\xb9", "\xce\x99\xce\xbf\xcf\x8d\xce\xbd",
+     "\xce\x99\xce\xbf\xcf\x8d\xce\xbb", "\xce\x91\xcf\x8d\xce\xb3", "\xce\xa3\xce\xb5\xcf\x80", "\xce\x9f\xce\xba\xcf\x84", "\xce\x9d\xce\xbf\xce\xad", "\xce\x94\xce\xb5\xce\xba"},
+    {"tammik.", "helmik.", "maalisk.", "huhtik.", "toukok.", "kes\xc3\xa4k.", "hein\xc3\xa4k.", "elok.", "syysk.", "lokak.", "marrask.", "jouluk."},
+    // Legacy 8-bit code pages: Russian in KOI8-R and Windows-1251, Czech in ISO 8859-2, Turkish in ISO 8859-9.
+    {"\xd1\xce\xd7", "\xc6\xc5\xd7", "\xcd\xc1\xd2", "\xc1\xd0\xd2", "\xcd\xc1\xd1", "\xc9\xc0\xce", "\xc9\xc0\xcc", "\xc1\xd7\xc7", "\xd3\xc5\xce", "\xcf\xcb\xd4", "\xce\xcf\xd1", "\xc4\xc5\xcb"},
+    {"\xdf\xed\xe2", "\xd4\xe5\xe2\xf0", "\xcc\xe0\xf0", "\xc0\xef\xf0", "\xcc\xe0\xe9", "\xc8\xfe\xed\xff", "\xc8\xfe\xeb\xff", "\xc0\xe2\xe3", "\xd1\xe5\xed\xf2", "\xce\xea\xf2", "\xcd\xee\xff\xe1", "\xc4\xe5\xea"},
+    {"led", "\xfano", "b\xf8" "e", "dub", "kv\xec", "\xe8vn", "\xe8vc", "srp", "z\xe1\xf8", "\xf8\xedj", "lis", "pro"},
+    {"Oca", "\xdeub", "Mar", "Nis", "May", "Haz", "Tem", "A\xf0u", "Eyl", "Eki", "Kas", "Ara"},
+    // Russian in ISO 8859-5, Ukrainian in KOI8-U, Greek in ISO 8859-7: the default of their locales.
+    {"\xef\xdd\xd2", "\xe4\xd5\xd2", "\xdc\xd0\xe0", "\xd0\xdf\xe0", "\xdc\xd0\xef", "\xd8\xee\xdd", "\xd8\xee\xdb", "\xd0\xd2\xd3", "\xe1\xd5\xdd", "\xde\xda\xe2", "\xdd\xde\xef", "\xd4\xd5\xda"},
+    {"\xd3\xa6\xde", "\xcc\xc0\xd4", "\xc2\xc5\xd2", "\xcb\xd7\xa6", "\xd4\xd2\xc1", "\xde\xc5\xd2", "\xcc\xc9\xd0", "\xd3\xc5\xd2", "\xd7\xc5\xd2", "\xd6\xcf\xd7", "\xcc\xc9\xd3", "\xc7\xd2\xd5"},
+    {"\xc9\xe1\xed", "\xd6\xe5\xe2", "\xcc\xdc\xf1", "\xc1\xf0\xf1", "\xcc\xdc\xe9", "\xc9\xef\xfd\xed", "\xc9\xef\xfd\xeb", "\xc1\xfd\xe3", "\xd3\xe5\xf0", "\xcf\xea\xf4", "\xcd\xef\xdd", "\xc4\xe5\xea"},
+    // Lithuanian and Basque.
+    {"saus.", "vas.", "kov.", "bal.", "geg.", "bir\xc5\xbe.", "liep.", "rugp.", "rugs.", "spal.", "lapkr.", "gruod."},
+    {"urt", "ots", "mar", "api", "mai", "eka", "uzt", "abu", "ira", "urr", "aza", "abe"},
 };
 
 // The same word in Latin-1 bytes, when every letter has one.
@@ -98,7 +118,7 @@ std::optional<std::string> latin1(const std::string& utf8)
         const unsigned char c = static_cast<unsigned char>(utf8[i]);
         if (c < 0x80)
             out += char(c);
-        else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size())
+        else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80)
             out += char(((c & 0x1F) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
         else
             return std::nullopt;

@@ -88,16 +88,24 @@ const std::vector<LineCase> unixCases = {
      file("tty", std::nullopt, at(2023, 12, 7))},
     {"size_grouped_in_thousands", "-rw-r--r-- 1 ftp ftp 1,234,567 Dec 07  2023 grouped", file("grouped", 1234567, at(2023, 12, 7))},
     {"blocks_column_in_front", "   8 -rw-r--r-- 1 ftp ftp 8192 Dec 07  2023 blocks", file("blocks", 8192, at(2023, 12, 7))},
+    {"inode_and_blocks_in_front", "123456 8 -rw-r--r-- 1 ftp ftp 8192 Dec 07  2023 ib", file("ib", 8192, at(2023, 12, 7))},
     {"indented_line", "  -rw-r--r-- 1 ftp ftp 8192 Dec 07  2023 indented", file("indented", 8192, at(2023, 12, 7))},
     {"size_in_kibibytes", "-rw-r--r-- 1 ftp ftp 1.5K Dec 07  2023 half.bin", file("half.bin", 1536, at(2023, 12, 7))},
     {"size_in_mebibytes", "-rw-r--r-- 1 ftp ftp 12M Dec 07  2023 m.bin", file("m.bin", 12u << 20, at(2023, 12, 7))},
     {"size_in_gibibytes", "-rw-r--r-- 1 ftp ftp 3G Dec 07  2023 g.iso", file("g.iso", 3ULL << 30, at(2023, 12, 7))},
     {"size_in_bytes_with_unit", "-rw-r--r-- 1 ftp ftp 512B Dec 07  2023 b.txt", file("b.txt", 512, at(2023, 12, 7))},
+    {"size_with_decimal_comma", "-rw-r--r-- 1 ftp ftp 2,5M Dec 07  2023 c.bin", file("c.bin", 2621440, at(2023, 12, 7))},
+    {"size_in_si_kilobytes", "-rw-r--r-- 1 ftp ftp 4.1k Dec 07  2023 si.bin", file("si.bin", 4100, at(2023, 12, 7))},
+    {"size_grouped_with_dots", "-rw-r--r-- 1 ftp ftp 1.234.567 Dec 07  2023 d.bin", file("d.bin", 1234567, at(2023, 12, 7))},
+    {"size_grouped_with_narrow_no_break_spaces", "-rw-r--r-- 1 ftp ftp 1\xe2\x80\xaf" "234\xe2\x80\xaf" "567  3 janv.  2020 e.bin",
+     file("e.bin", 1234567, at(2020, 1, 3))},
+    {"bsd_device_number_in_hex", "crw-rw-rw- 1 root wheel 0x3000000 Dec 07  2023 ttyp0", file("ttyp0", std::nullopt, at(2023, 12, 7))},
     {"pipe_type", "prw-r--r-- 1 ftp ftp 0 Dec 07  2023 fifo", file("fifo", 0, at(2023, 12, 7))},
     {"socket_type", "srwxrwxrwx 1 ftp ftp 0 Dec 07  2023 sock", file("sock", 0, at(2023, 12, 7))},
     {"door_type", "Dr--r--r-- 1 root root 0 Dec 07  2023 door", file("door", 0, at(2023, 12, 7))},
     {"network_special_type", "nrw-r--r-- 1 root root 0 Dec 07  2023 net", file("net", 0, at(2023, 12, 7))},
     {"unknown_type", "?--------- 1 root root 0 Dec 07  2023 lost", file("lost", 0, at(2023, 12, 7))},
+    {"equals_type", "=rw-r--r-- 1 root root 0 Dec 07  2023 eq", file("eq", 0, at(2023, 12, 7))},
     {"acl_marker_after_permissions", "-rw-r--r--+   1 ftp ftp 10 Mar 05 14:07 acl.txt",
      file("acl.txt", 10, at(2024, 3, 5, 14, 7))},
     {"extended_attributes_marker", "drwxr-xr-x@ 5 me staff 160 Mar 05 14:07 mac", folder("mac", 160, at(2024, 3, 5, 14, 7))},
@@ -141,6 +149,11 @@ const std::vector<LineCase> unixCases = {
      file("bad-month", 12, std::nullopt)},
     {"unknown_month_after_day_keeps_file_undated", "-rw-r--r-- 1 ftp ftp 12 5 Xyz 2023 odd",
      file("odd", 12, std::nullopt)},
+    {"unknown_month_of_two_words_keeps_file_undated", "-rw-r--r-- 1 ftp ftp 12 wis kati-a 21 10:00 two",
+     file("two", 12, std::nullopt)},
+    {"german_old_year_padded_to_a_time", "-rw-r--r-- 1 ftp ftp 12  3. Jan 2020  padded", file("padded", 12, at(2020, 1, 3))},
+    {"vietnamese_month_padded_to_two_digits", "-rw-r--r-- 1 ftp ftp 12 10:00 21 Thg 9  padded",
+     file("padded", 12, at(2023, 9, 21, 10, 0))},
 };
 
 // Unix lines whose date comes in another order, language or script; the
@@ -171,6 +184,10 @@ const std::vector<DateCase> dateFormCases = {
     {"iso_full_time_zone", "2023-12-07 09:37:12.123456789 +0100", at(2023, 12, 7, 9, 37, 12)},
     {"iso_recent_without_year", "06-01 09:37", at(2024, 6, 1, 9, 37)},
     {"iso_old_padded", "2021-03-05 ", at(2021, 3, 5)},
+    {"iso_t_glued_zone", "2023-12-07T09:37:12.5Z", at(2023, 12, 7, 9, 37, 12)},
+    {"finnish_day_month_dotted_old", "07.12.  2022", at(2022, 12, 7)},
+    {"year_first_month_name_dashes", "2023-Dec-07 09:37", at(2023, 12, 7, 9, 37)},
+    {"windows_never_dated", "Jan  1  1601", at(1601, 1, 1)},
     {"german_maerz_utf8", "M\xc3\xa4r  5 2023", at(2023, 3, 5)},
     {"german_maerz_latin1", "M\xe4r  5 2023", at(2023, 3, 5)},
     {"german_mrz_okt_mai", "Mrz  5 2023", at(2023, 3, 5)},
@@ -178,6 +195,27 @@ const std::vector<DateCase> dateFormCases = {
     {"german_mai_upper", "MAI 5 2023", at(2023, 5, 5)},
     {"hungarian_dotted_recent", "m\xc3\xa1rc. 5 09:37", at(2024, 3, 5, 9, 37)},
     {"hungarian_year_first", "2023. dec. 7.", at(2023, 12, 7)},
+    {"hungarian_numeric_closing_dot", "2023.12.07. 09:37", at(2023, 12, 7, 9, 37)},
+    {"korean_numeric_dotted_words", "2023. 12. 7.", at(2023, 12, 7)},
+    {"vietnamese_month_word_and_number", "Thg 12  7 09:37", at(2023, 12, 7, 9, 37)},
+    {"vietnamese_day_first", "7 thg 1 2023", at(2023, 1, 7)},
+    // The forms of "ls -l" translated: Italian, Swedish, Czech and Hungarian
+    // times with a dot, Finnish numeric months, Czech no-break space, Hungarian
+    // and Basque years first, Vietnamese time first, Catalan and Serbian words.
+    {"italian_dotted_time", "22 lug 10.28", at(2023, 7, 22, 10, 28)},
+    {"hungarian_dotted_time", "szept 21 10.00", at(2023, 9, 21, 10, 0)},
+    {"finnish_day_and_month_words", "21. 9. 10:00", at(2023, 9, 21, 10, 0)},
+    {"finnish_old", " 5. 2.  2020", at(2020, 2, 5)},
+    {"czech_no_break_space", "21.\xc2\xa0z\xc3\xa1\xc5\x99 10.00", at(2023, 9, 21, 10, 0)},
+    {"czech_latin2_no_break_space", " 5.\xa0\xfano  2020", at(2020, 2, 5)},
+    {"hungarian_year_without_dot", "2020 febr   5", at(2020, 2, 5)},
+    {"basque_year_first", "2020  abe  5", at(2020, 12, 5)},
+    {"vietnamese_time_first", "10:00 21 Thg 10", at(2023, 10, 21, 10, 0)},
+    {"catalan_de", "21 de set.  10:00", at(2023, 9, 21, 10, 0)},
+    {"catalan_apostrophe", " 3 d\xe2\x80\x99oct.   2020", at(2020, 10, 3)},
+    {"serbian_at_before_time", "21. \xd1\x81\xd0\xb5\xd0\xbf. \xd1\x83 10:00", at(2023, 9, 21, 10, 0)},
+    {"serbian_old", " 5. \xd1\x84\xd0\xb5\xd0\xb1. 2020.", at(2020, 2, 5)},
+    {"euc_tw", "12\xc5\xcc 7\xc5\xca 09:37", at(2023, 12, 7, 9, 37)},
     {"french_fevr", "7 f\xc3\xa9vr. 2023", at(2023, 2, 7)},
     {"french_dec_latin1_upper", "7 D\xc9" "C. 2023", at(2023, 12, 7)},
     {"french_juil_aout", "7 ao\xc3\xbbt 2023", at(2023, 8, 7)},
@@ -214,6 +252,9 @@ const std::vector<std::string> badUnixLines = {
     "garbage",
     "drwxr-xr-x",
     "-rw-r--r-- 1 ftp ftp 12 Mar 32 14:07 bad-day",
+    "-rw-r--r-- 1 ftp ftp 12 Feb 29  2023 no-leap-day",
+    "-rw-r--r-- 1 0 0 2020 Dec  7 25:00 size-like-a-year-then-broken-time",
+    "-rw-r--r-- 1 ftp ftp 12 31.04.2023 april-31",
     "-rw-r--r-- 1 ftp ftp 12 Mar 05 25:07 bad-hour",
     "-rw-r--r-- 1 ftp ftp 12 Mar 05 14:61 bad-minute",
     "-rw-r--r-- 1 ftp ftp abc Mar 05 14:07 bad-size",
@@ -269,6 +310,7 @@ const std::vector<LineCase> dosCases = {
      file("thirteenth", 12, at(2021, 5, 13, 14, 7))},
     {"junction", "12-07-23  09:37AM    <JUNCTION>     Docs [C:\\Users\\me\\Documents]",
      link(folder("Docs", std::nullopt, at(2023, 12, 7, 9, 37)))},
+    {"symlink_to_file", "12-07-23  09:37AM    <SYMLINK>       lead [C:\\x.txt]", link(file(" lead", std::nullopt, at(2023, 12, 7, 9, 37)))},
 };
 
 const std::vector<std::string> badDosLines = {
@@ -284,6 +326,21 @@ const std::vector<std::string> badDosLines = {
     "03-05-211  02:07PM  12 three-digit-year",
     "03-05-21  02:07XM  12 bad-meridiem",
     "03-05-21  02:07PM  12x bad-size",
+};
+
+// EPLF: facts each ended by a comma, a tab, the name. The date is seconds since 1970, UTC.
+const std::vector<LineCase> eplfCases = {
+    {"eplf_file", "+i8388621.48594,m825718503,r,s280,\tdjb.html", file("djb.html", 280, at(1996, 3, 1, 22, 15, 3))},
+    {"eplf_folder", "+i8388621.50690,m824255907,/,\t514", folder("514", std::nullopt, at(1996, 2, 13, 23, 58, 27))},
+    {"eplf_leap_day_and_blanks_in_name", "+m951782400,r,s0,\t a b ", file(" a b ", 0, at(2000, 2, 29))},
+    {"eplf_without_date", "+r,up644,\tbare", file("bare", std::nullopt, std::nullopt)},
+};
+
+const std::vector<std::string> badEplfLines = {
+    "+i1,m0,r,s1\tlast-fact-without-comma",
+    "+i1,m0,s1,\tneither-file-nor-folder",
+    "+r,s1,",
+    "+r,s1,\t..",
 };
 
 const std::vector<LineCase> mlsdCases = {
@@ -323,7 +380,9 @@ const std::vector<LineCase> mlsdCases = {
     {"utf8_name", "type=file;size=2;modify=20210305140700; \xd0\xbf\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82",
      file("\xd0\xbf\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82", 2, at(2021, 3, 5, 14, 7))},
     {"crlf_ending_removed", "type=file;size=2;modify=20210305140700; dos.txt\r",
-     file("dos.txt", 2, at(2021, 3, 5, 14, 7))},
+     file("dos.txt", 2, at(2021, 3, 5, 14, 7))},    {"mlst_blank_in_front", " type=file;size=12;modify=20210305140700; one", file("one", 12, at(2021, 3, 5, 14, 7))},
+    {"folder_size_from_sizd", "type=dir;sizd=4096;modify=20210305140700; d", folder("d", 4096, at(2021, 3, 5, 14, 7))},
+    {"empty_values", "type=file;size=;modify=;perm=; e", file("e", std::nullopt, std::nullopt)},
 };
 
 const std::vector<std::string> badMlsdLines = {
@@ -340,6 +399,7 @@ const std::vector<std::string> badMlsdLines = {
     "type=file;size=1;",
     "type=file; ",
     " no-facts",
+    "  type=file;size=1; two-blanks-in-front",
     "type=file;size;modify=20210305140700; fact-without-equals",
     "=file; no-key",
     "type=file;;size=1; empty-fact",
@@ -377,6 +437,7 @@ class UnixLine : public testing::TestWithParam<LineCase> {};
 class DateForm : public testing::TestWithParam<LineCase> {};
 class DosLine : public testing::TestWithParam<LineCase> {};
 class MlsdLine : public testing::TestWithParam<LineCase> {};
+class EplfLine : public testing::TestWithParam<LineCase> {};
 
 } // namespace
 
@@ -397,12 +458,15 @@ TEST_P(DosLine, ParsesToTheFullEntry)
 }
 INSTANTIATE_TEST_SUITE_P(Servers, DosLine, testing::ValuesIn(dosCases), caseName);
 
+TEST_P(EplfLine, ParsesToTheFullEntry) { expectEntry(ftp::parseListLine(GetParam().line, listNow), GetParam().expected); }
+INSTANTIATE_TEST_SUITE_P(Servers, EplfLine, testing::ValuesIn(eplfCases), caseName);
+
 TEST_P(MlsdLine, ParsesToTheFullEntry) { expectEntry(ftp::parseMlsdLine(GetParam().line), GetParam().expected); }
 INSTANTIATE_TEST_SUITE_P(Servers, MlsdLine, testing::ValuesIn(mlsdCases), caseName);
 
 TEST(ListLineRejects, LinesThatAreNoEntry)
 {
-    for (const auto* table : {&badUnixLines, &badDosLines}) {
+    for (const auto* table : {&badUnixLines, &badDosLines, &badEplfLines}) {
         for (const auto& line : *table)
             EXPECT_FALSE(ftp::parseListLine(line, listNow).has_value()) << "line: " << line;
     }
@@ -429,6 +493,8 @@ TEST(ListYear, RecentDateWithoutYearIsThisYearUnlessMoreThanADayAhead)
     EXPECT_EQ(year("12 Mar 10:00"), 2023);  // the day-first and CJK forms too
     EXPECT_EQ(year("3\xe6\x9c\x88 12\xe6\x97\xa5 10:00"), 2023);
     EXPECT_EQ(year("03-12 10:00"), 2023);
+    EXPECT_EQ(ftp::parseListLine("-rw-r--r-- 1 ftp ftp 1 Feb 29 10:00 f", at(2025, 3, 10))->modified, at(2024, 2, 29, 10, 0));
+    EXPECT_FALSE(ftp::parseListLine("-rw-r--r-- 1 ftp ftp 1 Feb 30 10:00 f", now));
     // Across New Year: on Jan 1 a "Dec 31" file is from last year.
     const auto entry = ftp::parseListLine("-rw-r--r-- 1 ftp ftp 1 Dec 31 23:00 f", at(2025, 1, 1, 0, 30));
     ASSERT_TRUE(entry && entry->modified);
@@ -449,6 +515,7 @@ TEST(WholeListing, KeepsCountAndOrderAndDropsTheRest)
     std::vector<LineCase> all = unixCases;
     all.insert(all.end(), dosCases.begin(), dosCases.end());
     all.insert(all.end(), dateCases.begin(), dateCases.end());
+    all.insert(all.end(), eplfCases.begin(), eplfCases.end());
     all.insert(all.end(), unixCases.begin(), unixCases.begin() + 3);
     std::vector<std::string> bad = badUnixLines;
     bad.insert(bad.end(), badDosLines.begin(), badDosLines.end());
@@ -513,11 +580,11 @@ TEST(Robustness, ControlAndBlankCharactersInsertedAnywhereNeverCrash)
 {
     const std::string inserts = "\r\n \t";
     std::vector<std::string> lines;
-    for (const auto* table : {&unixCases, &dateCases, &dosCases, &mlsdCases}) {
+    for (const auto* table : {&unixCases, &dateCases, &dosCases, &mlsdCases, &eplfCases}) {
         for (const auto& c : *table)
             lines.push_back(c.line);
     }
-    for (const auto* table : {&badUnixLines, &badDosLines, &badMlsdLines})
+    for (const auto* table : {&badUnixLines, &badDosLines, &badMlsdLines, &badEplfLines})
         lines.insert(lines.end(), table->begin(), table->end());
     std::size_t parsed = 0;
     for (const auto& line : lines) {

@@ -61,16 +61,21 @@ std::optional<ListEntry> parseDosLine(std::string_view line)
         return std::nullopt;
     const std::string_view kindText = tokens[kind].text;
     std::size_t nameStart = tokens[kind].end + 1;
-    if (equalsIgnoringCase(kindText, "<DIR>") || equalsIgnoringCase(kindText, "<JUNCTION>")
-        || equalsIgnoringCase(kindText, "<SYMLINKD>")) {
-        entry.isFolder = true;
+    const bool folder = equalsIgnoringCase(kindText, "<DIR>") || equalsIgnoringCase(kindText, "<JUNCTION>")
+        || equalsIgnoringCase(kindText, "<SYMLINKD>");
+    // A link to a file: Windows tells neither its size nor its target's.
+    const bool fileLink = equalsIgnoringCase(kindText, "<SYMLINK>");
+    if (folder || fileLink) {
+        entry.isFolder = folder;
         entry.isLink = !equalsIgnoringCase(kindText, "<DIR>");
-        // IIS pads "<DIR>" to the column where names start: ten blanks. A
-        // name's own leading blanks come after those.
+        // IIS and "dir" pad "<DIR>" and its kin to the column where names
+        // start, fifteen after the bracket opens. A name's own leading blanks
+        // come after those.
+        const std::size_t padding = 15 - kindText.size();
         std::size_t blanks = 0;
         while (tokens[kind].end + blanks < line.size() && isBlank(line[tokens[kind].end + blanks]))
             ++blanks;
-        nameStart = tokens[kind].end + (blanks >= 10 ? 10 : blanks);
+        nameStart = tokens[kind].end + (blanks >= padding ? padding : blanks);
     } else {
         const auto size = parseGroupedSize(kindText);
         if (!size)

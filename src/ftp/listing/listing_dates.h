@@ -20,7 +20,7 @@ struct Clock {
     int second = 0;
     bool withSeconds = false;
 };
-// "9:37", "09:37", "09:37:12", "09:37:12.123456789".
+// "9:37", "09:37", "09:37:12", "09:37:12.123456789", "09:37:12+01:00".
 std::optional<Clock> parseClock(std::string_view token);
 
 // A time at word `j` as Windows-minded servers print it too: "09:37",
@@ -40,7 +40,7 @@ int fullYear(int twoDigitYear);
 
 // The year of a date printed without one ("Dec 7 09:37"): this year, unless
 // that lies more than a day after `now` (a server clock a little ahead is
-// forgiven), then the year before.
+// forgiven), then the year before; for "Feb 29" the leap year at or before it.
 int yearOf(int month, int day, int hour, int minute, const DateTime& now);
 
 // One token of digits and separators: "2023-12-07", "2023/12/07",

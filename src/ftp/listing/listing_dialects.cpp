@@ -1,6 +1,7 @@
 #include "ftp/listing/listing_dialects.h"
 
 #include "ftp/listing/dos_listing.h"
+#include "ftp/listing/eplf_listing.h"
 #include "ftp/listing/unix_listing.h"
 
 #include <array>
@@ -9,9 +10,10 @@ namespace ftp::listing {
 
 namespace {
 
-const std::array<ListDialect, 2> dialects = {{
+const std::array<ListDialect, 3> dialects = {{
     {"unix", &parseUnixLine},
     {"dos", static_cast<std::optional<ListEntry> (*)(std::string_view, const DateTime&)>(&parseDosLine)},
+    {"eplf", &parseEplfLine},
 }};
 
 } // namespace

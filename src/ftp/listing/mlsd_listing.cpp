@@ -37,6 +37,9 @@ std::optional<ListEntry> parseMlsdLine(std::string_view line)
 {
     using namespace listing;
     line = withoutLineEnd(line);
+    // MLST sends its one line with a blank in front of the facts.
+    if (!line.empty() && line[0] == ' ')
+        line.remove_prefix(1);
     // Facts hold no blanks; the first blank (a tab on some servers) ends
     // them, and everything after it is the name, blanks included.
     std::size_t blank = 0;
@@ -46,6 +49,7 @@ std::optional<ListEntry> parseMlsdLine(std::string_view line)
         return std::nullopt;
     std::string_view facts = line.substr(0, blank);
     ListEntry entry;
+    bool sized = false;
     while (!facts.empty()) {
         const auto semicolon = facts.find(';');
         const std::string_view fact = facts.substr(0, semicolon);
@@ -63,6 +67,10 @@ std::optional<ListEntry> parseMlsdLine(std::string_view line)
             entry.isFolder = equalsIgnoringCase(value, "dir")
                 || (startsWithIgnoringCase(value, "OS.unix=slink:") && value.back() == '/');
         } else if (equalsIgnoringCase(key, "size")) {
+            entry.size = parseUnsigned(value);
+            sized = true;
+        } else if (equalsIgnoringCase(key, "sizd") && !sized) {
+            // A folder's own size, where a server tells it.
             entry.size = parseUnsigned(value);
         } else if (equalsIgnoringCase(key, "modify")) {
             entry.modified = parseMlsdTime(value);

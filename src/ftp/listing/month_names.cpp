@@ -2,6 +2,7 @@
 
 #include "ftp/listing/line_tokens.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
 
@@ -64,6 +65,8 @@ constexpr MonthName monthNames[] = {
     {"tammikuu", 1}, {"helmikuu", 2}, {"maaliskuu", 3}, {"huhtikuu", 4}, {"toukokuu", 5},
     {"kes\xe4kuu", 6}, {"hein\xe4kuu", 7}, {"elokuu", 8}, {"syyskuu", 9}, {"lokakuu", 10},
     {"marraskuu", 11}, {"joulukuu", 12},
+    {"tammik", 1}, {"helmik", 2}, {"maalisk", 3}, {"huhtik", 4}, {"toukok", 5}, {"kes\xe4k", 6},
+    {"hein\xe4k", 7}, {"elok", 8}, {"syysk", 9}, {"lokak", 10}, {"marrask", 11}, {"jouluk", 12},
     // Polish (the lookup folds Latin Extended-A letters, so UTF-8 stays here)
     {"sty", 1}, {"lut", 2}, {"kwi", 4}, {"cze", 6}, {"lip", 7}, {"sie", 8}, {"wrz", 9},
     {"pa\xc5\xba", 10}, {"lis", 11}, {"gru", 12},
@@ -72,6 +75,14 @@ constexpr MonthName monthNames[] = {
     {"lipiec", 7}, {"lipca", 7}, {"sierpie\xc5\x84", 8}, {"sierpnia", 8}, {"wrzesie\xc5\x84", 9},
     {"wrze\xc5\x9bnia", 9}, {"pa\xc5\xba" "dziernik", 10}, {"pa\xc5\xba" "dziernika", 10},
     {"listopad", 11}, {"listopada", 11}, {"grudzie\xc5\x84", 12}, {"grudnia", 12},
+    // Polish, Czech, Turkish, Lithuanian and Latvian in their legacy 8-bit
+    // code pages (ISO 8859-2, -9 and -13), where they differ from Latin-1.
+    {"pa\xbc", 10}, {"b\xf8" "e", 3}, {"kv\xec", 5}, {"\xe8vn", 6}, {"\xe8vc", 7}, {"z\xe1\xf8", 9},
+    {"\xf8\xedj", 10}, {"b\xf8" "ezen", 3}, {"kv\xec" "ten", 5}, {"\xe8" "erven", 6}, {"\xe8" "ervenec", 7},
+    {"z\xe1\xf8\xed", 9}, {"\xf8\xedjen", 10},
+    {"\xe8" "en", 6}, {"\xe8" "ec", 7}, {"bir\xfe", 6}, {"j\xfbn", 6}, {"j\xfbl", 7},
+    {"\xfeub", 2}, {"a\xf0u", 8}, {"\xfeubat", 2}, {"may\xfds", 5}, {"a\xf0ustos", 8}, {"kas\xfdm", 11},
+    {"aral\xfdk", 12},
     // Czech, Slovak
     {"led", 1}, {"\xfano", 2}, {"b\xc5\x99" "e", 3}, {"dub", 4}, {"kv\xc4\x9b", 5},
     {"\xc4\x8dvn", 6}, {"\xc4\x8dvc", 7}, {"srp", 8}, {"z\xe1\xc5\x99", 9}, {"\xc5\x99\xedj", 10},
@@ -91,6 +102,8 @@ constexpr MonthName monthNames[] = {
     {"\xd0\xb8\xd1\x8e\xd0\xbd", 6}, {"\xd0\xb8\xd1\x8e\xd0\xbb", 7}, {"\xd0\xb0\xd0\xb2\xd0\xb3", 8},
     {"\xd1\x81\xd0\xb5\xd0\xbd", 9}, {"\xd1\x81\xd0\xb5\xd0\xbd\xd1\x82", 9},
     {"\xd0\xbe\xd0\xba\xd1\x82", 10}, {"\xd0\xbd\xd0\xbe\xd1\x8f", 11}, {"\xd0\xb4\xd0\xb5\xd0\xba", 12},
+    {"\xd1\x84\xd0\xb5\xd0\xb2\xd1\x80", 2}, {"\xd0\xb8\xd1\x8e\xd0\xbd\xd1\x8f", 6},
+    {"\xd0\xb8\xd1\x8e\xd0\xbb\xd1\x8f", 7}, {"\xd0\xbd\xd0\xbe\xd1\x8f\xd0\xb1", 11},
     {"\xd1\x8f\xd0\xbd\xd0\xb2\xd0\xb0\xd1\x80\xd1\x8c", 1}, {"\xd1\x8f\xd0\xbd\xd0\xb2\xd0\xb0\xd1\x80\xd1\x8f", 1},
     {"\xd1\x84\xd0\xb5\xd0\xb2\xd1\x80\xd0\xb0\xd0\xbb\xd1\x8c", 2}, {"\xd1\x84\xd0\xb5\xd0\xb2\xd1\x80\xd0\xb0\xd0\xbb\xd1\x8f", 2},
     {"\xd0\xbc\xd0\xb0\xd1\x80\xd1\x82", 3}, {"\xd0\xbc\xd0\xb0\xd1\x80\xd1\x82\xd0\xb0", 3},
@@ -109,10 +122,26 @@ constexpr MonthName monthNames[] = {
     {"\xd0\xb6\xd0\xbe\xd0\xb2", 10}, {"\xd0\xbb\xd0\xb8\xd1\x81", 11}, {"\xd0\xb3\xd1\x80\xd1\x83", 12},
     // Bulgarian, Serbian Cyrillic (where they differ from the above)
     {"\xd1\x8e\xd0\xbd\xd0\xb8", 6}, {"\xd1\x8e\xd0\xbb\xd0\xb8", 7}, {"\xd1\x81\xd0\xb5\xd0\xbf", 9},
-    // Greek
+    // Estonian, Latvian, Lithuanian
+    {"jaan", 1}, {"veebr", 2}, {"m\xe4rts", 3}, {"juuni", 6}, {"juuli", 7}, {"dets", 12}, {"j\xc5\xabn", 6},
+    {"j\xc5\xabl", 7}, {"saus", 1}, {"vas", 2}, {"kov", 3}, {"bal", 4}, {"geg", 5}, {"bir\xc5\xbe", 6}, {"liep", 7},
+    {"rugp", 8}, {"rugs", 9}, {"spal", 10}, {"lapkr", 11}, {"gruod", 12},
+    // Basque, Galician, Slovene, Icelandic, Malay, Uzbek
+    {"urt", 1}, {"ots", 2}, {"api", 4}, {"eka", 6}, {"uzt", 7}, {"abu", 8}, {"ira", 9}, {"urr", 10}, {"aza", 11},
+    {"abe", 12}, {"xan", 1}, {"xu\xf1", 6}, {"xul", 7}, {"avg", 8}, {"ma\xed", 5}, {"\xe1g\xfa", 8}, {"n\xf3v", 11},
+    {"mac", 3}, {"ogos", 8}, {"yan", 1}, {"iyn", 6}, {"iyl", 7}, {"noy", 11}, {"dek", 12},
+    // French of Belgium, Canada and Switzerland; Czech as newer systems abbreviate it
+    {"jui", 7}, {"ao\xfb", 8}, {"\xc4\x8d" "en", 6}, {"\xc4\x8d" "ec", 7},
+    // Bulgarian, Serbian, Macedonian, Belarusian
+    {"\xd1\x8f\xd0\xbd\xd1\x83", 1}, {"\xd0\xbd\xd0\xbe\xd0\xb5", 11}, {"\xd1\x98\xd0\xb0\xd0\xbd", 1},
+    {"\xd0\xbc\xd0\xb0\xd1\x98", 5}, {"\xd1\x98\xd1\x83\xd0\xbd", 6}, {"\xd1\x98\xd1\x83\xd0\xbb", 7},
+    {"\xd0\xbd\xd0\xbe\xd0\xb2", 11}, {"\xd0\xb4\xd0\xb5\xd1\x86", 12}, {"\xd1\x84\xd0\xb5\xd0\xb1", 2},
+    {"\xd1\x81\xd1\x82\xd1\x83", 1}, {"\xd1\x81\xd0\xb0\xd0\xba", 3}, {"\xd0\xba\xd1\x80\xd0\xb0", 4},
+    {"\xd1\x87\xd1\x8d\xd1\x80", 6}, {"\xd0\xbb\xd1\x96\xd0\xbf", 7}, {"\xd0\xb6\xd0\xbd\xd1\x96", 8},
+    {"\xd0\xba\xd0\xb0\xd1\x81", 10}, {"\xd0\xbb\xd1\x96\xd1\x81", 11}, {"\xd1\x81\xd0\xbd\xd0\xb5", 12},
+    // Greek, without accents: the lookup drops them, so "Μάρ" finds "μαρ"
     {"\xce\xb9\xce\xb1\xce\xbd", 1}, {"\xcf\x86\xce\xb5\xce\xb2", 2}, {"\xce\xbc\xce\xb1\xcf\x81", 3},
-    {"\xce\xb1\xcf\x80\xcf\x81", 4}, {"\xce\xbc\xce\xb1\xce\xb9", 5}, {"\xce\xbc\xce\xb1\xcf\x8a", 5},
-    {"\xce\xbc\xce\xb1\xce\x90", 5}, {"\xce\xb9\xce\xbf\xcf\x85\xce\xbd", 6},
+    {"\xce\xb1\xcf\x80\xcf\x81", 4}, {"\xce\xbc\xce\xb1\xce\xb9", 5}, {"\xce\xb9\xce\xbf\xcf\x85\xce\xbd", 6},
     {"\xce\xb9\xce\xbf\xcf\x85\xce\xbb", 7}, {"\xce\xb1\xcf\x85\xce\xb3", 8}, {"\xcf\x83\xce\xb5\xcf\x80", 9},
     {"\xce\xbf\xce\xba\xcf\x84", 10}, {"\xce\xbd\xce\xbf\xce\xb5", 11}, {"\xce\xb4\xce\xb5\xce\xba", 12},
 };
@@ -121,6 +150,23 @@ void appendUtf8(std::string& out, unsigned codePoint)
 {
     out += char(0xC0 | (codePoint >> 6));
     out += char(0x80 | (codePoint & 0x3F));
+}
+
+// A Greek letter in lower case without its accent; any other code point as it is.
+unsigned plainGreek(unsigned codePoint)
+{
+    if (codePoint >= 0x391 && codePoint <= 0x3A9)
+        return codePoint + 0x20;
+    switch (codePoint) {
+    case 0x386: case 0x3AC: return 0x3B1;              // alpha
+    case 0x388: case 0x3AD: return 0x3B5;              // epsilon
+    case 0x389: case 0x3AE: return 0x3B7;              // eta
+    case 0x38A: case 0x3AF: case 0x390: case 0x3CA: return 0x3B9;  // iota
+    case 0x38C: case 0x3CC: return 0x3BF;              // omicron
+    case 0x38E: case 0x3CD: case 0x3B0: case 0x3CB: return 0x3C5;  // upsilon
+    case 0x38F: case 0x3CE: return 0x3C9;              // omega
+    default: return codePoint;
+    }
 }
 
 // Lower case as the table spells it. Only the scripts the table holds are
@@ -151,15 +197,15 @@ std::string folded(std::string_view word)
                 ++codePoint;
             appendUtf8(out, codePoint);
             ++i;
-        } else if ((c == 0xD0 || c == 0xCE) && continued) {
-            // Cyrillic and Greek capitals.
+        } else if ((c == 0xD0 || c == 0xCE || c == 0xCF) && continued) {
+            // Cyrillic and Greek capitals; Greek accents dropped.
             unsigned codePoint = ((c & 0x1F) << 6) | (next & 0x3F);
             if (codePoint >= 0x400 && codePoint <= 0x40F)
                 codePoint += 0x50;
             else if (codePoint >= 0x410 && codePoint <= 0x42F)
                 codePoint += 0x20;
-            else if (codePoint >= 0x391 && codePoint <= 0x3A9)
-                codePoint += 0x20;
+            else
+                codePoint = plainGreek(codePoint);
             appendUtf8(out, codePoint);
             ++i;
         } else if (c >= 0xC0 && continued) {
@@ -171,6 +217,73 @@ std::string folded(std::string_view word)
         } else {
             out += char(c);
         }
+    }
+    return out;
+}
+
+// Servers with an old locale print Cyrillic and Greek months in one of the
+// 8-bit code pages of their time. Read as the letters they stand for, the
+// word can be looked up like UTF-8; a word that is a month in none of them
+// stays unknown.
+enum class CodePage { Windows1251, Koi8, Iso8859_5, Greek8 };
+
+// The letter a byte above 0x7F stands for, or 0 when it is none we read.
+unsigned letterOf(unsigned char c, CodePage codePage)
+{
+    // KOI8-R's lower-case letters in the order of their bytes 0xC0..0xDF;
+    // 0xE0..0xFF hold the same letters in upper case.
+    static constexpr char16_t koi8[32] = {
+        u'ю', u'а', u'б', u'ц', u'д', u'е', u'ф', u'г', u'х', u'и', u'й', u'к', u'л', u'м', u'н', u'о',
+        u'п', u'я', u'р', u'с', u'т', u'у', u'ж', u'в', u'ь', u'ы', u'з', u'ш', u'э', u'щ', u'ч', u'ъ',
+    };
+    switch (codePage) {
+    case CodePage::Windows1251:
+        if (c >= 0xC0)
+            return 0x410 + (c - 0xC0);
+        // The Ukrainian, Belarusian and Serbian letters.
+        switch (c) {
+        case 0xB3: case 0xB2: return u'і';
+        case 0xBF: case 0xAF: return u'ї';
+        case 0xBA: case 0xAA: return u'є';
+        case 0xA2: case 0xA1: return u'ў';
+        case 0xBC: case 0xA3: return u'ј';
+        default: return 0;
+        }
+    case CodePage::Koi8:
+        if (c >= 0xC0)
+            return koi8[c & 0x1F];
+        // KOI8-U's Ukrainian letters.
+        switch (c) {
+        case 0xA6: case 0xB6: return u'і';
+        case 0xA7: case 0xB7: return u'ї';
+        case 0xA4: case 0xB4: return u'є';
+        default: return 0;
+        }
+    case CodePage::Iso8859_5:
+        return c >= 0xA1 && c != 0xAD && c != 0xF0 && c != 0xFD ? 0x360 + c : 0;
+    case CodePage::Greek8:
+        // ISO 8859-7, and Windows-1253 but for its capital alpha with accent.
+        if (c == 0xA2)
+            return u'ά';
+        return c >= 0xB6 && c != 0xB7 && c != 0xBB && c != 0xBD ? 0x2D0 + c : 0;
+    }
+    return 0;
+}
+
+std::string fromCodePage(std::string_view word, CodePage codePage)
+{
+    std::string out;
+    out.reserve(word.size() * 2);
+    for (char ch : word) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out += ch;
+            continue;
+        }
+        const unsigned letter = letterOf(c, codePage);
+        if (letter == 0)
+            return {};
+        appendUtf8(out, letter);
     }
     return out;
 }
@@ -227,10 +340,19 @@ std::optional<int> monthNumber(std::string_view word)
     if (const int month = englishMonth(word))
         return month;
     const auto& table = monthTable();
-    const auto found = table.find(folded(word));
-    if (found == table.end())
+    if (const auto found = table.find(folded(word)); found != table.end())
+        return found->second;
+    const bool eightBit = std::any_of(word.begin(), word.end(), [](char c) { return static_cast<unsigned char>(c) >= 0xA1; });
+    if (!eightBit)
         return std::nullopt;
-    return found->second;
+    for (const auto codePage : {CodePage::Windows1251, CodePage::Koi8, CodePage::Iso8859_5, CodePage::Greek8}) {
+        const std::string letters = fromCodePage(word, codePage);
+        if (letters.empty())
+            continue;
+        if (const auto found = table.find(folded(letters)); found != table.end())
+            return found->second;
+    }
+    return std::nullopt;
 }
 
 } // namespace ftp::listing

@@ -12,8 +12,9 @@ namespace listing {
 namespace {
 
 // Beyond the usual "-dlbcps": doors, network special files, whiteouts,
-// migrated and unknown entries as various systems print them.
-bool isFileTypeLetter(char c) { return std::string_view("-dlbcpsDnLwPMC?").find(c) != std::string_view::npos; }
+// migrated, event ports, contiguous, unknown and other entries as various
+// systems print them.
+bool isFileTypeLetter(char c) { return std::string_view("-dlbcpsDnLwPMC?=").find(c) != std::string_view::npos; }
 
 bool isPermissions(std::string_view token)
 {
@@ -27,7 +28,8 @@ bool isPermissions(std::string_view token)
     return token.size() == 10 || std::string_view("+@.").find(token[10]) != std::string_view::npos;
 }
 
-// "1.5K", "12M", "3G", "512B", "4.0KiB": sizes rounded for people.
+// "1.5K", "12M", "3G", "512B", "4.0KiB", "3,4G": sizes rounded for people,
+// with the decimal point or comma of the server's language.
 std::optional<std::uint64_t> parseSizeWithUnit(std::string_view token)
 {
     std::size_t pos = 0;
@@ -38,7 +40,7 @@ std::optional<std::uint64_t> parseSizeWithUnit(std::string_view token)
     std::uint64_t fraction = 0;
     std::uint64_t fractionScale = 1;
     const std::string_view whole = token.substr(0, pos);
-    if (pos < token.size() && token[pos] == '.') {
+    if (pos < token.size() && (token[pos] == '.' || token[pos] == ',')) {
         ++pos;
         const std::size_t start = pos;
         while (pos < token.size() && isDigit(token[pos]) && pos - start < 6) {
@@ -52,13 +54,20 @@ std::optional<std::uint64_t> parseSizeWithUnit(std::string_view token)
     std::string_view unit = token.substr(pos);
     static constexpr std::string_view prefixes = "kmgtpe";
     unsigned power = 0;
+    // "ls -h" counts in 1024s and writes "K"; only "ls --si", counting in
+    // 1000s, writes a small "k" (its "M" and "G" cannot be told apart).
+    unsigned base = 1024;
     if (!unit.empty()) {
         const auto found = prefixes.find(lowerAscii(unit[0]));
         if (found != std::string_view::npos) {
             power = unsigned(found) + 1;
+            if (unit[0] == 'k')
+                base = 1000;
             unit.remove_prefix(1);
-            if (!unit.empty() && (unit[0] == 'i' || unit[0] == 'I'))
+            if (!unit.empty() && (unit[0] == 'i' || unit[0] == 'I')) {
                 unit.remove_prefix(1);
+                base = 1024;
+            }
         }
     }
     if (!(unit.empty() || unit == "B" || unit == "b") || (power == 0 && unit.empty()))
@@ -68,30 +77,49 @@ std::optional<std::uint64_t> parseSizeWithUnit(std::string_view token)
         return std::nullopt;
     long double value = static_cast<long double>(*wholeValue) + static_cast<long double>(fraction) / fractionScale;
     for (unsigned i = 0; i < power; ++i)
-        value *= 1024;
+        value *= base;
     if (value >= 18446744073709551615.0L)
         return std::nullopt;
     return std::uint64_t(value + 0.5L);
 }
 
-// "1,234,567".
+// "1,234,567", or "1.234.567", "1'234'567" and "1 234 567" with a no-break
+// or narrow no-break space, as "ls --block-size=\'1" groups them by language.
 std::optional<std::uint64_t> parseThousands(std::string_view word)
 {
-    std::string digits;
+    static constexpr std::string_view separators[] = {",", ".", "'", "\xe2\x80\xaf", "\xc2\xa0", "\xa0"};
+    std::string_view separator;
+    std::uint64_t value = 0;
     std::size_t group = 0;
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        if (word[i] == ',') {
-            if (group == 0 || group > 3 || (digits.size() > group && group != 3))
+    std::size_t groups = 0;
+    for (std::size_t i = 0; i < word.size();) {
+        if (isDigit(word[i])) {
+            if (value > (~std::uint64_t(0) - 9) / 10)
                 return std::nullopt;
-            group = 0;
+            value = value * 10 + unsigned(word[i] - '0');
+            ++group;
+            ++i;
             continue;
         }
-        digits += word[i];
-        ++group;
+        std::string_view found;
+        for (const auto candidate : separators) {
+            if (word.substr(i, candidate.size()) == candidate) {
+                found = candidate;
+                break;
+            }
+        }
+        if (found.empty() || (!separator.empty() && found != separator))
+            return std::nullopt;
+        if (group == 0 || group > 3 || (groups > 0 && group != 3))
+            return std::nullopt;
+        separator = found;
+        group = 0;
+        ++groups;
+        i += found.size();
     }
-    if (group != 3)
+    if (groups == 0 || group != 3)
         return std::nullopt;
-    return parseUnsigned(digits);
+    return value;
 }
 
 // The size column in front of a date at word `date`: known, unknown (a
@@ -108,17 +136,24 @@ std::optional<std::optional<std::uint64_t>> sizeBefore(const LineTokens& tokens,
             return std::optional<std::uint64_t>(*size);
         return std::nullopt;
     }
-    if (const auto comma = word.find(','); comma != std::string_view::npos) {
-        // "8,1" on a device line; elsewhere a size grouped in thousands.
-        const char type = tokens[0].text[0];
-        if (type == 'b' || type == 'c') {
-            if (allDigits(word.substr(0, comma)) && allDigits(word.substr(comma + 1)))
-                return std::optional<std::uint64_t>();
-            return std::nullopt;
-        }
+    const char type = tokens[0].text[0];
+    const auto comma = word.find(',');
+    if (comma != std::string_view::npos && (type == 'b' || type == 'c')) {
+        // "8,1" on a device line.
+        if (allDigits(word.substr(0, comma)) && allDigits(word.substr(comma + 1)))
+            return std::optional<std::uint64_t>();
+        return std::nullopt;
+    }
+    if ((type == 'b' || type == 'c') && word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X')) {
+        // BSD prints a device number it cannot split in hex: "0x3000000".
+        if (word.find_first_not_of("0123456789abcdefABCDEF", 2) == std::string_view::npos)
+            return std::optional<std::uint64_t>();
+        return std::nullopt;
+    }
+    if (isDigit(word[0])) {
+        // A size grouped in thousands, else one rounded with a decimal comma.
         if (const auto size = parseThousands(word))
             return std::optional<std::uint64_t>(*size);
-        return std::nullopt;
     }
     if (const auto size = parseSizeWithUnit(word))
         return std::optional<std::uint64_t>(*size);
@@ -179,15 +214,15 @@ std::optional<ListEntry> parseUnixLine(std::string_view line, const DateTime& no
     using namespace listing;
     line = withoutLineEnd(line);
     if (!line.empty() && (isDigit(line[0]) || isBlank(line[0]))) {
-        // "ls -s" puts the blocks used in front: "   8 -rw-r--r-- 1 ftp ...";
-        // a few servers indent the lines.
+        // "ls -s" puts the blocks used in front: "   8 -rw-r--r-- 1 ftp ...",
+        // "ls -i" the inode number, "ls -is" both; a few servers indent the lines.
         const LineTokens blocks(line);
-        if (blocks.size() >= 1 && isPermissions(blocks[0].text))
-            line = line.substr(blocks[0].begin);
-        else if (blocks.size() >= 2 && allDigits(blocks[0].text) && isPermissions(blocks[1].text))
-            line = line.substr(blocks[1].begin);
-        else
+        std::size_t numbers = 0;
+        while (numbers < 2 && numbers < blocks.size() && allDigits(blocks[numbers].text))
+            ++numbers;
+        if (numbers >= blocks.size() || !isPermissions(blocks[numbers].text))
             return std::nullopt;
+        line = line.substr(blocks[numbers].begin);
     }
     if (line.size() < 10 || !isFileTypeLetter(line[0]))
         return std::nullopt;
