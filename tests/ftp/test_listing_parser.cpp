@@ -380,7 +380,8 @@ const std::vector<LineCase> mlsdCases = {
     {"utf8_name", "type=file;size=2;modify=20210305140700; \xd0\xbf\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82",
      file("\xd0\xbf\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82", 2, at(2021, 3, 5, 14, 7))},
     {"crlf_ending_removed", "type=file;size=2;modify=20210305140700; dos.txt\r",
-     file("dos.txt", 2, at(2021, 3, 5, 14, 7))},    {"mlst_blank_in_front", " type=file;size=12;modify=20210305140700; one", file("one", 12, at(2021, 3, 5, 14, 7))},
+     file("dos.txt", 2, at(2021, 3, 5, 14, 7))},
+    {"mlst_blank_in_front", " type=file;size=12;modify=20210305140700; one", file("one", 12, at(2021, 3, 5, 14, 7))},
     {"folder_size_from_sizd", "type=dir;sizd=4096;modify=20210305140700; d", folder("d", 4096, at(2021, 3, 5, 14, 7))},
     {"empty_values", "type=file;size=;modify=;perm=; e", file("e", std::nullopt, std::nullopt)},
 };
