@@ -120,8 +120,10 @@ void Form1::PushButton3_Click()
             parent->setExpanded(true);
             parent = node;
         }
-        // The listed folder is the selected one, so a refresh re-reads it.
+        // The listed folder is the selected one, so a refresh re-reads it;
+        // open, like a clicked folder, so its sub-folders show once listed.
         currentNode = parent;
+        parent->setExpanded(true);
         TView1->clearSelection();
         TView1->setCurrentItem(parent);
         parent->setSelected(true);

@@ -288,6 +288,8 @@ void LogonTest::serverStartingInSubfolderListsThatFolderUnderItsAncestors()
     QCOMPARE(listedFiles(window), QStringList{QStringLiteral("here.txt")});
     QCOMPARE(treeOutline(window), expectedOutline);
     QCOMPARE(window.selectedNode(), window.nodeByKey(folder));
+    for (const QTreeWidgetItem* node = window.nodeByKey(folder); node; node = node->parent())
+        QVERIFY2(node->isExpanded(), qPrintable(node->text(0)));
     QCOMPARE(window.lblStatus->text(), QStringLiteral("Server: 1 Files in folder: ") + folder + QStringLiteral("*.*"));
 
     // A refresh of the selected node re-reads the same folder.
