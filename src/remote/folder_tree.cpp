@@ -1,5 +1,7 @@
 #include "remote/folder_tree.h"
 
+#include <QMouseEvent>
+
 FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent)
 {
     setExpandsOnDoubleClick(false);
@@ -12,4 +14,13 @@ void FolderTree::keyPressEvent(QKeyEvent* event)
     const QList<QTreeWidgetItem*> after = selectedItems();
     if (!after.isEmpty() && after != before)
         emit nodeChosenByKeyboard();
+}
+
+void FolderTree::mousePressEvent(QMouseEvent* event)
+{
+    if (!itemAt(event->position().toPoint())) {
+        setFocus(Qt::MouseFocusReason);
+        return;
+    }
+    QTreeWidget::mousePressEvent(event);
 }

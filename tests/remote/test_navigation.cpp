@@ -31,7 +31,7 @@ private slots:
     void clickingTheRootListsSlash();
     void nothingHappensWithoutASelectedNode();
     void twoClicksGiveTheSameResultAsOne();
-    void mouseClickOnANodeOpensIt();
+    void mouseClickOnANodeOpensItAndBlankSpaceKeepsIt();
     void keyboardOpensTheFolderItHighlights_data();
     void keyboardOpensTheFolderItHighlights();
     void doubleClickOpensAFolderAndLeavesItExpanded();
@@ -161,7 +161,7 @@ void NavigationTest::twoClicksGiveTheSameResultAsOne()
     QCOMPARE(filesOnce.size(), 2);
 }
 
-void NavigationTest::mouseClickOnANodeOpensIt()
+void NavigationTest::mouseClickOnANodeOpensItAndBlankSpaceKeepsIt()
 {
     TestFtpServer server;
     server.makeFolder("a");
@@ -180,6 +180,12 @@ void NavigationTest::mouseClickOnANodeOpensIt()
     QCOMPARE(window.session.currentPath, QStringLiteral("/a/"));
     QCOMPARE(listedFiles(window), QStringList{QStringLiteral("f.txt")});
     QVERIFY(dialogs.boxes.isEmpty());
+
+    // A click below the nodes keeps the open folder selected for the next refresh.
+    const QPoint blank(5, window.TView1->viewport()->height() - 5);
+    QVERIFY(!window.TView1->itemAt(blank));
+    QTest::mouseClick(window.TView1->viewport(), Qt::LeftButton, {}, blank);
+    QCOMPARE(window.selectedNode(), node);
 }
 
 void NavigationTest::keyboardOpensTheFolderItHighlights_data()
