@@ -4,7 +4,10 @@
 
 #include <cerrno>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/socket.h>
 
 namespace ftp {
 
@@ -20,6 +23,10 @@ Status DataChannel::connectToPort(CommandChannel& channel, std::uint16_t port, s
     const Status status = connectToAddress(peer, channel.replyDeadline(), socket);
     if (!status.ok())
         return Status::failure(status.kind(), "Cannot open the data connection: " + status.message());
+    // Uploads leave in large writes whose tail is a small segment; Nagle would
+    // hold each tail back until the peer's acknowledgement came in.
+    const int on = 1;
+    (void)::setsockopt(socket.fd(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     stream = makePlainStream(std::move(socket));
     return status;
 }

@@ -89,10 +89,21 @@ QString formatPlainDecimal(double value)
     return text == QLatin1String("-0") ? QStringLiteral("0") : text;
 }
 
+namespace {
+
+// nextSpeed with the elapsed time already in seconds: the same arithmetic, so
+// the same value, without dividing the unchanged tick count again per block.
+float speedAfter(float previous, std::int64_t movedFile, double elapsedSeconds)
+{
+    const double rate = (double(movedFile) / 1000.0) / elapsedSeconds;
+    return float((rate + double(previous)) / 2.0);
+}
+
+} // namespace
+
 float nextSpeed(float previous, std::int64_t movedFile, std::int64_t elapsedMs)
 {
-    const double rate = (double(movedFile) / 1000.0) / (double(elapsedMs) / 1000.0);
-    return float((rate + double(previous)) / 2.0);
+    return speedAfter(previous, movedFile, double(elapsedMs) / 1000.0);
 }
 
 void TransferReadouts::startFile(std::uint32_t now)
@@ -100,6 +111,7 @@ void TransferReadouts::startFile(std::uint32_t now)
     movedFile_ = 0;
     startTick_ = now;
     fileElapsedMs_ = 0;
+    elapsedSeconds_ = 0;
 }
 
 bool TransferReadouts::advance(std::int64_t bytes, std::uint32_t now)
@@ -112,10 +124,15 @@ bool TransferReadouts::advance(std::int64_t bytes, std::uint32_t now)
     const std::int64_t elapsed = std::uint32_t(now - startTick_);
     if (elapsed == 0)
         return false;
-    fileElapsedMs_ = elapsed;
-    speed_ = nextSpeed(speed_, movedFile_, elapsed);
-    shownSeconds_ = double(elapsed) / 1000.0 + carriedSeconds_;
-    secondsLeft_ = (double(total_ - movedAll_) / 1000.0) / double(speed_);
+    // A fast link moves a thousand blocks within one tick: the tick count in
+    // seconds is worked out once per tick, and the time read-outs only when
+    // they are painted, from what this measurement saw.
+    if (elapsed != fileElapsedMs_) {
+        fileElapsedMs_ = elapsed;
+        elapsedSeconds_ = double(elapsed) / 1000.0;
+    }
+    speed_ = speedAfter(speed_, movedFile_, elapsedSeconds_);
+    measured_ = Measurement{elapsedSeconds_, carriedSeconds_, total_ - movedAll_};
     hasTiming_ = true;
     return true;
 }
@@ -125,6 +142,7 @@ void TransferReadouts::finishFile()
     // Added, not replaced, so the elapsed read-out covers the whole batch.
     carriedSeconds_ += double(fileElapsedMs_) / 1000.0;
     fileElapsedMs_ = 0;
+    elapsedSeconds_ = 0;
 }
 
 QString TransferReadouts::totalText() const
@@ -144,7 +162,7 @@ QString TransferReadouts::leftText() const
 
 QString TransferReadouts::timeText() const
 {
-    return formatGroupedWhole(shownSeconds_) + QStringLiteral(" s");
+    return formatGroupedWhole(measured_.fileSeconds + measured_.carriedSeconds) + QStringLiteral(" s");
 }
 
 QString TransferReadouts::speedText() const
@@ -154,7 +172,7 @@ QString TransferReadouts::speedText() const
 
 QString TransferReadouts::timeLeftText() const
 {
-    return formatGroupedWhole(secondsLeft_) + QStringLiteral(" s");
+    return formatGroupedWhole((double(measured_.bytesLeft) / 1000.0) / double(speed_)) + QStringLiteral(" s");
 }
 
 bool RepaintThrottle::due(std::uint32_t now, bool force)

@@ -59,16 +59,25 @@ private:
     std::uint32_t startTick_ = 0;
     std::int64_t fileElapsedMs_ = 0;  // at this file's last measurement, 0 if none
 
+    double elapsedSeconds_ = 0;       // fileElapsedMs_ in seconds
+
+    // What the last measurement saw; the time read-outs are worked out from it.
+    struct Measurement {
+        double fileSeconds = 0;
+        double carriedSeconds = 0;
+        std::int64_t bytesLeft = 0;
+    };
     bool hasTiming_ = false;
-    double shownSeconds_ = 0;
-    double secondsLeft_ = 0;
+    Measurement measured_;
 };
 
 // Limits how often an engine repaints: at most once per interval of ticks, and
-// always when forced (a file's first and last block).
+// always when forced (a file's first and last block). Ten times a second is
+// as often as anyone can read a changing figure; painting the dialog's bars
+// and frames at the screen's rate cost a fast upload a tenth of its speed.
 class RepaintThrottle {
 public:
-    static constexpr std::uint32_t intervalMs = 16;
+    static constexpr std::uint32_t intervalMs = 100;
     // True when a repaint is due at tick `now`; records it as done.
     bool due(std::uint32_t now, bool force);
 

@@ -157,19 +157,20 @@ private slots:
         QCOMPARE(readouts.timeText(), QStringLiteral("4 s"));
     }
 
-    void throttleRepaintsAtMostEverySixteenTicksUnlessForced()
+    void throttleRepaintsAtMostEveryIntervalUnlessForced()
     {
+        constexpr std::uint32_t interval = RepaintThrottle::intervalMs;
         RepaintThrottle throttle;
         QVERIFY(throttle.due(100, false));  // the first is always due
         QVERIFY(!throttle.due(105, false));
-        QVERIFY(!throttle.due(115, false));
-        QVERIFY(throttle.due(116, false));
-        QVERIFY(throttle.due(117, true));
-        QVERIFY(!throttle.due(118, false));
+        QVERIFY(!throttle.due(100 + interval - 1, false));
+        QVERIFY(throttle.due(100 + interval, false));
+        QVERIFY(throttle.due(101 + interval, true));
+        QVERIFY(!throttle.due(102 + interval, false));
         RepaintThrottle wrapping;
         QVERIFY(wrapping.due(0xFFFFFFF8u, false));
         QVERIFY(!wrapping.due(0x00000002u, false));
-        QVERIFY(wrapping.due(0x00000008u, false));
+        QVERIFY(wrapping.due(interval - 8, false));
     }
 
     void progressBarKeeps64BitValuesAndDrawsThemScaled()
