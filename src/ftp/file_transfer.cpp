@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include <poll.h>
+
 namespace ftp {
 
 namespace {
@@ -228,6 +230,16 @@ Status FileTransfer::read(char* out, std::size_t size, std::size_t& count)
         count += take;
     }
     return Status::success();
+}
+
+bool FileTransfer::readReady(std::size_t size) const
+{
+    if (!open_ || direction_ != TransferDirection::Download || failure_ || endOfData_ || !stream_)
+        return true;
+    if (end_ - begin_ >= size || stream_->buffered() > 0)
+        return true;
+    pollfd entry{stream_->fd(), POLLIN, 0};
+    return ::poll(&entry, 1, 0) > 0;
 }
 
 Status FileTransfer::write(const char* in, std::size_t size)

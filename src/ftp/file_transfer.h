@@ -26,6 +26,9 @@ public:
     Status open(const std::string& path, TransferDirection direction);
     bool isOpen() const { return open_; }
     Status read(char* out, std::size_t size, std::size_t& count);
+    // True when a read of `size` bytes would not wait for the network: they
+    // are buffered, the socket has more, or the download has ended.
+    bool readReady(std::size_t size) const;
     Status write(const char* in, std::size_t size);
     // Ends the transfer and takes the final reply; the link is Ready again
     // (or Dropped, Broken) afterwards.

@@ -266,6 +266,11 @@ Status Session::read(void* buffer, std::size_t size, std::size_t& count)
     return impl_->transfer.read(static_cast<char*>(buffer), size, count);
 }
 
+bool Session::readReady(std::size_t size) const
+{
+    return impl_->transfer.readReady(size);
+}
+
 Status Session::write(const void* buffer, std::size_t size)
 {
     return impl_->transfer.write(static_cast<const char*>(buffer), size);

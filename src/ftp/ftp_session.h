@@ -72,6 +72,9 @@ public:
     // buffers of 256 KiB. Names and paths travel as the caller's bytes.
     Status openFile(const std::string& path, TransferDirection direction);
     Status read(void* buffer, std::size_t size, std::size_t& count);
+    // True when `read` of `size` bytes would come back without waiting for the
+    // network (so a caller can show its progress before a wait).
+    bool readReady(std::size_t size) const;
     Status write(const void* buffer, std::size_t size);
     // Ends the transfer and reads the server's final reply: only a 2xx after a
     // clean data stream is success. A download closed before its end is aborted

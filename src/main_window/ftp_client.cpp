@@ -275,6 +275,13 @@ bool InternetReadFile(HINTERNET handle, void* buffer, std::uint32_t toRead, std:
     return ok;
 }
 
+bool InternetReadIsReady(HINTERNET handle, std::uint32_t toRead)
+{
+    const auto it = handles.find(handle);
+    const auto* file = it == handles.end() ? nullptr : std::get_if<FileObject>(&it->second);
+    return !file || file->session->readReady(toRead);
+}
+
 bool InternetWriteFile(HINTERNET handle, const void* buffer, std::uint32_t toWrite,
                        std::uint32_t& written)
 {

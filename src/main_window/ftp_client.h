@@ -60,6 +60,9 @@ HINTERNET FtpOpenFileA(HINTERNET connection, const std::string& path, std::uint3
 // A false result is a failed transfer (broken data connection, timeout, or at
 // the end fewer bytes than the server's size or a digest that differs).
 bool InternetReadFile(HINTERNET file, void* buffer, std::uint32_t toRead, std::uint32_t& read);
+// True when InternetReadFile of `toRead` bytes would come back without waiting
+// for the network; never waits itself. An invalid handle counts as ready.
+bool InternetReadIsReady(HINTERNET file, std::uint32_t toRead);
 bool InternetWriteFile(HINTERNET file, const void* buffer, std::uint32_t toWrite,
                        std::uint32_t& written);
 

@@ -124,6 +124,8 @@ void Form2::Download()
             if (!collector.makeRoom(block))
                 throw writeFailure();
             std::uint32_t count = 0;
+            if (display.hasUnpainted() && !InternetReadIsReady(remoteFileHandle, blockSize))
+                display.beforeWait();
             const bool readOk = InternetReadFile(remoteFileHandle, block, blockSize, count);
             collector.keep(count);
             now = GetTickCount();

@@ -51,6 +51,12 @@ void ReadoutDisplay::afterBlock(const TransferReadouts& readouts, bool timingCha
         paint(readouts);
 }
 
+void ReadoutDisplay::beforeWait()
+{
+    if (unpainted_ && latest_)
+        paint(*latest_);
+}
+
 void ReadoutDisplay::paint(const TransferReadouts& readouts)
 {
     unpainted_ = false;

@@ -23,6 +23,10 @@ public:
     // After a block. `timingChanged` is advance()'s result; `now` the block's tick.
     void afterBlock(const TransferReadouts& readouts, bool timingChanged, std::uint32_t now,
                     bool force);
+    // The engine is about to wait for the network: what the throttle held
+    // back is painted now, so a stalled transfer shows where it stands.
+    void beforeWait();
+    bool hasUnpainted() const { return unpainted_; }
 
 private:
     void paint(const TransferReadouts& readouts);

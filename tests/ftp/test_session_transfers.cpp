@@ -183,3 +183,25 @@ TEST(Transfers, DownloadOfAFolderOrMissingFileIsRefusedWithNothingOpen)
     }
     expectUsable(*session);
 }
+
+TEST(Transfers, ReadReadyTellsAReadThatWouldWaitForTheNetwork)
+{
+    // The limit lets 200 KB through, then holds the rest back for a while.
+    TestFtpServer server({"--rate", "0.1"});
+    const std::string content = patternBytes(250 * 1024);
+    server.writeFile("slow.bin", content);
+    auto session = logOn(server);
+    ASSERT_TRUE(session->openFile("/slow.bin", TransferDirection::Download).ok());
+    std::string got;
+    int waits = 0;
+    char block[1024];
+    for (std::size_t count = sizeof block; count == sizeof block;) {
+        waits += session->readReady(sizeof block) ? 0 : 1;
+        ASSERT_TRUE(session->read(block, sizeof block, count).ok());
+        got.append(block, count);
+    }
+    EXPECT_GT(waits, 0);  // a throttled server leaves the buffer empty now and then
+    EXPECT_TRUE(session->readReady(sizeof block));  // the end: nothing left to wait for
+    EXPECT_TRUE(session->closeFile().ok());
+    EXPECT_TRUE(got == content);
+}
