@@ -2,22 +2,39 @@
 #
 #   bench_start_server WORK SERVER-OPTION...
 #
-# Starts tests/support/ftp_test_server.py with the options, sets `port` to
-# the port it took, and on exit stops it and removes the folder WORK. The
-# server runs as long as its standard input (the coprocess pipe) stays open.
+# Starts tests/support/ftp_test_server.py with the options and sets `port` to
+# the port it took. It may be called more than once (one server per call);
+# on exit every server started is stopped and the folder WORK is removed.
+# A server runs as long as its standard input stays open: a pipe in WORK,
+# held open by a sleeping writer rather than by this shell, so the programs
+# being measured inherit no extra descriptor.
+bench_server_pids=()
+
 bench_start_server() {
     bench_work=$1
     shift
-    coproc SERVER { exec /usr/bin/python3 "$repo/tests/support/ftp_test_server.py" "$@"; }
-    bench_server_pid=$SERVER_PID
-    trap bench_stop_server EXIT
-    local word
-    read -r word port <&"${SERVER[0]}"
-    [ "$word" = PORT ] || { echo "server did not start" >&2; exit 1; }
+    local pipe
+    pipe="$bench_work/server-${#bench_server_pids[@]}"
+    mkfifo "$pipe.stdin"
+    /usr/bin/python3 "$repo/tests/support/ftp_test_server.py" "$@" \
+        < "$pipe.stdin" > "$pipe.port" 2> "$pipe.log" &
+    bench_server_pids+=("$!")
+    sleep infinity > "$pipe.stdin" &
+    bench_server_pids+=("$!")
+    trap bench_stop_servers EXIT
+    for _ in $(seq 100); do
+        grep -q '^PORT ' "$pipe.port" 2>/dev/null && break
+        sleep 0.1
+    done
+    port=$(sed -n 's/^PORT //p' "$pipe.port")
+    [ -n "$port" ] || { echo "the test server did not start:" >&2; cat "$pipe.log" >&2; exit 1; }
 }
 
-bench_stop_server() {
-    kill "$bench_server_pid" 2>/dev/null || true
-    wait "$bench_server_pid" 2>/dev/null || true
+bench_stop_servers() {
+    local pid
+    for pid in "${bench_server_pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
     rm -rf "$bench_work"
 }
