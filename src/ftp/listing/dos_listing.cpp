@@ -13,27 +13,9 @@ namespace {
 // plain digits.
 std::optional<std::uint64_t> parseGroupedSize(std::string_view text)
 {
-    if (text.empty() || !isDigit(text[0]))
-        return std::nullopt;
-    char separator = 0;
-    std::uint64_t value = 0;
-    std::size_t sinceSeparator = 0;
-    for (char c : text) {
-        if (c == ',' || c == '.') {
-            if ((separator && (c != separator || sinceSeparator != 3)) || (!separator && sinceSeparator > 3))
-                return std::nullopt;
-            separator = c;
-            sinceSeparator = 0;
-            continue;
-        }
-        if (!isDigit(c) || value > (~std::uint64_t(0) - 9) / 10)
-            return std::nullopt;
-        value = value * 10 + unsigned(c - '0');
-        ++sinceSeparator;
-    }
-    if (separator && sinceSeparator != 3)
-        return std::nullopt;
-    return value;
+    if (const auto plain = parseUnsigned(text))
+        return plain;
+    return parseThousands(text, {",", "."});
 }
 
 } // namespace

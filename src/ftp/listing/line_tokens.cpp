@@ -54,6 +54,42 @@ std::optional<std::uint64_t> parseUnsigned(std::string_view text)
     return value;
 }
 
+std::optional<std::uint64_t> parseThousands(std::string_view word, std::initializer_list<std::string_view> separators)
+{
+    std::string_view separator;
+    std::uint64_t value = 0;
+    std::size_t group = 0;
+    std::size_t groups = 0;
+    for (std::size_t i = 0; i < word.size();) {
+        if (isDigit(word[i])) {
+            if (value > (~std::uint64_t(0) - 9) / 10)
+                return std::nullopt;
+            value = value * 10 + unsigned(word[i] - '0');
+            ++group;
+            ++i;
+            continue;
+        }
+        std::string_view found;
+        for (const auto candidate : separators) {
+            if (word.substr(i, candidate.size()) == candidate) {
+                found = candidate;
+                break;
+            }
+        }
+        if (found.empty() || (!separator.empty() && found != separator))
+            return std::nullopt;
+        if (group == 0 || group > 3 || (groups > 0 && group != 3))
+            return std::nullopt;
+        separator = found;
+        group = 0;
+        ++groups;
+        i += found.size();
+    }
+    if (groups == 0 || group != 3)
+        return std::nullopt;
+    return value;
+}
+
 std::optional<int> parseSmall(std::string_view text, std::size_t minDigits, std::size_t maxDigits)
 {
     if (text.size() < minDigits || text.size() > maxDigits || maxDigits > 9)

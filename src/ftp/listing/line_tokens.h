@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string_view>
 
@@ -24,6 +25,9 @@ std::string_view withoutLineEnd(std::string_view line);
 
 // All digits, fitting the result; nothing else.
 std::optional<std::uint64_t> parseUnsigned(std::string_view text);
+// Digits grouped in thousands by one of `separators`, used throughout:
+// "1,234,567". At least one separator; the first group holds 1 to 3 digits.
+std::optional<std::uint64_t> parseThousands(std::string_view word, std::initializer_list<std::string_view> separators);
 // minDigits..maxDigits digits.
 std::optional<int> parseSmall(std::string_view text, std::size_t minDigits, std::size_t maxDigits);
 

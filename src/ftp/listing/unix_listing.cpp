@@ -83,45 +83,6 @@ std::optional<std::uint64_t> parseSizeWithUnit(std::string_view token)
     return std::uint64_t(value + 0.5L);
 }
 
-// "1,234,567", or "1.234.567", "1'234'567" and "1 234 567" with a no-break
-// or narrow no-break space, as "ls --block-size=\'1" groups them by language.
-std::optional<std::uint64_t> parseThousands(std::string_view word)
-{
-    static constexpr std::string_view separators[] = {",", ".", "'", "\xe2\x80\xaf", "\xc2\xa0", "\xa0"};
-    std::string_view separator;
-    std::uint64_t value = 0;
-    std::size_t group = 0;
-    std::size_t groups = 0;
-    for (std::size_t i = 0; i < word.size();) {
-        if (isDigit(word[i])) {
-            if (value > (~std::uint64_t(0) - 9) / 10)
-                return std::nullopt;
-            value = value * 10 + unsigned(word[i] - '0');
-            ++group;
-            ++i;
-            continue;
-        }
-        std::string_view found;
-        for (const auto candidate : separators) {
-            if (word.substr(i, candidate.size()) == candidate) {
-                found = candidate;
-                break;
-            }
-        }
-        if (found.empty() || (!separator.empty() && found != separator))
-            return std::nullopt;
-        if (group == 0 || group > 3 || (groups > 0 && group != 3))
-            return std::nullopt;
-        separator = found;
-        group = 0;
-        ++groups;
-        i += found.size();
-    }
-    if (groups == 0 || group != 3)
-        return std::nullopt;
-    return value;
-}
-
 // The size column in front of a date at word `date`: known, unknown (a
 // device's "major, minor"), or no size at all (nothing: not this date).
 std::optional<std::optional<std::uint64_t>> sizeBefore(const LineTokens& tokens, std::size_t date)
@@ -152,7 +113,9 @@ std::optional<std::optional<std::uint64_t>> sizeBefore(const LineTokens& tokens,
     }
     if (isDigit(word[0])) {
         // A size grouped in thousands, else one rounded with a decimal comma.
-        if (const auto size = parseThousands(word))
+        // "1.234.567", "1'234'567" and "1 234 567" with a no-break or narrow
+        // no-break space, as "ls --block-size=\'1" groups them by language.
+        if (const auto size = parseThousands(word, {",", ".", "'", "\xe2\x80\xaf", "\xc2\xa0", "\xa0"}))
             return std::optional<std::uint64_t>(*size);
     }
     if (const auto size = parseSizeWithUnit(word))
