@@ -57,6 +57,14 @@ HINTERNET store(Object object)
     return lastHandle;
 }
 
+// The object behind `handle` when it is of kind T, without a word otherwise.
+template <typename T>
+T* lookUp(HINTERNET handle)
+{
+    const auto it = handles.find(handle);
+    return it == handles.end() ? nullptr : std::get_if<T>(&it->second);
+}
+
 template <typename T>
 T* find(HINTERNET handle)
 {
@@ -277,8 +285,7 @@ bool InternetReadFile(HINTERNET handle, void* buffer, std::uint32_t toRead, std:
 
 bool InternetReadIsReady(HINTERNET handle, std::uint32_t toRead)
 {
-    const auto it = handles.find(handle);
-    const auto* file = it == handles.end() ? nullptr : std::get_if<FileObject>(&it->second);
+    const auto* file = lookUp<FileObject>(handle);
     return !file || file->session->readReady(toRead);
 }
 
