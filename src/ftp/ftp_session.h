@@ -4,6 +4,7 @@
 
 #include "certificate_check.h"
 #include "listing_entry.h"
+#include "session/remote_session.h"
 #include "status.h"
 #include "tls_context.h"
 
@@ -32,12 +33,12 @@ struct SessionOptions {
     std::function<bool()> continueWithoutEncryption;
 };
 
-enum class TransferDirection { Download, Upload };
+using session::TransferDirection;
 
-class Session {
+class Session final : public session::RemoteSession {
 public:
     explicit Session(SessionOptions options = {});
-    ~Session();  // closes without waiting on a misbehaving server
+    ~Session() override;  // closes without waiting on a misbehaving server
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
@@ -46,36 +47,36 @@ public:
     // the logon, so every data connection is encrypted too), logs in, asks FEAT,
     // switches names to UTF-8 when offered, and sets binary type.
     Status open(const std::string& host, std::uint16_t port,
-                const std::string& user, const std::string& password);
+                const std::string& user, const std::string& password) override;
     // Sends QUIT when possible and closes every socket. Safe to call twice.
-    void close();
+    void close() override;
     // Closes every socket without a word to the server, as when the process ends.
-    void abandon();
+    void abandon() override;
     // False once the control connection failed (timeout, malformed reply,
     // lost connection): later calls then fail at once and close() is quick.
-    bool isOpen() const;
+    bool isOpen() const override;
 
-    Status printWorkingDirectory(std::string& path);
-    Status changeDirectory(const std::string& path);
-    Status makeDirectory(const std::string& path);
-    Status removeDirectory(const std::string& path);
-    Status deleteFile(const std::string& path);
-    Status rename(const std::string& from, const std::string& to);
+    Status printWorkingDirectory(std::string& path) override;
+    Status changeDirectory(const std::string& path) override;
+    Status makeDirectory(const std::string& path) override;
+    Status removeDirectory(const std::string& path) override;
+    Status deleteFile(const std::string& path) override;
+    Status rename(const std::string& from, const std::string& to) override;
 
     // Lists one folder with one request: MLSD when the server offers MLST, else LIST.
-    Status listFolder(const std::string& path, std::vector<ListEntry>& entries);
+    Status listFolder(const std::string& path, std::vector<ListEntry>& entries) override;
 
     // Streamed transfer of one file. `read` stores 0 in `count` at the end of the file.
     // `read` fills the whole request unless the file ends, so a short count means
     // the end; at the end it also takes the server's final reply, and a stream
     // the server calls broken (426, 451...) fails there. Both calls go through
     // buffers of 256 KiB. Names and paths travel as the caller's bytes.
-    Status openFile(const std::string& path, TransferDirection direction);
-    Status read(void* buffer, std::size_t size, std::size_t& count);
+    Status openFile(const std::string& path, TransferDirection direction) override;
+    Status read(void* buffer, std::size_t size, std::size_t& count) override;
     // True when `read` of `size` bytes would come back without waiting for the
     // network (so a caller can show its progress before a wait).
-    bool readReady(std::size_t size) const;
-    Status write(const void* buffer, std::size_t size);
+    bool readReady(std::size_t size) const override;
+    Status write(const void* buffer, std::size_t size) override;
     // Ends the transfer and reads the server's final reply: only a 2xx after a
     // clean data stream is success. A download closed before its end is aborted
     // (never success) and the session stays usable.
@@ -86,11 +87,11 @@ public:
     // server offers HASH (SHA-256 or SHA-1) or XSHA256/XSHA1, a download of up
     // to 1 GiB is digested as it arrives and fails when the server's digest
     // differs; a refused digest is no failure, only no check.
-    Status closeFile();
-    bool isFileOpen() const;
+    Status closeFile() override;
+    bool isFileOpen() const override;
 
     // "TLSv1.3, TLS_AES_256_GCM_SHA384" while the session is encrypted, "" in clear.
-    std::string encryption() const;
+    std::string encryption() const override;
 
     // True when the server lists UTF8 in FEAT (names travel as UTF-8).
     bool utf8Names() const;

@@ -1,6 +1,6 @@
 #include "main_window/ftp_client.h"
 
-#include "ftp/ftp_session.h"
+#include "session/session_factory.h"
 
 #include <memory>
 #include <new>
@@ -14,13 +14,13 @@ struct InternetObject {};
 
 struct ConnectionObject {
     HINTERNET internet = 0;
-    std::unique_ptr<ftp::Session> session;
+    std::unique_ptr<session::RemoteSession> session;
     HINTERNET openFile = 0;  // the one remote file open on this connection
 };
 
 struct FindObject {
     HINTERNET connection = 0;
-    std::vector<ftp::ListEntry> entries;
+    std::vector<session::ListEntry> entries;
     std::size_t next = 0;
 };
 
@@ -28,7 +28,7 @@ struct FileObject {
     HINTERNET connection = 0;
     // The owning connection's session, held here because every block of a
     // transfer goes through it; the connection closes its file before it goes.
-    ftp::Session* session = nullptr;
+    session::RemoteSession* session = nullptr;
 };
 
 using Object = std::variant<InternetObject, ConnectionObject, FindObject, FileObject>;
@@ -81,7 +81,7 @@ T* find(HINTERNET handle)
 
 // A connection's session. It may have found its link dropped: its next
 // operation logs on again, so a lost link is not refused here.
-ftp::Session* connectedSession(HINTERNET connection)
+session::RemoteSession* connectedSession(HINTERNET connection)
 {
     auto* object = find<ConnectionObject>(connection);
     return object ? object->session.get() : nullptr;
@@ -91,13 +91,13 @@ ftp::Session* connectedSession(HINTERNET connection)
 // memory (a server's listing of millions of entries, say) fails the call
 // like any other trouble, instead of ending the program.
 template <typename Call>
-bool succeeded(ftp::Session& session, Call&& call)
+bool succeeded(session::RemoteSession& session, Call&& call)
 {
-    ftp::Status status;
+    session::Status status;
     try {
         status = call();
     } catch (const std::bad_alloc&) {
-        status = ftp::Status::failure(ftp::ErrorKind::Protocol, "There is not enough memory for the server's answer");
+        status = session::Status::failure(session::ErrorKind::Protocol, "There is not enough memory for the server's answer");
     }
     if (!status.ok())
         fail(status.message(), session.isOpen() ? ERROR_INTERNET_EXTENDED_ERROR : ERROR_INTERNET_CONNECTION_ABORTED);
@@ -105,7 +105,7 @@ bool succeeded(ftp::Session& session, Call&& call)
 }
 
 // Each entry is handed out once, so its name moves into the record.
-void fillRecord(ftp::ListEntry& entry, WIN32_FIND_DATAA& record)
+void fillRecord(session::ListEntry& entry, WIN32_FIND_DATAA& record)
 {
     record.dwFileAttributes = entry.isFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
     // An unknown date becomes the all-zero time the list shows as an empty
@@ -193,17 +193,24 @@ HINTERNET InternetConnectA(HINTERNET internet, const std::string& host, std::uin
 {
     if (!find<InternetObject>(internet))
         return 0;
-    ftp::SessionOptions options;
+    const session::Endpoint endpoint = session::parseEndpoint(host, port);
+    session::ConnectOptions options;
     options.timeout = defaultTimeout;
-    options.tls.authorityFile = trustedAuthorities;
+    options.trustedAuthorities = trustedAuthorities;
     options.trustCertificate = questions.trustCertificate;
     if (questions.continueWithoutEncryption) {
-        options.continueWithoutEncryption = [ask = questions.continueWithoutEncryption, host, port] {
-            return ask(host, port == 0 ? 21 : port);
+        options.continueWithoutEncryption = [ask = questions.continueWithoutEncryption, endpoint] {
+            return ask(endpoint.host, endpoint.port);
         };
     }
-    auto session = std::make_unique<ftp::Session>(std::move(options));
-    if (!succeeded(*session, [&] { return session->open(host, port == 0 ? 21 : port, user, password); }))
+    auto session = session::createSession(endpoint.protocol, std::move(options));
+    if (!session) {
+        fail("This build cannot speak the protocol asked for in the host name");
+        return 0;
+    }
+    if (!succeeded(*session, [&] {
+            return session->open(endpoint.host, endpoint.port, user, password);
+        }))
         return 0;
     return store(ConnectionObject{internet, std::move(session), 0});
 }
@@ -263,7 +270,7 @@ HINTERNET FtpOpenFileA(HINTERNET connection, const std::string& path, std::uint3
         return 0;
     }
     const auto direction =
-        access == GENERIC_WRITE ? ftp::TransferDirection::Upload : ftp::TransferDirection::Download;
+        access == GENERIC_WRITE ? session::TransferDirection::Upload : session::TransferDirection::Download;
     if (!succeeded(*session, [&] { return session->openFile(path, direction); }))
         return 0;
     const HINTERNET handle = store(FileObject{connection, session});

@@ -5,7 +5,7 @@
 // like the procedures they implement; our engine gives most of them no meaning.
 
 #include "ftp/certificate_check.h"
-#include "ftp/listing_entry.h"
+#include "session/remote_entry.h"
 
 #include <chrono>
 #include <cstdint>
@@ -25,7 +25,7 @@ constexpr std::uint32_t FTP_TRANSFER_TYPE_BINARY = 2;
 constexpr std::uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
 
-using SYSTEMTIME = ftp::DateTime;
+using SYSTEMTIME = session::DateTime;
 
 // The find record: attributes, last-write time, a 64-bit size and the name's raw bytes.
 struct WIN32_FIND_DATAA {

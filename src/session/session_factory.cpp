@@ -1,0 +1,26 @@
+#include "session/session_factory.h"
+
+#include "ftp/ftp_session.h"
+
+namespace session {
+
+std::unique_ptr<RemoteSession> createSession(Protocol protocol, ConnectOptions options)
+{
+    switch (protocol) {
+    case Protocol::Ftp:
+    case Protocol::FtpExplicitTls:
+    case Protocol::FtpImplicitTls: {
+        ftp::SessionOptions ftpOptions;
+        ftpOptions.timeout = options.timeout;
+        ftpOptions.tls.authorityFile = std::move(options.trustedAuthorities);
+        ftpOptions.trustCertificate = std::move(options.trustCertificate);
+        ftpOptions.continueWithoutEncryption = std::move(options.continueWithoutEncryption);
+        return std::make_unique<ftp::Session>(std::move(ftpOptions));
+    }
+    case Protocol::Sftp:
+        return nullptr;
+    }
+    return nullptr;
+}
+
+} // namespace session

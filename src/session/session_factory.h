@@ -1,0 +1,31 @@
+#pragma once
+// The one place that knows which engine speaks which protocol.
+
+#include "ftp/certificate_check.h"
+#include "session/endpoint.h"
+#include "session/remote_session.h"
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace session {
+
+// What every engine may need before it logs on: how long to wait, whom to
+// trust, and the questions only the user can answer.
+struct ConnectOptions {
+    std::chrono::milliseconds timeout{30000};
+    // A PEM file of authorities trusted besides the system's; "" for none.
+    std::string trustedAuthorities;
+    // The server's certificate failed the check: true trusts it. Unset: refused.
+    std::function<bool(const ftp::CertificateReport&)> trustCertificate;
+    // The server refused encryption: true logs on in clear. Unset: in clear.
+    std::function<bool()> continueWithoutEncryption;
+};
+
+// A session, not yet open, that speaks `protocol`; null when this build has
+// no engine for it.
+std::unique_ptr<RemoteSession> createSession(Protocol protocol, ConnectOptions options);
+
+} // namespace session
