@@ -1,7 +1,7 @@
 // A whole LIST body as the data connection delivers it, with both ways of
 // giving the current date.
 #include "entry_checks.h"
-#include "ftp/listing_parser.h"
+#include "ftp/listing/listing_parser.h"
 
 #include <cstddef>
 #include <cstdint>

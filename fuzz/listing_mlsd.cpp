@@ -1,6 +1,6 @@
 // A whole MLSD body as the data connection delivers it.
 #include "entry_checks.h"
-#include "ftp/listing_parser.h"
+#include "ftp/listing/listing_parser.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // The 229 reply text with its delimited port.
-#include "ftp/reply.h"
+#include "ftp/control/reply.h"
 
 #include <cstddef>
 #include <cstdint>

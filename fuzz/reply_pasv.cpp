@@ -1,5 +1,5 @@
 // The 227 reply text, from which only the port is taken.
-#include "ftp/reply.h"
+#include "ftp/control/reply.h"
 
 #include <cstddef>
 #include <cstdint>

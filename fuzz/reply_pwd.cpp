@@ -1,5 +1,5 @@
 // The 257 reply text with its quoted path, doubled quotes inside.
-#include "ftp/reply.h"
+#include "ftp/control/reply.h"
 
 #include <cstddef>
 #include <cstdint>

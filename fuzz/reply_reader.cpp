@@ -2,7 +2,7 @@
 // real loopback connection, which is closed after the last byte, and is read
 // reply by reply until the reader gives up. Every way out must be a reply or
 // a failure, never a crash or a wait without end.
-#include "ftp/control_connection.h"
+#include "ftp/control/control_connection.h"
 
 #include <cstddef>
 #include <cstdint>

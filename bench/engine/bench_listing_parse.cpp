@@ -6,7 +6,7 @@
 //
 // Prints "parse 100000 unix lines: 41.2 ms" and the same for MLSD.
 
-#include "ftp/listing_parser.h"
+#include "ftp/listing/listing_parser.h"
 
 #include <algorithm>
 #include <ctime>

@@ -1,12 +1,12 @@
 #include "ftp/ftp_session.h"
 
-#include "ftp/command_channel.h"
-#include "ftp/data_channel.h"
-#include "ftp/file_transfer.h"
-#include "ftp/folder_listing.h"
-#include "ftp/logon.h"
-#include "ftp/reply.h"
-#include "ftp/tls_logon.h"
+#include "ftp/control/command_channel.h"
+#include "ftp/session/data_channel.h"
+#include "ftp/session/file_transfer.h"
+#include "ftp/session/folder_listing.h"
+#include "ftp/session/logon.h"
+#include "ftp/control/reply.h"
+#include "ftp/session/tls_logon.h"
 
 #include <functional>
 #include <optional>

@@ -2,11 +2,11 @@
 // A blocking FTP client session over POSIX sockets: one control connection,
 // passive data connections, at most one open file transfer at a time.
 
-#include "certificate_check.h"
-#include "listing_entry.h"
+#include "ftp/transport/certificate_check.h"
+#include "ftp/listing_entry.h"
 #include "session/remote_session.h"
-#include "status.h"
-#include "tls_context.h"
+#include "ftp/status.h"
+#include "ftp/transport/tls_context.h"
 
 #include <chrono>
 #include <cstddef>

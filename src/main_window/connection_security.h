@@ -4,7 +4,7 @@
 // offers encryption), answered through the user dialogs and remembered per
 // server; and the padlock that shows while a session is encrypted.
 
-#include "ftp/certificate_check.h"
+#include "ftp/transport/certificate_check.h"
 
 #include <QString>
 

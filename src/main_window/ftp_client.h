@@ -4,7 +4,7 @@
 // The constants mirror the classic internet client library so the windows read
 // like the procedures they implement; our engine gives most of them no meaning.
 
-#include "ftp/certificate_check.h"
+#include "ftp/transport/certificate_check.h"
 #include "session/remote_entry.h"
 
 #include <chrono>

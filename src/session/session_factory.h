@@ -1,7 +1,7 @@
 #pragma once
 // The one place that knows which engine speaks which protocol.
 
-#include "ftp/certificate_check.h"
+#include "ftp/transport/certificate_check.h"
 #include "session/endpoint.h"
 #include "session/remote_session.h"
 

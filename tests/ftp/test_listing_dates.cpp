@@ -1,7 +1,7 @@
 // Every date form written out from a known date and read back: a form or a
 // month name the parser gets wrong for some month, day or hour shows here.
 
-#include "ftp/listing_parser.h"
+#include "ftp/listing/listing_parser.h"
 
 #include <gtest/gtest.h>
 

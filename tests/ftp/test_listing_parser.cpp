@@ -2,8 +2,8 @@
 // dialect, each with the full entry a line must give and lines that must give
 // nothing, then the whole tables through one parser and mangled copies.
 
-#include "ftp/listing_parser.h"
-#include "ftp/listing_reader.h"
+#include "ftp/listing/listing_parser.h"
+#include "ftp/listing/listing_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Reply classification, the reply parsers and the assembling of multi-line replies.
 
-#include "ftp/reply.h"
+#include "ftp/control/reply.h"
 
 #include <gtest/gtest.h>
 

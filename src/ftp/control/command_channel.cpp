@@ -1,0 +1,201 @@
+#include "ftp/control/command_channel.h"
+
+#include <algorithm>
+
+namespace ftp {
+
+namespace {
+
+// QUIT is a courtesy: never wait long for its answer.
+constexpr std::chrono::milliseconds quitWait{2000};
+
+bool isControlFailure(const Status& status)
+{
+    return status.kind() == ErrorKind::Timeout || status.kind() == ErrorKind::Network
+        || status.kind() == ErrorKind::Protocol;
+}
+
+// Broken pipes, resets and the end of the stream: the server's doing.
+bool isClosedByServer(const Status& status)
+{
+    return status.kind() == ErrorKind::Network;
+}
+
+} // namespace
+
+void CommandChannel::setState(LinkState state)
+{
+    state_ = state;
+    if (state == LinkState::Closed || state == LinkState::Dropped || state == LinkState::Broken)
+        control_.close();
+}
+
+Status CommandChannel::connect(const std::string& host, std::uint16_t port)
+{
+    setState(LinkState::Closed);
+    features_ = ServerFeatures{};
+    if (Status s = control_.connect(host, port, deadlineAfter(timeout_)); !s.ok())
+        return s;
+    setState(LinkState::LoggingOn);
+    return Status::success();
+}
+
+Status CommandChannel::ready() const
+{
+    switch (state_) {
+    case LinkState::Dropped:
+    case LinkState::Broken:
+        return Status::failure(ErrorKind::WrongState, "The connection to the server was lost");
+    case LinkState::Closed:
+    case LinkState::LoggingOn:
+        return Status::failure(ErrorKind::WrongState, "Not connected to a server");
+    case LinkState::Transferring:
+        return Status::failure(ErrorKind::WrongState, "A file transfer is still open on this connection");
+    case LinkState::Ready:
+        break;
+    }
+    return Status::success();
+}
+
+Status CommandChannel::failed(Status status)
+{
+    if (isControlFailure(status))
+        setState(isClosedByServer(status) ? LinkState::Dropped : LinkState::Broken);
+    return status;
+}
+
+Status CommandChannel::send(std::string_view line, Deadline deadline)
+{
+    inFlight_ = InFlight{std::string(line.substr(0, line.find(' '))), false, false};
+    preliminaryReplies_ = 0;
+    if (Status s = failed(control_.send(line, deadline)); !s.ok())
+        return s;
+    inFlight_.sent = true;
+    return Status::success();
+}
+
+Status CommandChannel::readReplyIfAny(Reply& reply, Deadline deadline, bool keepPreliminary)
+{
+    for (;;) {
+        if (Status s = control_.readReply(reply, deadline); !s.ok())
+            return s.kind() == ErrorKind::Timeout ? s : failed(s);
+        if (reply.code == 421) {
+            // "421 Service not available, closing control connection."
+            inFlight_.refused = true;
+            setState(LinkState::Dropped);
+            return Status::failure(ErrorKind::Network, "The server closed the connection: " + reply.text, reply.code);
+        }
+        if (classify(reply.code) != ReplyClass::Preliminary)
+            return Status::success();
+        if (++preliminaryReplies_ > maxPreliminaryReplies) {
+            return failed(Status::failure(ErrorKind::Protocol,
+                                          "The server sent too many preliminary replies: " + reply.text));
+        }
+        if (keepPreliminary)
+            return Status::success();
+    }
+}
+
+Status CommandChannel::readReply(Reply& reply, Deadline deadline, bool keepPreliminary)
+{
+    return failed(readReplyIfAny(reply, deadline, keepPreliminary));
+}
+
+Status CommandChannel::dropStrayReplies(Deadline deadline)
+{
+    // A reply nobody asked for (a second answer to an abandoned transfer,
+    // say) would otherwise be taken as the answer to the next command.
+    preliminaryReplies_ = 0;
+    while (control_.isConnected() && control_.hasPendingInput()) {
+        Reply stray;
+        if (Status s = readReply(stray, deadline, true); !s.ok())
+            return s;
+    }
+    return Status::success();
+}
+
+Status CommandChannel::command(std::string_view line, Reply& reply, bool keepPreliminary)
+{
+    return commandUntil(line, reply, keepPreliminary, replyDeadline());
+}
+
+Status CommandChannel::slowCommand(std::string_view line, Reply& reply, std::chrono::milliseconds extraWait)
+{
+    return commandUntil(line, reply, false, replyDeadline() + extraWait);
+}
+
+Status CommandChannel::commandUntil(std::string_view line, Reply& reply, bool keepPreliminary, Deadline deadline)
+{
+    inFlight_ = InFlight{std::string(line.substr(0, line.find(' '))), false, false};
+    if (Status s = dropStrayReplies(deadline); !s.ok())
+        return s;
+    if (Status s = send(line, deadline); !s.ok())
+        return s;
+    return readReply(reply, deadline, keepPreliminary);
+}
+
+void CommandChannel::close(bool waitForQuit)
+{
+    // While a transfer is open its final reply is still due, and QUIT would be answered out of step.
+    if (state_ == LinkState::Ready && control_.isConnected()) {
+        const Deadline deadline = deadlineAfter(std::min(timeout_, quitWait));
+        if (control_.send("QUIT", deadline).ok() && waitForQuit) {
+            Reply reply;
+            (void)control_.readReply(reply, deadline);
+        }
+    }
+    drop();
+}
+
+void CommandChannel::drop()
+{
+    setState(LinkState::Closed);
+    features_ = ServerFeatures{};
+}
+
+Status refusal(std::string_view what, const Reply& reply)
+{
+    return Status::failure(ErrorKind::Refused, "The server refused " + std::string(what) + ": " + reply.text,
+                           reply.code);
+}
+
+Status unexpected(std::string_view what, const Reply& reply)
+{
+    return Status::failure(ErrorKind::Protocol, "Unexpected answer to " + std::string(what) + ": " + reply.text,
+                           reply.code);
+}
+
+Status doneOrRefused(std::string_view what, const Reply& reply)
+{
+    switch (classify(reply.code)) {
+    case ReplyClass::Done:
+        return Status::success();
+    case ReplyClass::TransientRefusal:
+    case ReplyClass::PermanentRefusal:
+        return refusal(what, reply);
+    default:
+        return unexpected(what, reply);
+    }
+}
+
+std::string withArgument(std::string_view verb, std::string_view argument)
+{
+    std::string line(verb);
+    if (!argument.empty()) {
+        line += ' ';
+        line.append(argument);
+    }
+    return line;
+}
+
+Status checkPath(const std::string& path)
+{
+    if (path.empty())
+        return Status::failure(ErrorKind::InvalidArgument, "No path was given");
+    if (!isSafeArgument(path))
+        return Status::failure(ErrorKind::InvalidArgument,
+                               "The path contains a line break or NUL character and cannot be sent");
+    return Status::success();
+}
+
+} // namespace ftp

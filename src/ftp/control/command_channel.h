@@ -1,0 +1,128 @@
+#pragma once
+// The command channel: one command line out, its reply in, and the state of
+// the link. Every other part of the session talks to the server through here.
+
+#include "ftp/control/control_connection.h"
+#include "ftp/control/reply.h"
+#include "ftp/transport/socket.h"
+#include "ftp/status.h"
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace ftp {
+
+// Where the link to the server stands. Changed only by CommandChannel::setState.
+enum class LinkState {
+    Closed,        // no control connection
+    LoggingOn,     // connected, logon steps running
+    Ready,         // logged on, idle: commands may go out
+    Transferring,  // a file transfer holds the data connection; its final reply is due
+    Dropped,       // the server closed the control connection (421, or the end of the
+                   // stream), as servers do with idle ones: logging on again may help
+    Broken,        // we gave up on the server (no answer in time, a reply that makes
+                   // no sense) and closed the connection; only close() helps
+};
+
+// What the server said it can do, learnt during logon. Reset as a whole.
+struct ServerFeatures {
+    bool mlst = false;         // MLST listed in FEAT: listings use MLSD
+    bool utf8 = false;         // names and paths travel as UTF-8
+    bool epsvRefused = false;  // EPSV refused for good (5xx): PASV from then on
+    bool size = false;         // SIZE listed: transfers are checked against the server's size
+    // Digests the server can give of a file, by the HASH command (its FEAT
+    // line names the algorithms) or by the older XSHA256 / XSHA1 commands.
+    bool hashSha256 = false;
+    bool hashSha1 = false;
+    bool xsha256 = false;
+    bool xsha1 = false;
+    std::string hashSelected;  // the algorithm HASH answers with now ("SHA-256"), from FEAT's '*' or OPTS HASH
+};
+
+class CommandChannel {
+public:
+    // A command may be kept waiting with "150 ..." lines only so often: a
+    // server that sends them without end would otherwise hold us for ever.
+    static constexpr int maxPreliminaryReplies = 16;
+
+    explicit CommandChannel(std::chrono::milliseconds timeout) : timeout_(timeout) {}
+
+    LinkState state() const { return state_; }
+    // The one place the link state changes. Closed, Dropped and Broken close the connection.
+    void setState(LinkState state);
+
+    ServerFeatures& features() { return features_; }
+    const ServerFeatures& features() const { return features_; }
+    ControlConnection& connection() { return control_; }
+
+    std::chrono::milliseconds timeout() const { return timeout_; }
+    Deadline replyDeadline() const { return deadlineAfter(timeout_); }
+
+    // Connects and enters LoggingOn; features start from nothing.
+    Status connect(const std::string& host, std::uint16_t port);
+    // Success when a command may go out now; otherwise why not.
+    Status ready() const;
+
+    // Sends one line as a new command: its verb becomes the one in flight.
+    Status send(std::string_view line, Deadline deadline);
+    // Reads the next reply that is not preliminary (1xx), unless
+    // `keepPreliminary`. Each 1xx counts against the command's allowance.
+    Status readReply(Reply& reply, Deadline deadline, bool keepPreliminary = false);
+    // The same, except that running out of time leaves the link as it is:
+    // for a reply a server may rightly never send (after ABOR).
+    Status readReplyIfAny(Reply& reply, Deadline deadline, bool keepPreliminary = false);
+    // Drops stray replies, sends `line`, reads its reply: all before one
+    // deadline, `timeout` from now.
+    Status command(std::string_view line, Reply& reply, bool keepPreliminary = false);
+    // As command(), for a command the server needs longer to answer (a digest
+    // of a large file): the reply may take `extraWait` beyond the usual timeout.
+    Status slowCommand(std::string_view line, Reply& reply, std::chrono::milliseconds extraWait);
+    // Reads and drops replies nobody asked for, without waiting for more.
+    // A closed connection found here (421, or the end) leaves the link Dropped.
+    Status dropStrayReplies(Deadline deadline);
+
+    // When the link broke: whether the command in flight may have been carried
+    // out by the server (it went out, and no 421 said it was not), and its verb.
+    bool lastCommandMayHaveRun() const { return inFlight_.sent && !inFlight_.refused; }
+    const std::string& lastVerb() const { return inFlight_.verb; }
+
+    // A failure on the control connection leaves it out of step with the
+    // server: the link becomes Dropped when the server ended it, else Broken.
+    // Other failures pass through untouched.
+    Status failed(Status status);
+
+    // Sends QUIT when the link allows it (waiting briefly for the answer when
+    // asked) and closes.
+    void close(bool waitForQuit);
+    // Closes without a word to the server, as when the process ends.
+    void drop();
+
+private:
+    Status commandUntil(std::string_view line, Reply& reply, bool keepPreliminary, Deadline deadline);
+
+    std::chrono::milliseconds timeout_;
+    LinkState state_ = LinkState::Closed;
+    ServerFeatures features_;
+    ControlConnection control_;
+    struct InFlight {
+        std::string verb;
+        bool sent = false;
+        bool refused = false;  // answered 421: the server did not carry it out
+    } inFlight_;
+    int preliminaryReplies_ = 0;
+};
+
+// Message builders shared by every command.
+Status refusal(std::string_view what, const Reply& reply);
+Status unexpected(std::string_view what, const Reply& reply);
+// Success for any 2xx, a refusal for 4xx/5xx, a protocol failure otherwise.
+Status doneOrRefused(std::string_view what, const Reply& reply);
+
+// "VERB argument", or just "VERB" without an argument.
+std::string withArgument(std::string_view verb, std::string_view argument);
+// A path that can be sent: not empty, no CR, LF or NUL.
+Status checkPath(const std::string& path);
+
+} // namespace ftp

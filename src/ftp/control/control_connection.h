@@ -1,0 +1,59 @@
+#pragma once
+// The control connection: command lines out, replies in, over a Stream that
+// can be swapped for a wrapped one (encryption) between two replies. Reading
+// is bounded: a line longer than maxLineLength, or a reply larger than the
+// assembler's cap, fails instead of growing the buffer.
+
+#include "ftp/control/reply.h"
+#include "ftp/transport/socket.h"
+#include "ftp/status.h"
+#include "ftp/transport/stream.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace ftp {
+
+class ControlConnection {
+public:
+    static constexpr std::size_t maxLineLength = 64 * 1024;
+
+    Status connect(const std::string& host, std::uint16_t port, Deadline deadline);
+    bool isConnected() const { return stream_ != nullptr; }
+    // The socket under the stream (peer address, polling); -1 when closed.
+    int fd() const { return stream_ ? stream_->fd() : -1; }
+    void close();
+
+    // Hands the stream out so a layer can be wrapped around it, and takes the
+    // wrapped one back. Only between replies: input already buffered here
+    // belongs to the old layer, so takeStream() refuses (returns null) then.
+    std::unique_ptr<Stream> takeStream();
+    void setStream(std::unique_ptr<Stream> stream);
+
+    // Sends `line` followed by CRLF. The caller has checked its arguments.
+    Status send(std::string_view line, Deadline deadline);
+    // Reads one whole reply, single or multi-line.
+    Status readReply(Reply& reply, Deadline deadline);
+    // True when part of a reply has already arrived and waits in a buffer.
+    bool hasBufferedInput() const;
+    // True when something from the server waits to be read. Never waits: it
+    // takes what the stream holds without blocking, so bytes that carry no
+    // reply (a TLS record of its own, say) do not count. An end or a broken
+    // stream counts, so that the next read reports it.
+    bool hasPendingInput();
+
+private:
+    // One read without waiting. False when nothing came (WantRead/WantWrite
+    // stored in `want`), or on an end or failure (stored in `failure`).
+    bool receiveMore(IoResult::State& want, Status& failure);
+    Status readLine(std::string_view& line, Deadline deadline);
+
+    std::unique_ptr<Stream> stream_;
+    std::string buffer_;
+    std::size_t begin_ = 0;
+    ReplyAssembler assembler_;
+};
+
+} // namespace ftp

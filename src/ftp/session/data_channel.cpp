@@ -1,0 +1,115 @@
+#include "ftp/session/data_channel.h"
+
+#include "ftp/transport/socket.h"
+
+#include <cerrno>
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+namespace ftp {
+
+Status DataChannel::connectToPort(CommandChannel& channel, std::uint16_t port, std::unique_ptr<Stream>& stream)
+{
+    // Whatever address the server named, the data goes to the host we are
+    // talking to: a hostile reply must not point us at another machine.
+    SocketAddress peer;
+    if (!peerAddress(channel.connection().fd(), peer))
+        return channel.failed(Status::failure(ErrorKind::Network, "The control connection was lost"));
+    setPort(peer, port);
+    Socket socket;
+    const Status status = connectToAddress(peer, channel.replyDeadline(), socket);
+    if (!status.ok())
+        return Status::failure(status.kind(), "Cannot open the data connection: " + status.message());
+    // Uploads leave in large writes whose tail is a small segment; Nagle would
+    // hold each tail back until the peer's acknowledgement came in.
+    const int on = 1;
+    (void)::setsockopt(socket.fd(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    stream = makePlainStream(std::move(socket));
+    return status;
+}
+
+Status DataChannel::connect(CommandChannel& channel, std::unique_ptr<Stream>& stream)
+{
+    Reply reply;
+    if (!channel.features().epsvRefused) {
+        if (Status s = channel.command("EPSV", reply); !s.ok())
+            return s;
+        if (classify(reply.code) == ReplyClass::Done) {
+            if (const auto port = parseEpsvPort(reply.text))
+                return connectToPort(channel, *port, stream);
+        } else if (classify(reply.code) == ReplyClass::PermanentRefusal) {
+            channel.features().epsvRefused = true;  // it will not work next time either
+        }
+    }
+    if (Status s = channel.command("PASV", reply); !s.ok())
+        return s;
+    if (Status s = doneOrRefused("PASV", reply); !s.ok())
+        return s;
+    const auto port = parsePasvPort(reply.text);
+    if (!port)
+        return unexpected("PASV", reply);
+    return connectToPort(channel, *port, stream);
+}
+
+Status DataChannel::open(CommandChannel& channel, const std::string& line, std::unique_ptr<Stream>& stream,
+                         std::optional<Reply>& finalReply)
+{
+    std::unique_ptr<Stream> data;
+    if (Status s = connect(channel, data); !s.ok())
+        return s;
+    Reply reply;
+    if (Status s = channel.command(line, reply, true); !s.ok())
+        return s;
+    switch (classify(reply.code)) {
+    case ReplyClass::Preliminary:
+        break;
+    case ReplyClass::Done:
+        finalReply = reply;
+        break;
+    case ReplyClass::TransientRefusal:
+    case ReplyClass::PermanentRefusal:
+        return refusal(line, reply);
+    default:
+        return unexpected(line, reply);
+    }
+    if (protect_) {
+        if (Status s = protect_(data, channel.replyDeadline()); !s.ok())
+            return Status::failure(s.kind(), "Cannot protect the data connection: " + s.message());
+    }
+    stream = std::move(data);
+    return Status::success();
+}
+
+DataChannel::Wait DataChannel::waitForData(Stream& stream, IoResult::State want, ControlConnection* watchControl,
+                                           Deadline deadline)
+{
+    if (want == IoResult::State::WantRead && stream.buffered() > 0)
+        return Wait::DataReady;
+    if (watchControl && watchControl->hasBufferedInput())
+        return Wait::ControlReady;
+    const short events = want == IoResult::State::WantWrite ? POLLOUT : POLLIN;
+    for (;;) {
+        pollfd entries[2] = {{stream.fd(), events, 0}, {watchControl ? watchControl->fd() : -1, POLLIN, 0}};
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0)
+            return Wait::TimedOut;
+        const int ready = ::poll(entries, watchControl ? 2 : 1, int(left.count()) + 1);
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            return Wait::Failed;
+        }
+        if (ready == 0)
+            continue;
+        if (entries[0].revents != 0)
+            return Wait::DataReady;
+        // Readable is not yet a reply: an encrypted link may carry records of its own.
+        if (watchControl && entries[1].revents != 0 && watchControl->hasPendingInput())
+            return Wait::ControlReady;
+    }
+}
+
+} // namespace ftp

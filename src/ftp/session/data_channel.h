@@ -1,0 +1,50 @@
+#pragma once
+// Data connections: passive mode only (EPSV, PASV when EPSV is refused), always
+// to the host of the control connection, each one a Stream that a protection
+// hook may wrap once the server has taken the transfer command.
+
+#include "ftp/control/command_channel.h"
+#include "ftp/control/reply.h"
+#include "ftp/status.h"
+#include "ftp/transport/stream.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace ftp {
+
+// Wraps a freshly connected data stream (in place) before any byte moves on
+// it, e.g. a TLS session when the server asked for protected data. Runs after
+// the server answered the transfer command with 1xx or 2xx, because a server
+// only takes up the data connection once it has the command.
+using StreamWrapper = std::function<Status(std::unique_ptr<Stream>& stream, Deadline deadline)>;
+
+class DataChannel {
+public:
+    // Empty: data connections stay plain. Forgotten at every new logon.
+    void setProtection(StreamWrapper protect) { protect_ = std::move(protect); }
+    void reset() { protect_ = nullptr; }
+
+    // Opens a data connection, sends `line` (RETR, STOR, LIST...) and reads its
+    // first reply: 1xx starts the transfer, a 2xx in `finalReply` may already end it.
+    Status open(CommandChannel& channel, const std::string& line, std::unique_ptr<Stream>& stream,
+                std::optional<Reply>& finalReply);
+
+    // What waitForData found first.
+    enum class Wait { DataReady, ControlReady, TimedOut, Failed };
+    // Waits until `stream` can go on after answering `want`, or, when
+    // `watchControl`, until a reply arrives on the control connection (the
+    // server ending the transfer). Bytes already buffered count as ready.
+    static Wait waitForData(Stream& stream, IoResult::State want, ControlConnection* watchControl,
+                            Deadline deadline);
+
+private:
+    Status connect(CommandChannel& channel, std::unique_ptr<Stream>& stream);
+    Status connectToPort(CommandChannel& channel, std::uint16_t port, std::unique_ptr<Stream>& stream);
+
+    StreamWrapper protect_;
+};
+
+} // namespace ftp

@@ -1,0 +1,67 @@
+#pragma once
+// One streamed file transfer (RETR or STOR) on a data connection, with the
+// server's final reply read in step with the data, and the file's size (and
+// digest, where offered) checked with the server around it.
+
+#include "ftp/control/command_channel.h"
+#include "ftp/session/data_channel.h"
+#include "ftp/ftp_session.h"
+#include "ftp/control/reply.h"
+#include "ftp/status.h"
+#include "ftp/transport/stream.h"
+#include "ftp/session/transfer_check.h"
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace ftp {
+
+class FileTransfer {
+public:
+    FileTransfer(CommandChannel& channel, DataChannel& data) : channel_(channel), data_(data) {}
+
+    // Starts RETR/STOR of `path`; the link is Transferring on success.
+    Status open(const std::string& path, TransferDirection direction);
+    bool isOpen() const { return open_; }
+    Status read(char* out, std::size_t size, std::size_t& count);
+    // True when a read of `size` bytes would not wait for the network: they
+    // are buffered, the socket has more, or the download has ended.
+    bool readReady(std::size_t size) const;
+    Status write(const char* in, std::size_t size);
+    // Ends the transfer and takes the final reply; the link is Ready again
+    // (or Dropped, Broken) afterwards.
+    Status close();
+    // Drops the transfer without a word to the server.
+    void abandon();
+
+private:
+    bool refill();
+    bool awaitData(IoResult::State want, Deadline deadline);
+    bool takeReplyDuringTransfer(Deadline deadline);
+    void abort();
+    bool sendData(const char* data, std::size_t size);
+    Status awaitFinalReply();
+    Status finish();
+    Status dataTimeout() const;
+    Status closedEarly() const;
+    Status dataBroken(const Status& why) const;
+
+    CommandChannel& channel_;
+    DataChannel& data_;
+
+    bool open_ = false;
+    TransferDirection direction_ = TransferDirection::Download;
+    std::string command_;  // "RETR /a.txt", for messages
+    std::unique_ptr<Stream> stream_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+    bool endOfData_ = false;
+    std::optional<Status> failure_;  // the first thing that went wrong
+    std::optional<Reply> finalReply_;
+    TransferCheck check_;
+};
+
+} // namespace ftp

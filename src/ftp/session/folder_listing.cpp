@@ -1,0 +1,227 @@
+#include "ftp/session/folder_listing.h"
+
+#include "ftp/listing/listing_parser.h"
+#include "ftp/listing/listing_reader.h"
+
+#include <cerrno>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+namespace ftp {
+
+namespace {
+
+// A server that never stops sending a listing is cut off.
+constexpr std::size_t maxListingSize = 64 * 1024 * 1024;
+// Entries cost far more memory than their lines: 64 MiB of tiny MLSD lines
+// would become more than a gigabyte of entries. One entry per line at most,
+// so counting lines as they come bounds the entries.
+constexpr std::size_t maxListingEntries = 1000000;
+// Links whose target the listing does not tell are tried with one CWD each;
+// a folder of thousands of links must not cost thousands of round trips.
+constexpr int maxLinksResolved = 64;
+
+DateTime localNow()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    return DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                    local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+// Receives the listing into `reader`, which parses it as it comes.
+Status receiveListing(CommandChannel& channel, Stream& data, ListingReader& reader)
+{
+    char chunk[64 * 1024];
+    std::size_t received = 0;
+    for (;;) {
+        const IoResult result = data.readSome(chunk, sizeof chunk);
+        switch (result.state) {
+        case IoResult::State::Moved:
+            received += result.count;
+            if (received > maxListingSize)
+                return Status::failure(ErrorKind::Protocol, "The folder listing is too large");
+            if (!reader.add(std::string_view(chunk, result.count)))
+                return Status::failure(ErrorKind::Protocol, "The folder listing has too many entries (more than "
+                                                                + std::to_string(maxListingEntries) + ")");
+            continue;
+        case IoResult::State::End:
+            return Status::success();
+        case IoResult::State::Failed:
+            return Status::failure(ErrorKind::Network, "The data connection broke: " + result.error.message());
+        case IoResult::State::WantRead:
+        case IoResult::State::WantWrite:
+            break;
+        }
+        switch (DataChannel::waitForData(data, result.state, nullptr, channel.replyDeadline())) {
+        case DataChannel::Wait::DataReady:
+        case DataChannel::Wait::ControlReady:
+            break;
+        case DataChannel::Wait::TimedOut:
+            return Status::failure(ErrorKind::Timeout, "The folder listing stopped arriving");
+        case DataChannel::Wait::Failed:
+            return Status::failure(ErrorKind::Network, "The data connection broke: " + describeError(errno));
+        }
+    }
+}
+
+std::string childPath(const std::string& folder, const std::string& name)
+{
+    if (folder.empty())
+        return name;
+    return folder.back() == '/' ? folder + name : folder + '/' + name;
+}
+
+// The server's working directory, asked once and put back after a listing
+// moved it: the caller finds the server where it left it.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(CommandChannel& channel) : channel_(channel) {}
+
+    // Where the server stands now; "" when it will not say.
+    Status current(std::string& path)
+    {
+        if (!home_) {
+            Reply reply;
+            if (Status s = channel_.command("PWD", reply); !s.ok())
+                return s;
+            home_ = classify(reply.code) == ReplyClass::Done ? parsePwdPath(reply.text).value_or("") : "";
+        }
+        path = *home_;
+        return Status::success();
+    }
+
+    // CWD; `entered` tells whether the server went there.
+    Status change(const std::string& path, bool& entered)
+    {
+        std::string ignored;
+        if (Status s = current(ignored); !s.ok())
+            return s;
+        Reply reply;
+        if (Status s = channel_.command(withArgument("CWD", path), reply); !s.ok())
+            return s;
+        moved_ = true;
+        entered = classify(reply.code) == ReplyClass::Done;
+        return Status::success();
+    }
+
+    Status restore()
+    {
+        if (!moved_ || home_->empty() || !checkPath(*home_).ok())
+            return Status::success();
+        moved_ = false;
+        Reply reply;
+        return channel_.command(withArgument("CWD", *home_), reply);
+    }
+
+private:
+    CommandChannel& channel_;
+    std::optional<std::string> home_;
+    bool moved_ = false;
+};
+
+std::string withoutTrailingSlash(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+// Many servers hand LIST's argument to "/bin/ls" as words of a shell line: a
+// name with blanks becomes several names, a link to a folder is listed as the
+// link itself, "-x" is an option. Their working directory they list right, so
+// LIST is sent without argument from inside the folder. `inside` stays false
+// where CWD is refused: LIST is then given the path after all.
+Status enterForList(WorkingDirectory& directory, const std::string& path, bool& inside)
+{
+    std::string here;
+    if (Status s = directory.current(here); !s.ok())
+        return s;
+    inside = !here.empty() && withoutTrailingSlash(here) == withoutTrailingSlash(path);
+    return inside ? Status::success() : directory.change(path, inside);
+}
+
+// Finds out with the server which links lead to folders: a link that CWD can
+// enter is one. Shared hosting puts public_html, www and logs behind links
+// listed as "lrwxrwxrwx ... public_html -> /home/u/web", which say nothing
+// about the target.
+Status resolveFolderLinks(WorkingDirectory& directory, const std::string& folder, std::vector<ListEntry>& entries)
+{
+    int tried = 0;
+    for (ListEntry& entry : entries) {
+        if (!entry.isLink || entry.isFolder)
+            continue;
+        if (tried++ == maxLinksResolved)
+            break;
+        const std::string path = childPath(folder, entry.name);
+        if (!checkPath(path).ok())
+            continue;
+        if (Status s = directory.change(path, entry.isFolder); !s.ok())
+            return s;
+    }
+    return Status::success();
+}
+
+// Sends `line` and reads the listing it brings into `entries`.
+Status runListing(CommandChannel& channel, DataChannel& dataChannel, const std::string& line, bool mlsd,
+                  std::vector<ListEntry>& entries)
+{
+    std::unique_ptr<Stream> data;
+    std::optional<Reply> finalReply;
+    if (Status s = dataChannel.open(channel, line, data, finalReply); !s.ok())
+        return s;
+
+    ListingReader reader(mlsd ? ListingFormat::Mlsd : ListingFormat::List, mlsd ? DateTime{} : localNow(),
+                         maxListingEntries);
+    const Status received = receiveListing(channel, *data, reader);
+    data.reset();
+    if (!finalReply && channel.state() == LinkState::Ready) {
+        Reply reply;
+        if (Status s = channel.readReply(reply, channel.replyDeadline()); !s.ok())
+            return received.ok() ? s : received;
+        finalReply = reply;
+    }
+    if (!received.ok())
+        return received;
+    if (!finalReply)
+        return channel.ready();
+    if (Status s = doneOrRefused(line, *finalReply); !s.ok())
+        return s;
+    entries = reader.finish();
+    return Status::success();
+}
+
+} // namespace
+
+Status listFolder(CommandChannel& channel, DataChannel& dataChannel, const std::string& path,
+                  std::vector<ListEntry>& entries)
+{
+    entries.clear();
+    if (!isSafeArgument(path))
+        return checkPath(path);
+    if (Status s = channel.ready(); !s.ok())
+        return s;
+    const bool mlsd = channel.features().mlst;
+    WorkingDirectory directory(channel);
+    bool inside = false;
+    if (!mlsd && !path.empty()) {
+        if (Status s = enterForList(directory, path, inside); !s.ok())
+            return s;
+    }
+    Status status = runListing(channel, dataChannel, withArgument(mlsd ? "MLSD" : "LIST", inside ? "" : path),
+                               mlsd, entries);
+    if (status.ok())
+        status = resolveFolderLinks(directory, path, entries);
+    if (channel.state() == LinkState::Ready) {
+        if (Status s = directory.restore(); !s.ok() && status.ok())
+            status = s;
+    }
+    if (!status.ok())
+        entries.clear();
+    return status;
+}
+
+} // namespace ftp

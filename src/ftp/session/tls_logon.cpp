@@ -1,0 +1,104 @@
+#include "ftp/session/tls_logon.h"
+
+#include <algorithm>
+
+namespace ftp {
+
+void SessionEncryption::reset()
+{
+    control_ = nullptr;
+    protectionDeferred_ = false;
+    description_.clear();
+}
+
+void SessionEncryption::addSteps(std::vector<LogonStep>& steps, const std::string& host, std::uint16_t port)
+{
+    host_ = host;
+    port_ = port;
+    reset();
+    const auto named = [&steps](const char* name) {
+        return std::find_if(steps.begin(), steps.end(), [name](const LogonStep& step) { return step.name == name; });
+    };
+    const auto inClear = [this](const LogonContext&) { return control_ == nullptr; };
+    // Some servers take PBSZ and PROT only once logged on ("530 Please login
+    // with USER and PASS"): they get them again right after the password.
+    steps.insert(named("FEAT"), {"PBSZ/PROT after logon", [this](const LogonContext&) { return !protectionDeferred_; },
+                                 [this](LogonContext& context) { return protectData(context, false); }});
+    steps.insert(named("USER"), {
+        {"AUTH TLS", {}, [this](LogonContext& context) { return secureControl(context); }},
+        {"PBSZ/PROT", inClear, [this](LogonContext& context) { return protectData(context, true); }},
+    });
+}
+
+Status SessionEncryption::secureControl(LogonContext& context)
+{
+    Reply& reply = context.lastReply;
+    if (Status s = context.channel.command("AUTH TLS", reply); !s.ok())
+        return s;
+    if (reply.code != 234) {
+        // No encryption on offer ("500 AUTH not understood", "502", "534"...).
+        if (settings_.continueWithoutEncryption && !settings_.continueWithoutEncryption())
+            return Status::failure(ErrorKind::Insecure, "The server refused encryption: " + reply.text, reply.code);
+        return Status::success();
+    }
+    if (!context_) {
+        if (Status s = TlsContext::create(settings_.tls, context_); !s.ok())
+            return s;
+    }
+    ControlConnection& connection = context.channel.connection();
+    std::unique_ptr<Stream> plain = connection.takeStream();
+    if (!plain)
+        return context.channel.failed(
+            Status::failure(ErrorKind::Protocol, "The server sent more after agreeing to encrypt the connection"));
+    std::unique_ptr<TlsStream> tls;
+    if (Status s = TlsStream::connect(std::move(plain), context_, host_, nullptr, context.channel.replyDeadline(), tls);
+        !s.ok())
+        return context.channel.failed(s);
+    if (Status s = checkCertificate(*tls); !s.ok())
+        return s;
+    description_ = tls->description();
+    control_ = tls.get();
+    connection.setStream(std::move(tls));
+    return Status::success();
+}
+
+Status SessionEncryption::checkCertificate(const TlsStream& stream)
+{
+    const CertificateReport report = stream.certificateReport(port_);
+    if (report.trusted() || (settings_.trustCertificate && settings_.trustCertificate(report)))
+        return Status::success();
+    std::string reasons;
+    for (const std::string& problem : report.problems)
+        reasons += (reasons.empty() ? "" : " ") + problem;
+    return Status::failure(ErrorKind::Insecure, "The server's certificate was not trusted: " + reasons);
+}
+
+Status SessionEncryption::protectData(LogonContext& context, bool beforeLogon)
+{
+    Reply reply;
+    for (const char* command : {"PBSZ 0", "PROT P"}) {
+        if (Status s = context.channel.command(command, reply); !s.ok())
+            return s;
+        if (beforeLogon && reply.code == 530) {
+            protectionDeferred_ = true;
+            return Status::success();
+        }
+        // Files must not cross in the clear on a session the user sees as encrypted.
+        if (classify(reply.code) != ReplyClass::Done)
+            return Status::failure(ErrorKind::Insecure,
+                                   std::string("The server refused to encrypt the data connections (") + command
+                                       + "): " + reply.text,
+                                   reply.code);
+    }
+    protectionDeferred_ = false;
+    const TlsStream* control = control_;
+    context.data.setProtection([this, control](std::unique_ptr<Stream>& stream, Deadline deadline) {
+        std::unique_ptr<TlsStream> tls;
+        const Status status = TlsStream::connect(std::move(stream), context_, host_, control, deadline, tls);
+        stream = std::move(tls);
+        return status;
+    });
+    return Status::success();
+}
+
+} // namespace ftp

@@ -1,0 +1,55 @@
+#pragma once
+// The logon steps that encrypt a session (explicit FTP over TLS): AUTH TLS
+// right after the greeting, so the credentials never travel in the clear, then
+// PBSZ 0 and PROT P so every data connection is encrypted too, each one
+// resuming the control connection's TLS session.
+
+#include "ftp/transport/certificate_check.h"
+#include "ftp/session/logon.h"
+#include "ftp/transport/tls_context.h"
+#include "ftp/transport/tls_stream.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ftp {
+
+class SessionEncryption {
+public:
+    struct Settings {
+        TlsSettings tls;
+        std::function<bool(const CertificateReport&)> trustCertificate;  // unset: refuse
+        std::function<bool()> continueWithoutEncryption;                 // unset: go on in clear
+    };
+
+    explicit SessionEncryption(Settings settings) : settings_(std::move(settings)) {}
+
+    // Puts the encryption steps into `steps` (the standard list): AUTH TLS,
+    // PBSZ 0 and PROT P after the greeting, before USER (PBSZ and PROT again
+    // after the password for a server that wants them only then). The steps talk to
+    // `host`:`port` as the user named it; the certificate is checked against that name.
+    void addSteps(std::vector<LogonStep>& steps, const std::string& host, std::uint16_t port);
+
+    // "TLSv1.3, TLS_AES_256_GCM_SHA384" once the control connection is encrypted.
+    const std::string& description() const { return description_; }
+    // Forgets the last session's connection.
+    void reset();
+
+private:
+    Status secureControl(LogonContext& context);
+    Status protectData(LogonContext& context, bool beforeLogon);
+    Status checkCertificate(const TlsStream& stream);
+
+    Settings settings_;
+    std::string host_;
+    std::uint16_t port_ = 0;
+    std::shared_ptr<TlsContext> context_;
+    const TlsStream* control_ = nullptr;  // owned by the control connection
+    std::string description_;
+    bool protectionDeferred_ = false;  // PBSZ/PROT refused before logon: sent after it
+};
+
+} // namespace ftp

@@ -1,0 +1,229 @@
+#include "ftp/session/transfer_check.h"
+
+#include "ftp/control/reply.h"
+
+#include <openssl/evp.h>
+
+#include <algorithm>
+#include <charconv>
+#include <string_view>
+#include <vector>
+
+namespace ftp {
+
+namespace {
+
+// A digest answer may take the server this long per byte beyond the usual
+// reply timeout: one second for every 50 MiB it must read.
+constexpr std::uint64_t bytesPerExtraSecond = 50ull * 1024 * 1024;
+
+const char* hashName(DigestKind kind) { return kind == DigestKind::Sha256 ? "SHA-256" : "SHA-1"; }
+std::size_t hexLength(DigestKind kind) { return kind == DigestKind::Sha256 ? 64 : 40; }
+
+bool sameLetters(std::string_view a, std::string_view b)
+{
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
+    return a.size() == b.size()
+        && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// The words of a reply's last line after its code: "213 SHA-1 0-9 ab12 /f" -> SHA-1, 0-9, ab12, /f.
+// The answer is on the last line; lines before it are comments such as
+// ProFTPD's "213-Computing SHA-256 digest".
+std::vector<std::string_view> replyWords(const Reply& reply)
+{
+    std::string_view line(reply.text);
+    if (const std::size_t lastBreak = line.rfind('\n'); lastBreak != std::string_view::npos)
+        line.remove_prefix(lastBreak + 1);
+    line.remove_prefix(std::min<std::size_t>(4, line.size()));
+    std::vector<std::string_view> words;
+    while (!line.empty()) {
+        const std::size_t start = line.find_first_not_of(' ');
+        if (start == std::string_view::npos)
+            break;
+        line.remove_prefix(start);
+        const std::size_t end = line.find(' ');
+        words.push_back(line.substr(0, end));
+        line.remove_prefix(end == std::string_view::npos ? line.size() : end);
+    }
+    return words;
+}
+
+// `word` as a digest of `kind` in lower-case hex, or empty when it is not one.
+std::string digestWord(std::string_view word, DigestKind kind)
+{
+    if (word.size() != hexLength(kind))
+        return {};
+    std::string hex;
+    for (char c : word) {
+        if (c >= 'A' && c <= 'F')
+            c = char(c + 32);
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return {};
+        hex += c;
+    }
+    return hex;
+}
+
+// Makes HASH answer with `kind`; false when the server will not.
+Status selectHash(CommandChannel& channel, DigestKind kind, bool& selected)
+{
+    ServerFeatures& features = channel.features();
+    selected = sameLetters(features.hashSelected, hashName(kind));
+    if (selected)
+        return Status::success();
+    Reply reply;
+    if (Status s = channel.command(std::string("OPTS HASH ") + hashName(kind), reply); !s.ok())
+        return s;
+    selected = classify(reply.code) == ReplyClass::Done;
+    if (selected)
+        features.hashSelected = hashName(kind);
+    return Status::success();
+}
+
+} // namespace
+
+DigestKind offeredDigest(const ServerFeatures& features)
+{
+    if (features.hashSha256 || features.xsha256)
+        return DigestKind::Sha256;
+    if (features.hashSha1 || features.xsha1)
+        return DigestKind::Sha1;
+    return DigestKind::None;
+}
+
+void RunningDigest::Free::operator()(evp_md_ctx_st* context) const
+{
+    EVP_MD_CTX_free(context);
+}
+
+void RunningDigest::start(DigestKind kind)
+{
+    context_.reset();
+    kind_ = DigestKind::None;
+    if (kind == DigestKind::None)
+        return;
+    std::unique_ptr<evp_md_ctx_st, Free> context(EVP_MD_CTX_new());
+    const EVP_MD* method = kind == DigestKind::Sha256 ? EVP_sha256() : EVP_sha1();
+    // Without a working digest the transfer goes on unchecked, as with a server that offers none.
+    if (!context || EVP_DigestInit_ex(context.get(), method, nullptr) != 1)
+        return;
+    context_ = std::move(context);
+    kind_ = kind;
+}
+
+void RunningDigest::add(const char* data, std::size_t size)
+{
+    if (EVP_DigestUpdate(context_.get(), data, size) != 1)
+        context_.reset();
+}
+
+std::string RunningDigest::finish()
+{
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    const bool done = context_ && EVP_DigestFinal_ex(context_.get(), digest, &length) == 1;
+    context_.reset();
+    if (!done)
+        return {};
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned int i = 0; i < length; ++i) {
+        hex += digits[digest[i] >> 4];
+        hex += digits[digest[i] & 15];
+    }
+    return hex;
+}
+
+Status askSize(CommandChannel& channel, const std::string& path, std::optional<std::uint64_t>& size)
+{
+    size.reset();
+    if (!channel.features().size)
+        return Status::success();
+    // The session keeps binary type from logon on, where SIZE counts the bytes RETR sends.
+    Reply reply;
+    if (Status s = channel.command(withArgument("SIZE", path), reply); !s.ok())
+        return s;
+    const std::vector<std::string_view> words = replyWords(reply);
+    if (reply.code != 213 || words.empty())
+        return Status::success();
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(words[0].data(), words[0].data() + words[0].size(), value);
+    if (error == std::errc() && end == words[0].data() + words[0].size())
+        size = value;
+    return Status::success();
+}
+
+Status askDigest(CommandChannel& channel, const std::string& path, DigestKind kind, std::uint64_t size,
+                 std::string& hex)
+{
+    hex.clear();
+    const ServerFeatures& features = channel.features();
+    const bool viaHash = kind == DigestKind::Sha256 ? features.hashSha256 : features.hashSha1;
+    if (viaHash) {
+        bool selected = false;
+        if (Status s = selectHash(channel, kind, selected); !s.ok() || !selected)
+            return s;
+    }
+    const char* verb = viaHash ? "HASH" : kind == DigestKind::Sha256 ? "XSHA256" : "XSHA1";
+    const auto extraWait = std::chrono::milliseconds(size * 1000 / bytesPerExtraSecond);
+    Reply reply;
+    if (Status s = channel.slowCommand(withArgument(verb, path), reply, extraWait); !s.ok())
+        return s;
+    if (classify(reply.code) != ReplyClass::Done)
+        return Status::success();  // refused or not understood: no check, not a failure
+    // HASH: "213 SHA-256 0-1000 <hex> <path>"; XSHA256 and XSHA1: "213 <hex>"
+    // (ProFTPD: "250 <HEX>").
+    const std::vector<std::string_view> words = replyWords(reply);
+    if (viaHash && words.size() >= 3 && sameLetters(words[0], hashName(kind)))
+        hex = digestWord(words[2], kind);
+    else if (!viaHash && !words.empty())
+        hex = digestWord(words[0], kind);
+    return Status::success();
+}
+
+Status TransferCheck::beforeDownload(CommandChannel& channel, const std::string& path)
+{
+    path_ = path;
+    if (Status s = askSize(channel, path, expectedSize_); !s.ok())
+        return s;
+    if (!expectedSize_ || *expectedSize_ <= maxDigestedSize)
+        digest_.start(offeredDigest(channel.features()));
+    return Status::success();
+}
+
+Status TransferCheck::afterDownload(CommandChannel& channel, const std::string& command)
+{
+    if (expectedSize_ && moved_ < *expectedSize_) {
+        return Status::failure(ErrorKind::Network, "The transfer broke off: " + std::to_string(moved_) + " of "
+                                                       + std::to_string(*expectedSize_) + " bytes arrived ("
+                                                       + command + ")");
+    }
+    // A file that grew while it was read no longer matches the server's
+    // digest of what it holds now; its size check above is all it gets.
+    if (!digest_.active() || (expectedSize_ && moved_ != *expectedSize_) || moved_ > maxDigestedSize)
+        return Status::success();
+    const DigestKind kind = digest_.kind();
+    const std::string ours = digest_.finish();
+    std::string theirs;
+    if (Status s = askDigest(channel, path_, kind, moved_, theirs); !s.ok())
+        return s;
+    if (ours.empty() || theirs.empty() || ours == theirs)
+        return Status::success();
+    return Status::failure(ErrorKind::Protocol, "The file arrived damaged: its " + std::string(hashName(kind))
+                                                    + " digest differs from the server's (" + command + ")");
+}
+
+Status TransferCheck::afterUpload(CommandChannel& channel, const std::string& command)
+{
+    std::optional<std::uint64_t> stored;
+    if (Status s = askSize(channel, path_, stored); !s.ok())
+        return s;
+    if (!stored || *stored == moved_)
+        return Status::success();
+    return Status::failure(ErrorKind::Network, "The server's copy has " + std::to_string(*stored)
+                                                   + " bytes where " + std::to_string(moved_) + " were sent ("
+                                                   + command + ")");
+}
+
+} // namespace ftp

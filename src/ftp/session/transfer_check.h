@@ -1,0 +1,90 @@
+#pragma once
+// What tells a whole file from a damaged one after its transfer: the size the
+// server gives for it (SIZE) and, where the server offers one, its digest
+// (HASH, XSHA256, XSHA1). A server that confirms a transfer with 226 may still
+// have sent too few bytes, or kept too few of ours.
+
+#include "ftp/control/command_channel.h"
+#include "ftp/status.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+struct evp_md_ctx_st;
+
+namespace ftp {
+
+enum class DigestKind { None, Sha256, Sha1 };
+
+// The digest this server can give of a file, SHA-256 before SHA-1.
+DigestKind offeredDigest(const ServerFeatures& features);
+
+// A digest taken block by block as the data goes by, so that checking a
+// download costs no second read of the local file.
+class RunningDigest {
+public:
+    // Starts over; None leaves it idle.
+    void start(DigestKind kind);
+    bool active() const { return context_ != nullptr; }
+    DigestKind kind() const { return kind_; }
+    void add(const char* data, std::size_t size);
+    // The digest in lower-case hex; the digest is idle afterwards.
+    std::string finish();
+
+private:
+    struct Free {
+        void operator()(evp_md_ctx_st* context) const;
+    };
+    std::unique_ptr<evp_md_ctx_st, Free> context_;
+    DigestKind kind_ = DigestKind::None;
+};
+
+// The server needs a whole read of the file to give its digest: larger files
+// are not checked that way.
+constexpr std::uint64_t maxDigestedSize = std::uint64_t(1) << 30;
+
+// The server's size of `path` in `size` when it offers SIZE and answers with
+// a number; left empty otherwise. Only a failure of the link is returned.
+Status askSize(CommandChannel& channel, const std::string& path, std::optional<std::uint64_t>& size);
+
+// The server's digest of `path`, `size` bytes long, in lower-case hex; left
+// empty when the server refuses or answers in a form we cannot read. The
+// answer may take longer the larger the file. Only a failure of the link is
+// returned.
+Status askDigest(CommandChannel& channel, const std::string& path, DigestKind kind, std::uint64_t size,
+                 std::string& hex);
+
+// The bookkeeping of one transfer and the questions asked before and after it.
+class TransferCheck {
+public:
+    // Before RETR: the server's size, and a digest of the arriving data
+    // when the server can give its own to compare.
+    Status beforeDownload(CommandChannel& channel, const std::string& path);
+    void beforeUpload(const std::string& path) { path_ = path; }
+
+    void received(const char* data, std::size_t size)
+    {
+        moved_ += size;
+        if (digest_.active())
+            digest_.add(data, size);
+    }
+    void sent(std::size_t size) { moved_ += size; }
+
+    // After the server's final 2xx. A download short of the size given
+    // before it, or whose digest differs from the server's, fails; a longer
+    // one passes (a file that grows while it is read, such as a live log).
+    Status afterDownload(CommandChannel& channel, const std::string& command);
+    // After the server's final 2xx: the server's copy must hold exactly the bytes sent.
+    Status afterUpload(CommandChannel& channel, const std::string& command);
+
+private:
+    std::string path_;
+    std::optional<std::uint64_t> expectedSize_;
+    std::uint64_t moved_ = 0;
+    RunningDigest digest_;
+};
+
+} // namespace ftp
