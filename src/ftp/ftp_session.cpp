@@ -59,17 +59,27 @@ struct Session::Impl {
         return list;
     }
 
-    Status logOn()
+    // Everything that lives and dies with one link to the server, forgotten
+    // together: the transfer, the data connections' protection and the TLS
+    // session they resume. The channel forgets the server's features and what
+    // it learnt itself whenever the link closes.
+    void forgetLink()
     {
         transfer.abandon();
         data.reset();
+        encryption.reset();
+    }
+
+    Status logOn()
+    {
+        forgetLink();
         Status status = channel.connect(endpoint->host, endpoint->port);
         if (status.ok()) {
             LogonContext context{channel, data, endpoint->host, endpoint->credentials, {}};
             status = runLogon(context, steps(endpoint->host, endpoint->port));
         }
         if (!status.ok())
-            channel.setState(LinkState::Closed);
+            channel.drop();
         return status;
     }
 
@@ -134,13 +144,11 @@ struct Session::Impl {
     void closeSession(Farewell farewell)
     {
         endpoint.reset();
-        transfer.abandon();
+        forgetLink();
         if (farewell == Farewell::None)
             channel.drop();
         else
             channel.close(farewell == Farewell::QuitAndWait);
-        data.reset();
-        encryption.reset();
     }
 };
 

@@ -23,21 +23,55 @@ bool isClosedByServer(const Status& status)
 
 } // namespace
 
-void CommandChannel::setState(LinkState state)
+void CommandChannel::enter(LinkState state)
 {
     state_ = state;
     if (state == LinkState::Closed || state == LinkState::Dropped || state == LinkState::Broken)
         control_.close();
+    if (state == LinkState::Closed) {
+        transferOpen_ = false;
+        features_ = ServerFeatures{};
+        learnt_ = LinkLearnt{};
+    }
 }
 
 Status CommandChannel::connect(const std::string& host, std::uint16_t port)
 {
-    setState(LinkState::Closed);
-    features_ = ServerFeatures{};
+    enter(LinkState::Closed);
     if (Status s = control_.connect(host, port, deadlineAfter(timeout_)); !s.ok())
         return s;
-    setState(LinkState::LoggingOn);
+    enter(LinkState::LoggingOn);
     return Status::success();
+}
+
+void CommandChannel::loggedOn()
+{
+    if (state_ == LinkState::LoggingOn)
+        enter(LinkState::Ready);
+}
+
+void CommandChannel::transferOpened()
+{
+    transferOpen_ = true;
+    if (state_ == LinkState::Ready)
+        enter(LinkState::Transferring);
+}
+
+void CommandChannel::transferClosed()
+{
+    transferOpen_ = false;
+    if (state_ == LinkState::Transferring)
+        enter(LinkState::Ready);
+}
+
+void CommandChannel::dropped()
+{
+    enter(LinkState::Dropped);
+}
+
+void CommandChannel::broken()
+{
+    enter(LinkState::Broken);
 }
 
 Status CommandChannel::ready() const
@@ -60,7 +94,7 @@ Status CommandChannel::ready() const
 Status CommandChannel::failed(Status status)
 {
     if (isControlFailure(status))
-        setState(isClosedByServer(status) ? LinkState::Dropped : LinkState::Broken);
+        enter(isClosedByServer(status) ? LinkState::Dropped : LinkState::Broken);
     return status;
 }
 
@@ -82,7 +116,7 @@ Status CommandChannel::readReplyIfAny(Reply& reply, Deadline deadline, bool keep
         if (reply.code == 421) {
             // "421 Service not available, closing control connection."
             inFlight_.refused = true;
-            setState(LinkState::Dropped);
+            dropped();
             return Status::failure(ErrorKind::Network, "The server closed the connection: " + reply.text, reply.code);
         }
         if (classify(reply.code) != ReplyClass::Preliminary)
@@ -149,8 +183,7 @@ void CommandChannel::close(bool waitForQuit)
 
 void CommandChannel::drop()
 {
-    setState(LinkState::Closed);
-    features_ = ServerFeatures{};
+    enter(LinkState::Closed);
 }
 
 Status refusal(std::string_view what, const Reply& reply)

@@ -14,7 +14,8 @@
 
 namespace ftp {
 
-// Where the link to the server stands. Changed only by CommandChannel::setState.
+// Where the link to the server stands. Changed only by CommandChannel's
+// named transitions below, each of which keeps the rest of the link in step.
 enum class LinkState {
     Closed,        // no control connection
     LoggingOn,     // connected, logon steps running
@@ -26,11 +27,11 @@ enum class LinkState {
                    // no sense) and closed the connection; only close() helps
 };
 
-// What the server said it can do, learnt during logon. Reset as a whole.
+// What the server offers, as its FEAT reply said at logon. Reset as a whole
+// with the link.
 struct ServerFeatures {
     bool mlst = false;         // MLST listed in FEAT: listings use MLSD
     bool utf8 = false;         // names and paths travel as UTF-8
-    bool epsvRefused = false;  // EPSV refused for good (5xx): PASV from then on
     bool size = false;         // SIZE listed: transfers are checked against the server's size
     // Digests the server can give of a file, by the HASH command (its FEAT
     // line names the algorithms) or by the older XSHA256 / XSHA1 commands.
@@ -38,6 +39,12 @@ struct ServerFeatures {
     bool hashSha1 = false;
     bool xsha256 = false;
     bool xsha1 = false;
+};
+
+// What this session learnt from the server's answers since logon, apart from
+// what it offered. Reset as a whole with the link.
+struct LinkLearnt {
+    bool epsvRefused = false;  // EPSV refused for good (5xx): PASV from then on
     std::string hashSelected;  // the algorithm HASH answers with now ("SHA-256"), from FEAT's '*' or OPTS HASH
 };
 
@@ -50,18 +57,42 @@ public:
     explicit CommandChannel(std::chrono::milliseconds timeout) : timeout_(timeout) {}
 
     LinkState state() const { return state_; }
-    // The one place the link state changes. Closed, Dropped and Broken close the connection.
-    void setState(LinkState state);
+
+    // The link's life. Each transition is the only way into its state; those
+    // that end the link close the connection and forget what it learnt.
+    // Connects (Closed -> LoggingOn), starting from nothing.
+    Status connect(const std::string& host, std::uint16_t port);
+    // LoggingOn -> Ready.
+    void loggedOn();
+    // Ready -> Transferring: a transfer holds the data connection until transferClosed().
+    void transferOpened();
+    // The transfer is over: Transferring -> Ready; a link lost meanwhile stays lost.
+    void transferClosed();
+    // The transfer was dropped with the link about to go: a Transferring link
+    // stays out of step (its final reply is due), so no QUIT goes out on it.
+    void transferAbandoned() { transferOpen_ = false; }
+    // True from transferOpened() to transferClosed(), even when the link was
+    // lost meanwhile: the transfer's owner still has to close it.
+    bool transferOpen() const { return transferOpen_; }
+    // The server ended the control connection (421, or the end of the stream).
+    void dropped();
+    // We gave up on the server (no answer in time, nonsense) and closed it.
+    void broken();
+    // Sends QUIT when the link allows it (waiting briefly for the answer when
+    // asked) and closes: -> Closed.
+    void close(bool waitForQuit);
+    // Closes without a word to the server, as when the process ends: -> Closed.
+    void drop();
 
     ServerFeatures& features() { return features_; }
     const ServerFeatures& features() const { return features_; }
+    LinkLearnt& learnt() { return learnt_; }
+    const LinkLearnt& learnt() const { return learnt_; }
     ControlConnection& connection() { return control_; }
 
     std::chrono::milliseconds timeout() const { return timeout_; }
     Deadline replyDeadline() const { return deadlineAfter(timeout_); }
 
-    // Connects and enters LoggingOn; features start from nothing.
-    Status connect(const std::string& host, std::uint16_t port);
     // Success when a command may go out now; otherwise why not.
     Status ready() const;
 
@@ -93,18 +124,17 @@ public:
     // Other failures pass through untouched.
     Status failed(Status status);
 
-    // Sends QUIT when the link allows it (waiting briefly for the answer when
-    // asked) and closes.
-    void close(bool waitForQuit);
-    // Closes without a word to the server, as when the process ends.
-    void drop();
-
 private:
+    // Enters `state`, closing the connection and forgetting the link when it ends.
+    void enter(LinkState state);
+
     Status commandUntil(std::string_view line, Reply& reply, bool keepPreliminary, Deadline deadline);
 
     std::chrono::milliseconds timeout_;
     LinkState state_ = LinkState::Closed;
+    bool transferOpen_ = false;
     ServerFeatures features_;
+    LinkLearnt learnt_;
     ControlConnection control_;
     struct InFlight {
         std::string verb;

@@ -31,6 +31,8 @@ public:
     // belongs to the old layer, so takeStream() refuses (returns null) then.
     std::unique_ptr<Stream> takeStream();
     void setStream(std::unique_ptr<Stream> stream);
+    // The stream in use, for a layer to ask what it knows; null when closed.
+    const Stream* stream() const { return stream_.get(); }
 
     // Sends `line` followed by CRLF. The caller has checked its arguments.
     Status send(std::string_view line, Deadline deadline);

@@ -34,14 +34,14 @@ Status DataChannel::connectToPort(CommandChannel& channel, std::uint16_t port, s
 Status DataChannel::connect(CommandChannel& channel, std::unique_ptr<Stream>& stream)
 {
     Reply reply;
-    if (!channel.features().epsvRefused) {
+    if (!channel.learnt().epsvRefused) {
         if (Status s = channel.command("EPSV", reply); !s.ok())
             return s;
         if (classify(reply.code) == ReplyClass::Done) {
             if (const auto port = parseEpsvPort(reply.text))
                 return connectToPort(channel, *port, stream);
         } else if (classify(reply.code) == ReplyClass::PermanentRefusal) {
-            channel.features().epsvRefused = true;  // it will not work next time either
+            channel.learnt().epsvRefused = true;  // it will not work next time either
         }
     }
     if (Status s = channel.command("PASV", reply); !s.ok())

@@ -49,20 +49,19 @@ Status FileTransfer::open(const std::string& path, TransferDirection direction)
     if (Status s = data_.open(channel_, line, stream, finalReply); !s.ok())
         return s;
     abandon();
-    open_ = true;
     direction_ = direction;
     command_ = line;
     stream_ = std::move(stream);
     buffer_ = std::make_unique<char[]>(direction == TransferDirection::Download ? receiveBufferSize : sendBufferSize);
     finalReply_ = std::move(finalReply);
     check_ = std::move(check);
-    channel_.setState(LinkState::Transferring);
+    channel_.transferOpened();
     return Status::success();
 }
 
 void FileTransfer::abandon()
 {
-    open_ = false;
+    channel_.transferAbandoned();
     command_.clear();
     stream_.reset();
     buffer_.reset();
@@ -212,7 +211,7 @@ bool FileTransfer::sendData(const char* data, std::size_t size)
 Status FileTransfer::read(char* out, std::size_t size, std::size_t& count)
 {
     count = 0;
-    if (!open_ || direction_ != TransferDirection::Download)
+    if (!isOpen() || direction_ != TransferDirection::Download)
         return Status::failure(ErrorKind::WrongState, "No download is open");
     // Fill the whole request unless the file ends: a short count means the end.
     while (count < size) {
@@ -234,7 +233,7 @@ Status FileTransfer::read(char* out, std::size_t size, std::size_t& count)
 
 bool FileTransfer::readReady(std::size_t size) const
 {
-    if (!open_ || direction_ != TransferDirection::Download || failure_ || endOfData_ || !stream_)
+    if (!isOpen() || direction_ != TransferDirection::Download || failure_ || endOfData_ || !stream_)
         return true;
     if (end_ - begin_ >= size || stream_->buffered() > 0)
         return true;
@@ -244,7 +243,7 @@ bool FileTransfer::readReady(std::size_t size) const
 
 Status FileTransfer::write(const char* in, std::size_t size)
 {
-    if (!open_ || direction_ != TransferDirection::Upload)
+    if (!isOpen() || direction_ != TransferDirection::Upload)
         return Status::failure(ErrorKind::WrongState, "No upload is open");
     if (failure_)
         return *failure_;
@@ -344,12 +343,11 @@ void FileTransfer::abort()
 
 Status FileTransfer::close()
 {
-    if (!open_)
+    if (!isOpen())
         return Status::failure(ErrorKind::WrongState, "No file is open");
     const Status status = finish();
     abandon();
-    if (channel_.state() == LinkState::Transferring)
-        channel_.setState(LinkState::Ready);
+    channel_.transferClosed();
     return status;
 }
 

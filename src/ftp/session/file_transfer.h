@@ -24,7 +24,7 @@ public:
 
     // Starts RETR/STOR of `path`; the link is Transferring on success.
     Status open(const std::string& path, TransferDirection direction);
-    bool isOpen() const { return open_; }
+    bool isOpen() const { return channel_.transferOpen(); }
     Status read(char* out, std::size_t size, std::size_t& count);
     // True when a read of `size` bytes would not wait for the network: they
     // are buffered, the socket has more, or the download has ended.
@@ -33,7 +33,7 @@ public:
     // Ends the transfer and takes the final reply; the link is Ready again
     // (or Dropped, Broken) afterwards.
     Status close();
-    // Drops the transfer without a word to the server.
+    // Drops the transfer without a word to the server, when the link goes too.
     void abandon();
 
 private:
@@ -51,7 +51,6 @@ private:
     CommandChannel& channel_;
     DataChannel& data_;
 
-    bool open_ = false;
     TransferDirection direction_ = TransferDirection::Download;
     std::string command_;  // "RETR /a.txt", for messages
     std::unique_ptr<Stream> stream_;

@@ -44,7 +44,7 @@ bool offersFeature(const std::string& featReply, std::string_view feature)
 }
 
 // "SHA-256*;SHA-1;MD5": which of our digests HASH gives, and the one it gives now (marked '*').
-void readHashAlgorithms(std::string_view list, ServerFeatures& features)
+void readHashAlgorithms(std::string_view list, ServerFeatures& features, LinkLearnt& learnt)
 {
     while (!list.empty()) {
         const std::size_t end = list.find(';');
@@ -58,7 +58,7 @@ void readHashAlgorithms(std::string_view list, ServerFeatures& features)
         else if (sameLetters(name, "SHA-1"))
             features.hashSha1 = true;
         if (selected)
-            features.hashSelected = std::string(name);
+            learnt.hashSelected = std::string(name);
     }
 }
 
@@ -111,7 +111,7 @@ Status features(LogonContext& context)
         features.xsha256 = offersFeature(reply.text, "XSHA256");
         features.xsha1 = offersFeature(reply.text, "XSHA1");
         if (const auto hash = featureLine(reply.text, "HASH"))
-            readHashAlgorithms(*hash, features);
+            readHashAlgorithms(*hash, features, context.channel.learnt());
     }
     return Status::success();
 }
@@ -158,7 +158,7 @@ Status runLogon(LogonContext& context, const std::vector<LogonStep>& steps)
         if (Status s = step.run(context); !s.ok())
             return s;
     }
-    context.channel.setState(LinkState::Ready);
+    context.channel.loggedOn();
     return Status::success();
 }
 

@@ -6,7 +6,8 @@ namespace ftp {
 
 void SessionEncryption::reset()
 {
-    control_ = nullptr;
+    encrypted_ = false;
+    resumption_ = {};
     protectionDeferred_ = false;
     description_.clear();
 }
@@ -15,11 +16,10 @@ void SessionEncryption::addSteps(std::vector<LogonStep>& steps, const std::strin
 {
     host_ = host;
     port_ = port;
-    reset();
     const auto named = [&steps](const char* name) {
         return std::find_if(steps.begin(), steps.end(), [name](const LogonStep& step) { return step.name == name; });
     };
-    const auto inClear = [this](const LogonContext&) { return control_ == nullptr; };
+    const auto inClear = [this](const LogonContext&) { return !encrypted_; };
     // Some servers take PBSZ and PROT only once logged on ("530 Please login
     // with USER and PASS"): they get them again right after the password.
     steps.insert(named("FEAT"), {"PBSZ/PROT after logon", [this](const LogonContext&) { return !protectionDeferred_; },
@@ -57,7 +57,7 @@ Status SessionEncryption::secureControl(LogonContext& context)
     if (Status s = checkCertificate(*tls); !s.ok())
         return s;
     description_ = tls->description();
-    control_ = tls.get();
+    encrypted_ = true;
     connection.setStream(std::move(tls));
     return Status::success();
 }
@@ -91,10 +91,13 @@ Status SessionEncryption::protectData(LogonContext& context, bool beforeLogon)
                                    reply.code);
     }
     protectionDeferred_ = false;
-    const TlsStream* control = control_;
-    context.data.setProtection([this, control](std::unique_ptr<Stream>& stream, Deadline deadline) {
+    // The replies to PBSZ and PROT came after the handshake, and with them any
+    // TLS 1.3 ticket the server sends: the session is complete now.
+    if (const auto* control = dynamic_cast<const TlsStream*>(context.channel.connection().stream()))
+        resumption_ = control->resumption();
+    context.data.setProtection([this](std::unique_ptr<Stream>& stream, Deadline deadline) {
         std::unique_ptr<TlsStream> tls;
-        const Status status = TlsStream::connect(std::move(stream), context_, host_, control, deadline, tls);
+        const Status status = TlsStream::connect(std::move(stream), context_, host_, &resumption_, deadline, tls);
         stream = std::move(tls);
         return status;
     });

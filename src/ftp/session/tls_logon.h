@@ -47,7 +47,9 @@ private:
     std::string host_;
     std::uint16_t port_ = 0;
     std::shared_ptr<TlsContext> context_;
-    const TlsStream* control_ = nullptr;  // owned by the control connection
+    // Tied to the link: forgotten by reset() whenever it ends.
+    bool encrypted_ = false;
+    TlsResumption resumption_;  // the control connection's session, copied once data is protected
     std::string description_;
     bool protectionDeferred_ = false;  // PBSZ/PROT refused before logon: sent after it
 };

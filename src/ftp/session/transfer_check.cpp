@@ -68,8 +68,8 @@ std::string digestWord(std::string_view word, DigestKind kind)
 // Makes HASH answer with `kind`; false when the server will not.
 Status selectHash(CommandChannel& channel, DigestKind kind, bool& selected)
 {
-    ServerFeatures& features = channel.features();
-    selected = sameLetters(features.hashSelected, hashName(kind));
+    LinkLearnt& learnt = channel.learnt();
+    selected = sameLetters(learnt.hashSelected, hashName(kind));
     if (selected)
         return Status::success();
     Reply reply;
@@ -77,7 +77,7 @@ Status selectHash(CommandChannel& channel, DigestKind kind, bool& selected)
         return s;
     selected = classify(reply.code) == ReplyClass::Done;
     if (selected)
-        features.hashSelected = hashName(kind);
+        learnt.hashSelected = hashName(kind);
     return Status::success();
 }
 

@@ -127,7 +127,7 @@ TlsStream::~TlsStream()
 }
 
 Status TlsStream::connect(std::unique_ptr<Stream> inner, std::shared_ptr<TlsContext> context,
-                          const std::string& host, const TlsStream* resumeFrom, Deadline deadline,
+                          const std::string& host, const TlsResumption* resume, Deadline deadline,
                           std::unique_ptr<TlsStream>& result)
 {
     SSL* ssl = SSL_new(context->handle());
@@ -148,24 +148,22 @@ Status TlsStream::connect(std::unique_ptr<Stream> inner, std::shared_ptr<TlsCont
         (void)X509_VERIFY_PARAM_set1_host(check, host.c_str(), host.size());
         (void)SSL_set_tlsext_host_name(ssl, host.c_str());
     }
-    if (resumeFrom) {
+    if (resume && resume->session) {
         // A copy: a connection dropped before its end (an aborted download)
         // marks the session it resumed as unfit for resuming, and with TLS 1.2
         // that would be the control connection's own, and servers that want
         // every data connection resumed would refuse all later transfers
         // ("522 SSL connection failed: session reuse required", says vsftpd).
-        if (SSL_SESSION* session = SSL_get0_session(resumeFrom->ssl_)) {
-            if (SSL_SESSION* copy = SSL_SESSION_dup(session)) {
-                (void)SSL_set_session(ssl, copy);
-                SSL_SESSION_free(copy);
-            }
+        if (SSL_SESSION* copy = SSL_SESSION_dup(resume->session.get())) {
+            (void)SSL_set_session(ssl, copy);
+            SSL_SESSION_free(copy);
         }
     }
     if (Status s = stream->handshake(deadline); !s.ok())
         return s;
     // A data connection the server would not resume must at least show the
     // very certificate the user accepted for the control connection.
-    if (resumeFrom && !stream->resumed() && stream->peerFingerprint() != resumeFrom->peerFingerprint())
+    if (resume && !stream->resumed() && stream->peerFingerprint() != resume->fingerprint)
         return Status::failure(ErrorKind::Insecure,
                                "The data connection presented a different certificate than the control connection");
     result = std::move(stream);
@@ -361,6 +359,15 @@ std::string TlsStream::description() const
 bool TlsStream::resumed() const
 {
     return SSL_session_reused(ssl_) == 1;
+}
+
+TlsResumption TlsStream::resumption() const
+{
+    TlsResumption resumption;
+    if (SSL_SESSION* session = SSL_get1_session(ssl_))
+        resumption.session.reset(session, SSL_SESSION_free);
+    resumption.fingerprint = peerFingerprint();
+    return resumption;
 }
 
 std::string TlsStream::peerFingerprint() const

@@ -13,17 +13,26 @@
 #include <vector>
 
 struct ssl_st;
+struct ssl_session_st;
 
 namespace ftp {
+
+// What a data connection needs of its control connection to resume the same
+// TLS session: an owned copy of the session, and the certificate the user
+// accepted, which a data connection the server would not resume must show.
+struct TlsResumption {
+    std::shared_ptr<ssl_session_st> session;
+    std::string fingerprint;
+};
 
 class TlsStream final : public Stream {
 public:
     // Performs the client handshake over `inner` before `deadline`. `host` is
     // the name the user typed: the certificate is checked against it (DNS name
-    // or IP address). A data connection passes its control connection as
-    // `resumeFrom`, so the server sees the same TLS session again.
+    // or IP address). A data connection passes its control connection's
+    // `resume`, so the server sees the same TLS session again.
     static Status connect(std::unique_ptr<Stream> inner, std::shared_ptr<TlsContext> context,
-                          const std::string& host, const TlsStream* resumeFrom, Deadline deadline,
+                          const std::string& host, const TlsResumption* resume, Deadline deadline,
                           std::unique_ptr<TlsStream>& result);
     ~TlsStream() override;
 
@@ -38,8 +47,11 @@ public:
     CertificateReport certificateReport(std::uint16_t port) const;
     // "TLSv1.3, TLS_AES_256_GCM_SHA384"
     std::string description() const;
-    // True when the handshake resumed `resumeFrom`'s session.
+    // True when the handshake resumed the session it was given.
     bool resumed() const;
+    // A copy of this connection's session as it stands now (TLS 1.3 tickets
+    // arrive after the handshake), for data connections to resume.
+    TlsResumption resumption() const;
     // The SHA-256 fingerprint of the server's certificate ("" after resumption
     // on a connection that got none).
     std::string peerFingerprint() const;
