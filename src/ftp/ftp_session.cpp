@@ -121,12 +121,21 @@ struct Session::Impl {
                                                  + logon.message(), logon.replyCode());
     }
 
+    // Runs an operation on `paths` once every one of them can be sent.
+    Status withPaths(std::initializer_list<std::string_view> paths, const std::function<Status()>& operation,
+                     bool mayBeEmpty = false)
+    {
+        for (const std::string_view path : paths) {
+            if (Status s = checkPath(path, mayBeEmpty); !s.ok())
+                return s;
+        }
+        return perform(operation);
+    }
+
     // A command whose success is any 2xx.
     Status simpleCommand(std::string_view verb, const std::string& argument)
     {
-        if (Status s = checkPath(argument); !s.ok())
-            return s;
-        return perform([&]() -> Status {
+        return withPaths({argument}, [&]() -> Status {
             if (Status s = channel.ready(); !s.ok())
                 return s;
             const std::string line = withArgument(verb, argument);
@@ -162,6 +171,7 @@ Session::~Session()
 Status Session::open(const std::string& host, std::uint16_t port, const std::string& user,
                      const std::string& password)
 {
+    // Checked before connecting: a refused USER or PASS would leave a half logon behind.
     if (!isSafeArgument(host) || !isSafeArgument(user) || !isSafeArgument(password)) {
         return Status::failure(ErrorKind::InvalidArgument,
                                "The host, user name or password contains a line break or NUL character");
@@ -198,16 +208,7 @@ Status Session::printWorkingDirectory(std::string& path)
     return impl_->perform([&]() -> Status {
         if (Status s = channel.ready(); !s.ok())
             return s;
-        Reply reply;
-        if (Status s = channel.command("PWD", reply); !s.ok())
-            return s;
-        if (Status s = doneOrRefused("PWD", reply); !s.ok())
-            return s;
-        const auto parsed = parsePwdPath(reply.text);
-        if (!parsed)
-            return unexpected("PWD", reply);
-        path = *parsed;
-        return Status::success();
+        return commandCarrying(channel, "PWD", parsePwdPath, path);
     });
 }
 
@@ -233,24 +234,16 @@ Status Session::deleteFile(const std::string& path)
 
 Status Session::rename(const std::string& from, const std::string& to)
 {
-    if (Status s = checkPath(from); !s.ok())
-        return s;
-    if (Status s = checkPath(to); !s.ok())
-        return s;
     CommandChannel& channel = impl_->channel;
-    return impl_->perform([&]() -> Status {
+    return impl_->withPaths({from, to}, [&]() -> Status {
         if (Status s = channel.ready(); !s.ok())
             return s;
         const std::string renameFrom = withArgument("RNFR", from);
         Reply reply;
         if (Status s = channel.command(renameFrom, reply); !s.ok())
             return s;
-        if (classify(reply.code) != ReplyClass::More) {
-            if (classify(reply.code) == ReplyClass::TransientRefusal
-                || classify(reply.code) == ReplyClass::PermanentRefusal)
-                return refusal(renameFrom, reply);
-            return unexpected(renameFrom, reply);
-        }
+        if (Status s = moreOrRefused(renameFrom, reply); !s.ok())
+            return s;
         const std::string renameTo = withArgument("RNTO", to);
         if (Status s = channel.command(renameTo, reply); !s.ok())
             return s;
@@ -260,13 +253,15 @@ Status Session::rename(const std::string& from, const std::string& to)
 
 Status Session::listFolder(const std::string& path, std::vector<ListEntry>& entries)
 {
-    return impl_->perform([&] { return ftp::listFolder(impl_->channel, impl_->data, path, entries); });
+    entries.clear();
+    return impl_->withPaths(
+        {path}, [&] { return ftp::listFolder(impl_->channel, impl_->data, path, entries); }, true);
 }
 
 Status Session::openFile(const std::string& path, TransferDirection direction)
 {
     // Only the opening: once the transfer runs, a broken connection is a failed transfer.
-    return impl_->perform([&] { return impl_->transfer.open(path, direction); });
+    return impl_->withPaths({path}, [&] { return impl_->transfer.open(path, direction); });
 }
 
 Status Session::read(void* buffer, std::size_t size, std::size_t& count)

@@ -171,6 +171,16 @@ TEST(Assembler, MalformedFirstLines)
     }
 }
 
+TEST(Assembler, NulAnywhereInAReplyIsMalformed)
+{
+    using namespace std::string_view_literals;
+    ReplyAssembler single;
+    EXPECT_EQ(single.feed("257 \"/a\0b\" is here"sv), ReplyAssembler::Progress::Malformed);
+    ReplyAssembler multi;
+    ASSERT_EQ(multi.feed("211-Features:"), ReplyAssembler::Progress::NeedMore);
+    EXPECT_EQ(multi.feed(" MLST\0"sv), ReplyAssembler::Progress::Malformed);
+}
+
 TEST(Assembler, EndlessMultiLineReplyStopsAtTheCap)
 {
     ReplyAssembler assembler;

@@ -2,6 +2,7 @@
 
 #include "session_test_helpers.h"
 
+#include "ftp/control/control_connection.h"
 #include "ftp/ftp_session.h"
 #include "support/test_ftp_server.h"
 
@@ -279,6 +280,20 @@ TEST(Folders, RefusalsOfMissingThings)
     EXPECT_EQ(session->removeDirectory("/missing").kind(), ErrorKind::Refused);
     EXPECT_EQ(session->rename("/missing.txt", "/other.txt").kind(), ErrorKind::Refused);
     expectUsable(*session);
+}
+
+TEST(Safety, TheSenderItselfRefusesLineBreaksAndNul)
+{
+    TestFtpServer server;
+    ftp::ControlConnection control;
+    const auto deadline = ftp::deadlineAfter(std::chrono::seconds(5));
+    ASSERT_TRUE(control.connect("127.0.0.1", std::uint16_t(server.port()), deadline).ok());
+    ftp::Reply greeting;
+    ASSERT_TRUE(control.readReply(greeting, deadline).ok());
+    const std::vector<std::string> lines = {"USER test\r\nDELE a.txt", "USER te\nst", std::string("USER te\0st", 11)};
+    for (const std::string& line : lines)
+        EXPECT_EQ(control.send(line, deadline).kind(), ErrorKind::InvalidArgument);
+    EXPECT_TRUE(server.commandLog().empty());
 }
 
 TEST(Safety, LineBreaksAndNulInPathsAreRefusedWithNothingSent)

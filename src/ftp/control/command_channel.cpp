@@ -198,17 +198,28 @@ Status unexpected(std::string_view what, const Reply& reply)
                            reply.code);
 }
 
+namespace {
+
+Status expectClass(ReplyClass expected, std::string_view what, const Reply& reply)
+{
+    const ReplyClass actual = classify(reply.code);
+    if (actual == expected)
+        return Status::success();
+    if (actual == ReplyClass::TransientRefusal || actual == ReplyClass::PermanentRefusal)
+        return refusal(what, reply);
+    return unexpected(what, reply);
+}
+
+} // namespace
+
 Status doneOrRefused(std::string_view what, const Reply& reply)
 {
-    switch (classify(reply.code)) {
-    case ReplyClass::Done:
-        return Status::success();
-    case ReplyClass::TransientRefusal:
-    case ReplyClass::PermanentRefusal:
-        return refusal(what, reply);
-    default:
-        return unexpected(what, reply);
-    }
+    return expectClass(ReplyClass::Done, what, reply);
+}
+
+Status moreOrRefused(std::string_view what, const Reply& reply)
+{
+    return expectClass(ReplyClass::More, what, reply);
 }
 
 std::string withArgument(std::string_view verb, std::string_view argument)
@@ -221,9 +232,9 @@ std::string withArgument(std::string_view verb, std::string_view argument)
     return line;
 }
 
-Status checkPath(const std::string& path)
+Status checkPath(std::string_view path, bool mayBeEmpty)
 {
-    if (path.empty())
+    if (path.empty() && !mayBeEmpty)
         return Status::failure(ErrorKind::InvalidArgument, "No path was given");
     if (!isSafeArgument(path))
         return Status::failure(ErrorKind::InvalidArgument,

@@ -149,10 +149,31 @@ Status refusal(std::string_view what, const Reply& reply);
 Status unexpected(std::string_view what, const Reply& reply);
 // Success for any 2xx, a refusal for 4xx/5xx, a protocol failure otherwise.
 Status doneOrRefused(std::string_view what, const Reply& reply);
+// The same for a command that needs a second one (RNFR): success for any 3xx.
+Status moreOrRefused(std::string_view what, const Reply& reply);
+
+// Sends `line`, requires a 2xx and reads what its text carries with `parse`
+// (PWD's folder, PASV's port); a reply `parse` cannot read is unexpected.
+template <typename Parse, typename Value>
+Status commandCarrying(CommandChannel& channel, std::string_view line, Parse&& parse, Value& value)
+{
+    Reply reply;
+    if (Status s = channel.command(line, reply); !s.ok())
+        return s;
+    if (Status s = doneOrRefused(line, reply); !s.ok())
+        return s;
+    auto parsed = parse(reply.text);
+    if (!parsed)
+        return unexpected(line, reply);
+    value = std::move(*parsed);
+    return Status::success();
+}
 
 // "VERB argument", or just "VERB" without an argument.
 std::string withArgument(std::string_view verb, std::string_view argument);
-// A path that can be sent: not empty, no CR, LF or NUL.
-Status checkPath(const std::string& path);
+// A path an operation can use: not empty, and sendable (no CR, LF or NUL).
+// The sender refuses such a line anyway; an operation checks first so that it
+// never stops halfway with part of its commands sent (RNFR without RNTO).
+Status checkPath(std::string_view path, bool mayBeEmpty = false);
 
 } // namespace ftp

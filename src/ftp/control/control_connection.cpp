@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <utility>
 
 #include <netinet/in.h>
@@ -12,6 +13,23 @@ namespace ftp {
 namespace {
 
 constexpr std::size_t receiveChunk = 16 * 1024;
+
+// vsftpd, for one, writes its fatal errors ("500 OOPS: cannot change
+// directory") in clear text even on an encrypted connection, where the
+// encryption layer can only refuse them. Their first line, when the bytes it
+// could not decode are a reply, with control characters shown as blanks.
+std::optional<std::string> replyInClear(std::string_view bytes)
+{
+    const std::string_view line = bytes.substr(0, bytes.find_first_of("\r\n"));
+    if (line.size() < 4 || ReplyAssembler().feed(line) == ReplyAssembler::Progress::Malformed)
+        return std::nullopt;
+    std::string text(line);
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20)
+            c = ' ';
+    }
+    return text;
+}
 // The control connection is a Telnet stream: a 0xFF byte of text (in a name)
 // travels doubled, so that it is not taken for the Telnet "interpret as
 // command" byte (RFC 959, RFC 2640).
@@ -105,8 +123,13 @@ bool ControlConnection::receiveMore(IoResult::State& want, Status& failure)
         failure = Status::failure(ErrorKind::Network, "The server closed the connection");
         break;
     case IoResult::State::Failed:
-        failure = Status::failure(result.error.kind(),
-                                  "Receiving from the server failed: " + result.error.message());
+        if (const auto reply = replyInClear(stream_->undecodedInput())) {
+            failure = Status::failure(ErrorKind::Network, "Receiving from the server failed: "
+                                                              "the server answered outside the encryption: " + *reply);
+        } else {
+            failure = Status::failure(result.error.kind(),
+                                      "Receiving from the server failed: " + result.error.message());
+        }
         break;
     }
     return false;
@@ -129,6 +152,12 @@ Status ControlConnection::send(std::string_view line, Deadline deadline)
 {
     if (!stream_)
         return Status::failure(ErrorKind::WrongState, "Not connected to a server");
+    // CR or LF would end the command early and let the rest pass for another
+    // command; NUL ends it early on many servers. Whatever a caller checked,
+    // no such line leaves here.
+    if (!isSafeArgument(line))
+        return Status::failure(ErrorKind::InvalidArgument,
+                               "The command contains a line break or NUL character and cannot be sent");
     std::string wire;
     wire.reserve(line.size() + 2);
     for (const char c : line) {

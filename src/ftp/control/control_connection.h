@@ -34,7 +34,7 @@ public:
     // The stream in use, for a layer to ask what it knows; null when closed.
     const Stream* stream() const { return stream_.get(); }
 
-    // Sends `line` followed by CRLF. The caller has checked its arguments.
+    // Sends `line` followed by CRLF; refuses, sending nothing, a line holding CR, LF or NUL.
     Status send(std::string_view line, Deadline deadline);
     // Reads one whole reply, single or multi-line.
     Status readReply(Reply& reply, Deadline deadline);

@@ -1,12 +1,12 @@
 #include "ftp/control/reply.h"
 
+#include "ftp/text/ascii.h"
+
 #include <cctype>
 
 namespace ftp {
 
 namespace {
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Reads a run of decimal digits at `pos` (at most `maxDigits`), advancing `pos`.
 std::optional<unsigned> readNumber(std::string_view text, std::size_t& pos, std::size_t maxDigits)
@@ -163,6 +163,9 @@ ReplyAssembler::Progress ReplyAssembler::feed(std::string_view line)
 {
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
+    // No server means a NUL, and text with one cannot be shown or passed on whole.
+    if (line.find('\0') != std::string_view::npos)
+        return Progress::Malformed;
     if (!inMultiLine_) {
         const auto code = replyLineCode(line);
         if (!code || classify(*code) == ReplyClass::Invalid)

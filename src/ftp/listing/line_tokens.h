@@ -10,9 +10,11 @@
 #include <optional>
 #include <string_view>
 
+#include "ftp/text/ascii.h"
+
 namespace ftp::listing {
 
-inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+using ftp::isDigit;
 inline bool isBlank(char c) { return c == ' ' || c == '\t'; }
 inline char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 

@@ -44,14 +44,10 @@ Status DataChannel::connect(CommandChannel& channel, std::unique_ptr<Stream>& st
             channel.learnt().epsvRefused = true;  // it will not work next time either
         }
     }
-    if (Status s = channel.command("PASV", reply); !s.ok())
+    std::uint16_t port = 0;
+    if (Status s = commandCarrying(channel, "PASV", parsePasvPort, port); !s.ok())
         return s;
-    if (Status s = doneOrRefused("PASV", reply); !s.ok())
-        return s;
-    const auto port = parsePasvPort(reply.text);
-    if (!port)
-        return unexpected("PASV", reply);
-    return connectToPort(channel, *port, stream);
+    return connectToPort(channel, port, stream);
 }
 
 Status DataChannel::open(CommandChannel& channel, const std::string& line, std::unique_ptr<Stream>& stream,

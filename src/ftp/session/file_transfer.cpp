@@ -32,8 +32,6 @@ constexpr std::chrono::milliseconds abortWait{5000};
 
 Status FileTransfer::open(const std::string& path, TransferDirection direction)
 {
-    if (Status s = checkPath(path); !s.ok())
-        return s;
     if (Status s = channel_.ready(); !s.ok())
         return s;
     const std::string line = withArgument(direction == TransferDirection::Download ? "RETR" : "STOR", path);
@@ -150,35 +148,36 @@ bool FileTransfer::refill()
 {
     begin_ = end_ = 0;
     const Deadline deadline = channel_.replyDeadline();
-    for (;;) {
-        const IoResult result = stream_->readSome(buffer_.get(), receiveBufferSize);
-        switch (result.state) {
-        case IoResult::State::Moved:
-            end_ = result.count;
-            check_.received(buffer_.get(), end_);
-            return true;
-        case IoResult::State::End:
-            endOfData_ = true;
-            stream_.reset();
-            // The stream ended: only the server's final word tells a whole file from a cut one,
-            // and a server that confirms too early is caught by the size and digest it gives.
-            if (Status s = awaitFinalReply(); !s.ok())
-                failure_ = s;
-            else if (classify(finalReply_->code) != ReplyClass::Done)
-                failure_ = brokeOff(command_, *finalReply_);
-            else if (Status checked = check_.afterDownload(channel_, command_); !checked.ok())
-                failure_ = checked;
-            return false;
-        case IoResult::State::Failed:
+    const IoResult result = moveSome([&] { return stream_->readSome(buffer_.get(), receiveBufferSize); },
+                                     [&](IoResult::State want) { return waitForStream(want, deadline); });
+    switch (result.state) {
+    case IoResult::State::Moved:
+        end_ = result.count;
+        check_.received(buffer_.get(), end_);
+        return true;
+    case IoResult::State::End:
+        endOfData_ = true;
+        stream_.reset();
+        // The stream ended: only the server's final word tells a whole file from a cut one,
+        // and a server that confirms too early is caught by the size and digest it gives.
+        if (Status s = awaitFinalReply(); !s.ok())
+            failure_ = s;
+        else if (classify(finalReply_->code) != ReplyClass::Done)
+            failure_ = brokeOff(command_, *finalReply_);
+        else if (Status checked = check_.afterDownload(channel_, command_); !checked.ok())
+            failure_ = checked;
+        return false;
+    default:
+        if (!failure_)
             failure_ = dataBroken(result.error);
-            return false;
-        case IoResult::State::WantRead:
-        case IoResult::State::WantWrite:
-            if (!awaitData(result.state, deadline))
-                return false;
-            break;
-        }
+        return false;
     }
+}
+
+// awaitData for moveSome: the failure it recorded, or success to go on.
+Status FileTransfer::waitForStream(IoResult::State want, Deadline deadline)
+{
+    return awaitData(want, deadline) ? Status::success() : *failure_;
 }
 
 // Upload: sends every byte or records why not.
@@ -186,7 +185,8 @@ bool FileTransfer::sendData(const char* data, std::size_t size)
 {
     Deadline deadline = channel_.replyDeadline();
     while (size > 0) {
-        const IoResult result = stream_->writeSome(data, size);
+        const IoResult result = moveSome([&] { return stream_->writeSome(data, size); },
+                                         [&](IoResult::State want) { return waitForStream(want, deadline); });
         switch (result.state) {
         case IoResult::State::Moved:
             data += result.count;
@@ -195,14 +195,12 @@ bool FileTransfer::sendData(const char* data, std::size_t size)
                 deadline = channel_.replyDeadline();
             break;
         case IoResult::State::End:
-        case IoResult::State::Failed:
-            failure_ = dataBroken(result.error);
+            failure_ = dataBroken(Status::failure(ErrorKind::Network, "the server closed it"));
             return false;
-        case IoResult::State::WantRead:
-        case IoResult::State::WantWrite:
-            if (!awaitData(result.state, deadline))
-                return false;
-            break;
+        default:
+            if (!failure_)
+                failure_ = dataBroken(result.error);
+            return false;
         }
     }
     return true;

@@ -39,6 +39,7 @@ public:
 private:
     bool refill();
     bool awaitData(IoResult::State want, Deadline deadline);
+    Status waitForStream(IoResult::State want, Deadline deadline);
     bool takeReplyDuringTransfer(Deadline deadline);
     void abort();
     bool sendData(const char* data, std::size_t size);

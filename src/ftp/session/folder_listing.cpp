@@ -37,8 +37,26 @@ Status receiveListing(CommandChannel& channel, Stream& data, ListingReader& read
 {
     char chunk[64 * 1024];
     std::size_t received = 0;
+    const auto wait = [&](IoResult::State want) {
+        switch (DataChannel::waitForData(data, want, nullptr, channel.replyDeadline())) {
+        case DataChannel::Wait::DataReady:
+        case DataChannel::Wait::ControlReady:
+            break;
+        case DataChannel::Wait::TimedOut:
+            return Status::failure(ErrorKind::Timeout, "The folder listing stopped arriving");
+        case DataChannel::Wait::Failed:
+            return Status::failure(ErrorKind::Network, "The data connection broke: " + describeError(errno));
+        }
+        return Status::success();
+    };
+    const auto read = [&] {
+        IoResult result = data.readSome(chunk, sizeof chunk);
+        if (result.state == IoResult::State::Failed)
+            result.error = Status::failure(ErrorKind::Network, "The data connection broke: " + result.error.message());
+        return result;
+    };
     for (;;) {
-        const IoResult result = data.readSome(chunk, sizeof chunk);
+        const IoResult result = moveSome(read, wait);
         switch (result.state) {
         case IoResult::State::Moved:
             received += result.count;
@@ -50,20 +68,8 @@ Status receiveListing(CommandChannel& channel, Stream& data, ListingReader& read
             continue;
         case IoResult::State::End:
             return Status::success();
-        case IoResult::State::Failed:
-            return Status::failure(ErrorKind::Network, "The data connection broke: " + result.error.message());
-        case IoResult::State::WantRead:
-        case IoResult::State::WantWrite:
-            break;
-        }
-        switch (DataChannel::waitForData(data, result.state, nullptr, channel.replyDeadline())) {
-        case DataChannel::Wait::DataReady:
-        case DataChannel::Wait::ControlReady:
-            break;
-        case DataChannel::Wait::TimedOut:
-            return Status::failure(ErrorKind::Timeout, "The folder listing stopped arriving");
-        case DataChannel::Wait::Failed:
-            return Status::failure(ErrorKind::Network, "The data connection broke: " + describeError(errno));
+        default:
+            return result.error;
         }
     }
 }
@@ -110,7 +116,7 @@ public:
 
     Status restore()
     {
-        if (!moved_ || home_->empty() || !checkPath(*home_).ok())
+        if (!moved_ || home_->empty() || !isSafeArgument(*home_))
             return Status::success();
         moved_ = false;
         Reply reply;
@@ -157,8 +163,8 @@ Status resolveFolderLinks(WorkingDirectory& directory, const std::string& folder
         if (tried++ == maxLinksResolved)
             break;
         const std::string path = childPath(folder, entry.name);
-        if (!checkPath(path).ok())
-            continue;
+        if (!isSafeArgument(path))
+            continue;  // a name with a line break cannot be probed: it stays a file
         if (Status s = directory.change(path, entry.isFolder); !s.ok())
             return s;
     }
@@ -200,8 +206,6 @@ Status listFolder(CommandChannel& channel, DataChannel& dataChannel, const std::
                   std::vector<ListEntry>& entries)
 {
     entries.clear();
-    if (!isSafeArgument(path))
-        return checkPath(path);
     if (Status s = channel.ready(); !s.ok())
         return s;
     const bool mlsd = channel.features().mlst;

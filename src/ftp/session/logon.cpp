@@ -1,5 +1,7 @@
 #include "ftp/session/logon.h"
 
+#include "ftp/text/ascii.h"
+
 #include <algorithm>
 #include <optional>
 #include <string_view>
@@ -7,13 +9,6 @@
 namespace ftp {
 
 namespace {
-
-bool sameLetters(std::string_view a, std::string_view b)
-{
-    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; };
-    return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return upper(x) == upper(y); });
-}
 
 // The line of a FEAT reply that names `feature` (" MLST type*;size*;"), given
 // as what follows the name ("type*;size*;"); nothing when it is not listed.

@@ -1,6 +1,7 @@
 #include "ftp/session/transfer_check.h"
 
 #include "ftp/control/reply.h"
+#include "ftp/text/ascii.h"
 
 #include <openssl/evp.h>
 
@@ -19,13 +20,6 @@ constexpr std::uint64_t bytesPerExtraSecond = 50ull * 1024 * 1024;
 
 const char* hashName(DigestKind kind) { return kind == DigestKind::Sha256 ? "SHA-256" : "SHA-1"; }
 std::size_t hexLength(DigestKind kind) { return kind == DigestKind::Sha256 ? 64 : 40; }
-
-bool sameLetters(std::string_view a, std::string_view b)
-{
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
-    return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
-}
 
 // The words of a reply's last line after its code: "213 SHA-1 0-9 ab12 /f" -> SHA-1, 0-9, ab12, /f.
 // The answer is on the last line; lines before it are comments such as

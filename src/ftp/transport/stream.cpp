@@ -6,28 +6,34 @@ namespace ftp {
 
 Status writeAll(Stream& stream, const char* data, std::size_t size, Deadline deadline)
 {
+    const auto wait = [&](IoResult::State want) {
+        switch (stream.wait(want, deadline)) {
+        case WaitResult::Ready:
+            break;
+        case WaitResult::TimedOut:
+            return Status::failure(ErrorKind::Timeout, "The server stopped accepting data");
+        case WaitResult::Failed:
+            return Status::failure(ErrorKind::Network, "Sending to the server failed: " + describeError(errno));
+        }
+        return Status::success();
+    };
+    const auto write = [&] {
+        IoResult result = stream.writeSome(data, size);
+        if (result.state == IoResult::State::Failed)
+            result.error = Status::failure(result.error.kind(), "Sending to the server failed: " + result.error.message());
+        return result;
+    };
     while (size > 0) {
-        const IoResult result = stream.writeSome(data, size);
+        const IoResult result = moveSome(write, wait);
         switch (result.state) {
         case IoResult::State::Moved:
             data += result.count;
             size -= result.count;
-            continue;
-        case IoResult::State::WantRead:
-        case IoResult::State::WantWrite:
-            switch (stream.wait(result.state, deadline)) {
-            case WaitResult::Ready:
-                continue;
-            case WaitResult::TimedOut:
-                return Status::failure(ErrorKind::Timeout, "The server stopped accepting data");
-            case WaitResult::Failed:
-                return Status::failure(ErrorKind::Network, "Sending to the server failed: " + describeError(errno));
-            }
-            continue;
+            break;
         case IoResult::State::End:
             return Status::failure(ErrorKind::Network, "Sending to the server failed: the connection was closed");
-        case IoResult::State::Failed:
-            return Status::failure(result.error.kind(), "Sending to the server failed: " + result.error.message());
+        default:
+            return result.error;
         }
     }
     return Status::success();

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 
 namespace ftp {
 
@@ -45,10 +46,30 @@ public:
     virtual Status shutdown(Deadline deadline) = 0;
     // The socket underneath, for the peer address and for polling.
     virtual int fd() const = 0;
+    // After a failed read: raw bytes this layer met and could not decode (a
+    // TLS layer given bytes that are no record), so that the layer above may
+    // recognise its own protocol's words in them. Empty otherwise.
+    virtual std::string undecodedInput() const { return {}; }
 };
 
 // The plain TCP stream; owns the socket.
 std::unique_ptr<Stream> makePlainStream(Socket socket);
+
+// One step that moves bytes: repeats `step` (a readSome or writeSome) while it
+// asks to wait, waiting through `wait` (which answers with success to try
+// again, or with why not), until bytes moved, the stream ended or it failed.
+// A failed wait comes back as a failed step carrying the wait's reason.
+template <typename Step, typename Wait>
+IoResult moveSome(Step&& step, Wait&& wait)
+{
+    for (;;) {
+        IoResult result = step();
+        if (result.state != IoResult::State::WantRead && result.state != IoResult::State::WantWrite)
+            return result;
+        if (Status why = wait(result.state); !why.ok())
+            return {IoResult::State::Failed, 0, std::move(why)};
+    }
+}
 
 // Writes every byte before `deadline`, waiting as the stream asks.
 Status writeAll(Stream& stream, const char* data, std::size_t size, Deadline deadline);

@@ -100,8 +100,6 @@ BIO* socketBio(TlsStream::RawSocket& raw)
     return bio;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
 } // namespace
 
 TlsStream::TlsStream(std::unique_ptr<Stream> inner, std::shared_ptr<TlsContext> context, SSL* ssl,
@@ -241,36 +239,15 @@ IoResult TlsStream::readSome(char* buffer, std::size_t size)
     std::size_t moved = 0;
     const int returned = SSL_read_ex(ssl_, buffer, size, &moved);
     if (returned <= 0 && SSL_get_error(ssl_, returned) == SSL_ERROR_SSL) {
-        if (const std::string reply = clearTextReply(); !reply.empty()) {
-            ERR_clear_error();
-            return {IoResult::State::Failed, 0,
-                    Status::failure(ErrorKind::Network, "the server answered outside the encryption: " + reply)};
-        }
+        // OpenSSL took the first bytes for a record header and refused them;
+        // the rest still waits on the socket (which never blocks).
+        undecoded_.assign(raw_.head, raw_.headSize);
+        char rest[512];
+        if (const long received = receiveSome(raw_.fd, rest, sizeof rest); received > 0)
+            undecoded_.append(rest, std::size_t(received));
     }
     // The caller says what failed, as with a connection in clear.
     return result(returned, moved, nullptr);
-}
-
-// vsftpd, for one, writes its fatal errors ("500 OOPS: cannot change
-// directory") in clear text even on an encrypted connection. OpenSSL then
-// took the reply's first bytes for a record header and refused them; the
-// rest still waits on the socket. The reply's first line, when it is one.
-std::string TlsStream::clearTextReply() const
-{
-    std::string text(raw_.head, raw_.headSize);
-    char rest[512];
-    const long received = receiveSome(raw_.fd, rest, sizeof rest);  // the socket never blocks
-    if (received > 0)
-        text.append(rest, std::size_t(received));
-    if (text.size() < 4 || !isDigit(text[0]) || !isDigit(text[1]) || !isDigit(text[2])
-        || (text[3] != ' ' && text[3] != '-'))
-        return {};
-    text.resize(std::min(text.find_first_of("\r\n"), text.size()));
-    for (char& c : text) {
-        if (static_cast<unsigned char>(c) < 0x20)
-            c = ' ';
-    }
-    return text;
 }
 
 IoResult TlsStream::writeSome(const char* data, std::size_t size)

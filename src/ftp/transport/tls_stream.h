@@ -42,6 +42,7 @@ public:
     WaitResult wait(IoResult::State want, Deadline deadline) override;
     Status shutdown(Deadline deadline) override;
     int fd() const override { return inner_->fd(); }
+    std::string undecodedInput() const override { return undecoded_; }
 
     // The outcome of the certificate check made during the handshake.
     CertificateReport certificateReport(std::uint16_t port) const;
@@ -60,7 +61,6 @@ private:
     TlsStream(std::unique_ptr<Stream> inner, std::shared_ptr<TlsContext> context, ssl_st* ssl,
               std::string host);
     IoResult result(int returned, std::size_t moved, const char* what);
-    std::string clearTextReply() const;
     Status handshake(Deadline deadline);
     Status waitOrFail(IoResult::State want, Deadline deadline);
 
@@ -80,6 +80,7 @@ private:
     ssl_st* ssl_;
     std::string host_;
     std::vector<int> verifyErrors_;  // every failure the chain check met
+    std::string undecoded_;          // what a failed read found instead of a record
     bool shutDown_ = false;
 };
 
