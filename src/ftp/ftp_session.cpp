@@ -47,7 +47,8 @@ struct Session::Impl {
 
     explicit Impl(SessionOptions options)
         : channel(options.timeout),
-          encryption({options.tls, std::move(options.trustCertificate), std::move(options.continueWithoutEncryption)})
+          encryption({options.tlsMode, options.tls, std::move(options.trustCertificate),
+                      std::move(options.continueWithoutEncryption)})
     {
     }
 
@@ -179,6 +180,7 @@ Status Session::open(const std::string& host, std::uint16_t port, const std::str
     if (isOpen())
         return Status::failure(ErrorKind::WrongState, "The session is already open");
     impl_->closeSession(Impl::Farewell::Quit);
+    impl_->encryption.forgetSession();
     impl_->endpoint = Impl::Endpoint{host, port, Credentials{user, password}};
     const Status status = impl_->logOn();
     if (!status.ok())

@@ -18,18 +18,29 @@
 
 namespace ftp {
 
+// How the session encrypts. Whatever the mode, a session that was encrypted
+// once never logs on again in clear (after the server dropped an idle link):
+// refusing AUTH TLS then fails the logon.
+enum class TlsMode {
+    WhenOffered,  // AUTH TLS; a server that refuses it is asked about (continueWithoutEncryption)
+    Required,     // AUTH TLS or no logon: nothing else is sent in clear
+    Implicit,     // TLS from the first byte (usually port 990), no AUTH TLS
+};
+
 struct SessionOptions {
     SessionOptions() = default;
     explicit SessionOptions(std::chrono::milliseconds replyTimeout) : timeout(replyTimeout) {}
 
     // Applies to connect, to every reply, to TLS handshakes and to data inactivity.
     std::chrono::milliseconds timeout{30000};
+    TlsMode tlsMode = TlsMode::WhenOffered;
     // Authorities trusted besides the system's roots.
     TlsSettings tls;
     // Asked, before anything is sent over the encrypted connection, when the
     // server's certificate fails the check; true trusts it. Unset: refused.
     std::function<bool(const CertificateReport&)> trustCertificate;
-    // Asked when the server refuses AUTH TLS; true logs on in clear. Unset: in clear.
+    // Asked when the server refuses AUTH TLS in WhenOffered mode on a session
+    // never encrypted before; true logs on in clear. Unset: in clear.
     std::function<bool()> continueWithoutEncryption;
 };
 

@@ -12,6 +12,10 @@ std::unique_ptr<RemoteSession> createSession(Protocol protocol, ConnectOptions o
     case Protocol::FtpImplicitTls: {
         ftp::SessionOptions ftpOptions;
         ftpOptions.timeout = options.timeout;
+        if (protocol == Protocol::FtpExplicitTls)
+            ftpOptions.tlsMode = ftp::TlsMode::Required;
+        else if (protocol == Protocol::FtpImplicitTls)
+            ftpOptions.tlsMode = ftp::TlsMode::Implicit;
         ftpOptions.tls.authorityFile = std::move(options.trustedAuthorities);
         ftpOptions.trustCertificate = std::move(options.trustCertificate);
         ftpOptions.continueWithoutEncryption = std::move(options.continueWithoutEncryption);

@@ -111,6 +111,53 @@ TEST(Tls, LoggingOnAgainAfterAnIdleDropEncryptsAgain)
     EXPECT_NE(session.encryption(), "");
 }
 
+TEST(Tls, WhatTheUserInsistsOnOrTheSessionHadIsNeverGivenUp)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> serverOptions;
+        ftp::TlsMode mode;
+        bool loggedOn;        // the first logon
+        bool afterIdleDrop;   // and the one after the server dropped the idle link
+        std::vector<std::string> logStart;
+    };
+    const Case cases[] = {
+        {"implicit TLS", {"--tls-implicit"}, ftp::TlsMode::Implicit, true, true,
+         {"IMPLICIT TLS", "PBSZ 0", "PROT P", "USER test"}},
+        {"required, refused", {}, ftp::TlsMode::Required, false, false, {"AUTH TLS"}},
+        {"required, offered", {"--tls"}, ftp::TlsMode::Required, true, true, {"AUTH TLS", "PBSZ 0", "PROT P", "USER test"}},
+        {"stripped after an idle drop", {"--tls-first-logon-only"}, ftp::TlsMode::WhenOffered, true, false,
+         {"AUTH TLS", "PBSZ 0", "PROT P", "USER test"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> options = c.serverOptions;
+        options.insert(options.end(), {"--idle-close", "0.3"});
+        TestFtpServer server(options);
+        auto sessionOptions = trustingTestAuthority();
+        sessionOptions.tlsMode = c.mode;
+        sessionOptions.continueWithoutEncryption = [] { return true; };  // never asked where it matters
+        ftp::Session session(sessionOptions);
+        const ftp::Status logon = openOn(session, server);
+        EXPECT_EQ(logon.ok(), c.loggedOn) << logon.message();
+        if (c.loggedOn) {
+            std::this_thread::sleep_for(600ms);
+            std::vector<ftp::ListEntry> entries;
+            const ftp::Status listed = session.listFolder("/", entries);
+            EXPECT_EQ(listed.ok(), c.afterIdleDrop) << listed.message();
+            if (!c.afterIdleDrop)
+                EXPECT_EQ(listed.kind(), ErrorKind::Insecure);
+        } else {
+            EXPECT_EQ(logon.kind(), ErrorKind::Insecure);
+        }
+        const auto log = server.commandLog();
+        ASSERT_GE(log.size(), c.logStart.size());
+        EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + long(c.logStart.size())), c.logStart);
+        // Credentials went out only over encryption: one USER per encrypted logon.
+        EXPECT_EQ(logCount(server, "USER test"), std::size_t(c.loggedOn) * (1 + std::size_t(c.afterIdleDrop)));
+    }
+}
+
 TEST(Tls, TrustedCertificateIsUsedWithoutAskingUnderItsDnsName)
 {
     TestFtpServer server({"--tls"});

@@ -61,6 +61,9 @@ Encryption (explicit FTP over TLS), off unless asked for:
   --tls-cert FILE            the certificate and key served (PEM, one file);
                              make_test_certificates.py makes a set
   --tls-protect-after-login  PBSZ before the logon answers 530
+  --tls-implicit             TLS from the first byte (as on port 990), no AUTH TLS
+  --tls-first-logon-only     AUTH TLS works on the first connection only, then
+                             answers 502, as a downgrading attacker would
   --tls12                    no TLS 1.3: data connections resume the control
                              connection's own session, not a ticket of theirs
   --rate MB_PER_S            limit each data connection to this speed; the
@@ -706,6 +709,21 @@ if TLS_FTPHandler is not None:
         def _log_event(self, text):
             self._log_command(text, "")
 
+        auth_commands = 0
+
+        def ftp_AUTH(self, line):
+            TlsFTPHandler.auth_commands += 1
+            if self.tls_first_logon_only and TlsFTPHandler.auth_commands > 1:
+                self.respond("502 Command not implemented.")
+            else:
+                TLS_FTPHandler.ftp_AUTH(self, line)
+
+        def handle(self):
+            if self.tls_implicit:
+                self._log_event("IMPLICIT TLS")
+                self.secure_connection(self.ssl_context)
+            super().handle()
+
         def ftp_PBSZ(self, line):
             if self.tls_protect_after_login and not self.authenticated:
                 self.respond("530 Please login with USER and PASS.")
@@ -715,7 +733,7 @@ if TLS_FTPHandler is not None:
 
 def tls_handler_base(args, attributes):
     """The handler base class for the --tls options, setting `attributes`."""
-    if not (args.tls or args.tls_required):
+    if not (args.tls or args.tls_required or args.tls_implicit or args.tls_first_logon_only):
         return FaultyFTPHandler
     if TLS_FTPHandler is None:
         raise SystemExit("--tls needs the python3-openssl package")
@@ -730,6 +748,8 @@ def tls_handler_base(args, attributes):
     context.set_session_id(b"corvell-test")
     attributes.update(ssl_context=context,
                       tls_protect_after_login=args.tls_protect_after_login,
+                      tls_implicit=args.tls_implicit,
+                      tls_first_logon_only=args.tls_first_logon_only,
                       tls_control_required=args.tls_required,
                       tls_data_required=args.tls_required)
     commands = dict(attributes["proto_cmds"])
@@ -743,6 +763,8 @@ def add_tls_options(parser):
     parser.add_argument("--tls-required", action="store_true")
     parser.add_argument("--tls-cert", metavar="FILE")
     parser.add_argument("--tls-protect-after-login", action="store_true")
+    parser.add_argument("--tls-implicit", action="store_true")
+    parser.add_argument("--tls-first-logon-only", action="store_true")
     parser.add_argument("--tls12", action="store_true")
 
 # --- end of encryption -------------------------------------------------------

@@ -173,7 +173,8 @@ TestFtpServer::TestFtpServer(std::vector<std::string> options)
     args.insert(args.end(), options.begin(), options.end());
     // An encrypting server serves the test authority's certificate unless told otherwise.
     const auto has = [&](const char* flag) { return std::find(options.begin(), options.end(), flag) != options.end(); };
-    if ((has("--tls") || has("--tls-required")) && !has("--tls-cert"))
+    const bool encrypts = has("--tls") || has("--tls-required") || has("--tls-implicit") || has("--tls-first-logon-only");
+    if (encrypts && !has("--tls-cert"))
         args.insert(args.end(), {"--tls-cert", testCertificate("trusted.pem")});
     std::vector<char*> argv;
     for (auto& arg : args)

@@ -24,8 +24,12 @@ void SessionEncryption::addSteps(std::vector<LogonStep>& steps, const std::strin
     // with USER and PASS"): they get them again right after the password.
     steps.insert(named("FEAT"), {"PBSZ/PROT after logon", [this](const LogonContext&) { return !protectionDeferred_; },
                                  [this](LogonContext& context) { return protectData(context, false); }});
+    if (settings_.mode == TlsMode::Implicit) {
+        steps.insert(named("greeting"), {"TLS handshake", {}, [this](LogonContext& context) { return handshake(context); }});
+    }
     steps.insert(named("USER"), {
-        {"AUTH TLS", {}, [this](LogonContext& context) { return secureControl(context); }},
+        {"AUTH TLS", [this](const LogonContext&) { return encrypted_; },
+         [this](LogonContext& context) { return secureControl(context); }},
         {"PBSZ/PROT", inClear, [this](LogonContext& context) { return protectData(context, true); }},
     });
 }
@@ -37,10 +41,25 @@ Status SessionEncryption::secureControl(LogonContext& context)
         return s;
     if (reply.code != 234) {
         // No encryption on offer ("500 AUTH not understood", "502", "534"...).
+        // Where the user asked for it, or this session had it before (an
+        // attacker may strip it from the link after an idle drop), that ends
+        // the logon before the credentials go out.
+        if (settings_.mode != TlsMode::WhenOffered || onceEncrypted_) {
+            return Status::failure(ErrorKind::Insecure,
+                                   "The server refused encryption, which this connection requires: " + reply.text,
+                                   reply.code);
+        }
         if (settings_.continueWithoutEncryption && !settings_.continueWithoutEncryption())
             return Status::failure(ErrorKind::Insecure, "The server refused encryption: " + reply.text, reply.code);
         return Status::success();
     }
+    return handshake(context);
+}
+
+// Wraps the control connection in TLS and judges the certificate: after
+// "234" to AUTH TLS, or at once for implicit TLS.
+Status SessionEncryption::handshake(LogonContext& context)
+{
     if (!context_) {
         if (Status s = TlsContext::create(settings_.tls, context_); !s.ok())
             return s;
@@ -58,6 +77,7 @@ Status SessionEncryption::secureControl(LogonContext& context)
         return s;
     description_ = tls->description();
     encrypted_ = true;
+    onceEncrypted_ = true;
     connection.setStream(std::move(tls));
     return Status::success();
 }

@@ -4,6 +4,7 @@
 // PBSZ 0 and PROT P so every data connection is encrypted too, each one
 // resuming the control connection's TLS session.
 
+#include "ftp/ftp_session.h"
 #include "ftp/transport/certificate_check.h"
 #include "ftp/session/logon.h"
 #include "ftp/transport/tls_context.h"
@@ -20,6 +21,7 @@ namespace ftp {
 class SessionEncryption {
 public:
     struct Settings {
+        TlsMode mode = TlsMode::WhenOffered;
         TlsSettings tls;
         std::function<bool(const CertificateReport&)> trustCertificate;  // unset: refuse
         std::function<bool()> continueWithoutEncryption;                 // unset: go on in clear
@@ -35,11 +37,18 @@ public:
 
     // "TLSv1.3, TLS_AES_256_GCM_SHA384" once the control connection is encrypted.
     const std::string& description() const { return description_; }
-    // Forgets the last session's connection.
+    // Forgets the last link's connection; what the session insists on stays.
     void reset();
+    // A new session: forgets also that an earlier link was encrypted.
+    void forgetSession()
+    {
+        reset();
+        onceEncrypted_ = false;
+    }
 
 private:
     Status secureControl(LogonContext& context);
+    Status handshake(LogonContext& context);
     Status protectData(LogonContext& context, bool beforeLogon);
     Status checkCertificate(const TlsStream& stream);
 
@@ -52,6 +61,8 @@ private:
     TlsResumption resumption_;  // the control connection's session, copied once data is protected
     std::string description_;
     bool protectionDeferred_ = false;  // PBSZ/PROT refused before logon: sent after it
+    // This session's link was encrypted once: its later links must be too.
+    bool onceEncrypted_ = false;
 };
 
 } // namespace ftp
