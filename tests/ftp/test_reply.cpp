@@ -171,6 +171,22 @@ TEST(Assembler, MalformedFirstLines)
     }
 }
 
+TEST(LateReplies, CodesOwnedByOtherCommandsCannotAnswer)
+{
+    struct Case {
+        const char* verb;
+        int code;
+        bool fits;
+    };
+    for (const Case& c : {Case{"PWD", 257, true}, Case{"PWD", 226, false}, Case{"PASV", 229, false},
+                          Case{"EPSV", 257, false}, Case{"EPSV", 229, true}, Case{"RETR", 226, true},
+                          Case{"ABOR", 226, true}, Case{"SIZE", 213, true}, Case{"CWD", 213, false},
+                          Case{"CWD", 250, true}, Case{"TYPE", 200, true}, Case{"DELE", 550, true},
+                          Case{"RNTO", 350, false}, Case{"RNFR", 350, true}, Case{"USER", 331, true}}) {
+        EXPECT_EQ(ftp::canAnswer(c.verb, c.code), c.fits) << c.verb << ' ' << c.code;
+    }
+}
+
 TEST(Assembler, NulAnywhereInAReplyIsMalformed)
 {
     using namespace std::string_view_literals;

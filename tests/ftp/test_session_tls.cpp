@@ -158,6 +158,24 @@ TEST(Tls, WhatTheUserInsistsOnOrTheSessionHadIsNeverGivenUp)
     }
 }
 
+TEST(Tls, StrayTransferEndAfterARefusedDownloadLeavesNoReplyBehind)
+{
+    TestFtpServer server({"--tls"});
+    server.writeFile("a.txt", "abc");
+    ftp::Session session(trustingTestAuthority());
+    ASSERT_TRUE(openOn(session, server).ok());
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_EQ(session.openFile("/missing.txt", TransferDirection::Download).kind(), ErrorKind::Refused);
+        std::string folder;
+        ASSERT_TRUE(session.printWorkingDirectory(folder).ok());
+        EXPECT_EQ(folder, "/");
+        ASSERT_TRUE(session.openFile("/a.txt", TransferDirection::Download).ok());
+        const Download got = download(session);
+        EXPECT_TRUE(got.closeStatus.ok()) << got.closeStatus.message();
+        EXPECT_EQ(got.bytes, "abc");
+    }
+}
+
 TEST(Tls, TrustedCertificateIsUsedWithoutAskingUnderItsDnsName)
 {
     TestFtpServer server({"--tls"});

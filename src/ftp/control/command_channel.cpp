@@ -165,7 +165,19 @@ Status CommandChannel::commandUntil(std::string_view line, Reply& reply, bool ke
         return s;
     if (Status s = send(line, deadline); !s.ok())
         return s;
-    return readReply(reply, deadline, keepPreliminary);
+    // A reply whose code belongs to other commands (pyftpdlib over TLS sends
+    // "226 Transfer complete." after a refused RETR once the data connection
+    // closes) is a late answer to an earlier command: the command's own answer
+    // follows it. Taking it as the answer would leave every later command one
+    // reply behind. Such replies count against the allowance for "1xx".
+    for (;;) {
+        if (Status s = readReply(reply, deadline, keepPreliminary); !s.ok())
+            return s;
+        if (canAnswer(inFlight_.verb, reply.code))
+            return Status::success();
+        if (++preliminaryReplies_ > maxPreliminaryReplies)
+            return failed(unexpected(line.substr(0, line.find(' ')), reply));
+    }
 }
 
 void CommandChannel::close(bool waitForQuit)

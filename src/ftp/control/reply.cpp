@@ -3,6 +3,7 @@
 #include "ftp/text/ascii.h"
 
 #include <cctype>
+#include <initializer_list>
 
 namespace ftp {
 
@@ -143,6 +144,41 @@ std::optional<std::string> parsePwdPath(std::string_view text)
         return path;
     }
     return std::nullopt;  // the closing quote never came
+}
+
+bool canAnswer(std::string_view verb, int code)
+{
+    struct Owners {
+        int code;
+        std::initializer_list<std::string_view> verbs;
+    };
+    static const Owners owned[] = {
+        {211, {"FEAT", "STAT", "SYST", "HELP", "SITE", "OPTS"}},
+        {212, {"STAT"}},
+        {213, {"SIZE", "MDTM", "STAT", "HASH", "XSHA1", "XSHA256", "XSHA512", "XMD5", "XCRC", "MFMT", "OPTS"}},
+        {221, {"QUIT", "REIN"}},
+        {225, {"ABOR", "RETR", "STOR", "APPE", "STOU", "LIST", "NLST", "MLSD"}},
+        {226, {"ABOR", "RETR", "STOR", "APPE", "STOU", "LIST", "NLST", "MLSD"}},
+        {227, {"PASV"}},
+        {228, {"LPSV"}},
+        {229, {"EPSV"}},
+        {230, {"USER", "PASS", "ACCT"}},
+        {234, {"AUTH"}},
+        {257, {"PWD", "XPWD", "MKD", "XMKD"}},
+        {331, {"USER"}},
+        {332, {"USER", "PASS"}},
+        {350, {"RNFR", "REST"}},
+    };
+    for (const Owners& entry : owned) {
+        if (entry.code != code)
+            continue;
+        for (const std::string_view owner : entry.verbs) {
+            if (owner == verb)
+                return true;
+        }
+        return false;
+    }
+    return true;
 }
 
 bool isSafeArgument(std::string_view argument)

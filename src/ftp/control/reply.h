@@ -29,6 +29,13 @@ std::optional<std::uint16_t> parseEpsvPort(std::string_view text);
 // "257 "/a ""quoted"" dir" is current directory" -> /a "quoted" dir
 std::optional<std::string> parsePwdPath(std::string_view text);
 
+// False when a reply with `code` cannot be the answer to a command `verb`:
+// its code belongs to other commands only (a 226 ends a transfer, a 229
+// answers EPSV, a 257 PWD or MKD...). It is then a late reply to an earlier
+// command, and the session is out of step. Codes any command may get (200,
+// 250, refusals...) always fit.
+bool canAnswer(std::string_view verb, int code);
+
 // True when the argument can be sent on the control connection (no CR, LF, NUL).
 bool isSafeArgument(std::string_view argument);
 
