@@ -74,14 +74,14 @@ void installConnectionQuestions(Form1* window)
         const QString fingerprint = QString::fromStdString(report.sha256Fingerprint);
         if (!stored.isEmpty() && stored == fingerprint)
             return true;
-        if (!userDialogs().confirm(parent, certificateQuestion(report, !stored.isEmpty())))
+        if (!userDialogs().confirmRisk(parent, certificateQuestion(report, !stored.isEmpty())))
             return false;
         storeTrustedCertificateFingerprint(host, report.port, fingerprint);
         return true;
     };
     questions.continueWithoutEncryption = [parent](const std::string& remoteHost, std::uint16_t port) {
         const QString host = fromRemote(remoteHost);
-        return !serverSpokeTls(host, port) || userDialogs().confirm(parent, withoutEncryptionQuestion(host, port));
+        return !serverSpokeTls(host, port) || userDialogs().confirmRisk(parent, withoutEncryptionQuestion(host, port));
     };
     InternetSetConnectionQuestions(std::move(questions));
 }

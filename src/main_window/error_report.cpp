@@ -4,7 +4,8 @@
 
 namespace {
 const QString productStamp = QStringLiteral("in Corvell2021/08/31.");
-const QString supportAddress = QStringLiteral("support@corvell.example");
+// Set when the program is built (CORVELL_BUG_REPORT_URL), as packagers choose.
+const QString supportAddress = QStringLiteral(CORVELL_BUG_REPORT_URL);
 } // namespace
 
 QString errorReportText(const QString& description, const QString& procedureIdentifier, int step)

@@ -5,6 +5,7 @@
 #include "local/file_list_box.h"
 #include "main_window/error_report.h"
 #include "main_window/password_setting.h"
+#include "main_window/status_line.h"
 #include "main_window/twips_layout.h"
 #include "remote/file_type_icons.h"
 #include "remote/file_list_header.h"
@@ -126,7 +127,8 @@ void Form1::buildLayout()
     PushButton9 = makeButtonAt(Frame3, "PushButton9", QStringLiteral("Rename File"), 3960, 3000, 3570, 405);
     PushButton4 = makeButtonAt(Frame3, "PushButton4", QStringLiteral("Download File"), 240, 3510, 7290, 405);
 
-    lblStatus = makeLabel(this, "lblStatus", QStringLiteral("Disconnected"), 120, 9780, 7800, 255);
+    lblStatus = makeAt<StatusLine>(this, "lblStatus", 120, 9780, 7800, 255);
+    lblStatus->setText(QStringLiteral("Disconnected"));
 
     for (QWidget* box : {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Frame2),
                          static_cast<QWidget*>(Frame3)})

@@ -51,9 +51,11 @@ JobEnd runJob(QKeychain::Job* job)
 
 } // namespace
 
+bool PasswordVault::turnedOff() { return !qEnvironmentVariableIsEmpty("CORVELL_NO_KEYRING"); }
+
 PasswordVault::Reading PasswordVault::read(const QString& key)
 {
-    if (!sessionBusAdvertised())
+    if (turnedOff() || !sessionBusAdvertised())
         return {};
     auto* job = new QKeychain::ReadPasswordJob(service_);
     job->setKey(key);
@@ -69,11 +71,21 @@ PasswordVault::Reading PasswordVault::read(const QString& key)
 
 bool PasswordVault::write(const QString& key, const QString& text)
 {
-    if (!sessionBusAdvertised())
+    if (turnedOff() || !sessionBusAdvertised())
         return false;
     auto* job = new QKeychain::WritePasswordJob(service_);
     job->setKey(key);
     job->setTextData(text);
     const JobEnd end = runJob(job);
     return end.answered && end.error == QKeychain::NoError;
+}
+
+bool PasswordVault::remove(const QString& key)
+{
+    if (turnedOff() || !sessionBusAdvertised())
+        return false;
+    auto* job = new QKeychain::DeletePasswordJob(service_);
+    job->setKey(key);
+    const JobEnd end = runJob(job);
+    return end.answered && (end.error == QKeychain::NoError || end.error == QKeychain::EntryNotFound);
 }

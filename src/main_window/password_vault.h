@@ -27,6 +27,13 @@ public:
     Reading read(const QString& key);
     // True only once the store confirmed that it holds `text`.
     bool write(const QString& key, const QString& text);
+    // True once the store confirmed that nothing is left under the key.
+    bool remove(const QString& key);
+
+    // Set to any text, CORVELL_NO_KEYRING keeps the program away from the
+    // desktop's store: the demo runs with its own throw-away settings and
+    // must not leave or change a secret of the user's.
+    static bool turnedOff();
 
 private:
     QString service_;

@@ -75,6 +75,11 @@ void Form1::setupSettingsSaving()
     saveOnChange(txtHostName, QStringLiteral("Host Name"));
     saveOnChange(txtPort, QStringLiteral("Port"));
     saveOnChange(txtUserName, QStringLiteral("User Name"));
-    // The password goes to the desktop's keyring where one answers.
+    // The password goes to the desktop's keyring where one answers, under the
+    // account the other three boxes name.
+    for (QLineEdit* box : {txtHostName, txtPort, txtUserName})
+        connect(box, &QLineEdit::textChanged, passwordSetting_, [this] {
+            passwordSetting_->setAccount({txtUserName->text(), txtHostName->text(), txtPort->text()});
+        });
     connect(txtPassword, &QLineEdit::textChanged, passwordSetting_, &PasswordSetting::save);
 }

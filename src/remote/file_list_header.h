@@ -5,7 +5,8 @@
 // column before it, so the last one could not be grabbed at all. Here each
 // edge has a grip of its own; where edges crowd together the grips line up to
 // the right of the line, in column order, as a desktop list offers the hidden
-// columns just right of a divider. A double-click on a grip fits the column to
+// columns just right of a divider; at the list's right edge, where nothing
+// lies right of the line, they line up to its left. A double-click on a grip fits the column to
 // its content.
 
 #include <QHeaderView>

@@ -15,6 +15,18 @@ QString extensionOf(const QString& name)
     return dot < 0 ? name : name.mid(dot + 1);
 }
 
+// Compares the bytes the server listed, exactly: a name that differs only in
+// letter case is another file to a server that cares about case.
+bool listedBesides(const QTreeWidget* list, const QTreeWidgetItem* edited, const std::string& remoteName)
+{
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* item = list->topLevelItem(row);
+        if (item != edited && Form1::remoteNameOf(item) == remoteName)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 // Editing starts only from the "Rename File" button: every rename goes to the
@@ -79,6 +91,14 @@ void Form1::ListView1_AfterLabelEdit(int& cancel, const QString& newText)
         const std::string folder = toRemote(session.currentPath);
         const std::string oldPath = folder + oldRemoteName;
         const std::string newPath = folder + newRemoteName;
+
+        // Most servers let RNTO replace a file of that name without a word.
+        if (listedBesides(ListView1, item, newRemoteName)) {
+            userDialogs().message(this, QStringLiteral("More files with the same name in one folder"));
+            setStatus(QStringLiteral("Wrong file parameter"));
+            cancel = 1;
+            return;
+        }
 
         const QString oldExtension = extensionOf(oldName);
         const QString newExtension = extensionOf(newText);

@@ -1,6 +1,7 @@
 // Encrypted logons through the windows: the certificate question and its
 // memory per server, the question before falling back to clear text, and the
-// padlock. Every box is answered by the recording dialogs.
+// padlock. The boxes are answered by the recording dialogs, and once by
+// keys pressed on the real message boxes.
 
 #include "main_window/connection_security.h"
 #include "main_window/form1.h"
@@ -11,10 +12,13 @@
 #include "support/test_ftp_server.h"
 #include "support/window_helpers.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -38,6 +42,26 @@ void logOnAs(Form1& window, const TestFtpServer& server, const QString& host)
     }
 }
 
+// Presses `key` on every real message box that opens while it lives, as a
+// user would, and keeps the boxes' texts.
+struct KeyOnEveryBox {
+    explicit KeyOnEveryBox(Qt::Key key)
+    {
+        QObject::connect(&poll, &QTimer::timeout, [this, key] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || answered.contains(box))
+                return;
+            answered << box;
+            texts << box->text();
+            QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, key);
+        });
+        poll.start(10);
+    }
+    QTimer poll;
+    QList<QMessageBox*> answered;
+    QStringList texts;
+};
+
 } // namespace
 
 class ConnectionSecurityTest : public QObject {
@@ -49,6 +73,8 @@ private slots:
     void certificateIsAskedAboutOnlyWhenItFailsAndRemembered();
     void serverThatSpokeTlsAndNowRefusesItAsksBeforeClearText_data();
     void serverThatSpokeTlsAndNowRefusesItAsksBeforeClearText();
+    void enterOrEscapeOnTheRealQuestionAnswersNo_data();
+    void enterOrEscapeOnTheRealQuestionAnswersNo();
 };
 
 void ConnectionSecurityTest::init()
@@ -104,6 +130,7 @@ void ConnectionSecurityTest::certificateIsAskedAboutOnlyWhenItFailsAndRemembered
         for (const char* part : {"Subject: ", "Issuer: ", "Valid from: ", "Valid until: ", "SHA-256 fingerprint: "})
             QVERIFY2(box.contains(QLatin1String(part)), qPrintable(box));
         QCOMPARE(dialogs.boxes.first().caption, applicationTitle());
+        QVERIFY(dialogs.boxes.first().noIsDefault);
     }
     if (!answer) {
         QCOMPARE(dialogs.texts(RecordedBox::Message), QStringList{QStringLiteral("Could not connect.")});
@@ -152,7 +179,45 @@ void ConnectionSecurityTest::serverThatSpokeTlsAndNowRefusesItAsksBeforeClearTex
                                    : QStringList{});
     QCOMPARE(window.session.isConnected(), answer);
     QCOMPARE(server.commandLog().size() > 1, answer);
+    QVERIFY(!spokeTlsBefore || dialogs.boxes.first().noIsDefault);
     QVERIFY(!padlockShown(window));
+}
+
+void ConnectionSecurityTest::enterOrEscapeOnTheRealQuestionAnswersNo_data()
+{
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<int>("key");
+    for (const auto& [name, key] : {std::pair{"Enter", Qt::Key_Return}, std::pair{"Escape", Qt::Key_Escape}}) {
+        QTest::addRow("certificate, %s", name) << "could not be verified" << int(key);
+        QTest::addRow("changed certificate, %s", name) << "has changed since" << int(key);
+        QTest::addRow("clear text, %s", name) << "Do you want to connect without encryption?" << int(key);
+    }
+}
+
+void ConnectionSecurityTest::enterOrEscapeOnTheRealQuestionAnswersNo()
+{
+    QFETCH(QString, question);
+    QFETCH(int, key);
+    const bool clearText = question.contains(QLatin1String("without encryption"));
+    const bool changed = question.contains(QLatin1String("changed"));
+    TestFtpServer server(clearText ? std::vector<std::string>{}
+                                   : std::vector<std::string>{"--tls", "--tls-cert", testCertificate("self_signed.pem")});
+    const auto port = std::uint16_t(server.port());
+    const QString host = QStringLiteral("127.0.0.1");
+    if (clearText)
+        rememberServerSpokeTls(host, port);
+    if (changed)
+        storeTrustedCertificateFingerprint(host, port, QStringLiteral("00:11:22"));
+    Form1 window;
+    KeyOnEveryBox user{Qt::Key(key)};
+
+    logOn(window, server);
+
+    QVERIFY2(!user.texts.isEmpty() && user.texts.first().contains(question), qPrintable(user.texts.join('|')));
+    QCOMPARE(user.texts.mid(1), QStringList{QStringLiteral("Could not connect.")});
+    QVERIFY(!window.session.isConnected());
+    QCOMPARE(trustedCertificateFingerprint(host, port), changed ? QStringLiteral("00:11:22") : QString());
+    QVERIFY(server.commandLog().size() <= 1);  // AUTH TLS at most: no password went out
 }
 
 QTEST_MAIN(ConnectionSecurityTest)

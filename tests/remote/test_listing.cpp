@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -54,6 +55,8 @@ class ListingTest : public QObject {
 private slots:
     void folderFillsListWithFilesAndTreeWithFolders();
     void everyColumnEdgeCanBeDraggedAndDoubleClickFitsIt();
+    void narrowLastColumnStaysReachableAtTheListsRightEdge_data();
+    void narrowLastColumnStaysReachableAtTheListsRightEdge();
     void rowsCarryDateSizeIconAndRawName();
     void filesOfFourGibibytesAndMoreShowTheirFullSize();
     void emptyFolderGivesCountZero();
@@ -376,6 +379,41 @@ void ListingTest::everyColumnEdgeCanBeDraggedAndDoubleClickFitsIt()
     QVERIFY(header->sectionSize(2) >= window.ListView1->fontMetrics().horizontalAdvance("1234567"));
     QVERIFY(header->sectionSize(2) >= window.ListView1->fontMetrics().horizontalAdvance("File Size"));
     QCOMPARE(header->sectionSize(1), 1);
+}
+
+void ListingTest::narrowLastColumnStaysReachableAtTheListsRightEdge_data()
+{
+    QTest::addColumn<int>("pastTheEdge");  // where "Date Modified" ends, from the list's right edge
+    QTest::newRow("at the edge") << 0;
+    QTest::newRow("one pixel short") << -1;
+    QTest::newRow("beyond, scrolled to the end") << 60;
+}
+
+// "Date Modified" dragged out to the list's right edge leaves "File Size",
+// one pixel wide, at that edge: its grip must lie inside the list.
+void ListingTest::narrowLastColumnStaysReachableAtTheListsRightEdge()
+{
+    QFETCH(int, pastTheEdge);
+    TestFtpServer server;
+    RecordingDialogs dialogs;
+    Form1 window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    logOn(window, server);
+    QHeaderView* header = window.ListView1->header();
+    const int right = header->viewport()->width();
+    header->resizeSection(1, right + pastTheEdge - header->sectionSize(0));
+    QCOMPARE(header->sectionSize(2), 1);
+    QScrollBar* scroll = window.ListView1->horizontalScrollBar();
+
+    QMap<int, int> pixelsPerColumn;
+    for (int x = right - 20; x < right; ++x) {
+        QCoreApplication::processEvents();
+        scroll->setValue(scroll->maximum());
+        ++pixelsPerColumn[columnDraggedFrom(header, x)];
+    }
+    QVERIFY2(pixelsPerColumn.value(2) >= 2, qPrintable(QString::number(pixelsPerColumn.value(2))));
+    QVERIFY2(pixelsPerColumn.value(1) >= 2, qPrintable(QString::number(pixelsPerColumn.value(1))));
 }
 
 QTEST_MAIN(ListingTest)

@@ -1,6 +1,7 @@
 // Opening and refreshing remote folders from the folder tree.
 
 #include "main_window/form1.h"
+#include "main_window/status_line.h"
 #include "support/recording_dialogs.h"
 #include "support/test_ftp_server.h"
 #include "support/window_helpers.h"
@@ -35,6 +36,7 @@ private slots:
     void keyboardOpensTheFolderItHighlights_data();
     void keyboardOpensTheFolderItHighlights();
     void doubleClickOpensAFolderAndLeavesItExpanded();
+    void deepFolderShowsInTheStatusLineWithItsMiddleElided();
 };
 
 void NavigationTest::clickingAFolderMakesItCurrentAndListsIt()
@@ -260,6 +262,34 @@ void NavigationTest::doubleClickOpensAFolderAndLeavesItExpanded()
     QVERIFY(node->isExpanded());
     QCOMPARE(childKeys(node), QStringList{QStringLiteral("/a/inner/")});
     QVERIFY(listingCount(server) - listingsBefore <= 2);
+}
+
+// The status line is as wide as the window: a deep path does not fit. It
+// keeps what happened and the end of the path, with "…" between them.
+void NavigationTest::deepFolderShowsInTheStatusLineWithItsMiddleElided()
+{
+    const std::string deep = "first folder of a long way down/second folder/third folder/fourth folder/fifth folder/sixth folder/last one";
+    TestFtpServer server;
+    server.makeFolder(deep);
+    RecordingDialogs dialogs;
+    Form1 window;
+    logOn(window, server);
+    auto* status = qobject_cast<StatusLine*>(window.lblStatus);
+    QVERIFY(status);
+    QCOMPARE(status->shownText(), status->text());  // short texts show whole
+
+    QString key = QStringLiteral("/");
+    for (const QString& folder : QString::fromStdString(deep).split(QLatin1Char('/'))) {
+        key += folder + QLatin1Char('/');
+        openFolder(window, key);
+    }
+
+    const QString shown = status->shownText();
+    QVERIFY2(shown.startsWith(QLatin1String("Server: 0 Files in ")) && shown.endsWith(QLatin1String("/last one/*.*"))
+                 && shown.contains(QChar(0x2026)),
+             qPrintable(shown));
+    QVERIFY(status->fontMetrics().horizontalAdvance(shown) <= status->contentsRect().width());
+    QCOMPARE(status->text(), QStringLiteral("Server: 0 Files in folder: ") + key + QStringLiteral("*.*"));
 }
 
 QTEST_MAIN(NavigationTest)

@@ -93,7 +93,8 @@ private slots:
     void extensionQuestion_data();
     void extensionQuestion();
     void answeringNoKeepsOldNameSendsNothingAndKeepsEditStatus();
-    void renameOntoExistingNameReplacesItOnThisServer();
+    void renameOntoListedNameIsRefusedBeforeAnythingIsSent_data();
+    void renameOntoListedNameIsRefusedBeforeAnythingIsSent();
     void refusedRenameKeepsTypedNameUntilNextListing();
     void retryAfterRefusalRenamesTheFileTheServerStillHas();
     void afterRefreshRowsShowServerNamesNotTheTypedText();
@@ -230,22 +231,43 @@ void RenameFileTest::answeringNoKeepsOldNameSendsNothingAndKeepsEditStatus()
     QCOMPARE(listedFiles(*c.window), QStringList{QStringLiteral("a.doc")});
 }
 
-// No local test for a clash: the request goes out and the server decides.
-// This server replaces the existing file.
-void RenameFileTest::renameOntoExistingNameReplacesItOnThisServer()
+// RNTO would replace the other file on most servers (this one too): the
+// rename is not sent. Letter case alone makes another name.
+void RenameFileTest::renameOntoListedNameIsRefusedBeforeAnythingIsSent_data()
 {
+    QTest::addColumn<QString>("newName");
+    QTest::addColumn<bool>("clash");
+    QTest::newRow("same name") << "b.txt" << true;
+    QTest::newRow("other case") << "B.txt" << false;
+    QTest::newRow("own name in other case") << "A.txt" << false;
+}
+
+void RenameFileTest::renameOntoListedNameIsRefusedBeforeAnythingIsSent()
+{
+    QFETCH(QString, newName);
+    QFETCH(bool, clash);
     Connected c;
     c.server.writeFile("a.txt", "from a");
     c.server.writeFile("b.txt", "from b");
     c.logOnNow();
 
     QVERIFY(c.startRename(QStringLiteral("a.txt")));
-    c.finishRename(QStringLiteral("b.txt"));
+    c.finishRename(newName);
 
-    QVERIFY(c.dialogs.boxes.isEmpty());
-    QCOMPARE(renameCommands(c.server), (std::vector<std::string>{"RNFR /a.txt", "RNTO /b.txt"}));
-    QCOMPARE(c.server.readFile("b.txt"), std::string("from a"));
-    QCOMPARE(listedFiles(*c.window), QStringList{QStringLiteral("b.txt")});
+    QCOMPARE(c.dialogs.texts(), clash ? QStringList{QStringLiteral("More files with the same name in one folder")}
+                                      : QStringList{});
+    QCOMPARE(c.server.readFile("b.txt"), std::string("from b"));
+    QVERIFY(!openEditor(*c.window));
+    if (clash) {
+        QVERIFY(renameCommands(c.server).empty());
+        QCOMPARE(c.server.readFile("a.txt"), std::string("from a"));
+        QCOMPARE(c.window->lblStatus->text(), QStringLiteral("Wrong file parameter"));
+        QCOMPARE(sorted(listedFiles(*c.window)), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+    } else {
+        QCOMPARE(renameCommands(c.server), (std::vector<std::string>{"RNFR /a.txt", "RNTO /" + newName.toStdString()}));
+        QCOMPARE(c.server.readFile(newName.toStdString()), std::string("from a"));
+        QVERIFY(listedFiles(*c.window).contains(newName));
+    }
 }
 
 void RenameFileTest::refusedRenameKeepsTypedNameUntilNextListing()

@@ -14,6 +14,7 @@ struct RecordedBox {
     enum Kind { Message, Confirm, Input, ErrorReport } kind;
     QString text;
     QString caption;  // the application title for messages and confirmations
+    bool noIsDefault = false;  // a confirmation whose default answer is No
 };
 
 class RecordingDialogs final : public UserDialogs {
@@ -48,14 +49,10 @@ public:
     void clear() { boxes.clear(); }
 
     void message(QWidget*, const QString& text) override { record({RecordedBox::Message, text, applicationTitle()}); }
-    bool confirm(QWidget*, const QString& text) override
+    bool confirm(QWidget*, const QString& text) override { return answer({RecordedBox::Confirm, text, applicationTitle()}); }
+    bool confirmRisk(QWidget*, const QString& text) override
     {
-        record({RecordedBox::Confirm, text, applicationTitle()});
-        if (confirmAnswers.empty())
-            return true;
-        const bool answer = confirmAnswers.front();
-        confirmAnswers.pop_front();
-        return answer;
+        return answer({RecordedBox::Confirm, text, applicationTitle(), true});
     }
     QString inputBox(QWidget*, const QString& prompt, const QString& caption) override
     {
@@ -72,6 +69,15 @@ public:
     }
 
 private:
+    bool answer(const RecordedBox& box)
+    {
+        record(box);
+        if (confirmAnswers.empty())
+            return true;
+        const bool given = confirmAnswers.front();
+        confirmAnswers.pop_front();
+        return given;
+    }
     void record(const RecordedBox& box)
     {
         boxes << box;
