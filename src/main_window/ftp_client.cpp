@@ -99,8 +99,12 @@ bool succeeded(session::RemoteSession& session, Call&& call)
     } catch (const std::bad_alloc&) {
         status = session::Status::failure(session::ErrorKind::Protocol, "There is not enough memory for the server's answer");
     }
-    if (!status.ok())
-        fail(status.message(), session.isOpen() ? ERROR_INTERNET_EXTENDED_ERROR : ERROR_INTERNET_CONNECTION_ABORTED);
+    if (!status.ok()) {
+        if (status.kind() == session::ErrorKind::Timeout)
+            fail(status.message(), ERROR_INTERNET_TIMEOUT);
+        else
+            fail(status.message(), session.isOpen() ? ERROR_INTERNET_EXTENDED_ERROR : ERROR_INTERNET_CONNECTION_ABORTED);
+    }
     return status.ok();
 }
 

@@ -85,10 +85,13 @@ void InternetAbandonHandle(HINTERNET handle);
 std::string InternetGetLastErrorText();
 
 constexpr std::uint32_t ERROR_NO_MORE_FILES = 18;
+constexpr std::uint32_t ERROR_INTERNET_TIMEOUT = 12002;
 constexpr std::uint32_t ERROR_INTERNET_EXTENDED_ERROR = 12003;
 constexpr std::uint32_t ERROR_INTERNET_CONNECTION_ABORTED = 12030;
-// The code of the last failure on this thread: ERROR_INTERNET_CONNECTION_ABORTED
-// when the connection to the server is gone (and logging on again failed),
+// The code of the last failure on this thread: ERROR_INTERNET_TIMEOUT when the
+// server did not answer in time (the connection is given up, though the
+// server never closed it), ERROR_INTERNET_CONNECTION_ABORTED when the
+// connection to the server is gone (and logging on again failed),
 // ERROR_NO_MORE_FILES when a listing has no (more) entries,
 // ERROR_INTERNET_EXTENDED_ERROR for anything else (the text says what).
 std::uint32_t GetLastError();

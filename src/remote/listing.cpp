@@ -34,12 +34,15 @@ void Form1::list()
 
     WIN32_FIND_DATAA record;
     HINTERNET findHandle = 0;
-    // A listing that failed because the server is gone is not an empty folder.
-    bool connectionLost = false;
+    // A listing that failed because the server is gone, or does not answer,
+    // is not an empty folder.
+    std::uint32_t lostCode = 0;
     steps.step(116, [&] {
         findHandle = FtpFindFirstFileA(session.connectionHandle, toRemote(session.searchPattern),
                                        record, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-        connectionLost = findHandle == 0 && GetLastError() == ERROR_INTERNET_CONNECTION_ABORTED;
+        const std::uint32_t code = findHandle == 0 ? GetLastError() : 0;
+        if (code == ERROR_INTERNET_CONNECTION_ABORTED || code == ERROR_INTERNET_TIMEOUT)
+            lostCode = code;
     });
 
     // File rows are filled before they join the list and join it together
@@ -124,8 +127,12 @@ void Form1::list()
     });
     steps.step(150, [&] { setMousePointer(vbDefault); });
     steps.step(152, [&] {
-        if (connectionLost) {
+        if (lostCode == ERROR_INTERNET_CONNECTION_ABORTED) {
             setStatus(QStringLiteral("Connection to the server was lost."));
+            return;
+        }
+        if (lostCode == ERROR_INTERNET_TIMEOUT) {
+            setStatus(QStringLiteral("The server did not answer in time."));
             return;
         }
         setStatus(QStringLiteral("Server: ") + QString::number(ListView1->topLevelItemCount())

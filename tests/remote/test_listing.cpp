@@ -66,6 +66,7 @@ private slots:
     void listingTwiceWithoutPruningReportsEachDuplicateFolderAndGoesOn();
     void busyPointerAndProgressTextsShowWhileWaiting();
     void serverGoneSaysTheConnectionWasLostInsteadOfACount();
+    void silentServerSaysItDidNotAnswerInTime();
     void folderLinkOpensAsAFolderWithItsFiles();
 };
 
@@ -303,6 +304,20 @@ void ListingTest::serverGoneSaysTheConnectionWasLostInsteadOfACount()
     QCOMPARE(window.lblStatus->text(), QStringLiteral("Connection to the server was lost."));
     QVERIFY(window.session.isConnected());
     QCOMPARE(window.MousePointer(), int(vbDefault));
+}
+
+void ListingTest::silentServerSaysItDidNotAnswerInTime()
+{
+    TestFtpServer server({"--stall", "MLSD"});
+    InternetSetDefaultTimeout(std::chrono::milliseconds(1000));
+    RecordingDialogs dialogs;
+    Form1 window;
+    logOn(window, server);
+    InternetSetDefaultTimeout(std::chrono::milliseconds(30000));
+
+    QVERIFY(dialogs.boxes.isEmpty());
+    QCOMPARE(window.ListView1->topLevelItemCount(), 0);
+    QCOMPARE(window.lblStatus->text(), QStringLiteral("The server did not answer in time."));
 }
 
 void ListingTest::folderLinkOpensAsAFolderWithItsFiles()
