@@ -7,6 +7,7 @@
 #include "ftp/session/logon.h"
 #include "ftp/control/reply.h"
 #include "ftp/session/tls_logon.h"
+#include "ftp/session/working_folder.h"
 
 #include <functional>
 #include <optional>
@@ -122,15 +123,25 @@ struct Session::Impl {
                                                  + logon.message(), logon.replyCode());
     }
 
-    // Runs an operation on `paths` once every one of them can be sent.
+    // Runs an operation on `paths` once every one of them can be sent. A
+    // relative path starts from the user's folder, where the server is put
+    // back first if a listing left it elsewhere.
     Status withPaths(std::initializer_list<std::string_view> paths, const std::function<Status()>& operation,
                      bool mayBeEmpty = false)
     {
+        bool relative = false;
         for (const std::string_view path : paths) {
             if (Status s = checkPath(path, mayBeEmpty); !s.ok())
                 return s;
+            relative = relative || path.empty() || path.front() != '/';
         }
-        return perform(operation);
+        return perform([&]() -> Status {
+            if (relative && channel.state() == LinkState::Ready) {
+                if (Status s = WorkingFolder(channel).returnHome(); !s.ok())
+                    return s;
+            }
+            return operation();
+        });
     }
 
     // A command whose success is any 2xx.
@@ -149,7 +160,8 @@ struct Session::Impl {
 
     // What the server hears of the end: QUIT (waiting briefly for its answer
     // or not), or nothing at all, as when the process ends.
-    enum class Farewell { Quit, QuitAndWait, None };
+    // QUIT's answer is not awaited: it would cost a round trip and tell nothing.
+    enum class Farewell { Quit, None };
 
     void closeSession(Farewell farewell)
     {
@@ -158,7 +170,7 @@ struct Session::Impl {
         if (farewell == Farewell::None)
             channel.drop();
         else
-            channel.close(farewell == Farewell::QuitAndWait);
+            channel.close();
     }
 };
 
@@ -190,7 +202,7 @@ Status Session::open(const std::string& host, std::uint16_t port, const std::str
 
 void Session::close()
 {
-    impl_->closeSession(Impl::Farewell::QuitAndWait);
+    impl_->closeSession(Impl::Farewell::Quit);
 }
 
 void Session::abandon()
@@ -210,13 +222,18 @@ Status Session::printWorkingDirectory(std::string& path)
     return impl_->perform([&]() -> Status {
         if (Status s = channel.ready(); !s.ok())
             return s;
-        return commandCarrying(channel, "PWD", parsePwdPath, path);
+        return WorkingFolder(channel).print(path);
     });
 }
 
 Status Session::changeDirectory(const std::string& path)
 {
-    return impl_->simpleCommand("CWD", path);
+    CommandChannel& channel = impl_->channel;
+    return impl_->withPaths({path}, [&]() -> Status {
+        if (Status s = channel.ready(); !s.ok())
+            return s;
+        return WorkingFolder(channel).change(path);
+    });
 }
 
 Status Session::makeDirectory(const std::string& path)

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace session_test {
@@ -69,6 +70,15 @@ inline bool logHas(const TestFtpServer& server, const std::string& line)
 {
     const auto log = server.commandLog();
     return std::find(log.begin(), log.end(), line) != log.end();
+}
+
+// For what the server logs after the client stopped waiting (QUIT): true once
+// it shows, false when it has not within a few seconds.
+inline bool logShows(const TestFtpServer& server, const std::string& line)
+{
+    for (int i = 0; i < 300 && !logHas(server, line); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return logHas(server, line);
 }
 
 inline std::size_t logCount(const TestFtpServer& server, const std::string& prefix)

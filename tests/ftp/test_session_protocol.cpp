@@ -112,9 +112,9 @@ public:
         expect("USER test", "331 Password please\r\n");
         expect("PASS secret", "230 Welcome\r\n");
         expect("FEAT", "211-Features:\r\n" + features + "211 End\r\n");
+        expect("TYPE I", "200 Binary\r\n");
         if (features.find("UTF8") != std::string::npos)
             expect("OPTS UTF8 ON", "200 UTF8 set to on\r\n");
-        expect("TYPE I", "200 Binary\r\n");
     }
     // Answers EPSV with a fresh data port and accepts the connection after `command`.
     void passive()
@@ -207,8 +207,8 @@ TEST(ScriptedPeer, Utf8InFeatMeansUtf8NamesEvenWhenOptsIsRefused)
         p.expect("AUTH TLS", "500 AUTH not understood\r\n");
         p.expect("USER test", "230 Welcome\r\n");
         p.expect("FEAT", "211-Features:\r\n UTF8\r\n211 End\r\n");
-        p.expect("OPTS UTF8 ON", "501 Always on\r\n");
         p.expect("TYPE I", "200 Binary\r\n");
+        p.expect("OPTS UTF8 ON", "501 Always on\r\n");
         p.expect("QUIT", "221 Bye\r\n");
     });
     ftp::Session session(ftp::SessionOptions{std::chrono::milliseconds(5000)});

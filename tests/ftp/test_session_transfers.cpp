@@ -154,7 +154,7 @@ TEST(Transfers, DownloadClosedBeforeItsEndIsNotCompleteAndTheSessionGoesOn)
     EXPECT_TRUE(next.closeStatus.ok()) << next.closeStatus.message();
     EXPECT_TRUE(next.bytes == patternBytes(10));
     session->close();
-    EXPECT_TRUE(logHas(server, "QUIT"));
+    EXPECT_TRUE(logShows(server, "QUIT"));
 }
 
 TEST(Transfers, SessionClosedWithAFileOpenClosesAtOnce)

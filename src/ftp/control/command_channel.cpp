@@ -27,6 +27,8 @@ void CommandChannel::enter(LinkState state)
 {
     state_ = state;
     if (state == LinkState::Closed || state == LinkState::Dropped || state == LinkState::Broken)
+        ahead_.clear();
+    if (state == LinkState::Closed || state == LinkState::Dropped || state == LinkState::Broken)
         control_.close();
     if (state == LinkState::Closed) {
         transferOpen_ = false;
@@ -139,6 +141,11 @@ Status CommandChannel::dropStrayReplies(Deadline deadline)
 {
     // A reply nobody asked for (a second answer to an abandoned transfer,
     // say) would otherwise be taken as the answer to the next command.
+    // Replies still due to commands sent ahead are no strays.
+    if (Status s = readUnheeded(deadline); !s.ok())
+        return s;
+    if (!ahead_.empty())
+        return Status::success();
     preliminaryReplies_ = 0;
     while (control_.isConnected() && control_.hasPendingInput()) {
         Reply stray;
@@ -160,11 +167,18 @@ Status CommandChannel::slowCommand(std::string_view line, Reply& reply, std::chr
 
 Status CommandChannel::commandUntil(std::string_view line, Reply& reply, bool keepPreliminary, Deadline deadline)
 {
+    if (Status s = readUnheeded(deadline); !s.ok())
+        return s;
     inFlight_ = InFlight{std::string(line.substr(0, line.find(' '))), false, false};
     if (Status s = dropStrayReplies(deadline); !s.ok())
         return s;
     if (Status s = send(line, deadline); !s.ok())
         return s;
+    return readAnswer(inFlight_.verb, reply, keepPreliminary, deadline);
+}
+
+Status CommandChannel::readAnswer(std::string_view verb, Reply& reply, bool keepPreliminary, Deadline deadline)
+{
     // A reply whose code belongs to other commands (pyftpdlib over TLS sends
     // "226 Transfer complete." after a refused RETR once the data connection
     // closes) is a late answer to an earlier command: the command's own answer
@@ -173,22 +187,66 @@ Status CommandChannel::commandUntil(std::string_view line, Reply& reply, bool ke
     for (;;) {
         if (Status s = readReply(reply, deadline, keepPreliminary); !s.ok())
             return s;
-        if (canAnswer(inFlight_.verb, reply.code))
+        if (canAnswer(verb, reply.code))
             return Status::success();
         if (++preliminaryReplies_ > maxPreliminaryReplies)
-            return failed(unexpected(line.substr(0, line.find(' ')), reply));
+            return failed(unexpected(verb, reply));
     }
 }
 
-void CommandChannel::close(bool waitForQuit)
+Status CommandChannel::sendAhead(std::string_view line, Deadline deadline)
+{
+    if (ahead_.empty()) {
+        if (Status s = readUnheeded(deadline); !s.ok())
+            return s;
+        if (Status s = dropStrayReplies(deadline); !s.ok())
+            return s;
+    }
+    if (Status s = send(line, deadline); !s.ok())
+        return s;
+    ahead_.push_back({inFlight_.verb, false});
+    return Status::success();
+}
+
+Status CommandChannel::sendUnheeded(std::string_view line, Deadline deadline)
+{
+    if (Status s = sendAhead(line, deadline); !s.ok())
+        return s;
+    ahead_.back().unheeded = true;
+    return Status::success();
+}
+
+Status CommandChannel::readAhead(Reply& reply, Deadline deadline)
+{
+    if (ahead_.empty())
+        return Status::failure(ErrorKind::WrongState, "No reply is due");
+    // Taken off first: a failure while reading ends the link, which forgets every reply due.
+    const std::string verb = std::move(ahead_.front().verb);
+    ahead_.pop_front();
+    preliminaryReplies_ = 0;
+    return readAnswer(verb, reply, false, deadline);
+}
+
+// Replies to commands sent ahead and never asked for, read in their turn.
+Status CommandChannel::readUnheeded(Deadline deadline)
+{
+    while (!ahead_.empty() && ahead_.front().unheeded) {
+        Reply ignored;
+        if (Status s = readAhead(ignored, deadline); !s.ok())
+            return s;
+    }
+    return Status::success();
+}
+
+void CommandChannel::close()
 {
     // While a transfer is open its final reply is still due, and QUIT would be answered out of step.
     if (state_ == LinkState::Ready && control_.isConnected()) {
         const Deadline deadline = deadlineAfter(std::min(timeout_, quitWait));
-        if (control_.send("QUIT", deadline).ok() && waitForQuit) {
-            Reply reply;
-            (void)control_.readReply(reply, deadline);
-        }
+        // A reply left unread would make closing reset the connection, and
+        // the server might lose QUIT with it.
+        if (readUnheeded(deadline).ok())
+            (void)control_.send("QUIT", deadline);
     }
     drop();
 }

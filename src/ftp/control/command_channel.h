@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,12 @@ struct ServerFeatures {
 struct LinkLearnt {
     bool epsvRefused = false;  // EPSV refused for good (5xx): PASV from then on
     std::string hashSelected;  // the algorithm HASH answers with now ("SHA-256"), from FEAT's '*' or OPTS HASH
+    // The working folder (see WorkingFolder): a path naming the user's folder
+    // and PWD's answer for it ("" when not known), and the folder a listing
+    // left the server in instead ("" when it stands in the user's folder).
+    std::string home;
+    std::string homeAnswer;
+    std::string away;
 };
 
 class CommandChannel {
@@ -78,9 +85,9 @@ public:
     void dropped();
     // We gave up on the server (no answer in time, nonsense) and closed it.
     void broken();
-    // Sends QUIT when the link allows it (waiting briefly for the answer when
-    // asked) and closes: -> Closed.
-    void close(bool waitForQuit);
+    // Sends QUIT when the link allows it, without waiting for its answer,
+    // and closes: -> Closed.
+    void close();
     // Closes without a word to the server, as when the process ends: -> Closed.
     void drop();
 
@@ -110,6 +117,18 @@ public:
     // As command(), for a command the server needs longer to answer (a digest
     // of a large file): the reply may take `extraWait` beyond the usual timeout.
     Status slowCommand(std::string_view line, Reply& reply, std::chrono::milliseconds extraWait);
+    // Pipelining (RFC 959 lets a client send a command before the previous
+    // reply arrives, as long as it reads the replies in order): sends `line`
+    // now and reads its reply later with readAhead(), in the order sent. Never
+    // around ABOR, which some servers discard with what came before it.
+    Status sendAhead(std::string_view line, Deadline deadline);
+    // Reads the reply to the oldest command sent ahead.
+    Status readAhead(Reply& reply, Deadline deadline);
+    std::size_t repliesAhead() const { return ahead_.size(); }
+    // Sends `line` ahead and never asks for its reply: the next command()
+    // reads it first and drops it (OPTS UTF8 ON, whose answer changes nothing).
+    Status sendUnheeded(std::string_view line, Deadline deadline);
+
     // Reads and drops replies nobody asked for, without waiting for more.
     // A closed connection found here (421, or the end) leaves the link Dropped.
     Status dropStrayReplies(Deadline deadline);
@@ -129,6 +148,9 @@ private:
     void enter(LinkState state);
 
     Status commandUntil(std::string_view line, Reply& reply, bool keepPreliminary, Deadline deadline);
+    // Reads the next reply that can answer `verb`, passing over late ones.
+    Status readAnswer(std::string_view verb, Reply& reply, bool keepPreliminary, Deadline deadline);
+    Status readUnheeded(Deadline deadline);
 
     std::chrono::milliseconds timeout_;
     LinkState state_ = LinkState::Closed;
@@ -142,6 +164,11 @@ private:
         bool refused = false;  // answered 421: the server did not carry it out
     } inFlight_;
     int preliminaryReplies_ = 0;
+    struct Ahead {
+        std::string verb;
+        bool unheeded = false;
+    };
+    std::deque<Ahead> ahead_;  // commands sent whose replies are still to be read, oldest first
 };
 
 // Message builders shared by every command.

@@ -1,5 +1,7 @@
 #include "ftp/session/folder_listing.h"
 
+#include "ftp/session/working_folder.h"
+
 #include "ftp/listing/listing_parser.h"
 #include "ftp/listing/listing_reader.h"
 
@@ -81,80 +83,25 @@ std::string childPath(const std::string& folder, const std::string& name)
     return folder.back() == '/' ? folder + name : folder + '/' + name;
 }
 
-// The server's working directory, asked once and put back after a listing
-// moved it: the caller finds the server where it left it.
-class WorkingDirectory {
-public:
-    explicit WorkingDirectory(CommandChannel& channel) : channel_(channel) {}
-
-    // Where the server stands now; "" when it will not say.
-    Status current(std::string& path)
-    {
-        if (!home_) {
-            Reply reply;
-            if (Status s = channel_.command("PWD", reply); !s.ok())
-                return s;
-            home_ = classify(reply.code) == ReplyClass::Done ? parsePwdPath(reply.text).value_or("") : "";
-        }
-        path = *home_;
-        return Status::success();
-    }
-
-    // CWD; `entered` tells whether the server went there.
-    Status change(const std::string& path, bool& entered)
-    {
-        std::string ignored;
-        if (Status s = current(ignored); !s.ok())
-            return s;
-        Reply reply;
-        if (Status s = channel_.command(withArgument("CWD", path), reply); !s.ok())
-            return s;
-        moved_ = true;
-        entered = classify(reply.code) == ReplyClass::Done;
-        return Status::success();
-    }
-
-    Status restore()
-    {
-        if (!moved_ || home_->empty() || !isSafeArgument(*home_))
-            return Status::success();
-        moved_ = false;
-        Reply reply;
-        return channel_.command(withArgument("CWD", *home_), reply);
-    }
-
-private:
-    CommandChannel& channel_;
-    std::optional<std::string> home_;
-    bool moved_ = false;
-};
-
-std::string withoutTrailingSlash(std::string path)
-{
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
-}
-
 // Many servers hand LIST's argument to "/bin/ls" as words of a shell line: a
 // name with blanks becomes several names, a link to a folder is listed as the
 // link itself, "-x" is an option. Their working directory they list right, so
 // LIST is sent without argument from inside the folder. `inside` stays false
 // where CWD is refused: LIST is then given the path after all.
-Status enterForList(WorkingDirectory& directory, const std::string& path, bool& inside)
+Status enterForList(WorkingFolder& folder, const std::string& path, bool& inside)
 {
     std::string here;
-    if (Status s = directory.current(here); !s.ok())
+    if (Status s = folder.current(here); !s.ok())
         return s;
-    inside = !here.empty() && withoutTrailingSlash(here) == withoutTrailingSlash(path);
-    return inside ? Status::success() : directory.change(path, inside);
+    inside = !here.empty() && sameFolder(here, path);
+    return inside ? Status::success() : folder.visit(path, inside);
 }
 
 // Finds out with the server which links lead to folders: a link that CWD can
 // enter is one. Shared hosting puts public_html, www and logs behind links
 // listed as "lrwxrwxrwx ... public_html -> /home/u/web", which say nothing
 // about the target.
-Status resolveFolderLinks(WorkingDirectory& directory, const std::string& folder, std::vector<ListEntry>& entries)
+Status resolveFolderLinks(WorkingFolder& directory, const std::string& folder, std::vector<ListEntry>& entries)
 {
     int tried = 0;
     for (ListEntry& entry : entries) {
@@ -165,7 +112,7 @@ Status resolveFolderLinks(WorkingDirectory& directory, const std::string& folder
         const std::string path = childPath(folder, entry.name);
         if (!isSafeArgument(path))
             continue;  // a name with a line break cannot be probed: it stays a file
-        if (Status s = directory.change(path, entry.isFolder); !s.ok())
+        if (Status s = directory.visit(path, entry.isFolder); !s.ok())
             return s;
     }
     return Status::success();
@@ -209,7 +156,9 @@ Status listFolder(CommandChannel& channel, DataChannel& dataChannel, const std::
     if (Status s = channel.ready(); !s.ok())
         return s;
     const bool mlsd = channel.features().mlst;
-    WorkingDirectory directory(channel);
+    // The listing may leave the server in the folder it listed: the session
+    // walks back only when something needs the user's folder again.
+    WorkingFolder directory(channel);
     bool inside = false;
     if (!mlsd && !path.empty()) {
         if (Status s = enterForList(directory, path, inside); !s.ok())
@@ -219,10 +168,6 @@ Status listFolder(CommandChannel& channel, DataChannel& dataChannel, const std::
                                mlsd, entries);
     if (status.ok())
         status = resolveFolderLinks(directory, path, entries);
-    if (channel.state() == LinkState::Ready) {
-        if (Status s = directory.restore(); !s.ok() && status.ok())
-            status = s;
-    }
     if (!status.ok())
         entries.clear();
     return status;

@@ -93,10 +93,22 @@ Status password(LogonContext& context)
     return classify(reply.code) == ReplyClass::Done ? Status::success() : logonRefused(reply);
 }
 
+// FEAT with TYPE I sent right behind it: binary type does not depend on
+// what the server offers, so both cost one round trip.
 Status features(LogonContext& context)
 {
     Reply& reply = context.lastReply;
-    if (Status s = context.channel.command("FEAT", reply); !s.ok())
+    const Deadline deadline = context.channel.replyDeadline();
+    if (Status s = context.channel.sendAhead("FEAT", deadline); !s.ok())
+        return s;
+    if (Status s = context.channel.sendAhead("TYPE I", deadline); !s.ok())
+        return s;
+    if (Status s = context.channel.readAhead(reply, deadline); !s.ok())
+        return s;
+    Reply type;
+    if (Status s = context.channel.readAhead(type, deadline); !s.ok())
+        return s;
+    if (Status s = doneOrRefused("TYPE I", type); !s.ok())
         return s;
     ServerFeatures& features = context.channel.features();
     if (classify(reply.code) == ReplyClass::Done) {
@@ -113,18 +125,10 @@ Status features(LogonContext& context)
 
 Status utf8On(LogonContext& context)
 {
-    Reply& reply = context.lastReply;
     // A server that lists UTF8 in FEAT uses UTF-8 paths whatever it answers
-    // here (RFC 2640); many refuse OPTS UTF8 ON because it is always on.
-    return context.channel.command("OPTS UTF8 ON", reply);
-}
-
-Status binaryType(LogonContext& context)
-{
-    Reply& reply = context.lastReply;
-    if (Status s = context.channel.command("TYPE I", reply); !s.ok())
-        return s;
-    return doneOrRefused("TYPE I", reply);
+    // here (RFC 2640); many refuse OPTS UTF8 ON because it is always on. So
+    // nobody waits for the answer: the next command reads it on its way.
+    return context.channel.sendUnheeded("OPTS UTF8 ON", context.channel.replyDeadline());
 }
 
 } // namespace
@@ -141,7 +145,6 @@ std::vector<LogonStep> logonSteps()
     // after logon, before the first data connection.
     steps.push_back({"FEAT", {}, features});
     steps.push_back({"OPTS UTF8 ON", [](const LogonContext& c) { return !c.channel.features().utf8; }, utf8On});
-    steps.push_back({"TYPE I", {}, binaryType});
     return steps;
 }
 

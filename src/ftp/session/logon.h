@@ -35,7 +35,7 @@ struct LogonStep {
     std::function<Status(LogonContext&)> run;
 };
 
-// The standard sequence: greeting, USER, PASS, FEAT, OPTS UTF8, TYPE I.
+// The standard sequence: greeting, USER, PASS, FEAT with TYPE I behind it, OPTS UTF8.
 std::vector<LogonStep> logonSteps();
 
 // Runs `steps` in order on a freshly connected channel; Ready on success.
