@@ -11,7 +11,7 @@ CORVELL_BUILD_PACKAGES=(
     qt6-base-dev qt6-svg-dev libgl-dev
     python3-pyftpdlib
     fonts-liberation
-    curl
+    curl lftp
     libssl-dev python3-openssl
     qtkeychain-qt6-dev libsecret-1-0 gnome-keyring dbus
     desktop-file-utils appstream dpkg-dev file

@@ -3,7 +3,8 @@
 
 Serves --root to user "test" / password "secret" on 127.0.0.1 with a free
 port and prints "PORT <n>" as its first line of output. Every command line
-received is appended to --log (passwords masked). The server stops when its
+received is appended to --log (passwords masked); with --log-times each line
+starts with the time it arrived, in seconds since the epoch ("%.6f "). The server stops when its
 standard input reaches end of file (so a crashed test never leaves it behind)
 and on SIGTERM.
 
@@ -68,6 +69,8 @@ Encryption (explicit FTP over TLS), off unless asked for:
                              connection's own session, not a ticket of theirs
   --rate MB_PER_S            limit each data connection to this speed; the
                              faults above still apply
+  --passive-ports FIRST-LAST passive data connections listen on these ports
+                             only (a proxy in front can then serve them too)
 
 Run with /usr/bin/python3: that interpreter has pyftpdlib.
 """
@@ -203,6 +206,7 @@ class FaultyFTPHandler(FTPHandler):
 
     # Set by configure().
     log_file = None
+    log_times = False
     refuse_retr = ()
     refuse_stor = ()
     cut_after = None
@@ -263,6 +267,8 @@ class FaultyFTPHandler(FTPHandler):
             return
         if cmd == "PASS":
             line = "PASS ******"
+        if self.log_times:
+            line = "%.6f %s" % (time.time(), line)
         self.log_file.write(line + "\n")
         self.log_file.flush()
 
@@ -824,7 +830,11 @@ def make_handler_class(args, log_file=None):
         telnet_iac=args.telnet_iac,
         hang_ups=_command_names(args.hang_up),
         oops_in_clear=_command_names(args.oops_in_clear),
+        log_times=getattr(args, "log_times", False),
     )
+    if args.passive_ports:
+        first, _, last = args.passive_ports.partition("-")
+        attributes["passive_ports"] = range(int(first), int(last or first) + 1)
     if args.idle_close is not None:
         attributes.update(idle_close=args.idle_close,
                           idle_silent=args.idle_close_silent)
@@ -885,6 +895,7 @@ def add_fault_options(parser):
     add_integrity_options(parser)
     add_tls_options(parser)
     parser.add_argument("--rate", type=float, default=0.0, metavar="MB_PER_S")
+    parser.add_argument("--passive-ports", metavar="FIRST-LAST")
 
 
 # --- Served listings ---------------------------------------------------------
@@ -973,6 +984,7 @@ def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--root", required=True)
     parser.add_argument("--log")
+    parser.add_argument("--log-times", action="store_true")
     parser.add_argument("--user", default="test")
     parser.add_argument("--password", default="secret")
     parser.add_argument("--verbose", action="store_true")
