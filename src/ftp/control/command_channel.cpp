@@ -196,9 +196,8 @@ Status CommandChannel::readAnswer(std::string_view verb, Reply& reply, bool keep
 
 Status CommandChannel::sendAhead(std::string_view line, Deadline deadline)
 {
-    if (ahead_.empty()) {
-        if (Status s = readUnheeded(deadline); !s.ok())
-            return s;
+    // While a transfer runs, what waits on the connection is its final reply, no stray.
+    if (ahead_.empty() && state_ != LinkState::Transferring) {
         if (Status s = dropStrayReplies(deadline); !s.ok())
             return s;
     }
@@ -206,6 +205,11 @@ Status CommandChannel::sendAhead(std::string_view line, Deadline deadline)
         return s;
     ahead_.push_back({inFlight_.verb, false});
     return Status::success();
+}
+
+std::size_t CommandChannel::repliesAhead() const
+{
+    return std::size_t(std::count_if(ahead_.begin(), ahead_.end(), [](const Ahead& a) { return !a.unheeded; }));
 }
 
 Status CommandChannel::sendUnheeded(std::string_view line, Deadline deadline)
@@ -216,15 +220,23 @@ Status CommandChannel::sendUnheeded(std::string_view line, Deadline deadline)
     return Status::success();
 }
 
-Status CommandChannel::readAhead(Reply& reply, Deadline deadline)
+Status CommandChannel::readAhead(Reply& reply, Deadline deadline, bool keepPreliminary)
 {
+    // Replies nobody will ask for come first in their turn.
+    if (Status s = readUnheeded(deadline); !s.ok())
+        return s;
     if (ahead_.empty())
         return Status::failure(ErrorKind::WrongState, "No reply is due");
+    return readOldest(reply, deadline, keepPreliminary);
+}
+
+Status CommandChannel::readOldest(Reply& reply, Deadline deadline, bool keepPreliminary)
+{
     // Taken off first: a failure while reading ends the link, which forgets every reply due.
     const std::string verb = std::move(ahead_.front().verb);
     ahead_.pop_front();
     preliminaryReplies_ = 0;
-    return readAnswer(verb, reply, false, deadline);
+    return readAnswer(verb, reply, keepPreliminary, deadline);
 }
 
 // Replies to commands sent ahead and never asked for, read in their turn.
@@ -232,7 +244,7 @@ Status CommandChannel::readUnheeded(Deadline deadline)
 {
     while (!ahead_.empty() && ahead_.front().unheeded) {
         Reply ignored;
-        if (Status s = readAhead(ignored, deadline); !s.ok())
+        if (Status s = readOldest(ignored, deadline, false); !s.ok())
             return s;
     }
     return Status::success();

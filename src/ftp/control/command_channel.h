@@ -122,9 +122,10 @@ public:
     // now and reads its reply later with readAhead(), in the order sent. Never
     // around ABOR, which some servers discard with what came before it.
     Status sendAhead(std::string_view line, Deadline deadline);
-    // Reads the reply to the oldest command sent ahead.
-    Status readAhead(Reply& reply, Deadline deadline);
-    std::size_t repliesAhead() const { return ahead_.size(); }
+    // Reads the reply to the oldest command sent ahead; a "1xx" too when `keepPreliminary`.
+    Status readAhead(Reply& reply, Deadline deadline, bool keepPreliminary = false);
+    // Replies due to commands sent ahead whose answers someone will ask for.
+    std::size_t repliesAhead() const;
     // Sends `line` ahead and never asks for its reply: the next command()
     // reads it first and drops it (OPTS UTF8 ON, whose answer changes nothing).
     Status sendUnheeded(std::string_view line, Deadline deadline);
@@ -151,6 +152,7 @@ private:
     // Reads the next reply that can answer `verb`, passing over late ones.
     Status readAnswer(std::string_view verb, Reply& reply, bool keepPreliminary, Deadline deadline);
     Status readUnheeded(Deadline deadline);
+    Status readOldest(Reply& reply, Deadline deadline, bool keepPreliminary);
 
     std::chrono::milliseconds timeout_;
     LinkState state_ = LinkState::Closed;

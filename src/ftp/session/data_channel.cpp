@@ -11,8 +11,56 @@
 
 namespace ftp {
 
-Status DataChannel::connectToPort(CommandChannel& channel, std::uint16_t port, std::unique_ptr<Stream>& stream)
+// Sends EPSV or PASV behind the commands the caller sent ahead; `earlier`
+// reads their replies, which come first.
+Status passiveCommand(CommandChannel& channel, std::string_view verb, const std::function<Status()>& earlier,
+                      Reply& reply)
 {
+    if (channel.repliesAhead() == 0)
+        return channel.command(verb, reply);
+    const Deadline deadline = channel.replyDeadline();
+    if (Status s = channel.sendAhead(verb, deadline); !s.ok())
+        return s;
+    if (earlier) {
+        if (Status s = earlier(); !s.ok())
+            return s;
+    }
+    return channel.readAhead(reply, deadline);
+}
+
+Status DataChannel::passivePort(CommandChannel& channel, const std::function<Status()>& earlier,
+                                std::uint16_t& port)
+{
+    Reply reply;
+    if (!channel.learnt().epsvRefused) {
+        if (Status s = passiveCommand(channel, "EPSV", earlier, reply); !s.ok())
+            return s;
+        if (classify(reply.code) == ReplyClass::Done) {
+            if (const auto epsv = parseEpsvPort(reply.text)) {
+                port = *epsv;
+                return Status::success();
+            }
+        } else if (classify(reply.code) == ReplyClass::PermanentRefusal) {
+            channel.learnt().epsvRefused = true;  // it will not work next time either
+        }
+    }
+    if (Status s = passiveCommand(channel, "PASV", earlier, reply); !s.ok())
+        return s;
+    if (Status s = doneOrRefused("PASV", reply); !s.ok())
+        return s;
+    const auto pasv = parsePasvPort(reply.text);
+    if (!pasv)
+        return unexpected("PASV", reply);
+    port = *pasv;
+    return Status::success();
+}
+
+Status DataChannel::open(CommandChannel& channel, const std::string& line, std::unique_ptr<Stream>& stream,
+                         std::optional<Reply>& finalReply, const std::function<Status()>& earlier)
+{
+    std::uint16_t port = 0;
+    if (Status s = passivePort(channel, earlier, port); !s.ok())
+        return s;
     // Whatever address the server named, the data goes to the host we are
     // talking to: a hostile reply must not point us at another machine.
     SocketAddress peer;
@@ -20,44 +68,27 @@ Status DataChannel::connectToPort(CommandChannel& channel, std::uint16_t port, s
         return channel.failed(Status::failure(ErrorKind::Network, "The control connection was lost"));
     setPort(peer, port);
     Socket socket;
-    const Status status = connectToAddress(peer, channel.replyDeadline(), socket);
-    if (!status.ok())
-        return Status::failure(status.kind(), "Cannot open the data connection: " + status.message());
+    if (Status s = startConnect(peer, socket); !s.ok())
+        return Status::failure(s.kind(), "Cannot open the data connection: " + s.message());
+    // The transfer command goes out while TCP connects: the two round trips
+    // overlap. A server takes the command and then waits for the connection.
+    const Deadline deadline = channel.replyDeadline();
+    if (Status s = channel.sendAhead(line, deadline); !s.ok())
+        return s;
+    if (Status s = finishConnect(socket, deadline); !s.ok()) {
+        // The server now waits for a connection that will not come: its
+        // answer would arrive out of step, so this link is given up.
+        channel.broken();
+        return Status::failure(s.kind(), "Cannot open the data connection: " + s.message());
+    }
     // Uploads leave in large writes whose tail is a small segment; Nagle would
     // hold each tail back until the peer's acknowledgement came in.
     const int on = 1;
     (void)::setsockopt(socket.fd(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    stream = makePlainStream(std::move(socket));
-    return status;
-}
+    std::unique_ptr<Stream> data = makePlainStream(std::move(socket));
 
-Status DataChannel::connect(CommandChannel& channel, std::unique_ptr<Stream>& stream)
-{
     Reply reply;
-    if (!channel.learnt().epsvRefused) {
-        if (Status s = channel.command("EPSV", reply); !s.ok())
-            return s;
-        if (classify(reply.code) == ReplyClass::Done) {
-            if (const auto port = parseEpsvPort(reply.text))
-                return connectToPort(channel, *port, stream);
-        } else if (classify(reply.code) == ReplyClass::PermanentRefusal) {
-            channel.learnt().epsvRefused = true;  // it will not work next time either
-        }
-    }
-    std::uint16_t port = 0;
-    if (Status s = commandCarrying(channel, "PASV", parsePasvPort, port); !s.ok())
-        return s;
-    return connectToPort(channel, port, stream);
-}
-
-Status DataChannel::open(CommandChannel& channel, const std::string& line, std::unique_ptr<Stream>& stream,
-                         std::optional<Reply>& finalReply)
-{
-    std::unique_ptr<Stream> data;
-    if (Status s = connect(channel, data); !s.ok())
-        return s;
-    Reply reply;
-    if (Status s = channel.command(line, reply, true); !s.ok())
+    if (Status s = channel.readAhead(reply, deadline, true); !s.ok())
         return s;
     switch (classify(reply.code)) {
     case ReplyClass::Preliminary:

@@ -29,8 +29,10 @@ public:
 
     // Opens a data connection, sends `line` (RETR, STOR, LIST...) and reads its
     // first reply: 1xx starts the transfer, a 2xx in `finalReply` may already end it.
+    // Commands the caller sent ahead (SIZE) travel with EPSV; `earlier` reads
+    // their replies in their turn.
     Status open(CommandChannel& channel, const std::string& line, std::unique_ptr<Stream>& stream,
-                std::optional<Reply>& finalReply);
+                std::optional<Reply>& finalReply, const std::function<Status()>& earlier = {});
 
     // What waitForData found first.
     enum class Wait { DataReady, ControlReady, TimedOut, Failed };
@@ -41,8 +43,7 @@ public:
                             Deadline deadline);
 
 private:
-    Status connect(CommandChannel& channel, std::unique_ptr<Stream>& stream);
-    Status connectToPort(CommandChannel& channel, std::uint16_t port, std::unique_ptr<Stream>& stream);
+    Status passivePort(CommandChannel& channel, const std::function<Status()>& earlier, std::uint16_t& port);
 
     StreamWrapper protect_;
 };

@@ -44,8 +44,13 @@ Status FileTransfer::open(const std::string& path, TransferDirection direction)
     }
     std::unique_ptr<Stream> stream;
     std::optional<Reply> finalReply;
-    if (Status s = data_.open(channel_, line, stream, finalReply); !s.ok())
+    if (Status s = data_.open(channel_, line, stream, finalReply, [&] { return check.takeSize(channel_); });
+        !s.ok()) {
+        check.forgetAnswers(channel_);
         return s;
+    }
+    if (direction == TransferDirection::Download)
+        check.startDigest(channel_.features());
     abandon();
     direction_ = direction;
     command_ = line;
@@ -160,10 +165,12 @@ bool FileTransfer::refill()
         stream_.reset();
         // The stream ended: only the server's final word tells a whole file from a cut one,
         // and a server that confirms too early is caught by the size and digest it gives.
-        if (Status s = awaitFinalReply(); !s.ok())
+        if (Status s = check_.dataEnded(channel_); !s.ok())
+            failure_ = s;
+        else if (Status s = awaitFinalReply(); !s.ok())
             failure_ = s;
         else if (classify(finalReply_->code) != ReplyClass::Done)
-            failure_ = brokeOff(command_, *finalReply_);
+            failure_ = brokeOff(command_, *finalReply_), check_.forgetAnswers(channel_);
         else if (Status checked = check_.afterDownload(channel_, command_); !checked.ok())
             failure_ = checked;
         return false;

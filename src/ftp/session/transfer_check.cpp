@@ -59,22 +59,6 @@ std::string digestWord(std::string_view word, DigestKind kind)
     return hex;
 }
 
-// Makes HASH answer with `kind`; false when the server will not.
-Status selectHash(CommandChannel& channel, DigestKind kind, bool& selected)
-{
-    LinkLearnt& learnt = channel.learnt();
-    selected = sameLetters(learnt.hashSelected, hashName(kind));
-    if (selected)
-        return Status::success();
-    Reply reply;
-    if (Status s = channel.command(std::string("OPTS HASH ") + hashName(kind), reply); !s.ok())
-        return s;
-    selected = classify(reply.code) == ReplyClass::Done;
-    if (selected)
-        learnt.hashSelected = hashName(kind);
-    return Status::success();
-}
-
 } // namespace
 
 DigestKind offeredDigest(const ServerFeatures& features)
@@ -129,6 +113,37 @@ std::string RunningDigest::finish()
     return hex;
 }
 
+namespace {
+
+// "213 4096" -> 4096; nothing for any other answer.
+std::optional<std::uint64_t> sizeFrom(const Reply& reply)
+{
+    const std::vector<std::string_view> words = replyWords(reply);
+    if (reply.code != 213 || words.empty())
+        return std::nullopt;
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(words[0].data(), words[0].data() + words[0].size(), value);
+    if (error == std::errc() && end == words[0].data() + words[0].size())
+        return value;
+    return std::nullopt;
+}
+
+// HASH: "213 SHA-256 0-1000 <hex> <path>"; XSHA256 and XSHA1: "213 <hex>"
+// (ProFTPD: "250 <HEX>"). Empty when refused or unreadable: no check, not a failure.
+std::string digestFrom(const Reply& reply, DigestKind kind, bool viaHash)
+{
+    if (classify(reply.code) != ReplyClass::Done)
+        return {};
+    const std::vector<std::string_view> words = replyWords(reply);
+    if (viaHash && words.size() >= 3 && sameLetters(words[0], hashName(kind)))
+        return digestWord(words[2], kind);
+    if (!viaHash && !words.empty())
+        return digestWord(words[0], kind);
+    return {};
+}
+
+} // namespace
+
 Status askSize(CommandChannel& channel, const std::string& path, std::optional<std::uint64_t>& size)
 {
     size.reset();
@@ -138,73 +153,100 @@ Status askSize(CommandChannel& channel, const std::string& path, std::optional<s
     Reply reply;
     if (Status s = channel.command(withArgument("SIZE", path), reply); !s.ok())
         return s;
-    const std::vector<std::string_view> words = replyWords(reply);
-    if (reply.code != 213 || words.empty())
-        return Status::success();
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(words[0].data(), words[0].data() + words[0].size(), value);
-    if (error == std::errc() && end == words[0].data() + words[0].size())
-        size = value;
-    return Status::success();
-}
-
-Status askDigest(CommandChannel& channel, const std::string& path, DigestKind kind, std::uint64_t size,
-                 std::string& hex)
-{
-    hex.clear();
-    const ServerFeatures& features = channel.features();
-    const bool viaHash = kind == DigestKind::Sha256 ? features.hashSha256 : features.hashSha1;
-    if (viaHash) {
-        bool selected = false;
-        if (Status s = selectHash(channel, kind, selected); !s.ok() || !selected)
-            return s;
-    }
-    const char* verb = viaHash ? "HASH" : kind == DigestKind::Sha256 ? "XSHA256" : "XSHA1";
-    const auto extraWait = std::chrono::milliseconds(size * 1000 / bytesPerExtraSecond);
-    Reply reply;
-    if (Status s = channel.slowCommand(withArgument(verb, path), reply, extraWait); !s.ok())
-        return s;
-    if (classify(reply.code) != ReplyClass::Done)
-        return Status::success();  // refused or not understood: no check, not a failure
-    // HASH: "213 SHA-256 0-1000 <hex> <path>"; XSHA256 and XSHA1: "213 <hex>"
-    // (ProFTPD: "250 <HEX>").
-    const std::vector<std::string_view> words = replyWords(reply);
-    if (viaHash && words.size() >= 3 && sameLetters(words[0], hashName(kind)))
-        hex = digestWord(words[2], kind);
-    else if (!viaHash && !words.empty())
-        hex = digestWord(words[0], kind);
+    size = sizeFrom(reply);
     return Status::success();
 }
 
 Status TransferCheck::beforeDownload(CommandChannel& channel, const std::string& path)
 {
     path_ = path;
-    if (Status s = askSize(channel, path, expectedSize_); !s.ok())
-        return s;
-    if (!expectedSize_ || *expectedSize_ <= maxDigestedSize)
-        digest_.start(offeredDigest(channel.features()));
+    sizeAsked_ = channel.features().size;
+    // The session keeps binary type from logon on, where SIZE counts the bytes RETR sends.
+    return sizeAsked_ ? channel.sendAhead(withArgument("SIZE", path), channel.replyDeadline())
+                      : Status::success();
+}
+
+Status TransferCheck::takeSize(CommandChannel& channel)
+{
+    if (sizeAsked_) {
+        sizeAsked_ = false;
+        Reply reply;
+        if (Status s = channel.readAhead(reply, channel.replyDeadline()); !s.ok())
+            return s;
+        expectedSize_ = sizeFrom(reply);
+    }
     return Status::success();
+}
+
+void TransferCheck::startDigest(const ServerFeatures& features)
+{
+    if (!expectedSize_ || *expectedSize_ <= maxDigestedSize)
+        digest_.start(offeredDigest(features));
+}
+
+Status TransferCheck::dataEnded(CommandChannel& channel)
+{
+    // A file that grew while it was read no longer matches the server's
+    // digest of what it holds now; its size check is all it gets.
+    if (!digest_.active() || (expectedSize_ && moved_ != *expectedSize_) || moved_ > maxDigestedSize)
+        return Status::success();
+    const ServerFeatures& features = channel.features();
+    digestKind_ = digest_.kind();
+    digestViaHash_ = digestKind_ == DigestKind::Sha256 ? features.hashSha256 : features.hashSha1;
+    const Deadline deadline = channel.replyDeadline();
+    // A server that will not switch HASH to our algorithm answers HASH in
+    // another, which digestFrom() then does not take: no check, no failure.
+    if (digestViaHash_ && !sameLetters(channel.learnt().hashSelected, hashName(digestKind_))) {
+        if (Status s = channel.sendAhead(std::string("OPTS HASH ") + hashName(digestKind_), deadline); !s.ok())
+            return s;
+        ++digestAnswersDue_;
+    }
+    const char* verb = digestViaHash_ ? "HASH" : digestKind_ == DigestKind::Sha256 ? "XSHA256" : "XSHA1";
+    if (Status s = channel.sendAhead(withArgument(verb, path_), deadline); !s.ok())
+        return s;
+    ++digestAnswersDue_;
+    return Status::success();
+}
+
+void TransferCheck::forgetAnswers(CommandChannel& channel)
+{
+    const Deadline deadline = channel.replyDeadline();
+    for (; digestAnswersDue_ > 0 || sizeAsked_; sizeAsked_ = false, --digestAnswersDue_) {
+        Reply ignored;
+        if (!channel.readAhead(ignored, deadline).ok())
+            break;
+    }
+    digestAnswersDue_ = 0;
+    sizeAsked_ = false;
 }
 
 Status TransferCheck::afterDownload(CommandChannel& channel, const std::string& command)
 {
     if (expectedSize_ && moved_ < *expectedSize_) {
+        forgetAnswers(channel);
         return Status::failure(ErrorKind::Network, "The transfer broke off: " + std::to_string(moved_) + " of "
                                                        + std::to_string(*expectedSize_) + " bytes arrived ("
                                                        + command + ")");
     }
-    // A file that grew while it was read no longer matches the server's
-    // digest of what it holds now; its size check above is all it gets.
-    if (!digest_.active() || (expectedSize_ && moved_ != *expectedSize_) || moved_ > maxDigestedSize)
+    if (digestAnswersDue_ == 0)
         return Status::success();
-    const DigestKind kind = digest_.kind();
     const std::string ours = digest_.finish();
-    std::string theirs;
-    if (Status s = askDigest(channel, path_, kind, moved_, theirs); !s.ok())
+    Reply reply;
+    if (digestAnswersDue_ == 2) {
+        if (Status s = channel.readAhead(reply, channel.replyDeadline()); !s.ok())
+            return digestAnswersDue_ = 0, s;
+        if (classify(reply.code) == ReplyClass::Done)
+            channel.learnt().hashSelected = hashName(digestKind_);
+        --digestAnswersDue_;
+    }
+    digestAnswersDue_ = 0;
+    const auto extraWait = std::chrono::milliseconds(moved_ * 1000 / bytesPerExtraSecond);
+    if (Status s = channel.readAhead(reply, channel.replyDeadline() + extraWait); !s.ok())
         return s;
+    const std::string theirs = digestFrom(reply, digestKind_, digestViaHash_);
     if (ours.empty() || theirs.empty() || ours == theirs)
         return Status::success();
-    return Status::failure(ErrorKind::Protocol, "The file arrived damaged: its " + std::string(hashName(kind))
+    return Status::failure(ErrorKind::Protocol, "The file arrived damaged: its " + std::string(hashName(digestKind_))
                                                     + " digest differs from the server's (" + command + ")");
 }
 

@@ -50,19 +50,16 @@ constexpr std::uint64_t maxDigestedSize = std::uint64_t(1) << 30;
 // a number; left empty otherwise. Only a failure of the link is returned.
 Status askSize(CommandChannel& channel, const std::string& path, std::optional<std::uint64_t>& size);
 
-// The server's digest of `path`, `size` bytes long, in lower-case hex; left
-// empty when the server refuses or answers in a form we cannot read. The
-// answer may take longer the larger the file. Only a failure of the link is
-// returned.
-Status askDigest(CommandChannel& channel, const std::string& path, DigestKind kind, std::uint64_t size,
-                 std::string& hex);
-
 // The bookkeeping of one transfer and the questions asked before and after it.
 class TransferCheck {
 public:
-    // Before RETR: the server's size, and a digest of the arriving data
-    // when the server can give its own to compare.
+    // Before RETR: asks the server's size, sent ahead of the data connection's
+    // own commands; takeSize() reads the answer in its turn. Then
+    // startDigest() digests the arriving data when the server can give its
+    // own digest to compare.
     Status beforeDownload(CommandChannel& channel, const std::string& path);
+    Status takeSize(CommandChannel& channel);
+    void startDigest(const ServerFeatures& features);
     void beforeUpload(const std::string& path) { path_ = path; }
 
     void received(const char* data, std::size_t size)
@@ -73,10 +70,16 @@ public:
     }
     void sent(std::size_t size) { moved_ += size; }
 
+    // At the end of a download's data, before the server's final reply:
+    // asks for the server's digest when it will be compared, so that its
+    // answer travels with the final reply instead of a round trip after it.
+    Status dataEnded(CommandChannel& channel);
     // After the server's final 2xx. A download short of the size given
     // before it, or whose digest differs from the server's, fails; a longer
     // one passes (a file that grows while it is read, such as a live log).
     Status afterDownload(CommandChannel& channel, const std::string& command);
+    // A transfer that failed before its check reads what it asked ahead.
+    void forgetAnswers(CommandChannel& channel);
     // After the server's final 2xx: the server's copy must hold exactly the bytes sent.
     Status afterUpload(CommandChannel& channel, const std::string& command);
 
@@ -85,6 +88,10 @@ private:
     std::optional<std::uint64_t> expectedSize_;
     std::uint64_t moved_ = 0;
     RunningDigest digest_;
+    bool sizeAsked_ = false;
+    int digestAnswersDue_ = 0;  // OPTS HASH and HASH (or XSHA…) sent ahead
+    bool digestViaHash_ = false;
+    DigestKind digestKind_ = DigestKind::None;
 };
 
 } // namespace ftp

@@ -40,8 +40,9 @@ Status WorkingFolder::visit(const std::string& path, bool& entered)
     if (Status s = channel_.command(withArgument("CWD", path), reply); !s.ok())
         return s;
     entered = classify(reply.code) == ReplyClass::Done;
+    LinkLearnt& learnt = channel_.learnt();
     if (entered)
-        channel_.learnt().away = path;
+        learnt.away = sameFolder(path, learnt.home) ? std::string() : path;
     return Status::success();
 }
 

@@ -29,29 +29,24 @@ int millisecondsUntil(Deadline deadline)
     return left > 1000000 ? 1000000 : int(left) + 1;
 }
 
-Status connectOnce(const sockaddr* address, socklen_t length, Deadline deadline, Socket& result)
+Status startConnect(const sockaddr* address, socklen_t length, Socket& result)
 {
     Socket socket(::socket(address->sa_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (!socket.valid())
         return Status::failure(ErrorKind::Network, "Cannot create a socket: " + describeError(errno));
-    if (::connect(socket.fd(), address, length) != 0) {
-        if (errno != EINPROGRESS && errno != EINTR)
-            return Status::failure(ErrorKind::Network, "Cannot connect: " + describeError(errno));
-        switch (waitFor(socket.fd(), POLLOUT, deadline)) {
-        case WaitResult::TimedOut:
-            return Status::failure(ErrorKind::Timeout, "The server did not accept the connection in time");
-        case WaitResult::Failed:
-            return Status::failure(ErrorKind::Network, "Cannot connect: " + describeError(errno));
-        case WaitResult::Ready:
-            break;
-        }
-        int error = 0;
-        socklen_t errorLength = sizeof error;
-        if (::getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &error, &errorLength) != 0)
-            error = errno;
-        if (error != 0)
-            return Status::failure(ErrorKind::Network, "Cannot connect: " + describeError(error));
-    }
+    if (::connect(socket.fd(), address, length) != 0 && errno != EINPROGRESS && errno != EINTR)
+        return Status::failure(ErrorKind::Network, "Cannot connect: " + describeError(errno));
+    result = std::move(socket);
+    return Status::success();
+}
+
+Status connectOnce(const sockaddr* address, socklen_t length, Deadline deadline, Socket& result)
+{
+    Socket socket;
+    if (Status s = startConnect(address, length, socket); !s.ok())
+        return s;
+    if (Status s = finishConnect(socket, deadline); !s.ok())
+        return s;
     result = std::move(socket);
     return Status::success();
 }
@@ -168,6 +163,30 @@ Status connectToHost(const std::string& host, std::uint16_t port, Deadline deadl
     }
     ::freeaddrinfo(found);
     return last;
+}
+
+Status startConnect(const SocketAddress& address, Socket& socket)
+{
+    return startConnect(reinterpret_cast<const sockaddr*>(&address.storage), address.length, socket);
+}
+
+Status finishConnect(const Socket& socket, Deadline deadline)
+{
+    switch (waitFor(socket.fd(), POLLOUT, deadline)) {
+    case WaitResult::TimedOut:
+        return Status::failure(ErrorKind::Timeout, "The server did not accept the connection in time");
+    case WaitResult::Failed:
+        return Status::failure(ErrorKind::Network, "Cannot connect: " + describeError(errno));
+    case WaitResult::Ready:
+        break;
+    }
+    int error = 0;
+    socklen_t errorLength = sizeof error;
+    if (::getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &error, &errorLength) != 0)
+        error = errno;
+    if (error != 0)
+        return Status::failure(ErrorKind::Network, "Cannot connect: " + describeError(error));
+    return Status::success();
 }
 
 Status connectToAddress(const SocketAddress& address, Deadline deadline, Socket& socket)

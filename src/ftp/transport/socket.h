@@ -53,6 +53,10 @@ WaitResult waitFor(int fd, short events, Deadline deadline);
 Status connectToHost(const std::string& host, std::uint16_t port, Deadline deadline, Socket& socket);
 // Connects to one address before `deadline`.
 Status connectToAddress(const SocketAddress& address, Deadline deadline, Socket& socket);
+// The same in two halves, so that other work overlaps the connect's round
+// trip: starts connecting without waiting, then waits for the outcome.
+Status startConnect(const SocketAddress& address, Socket& socket);
+Status finishConnect(const Socket& socket, Deadline deadline);
 
 // The address at the other end of a connected socket.
 bool peerAddress(int fd, SocketAddress& address);

@@ -1,0 +1,94 @@
+// The commands each operation sends, in order, as the server logged them:
+// what goes out ahead of its answer (SIZE with EPSV, a digest request with
+// the transfer's end) and what is no longer asked at all (PWD and the walk
+// back around every listing). The replies must still be taken in order,
+// refusals in the middle included.
+
+#include "session_test_helpers.h"
+
+using namespace session_test;
+using ftp::TransferDirection;
+
+namespace {
+
+struct RoundTripCase {
+    const char* name;
+    std::vector<std::string> serverOptions;
+    std::function<void(ftp::Session&)> operation;
+    std::vector<std::string> commands;  // logged after the logon, expectUsable's PWD included
+};
+
+// The log from the first command after the logon on.
+std::vector<std::string> commandsAfterLogon(const TestFtpServer& server)
+{
+    std::vector<std::string> log = server.commandLog();
+    const auto last = std::find_if(log.rbegin(), log.rend(), [](const std::string& line) {
+        return line == "TYPE I" || line == "OPTS UTF8 ON";
+    });
+    return std::vector<std::string>(last.base(), log.end());
+}
+
+void downloads(ftp::Session& session, const std::string& path, const std::string& expected)
+{
+    ASSERT_TRUE(session.openFile(path, TransferDirection::Download).ok());
+    const Download got = download(session);
+    EXPECT_TRUE(got.readStatus.ok() && got.closeStatus.ok()) << got.closeStatus.message();
+    EXPECT_EQ(got.bytes, expected);
+}
+
+void lists(ftp::Session& session, const std::string& path, std::size_t count)
+{
+    std::vector<ftp::ListEntry> entries;
+    ASSERT_TRUE(session.listFolder(path, entries).ok());
+    EXPECT_EQ(entries.size(), count);
+}
+
+} // namespace
+
+TEST(RoundTrips, EachOperationSendsTheFewestCommandsAndReadsTheirRepliesInOrder)
+{
+    const RoundTripCase cases[] = {
+        {"download", {}, [](ftp::Session& s) { downloads(s, "/f.txt", "12345"); },
+         {"SIZE /f.txt", "EPSV", "RETR /f.txt", "PWD"}},
+        {"download with a digest", {"--hash", "SHA-256*"}, [](ftp::Session& s) { downloads(s, "/f.txt", "12345"); },
+         {"SIZE /f.txt", "EPSV", "RETR /f.txt", "HASH /f.txt", "PWD"}},
+        {"download after selecting the digest", {"--hash", "MD5*;SHA-1"},
+         [](ftp::Session& s) { downloads(s, "/f.txt", "12345"); },
+         {"SIZE /f.txt", "EPSV", "RETR /f.txt", "OPTS HASH SHA-1", "HASH /f.txt", "PWD"}},
+        {"SIZE refused between its pair", {"--reply", "SIZE=550 No size here"},
+         [](ftp::Session& s) { downloads(s, "/f.txt", "12345"); }, {"SIZE /f.txt", "EPSV", "RETR /f.txt", "PWD"}},
+        {"EPSV refused behind SIZE", {"--reply", "EPSV=500 Unknown"},
+         [](ftp::Session& s) { downloads(s, "/f.txt", "12345"); }, {"SIZE /f.txt", "EPSV", "PASV", "RETR /f.txt", "PWD"}},
+        {"upload", {},
+         [](ftp::Session& s) {
+             ASSERT_TRUE(s.openFile("/up.bin", TransferDirection::Upload).ok());
+             ASSERT_TRUE(upload(s, "abc").ok());
+         },
+         {"EPSV", "STOR /up.bin", "SIZE /up.bin", "PWD"}},
+        {"MLSD listing", {}, [](ftp::Session& s) { lists(s, "/sub", 1); }, {"EPSV", "MLSD /sub", "PWD"}},
+        {"LIST listings walk no more than they must", {"--no-mlst"},
+         [](ftp::Session& s) {
+             lists(s, "/sub", 1);
+             lists(s, "/sub", 1);
+             lists(s, "/", 2);
+             downloads(s, "/f.txt", "12345");
+             std::string folder;
+             ASSERT_TRUE(s.printWorkingDirectory(folder).ok());
+             EXPECT_EQ(folder, "/");
+         },
+         // The folder the user stands in is remembered: neither PWD asks again.
+         {"PWD", "CWD /sub", "EPSV", "LIST", "EPSV", "LIST", "CWD /", "EPSV", "LIST", "SIZE /f.txt", "EPSV",
+          "RETR /f.txt"}},
+    };
+    for (const RoundTripCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestFtpServer server(c.serverOptions);
+        server.writeFile("f.txt", "12345");
+        server.makeFolder("sub");
+        server.writeFile("sub/g.txt", "g");
+        auto session = logOn(server);
+        c.operation(*session);
+        expectUsable(*session);
+        EXPECT_EQ(commandsAfterLogon(server), c.commands);
+    }
+}
