@@ -3,20 +3,23 @@
 
 Every C++ string literal in the tests of a parser is a line some server sent
 (or a bad line a test made up): those are the best starting points for the
-fuzzer. Seeds go to fuzz/corpus/<target>/, one file each, named by the SHA-1
-of their bytes as libFuzzer names its own, so running this again adds only
-what the tables gained.
+fuzzer. Seeds go to OUTPUT/<target>/, one file each, named by the SHA-1 of
+their bytes as libFuzzer names its own, so running this again adds only what
+the tables gained.
 
-Usage: fuzz/seed_corpus.py
+The seeds are generated, never kept in the repository: the build writes them
+into its own folder for the replay tests, scripts/fuzz.sh into build-fuzz/.
+
+Usage: fuzz/seed_corpus.py OUTPUT
 """
 
 import glob
 import hashlib
 import os
 import re
+import sys
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-CORPUS = os.path.join(REPO, "fuzz", "corpus")
 
 LITERAL = re.compile(r'(?<![A-Za-z0-9_])"((?:[^"\\\n]|\\.)*)"')
 CASE_NAME = re.compile(rb"[a-z0-9]+(_[a-z0-9]+)+")
@@ -75,8 +78,8 @@ def literals(patterns):
             if len(text) > 2 and not text.endswith(b".h") and not CASE_NAME.fullmatch(text)]
 
 
-def write(target, seeds):
-    folder = os.path.join(CORPUS, target)
+def write(corpus, target, seeds):
+    folder = os.path.join(corpus, target)
     os.makedirs(folder, exist_ok=True)
     for seed in seeds:
         path = os.path.join(folder, hashlib.sha1(seed).hexdigest())
@@ -92,6 +95,9 @@ def bodies(lines, size=6):
 
 
 def main():
+    if len(sys.argv) != 2:
+        sys.exit(__doc__.strip())
+    corpus = sys.argv[1]
     listing = literals(["tests/ftp/*listing*.cpp", "tests/ftp/listing/*.cpp"])
     replies = literals(["tests/ftp/test_reply.cpp"])
     names = literals(["tests/main_window/test_remote_names.cpp"])
@@ -99,13 +105,13 @@ def main():
     # Every line parser declared in fuzz/CMakeLists.txt starts from every line.
     declared = open(os.path.join(REPO, "fuzz", "CMakeLists.txt"), encoding="utf-8").read()
     for name in re.findall(r"^corvell_fuzz_listing_line\((\w+)", declared, re.MULTILINE):
-        write("listing_" + name, listing)
-    write("listing_mlsd", bodies([line for line in listing if b"=" in line]))
-    write("listing_list", bodies([line for line in listing if b"=" not in line]))
+        write(corpus, "listing_" + name, listing)
+    write(corpus, "listing_mlsd", bodies([line for line in listing if b"=" in line]))
+    write(corpus, "listing_list", bodies([line for line in listing if b"=" not in line]))
     for target in ("reply_pasv", "reply_epsv", "reply_pwd"):
-        write(target, replies)
-    write("reply_reader", [reply + b"\r\n" for reply in replies] + bodies(replies, 4))
-    write("remote_names", names)
+        write(corpus, target, replies)
+    write(corpus, "reply_reader", [reply + b"\r\n" for reply in replies] + bodies(replies, 4))
+    write(corpus, "remote_names", names)
 
 
 if __name__ == "__main__":
