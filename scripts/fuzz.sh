@@ -39,6 +39,8 @@ max_len() {
     case "$1" in
         reply_reader) echo 131072 ;;
         listing_mlsd | listing_list) echo 65536 ;;
+        # Room for a 64 x 64 true-colour cursor.
+        cursor_file) echo 20000 ;;
         *) echo 4096 ;;
     esac
 }
