@@ -3,20 +3,27 @@
 
 Every C++ string literal in the tests of a parser is a line some server sent
 (or a bad line a test made up): those are the best starting points for the
-fuzzer. Seeds go to fuzz/corpus/<target>/, one file each, named by the SHA-1
-of their bytes as libFuzzer names its own, so running this again adds only
-what the tables gained.
+fuzzer. Cursor files are binary, so their seeds are made here: one of each
+kind the reader knows, and the shipped hand pointer. Seeds go to
+OUTPUT/<target>/, one file each, named by the SHA-1 of their bytes as
+libFuzzer names its own, so running this again adds only what the tables
+gained.
 
-Usage: fuzz/seed_corpus.py
+The seeds are generated, never kept in the repository: the build writes them
+into its own folder for the replay tests, scripts/fuzz.sh into build-fuzz/.
+
+Usage: fuzz/seed_corpus.py OUTPUT
 """
 
 import glob
 import hashlib
 import os
 import re
+import struct
+import sys
+import zlib
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-CORPUS = os.path.join(REPO, "fuzz", "corpus")
 
 LITERAL = re.compile(r'(?<![A-Za-z0-9_])"((?:[^"\\\n]|\\.)*)"')
 CASE_NAME = re.compile(rb"[a-z0-9]+(_[a-z0-9]+)+")
@@ -75,8 +82,8 @@ def literals(patterns):
             if len(text) > 2 and not text.endswith(b".h") and not CASE_NAME.fullmatch(text)]
 
 
-def write(target, seeds):
-    folder = os.path.join(CORPUS, target)
+def write(corpus, target, seeds):
+    folder = os.path.join(corpus, target)
     os.makedirs(folder, exist_ok=True)
     for seed in seeds:
         path = os.path.join(folder, hashlib.sha1(seed).hexdigest())
@@ -91,7 +98,54 @@ def bodies(lines, size=6):
     return [ending.join(group) + ending for group in groups for ending in (b"\r\n", b"\n")]
 
 
+def dib(width, height, bit_count, with_mask=True):
+    """A cursor image as Windows stores it: header, colour table, colour rows
+    and AND mask rows, both bottom-up, the height counting both bitmaps."""
+    colours = b"".join(struct.pack("<BBBB", 40 * i % 256, 90 * i % 256, 150 * i % 256, 0)
+                       for i in range(1 << bit_count)) if bit_count <= 8 else b""
+    header = struct.pack("<IiiHHIIiiII", 40, width, height * 2, 1, bit_count, 0, 0, 0, 0, 0, 0)
+    colour_stride = (width * bit_count + 31) // 32 * 4
+    mask_stride = (width + 31) // 32 * 4
+    rows = bytes((7 * i) % 256 for i in range(colour_stride * height))
+    mask = bytes(0xF0 if i % 3 else 0x0F for i in range(mask_stride * height)) if with_mask else b""
+    return header + colours + rows + mask
+
+
+def png(width, height):
+    """An RGBA PNG of the given size, the other image kind a cursor may hold."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    rows = b"".join(b"\0" + bytes((x * 9 + y * 5) % 256 for x in range(width * 4)) for y in range(height))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+
+
+def cursor(images):
+    """A .CUR file: an icon directory of type 2 whose entries hold the hot spots."""
+    directory = struct.pack("<HHH", 0, 2, len(images))
+    offset = 6 + 16 * len(images)
+    payloads = b""
+    for width, payload, hot_x, hot_y in images:
+        directory += struct.pack("<BBBBHHII", width % 256, width % 256, 0, 0, hot_x, hot_y,
+                                 len(payload), offset + len(payloads))
+        payloads += payload
+    return directory + payloads
+
+
+def cursors():
+    seeds = [cursor([(16, dib(16, 16, bits), 3, 4)]) for bits in (1, 4, 8, 24, 32)]
+    seeds.append(cursor([(8, dib(8, 8, 32, with_mask=False), 1, 1)]))
+    seeds.append(cursor([(16, png(16, 16), 0, 0)]))
+    seeds.append(cursor([(8, dib(8, 8, 1), 0, 0), (32, dib(32, 32, 4), 30, 2)]))
+    with open(os.path.join(REPO, "src", "resources", "HAND-M.CUR"), "rb") as shipped:
+        seeds.append(shipped.read())
+    return seeds
+
+
 def main():
+    if len(sys.argv) != 2:
+        sys.exit(__doc__.strip())
+    corpus = sys.argv[1]
     listing = literals(["tests/ftp/*listing*.cpp", "tests/ftp/listing/*.cpp"])
     replies = literals(["tests/ftp/test_reply.cpp"])
     names = literals(["tests/main_window/test_remote_names.cpp"])
@@ -99,13 +153,14 @@ def main():
     # Every line parser declared in fuzz/CMakeLists.txt starts from every line.
     declared = open(os.path.join(REPO, "fuzz", "CMakeLists.txt"), encoding="utf-8").read()
     for name in re.findall(r"^corvell_fuzz_listing_line\((\w+)", declared, re.MULTILINE):
-        write("listing_" + name, listing)
-    write("listing_mlsd", bodies([line for line in listing if b"=" in line]))
-    write("listing_list", bodies([line for line in listing if b"=" not in line]))
+        write(corpus, "listing_" + name, listing)
+    write(corpus, "listing_mlsd", bodies([line for line in listing if b"=" in line]))
+    write(corpus, "listing_list", bodies([line for line in listing if b"=" not in line]))
     for target in ("reply_pasv", "reply_epsv", "reply_pwd"):
-        write(target, replies)
-    write("reply_reader", [reply + b"\r\n" for reply in replies] + bodies(replies, 4))
-    write("remote_names", names)
+        write(corpus, target, replies)
+    write(corpus, "reply_reader", [reply + b"\r\n" for reply in replies] + bodies(replies, 4))
+    write(corpus, "remote_names", names)
+    write(corpus, "cursor_file", cursors())
 
 
 if __name__ == "__main__":

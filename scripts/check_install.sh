@@ -21,6 +21,7 @@ DESTDIR="$root" cmake --install "$build" --prefix /usr >/dev/null
 expected="usr/bin/corvell
 usr/share/applications/$app_id.desktop
 usr/share/corvell/HAND-M.CUR
+usr/share/doc/corvell/copyright
 usr/share/icons/hicolor/16x16/apps/$app_id.png
 usr/share/icons/hicolor/32x32/apps/$app_id.png
 usr/share/icons/hicolor/48x48/apps/$app_id.png

@@ -5,10 +5,11 @@
 #   scripts/fuzz.sh [seconds-per-target [target...]]   (default: 60 s, every target)
 #
 # 0 seconds builds only. The seeds come from the test tables
-# (fuzz/seed_corpus.py, into fuzz/corpus/); what the fuzzer learns on top
-# stays in build-fuzz/corpus/. An input that crashes or hangs a target is
-# written to fuzz/crashes/<target>/: once the fault is fixed, move it to
-# fuzz/regressions/<target>/, where the tests replay it on every run.
+# (fuzz/seed_corpus.py, into build-fuzz/seeds/); what the fuzzer learns on top
+# stays in build-fuzz/corpus/, kept between runs and never committed. An
+# input that crashes or hangs a target is written to fuzz/crashes/<target>/:
+# once the fault is fixed, move it to fuzz/regressions/<target>/, where the
+# tests replay it on every run.
 # The final libFuzzer line per target (runs, cov, ft) closes the output;
 # the full logs are in build-fuzz/logs/.
 set -euo pipefail
@@ -31,13 +32,15 @@ if ((${#targets[@]} == 0)); then
     mapfile -t targets < <(cd "$build" && ls fuzz_* | sed 's/^fuzz_//')
 fi
 ((seconds > 0)) || { echo "built: ${targets[*]}"; exit 0; }
-/usr/bin/python3 "$repo/fuzz/seed_corpus.py"
+/usr/bin/python3 "$repo/fuzz/seed_corpus.py" "$build/seeds"
 
 # Bodies and reply streams need room for long lines and many of them.
 max_len() {
     case "$1" in
         reply_reader) echo 131072 ;;
         listing_mlsd | listing_list) echo 65536 ;;
+        # Room for a 64 x 64 true-colour cursor.
+        cursor_file) echo 20000 ;;
         *) echo 4096 ;;
     esac
 }
@@ -53,7 +56,7 @@ for target in "${targets[@]}"; do
     "$build/fuzz_$target" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
         -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -max_len="$(max_len "$target")" -artifact_prefix="$repo/fuzz/crashes/$target/" \
-        "$build/corpus/$target" "$repo/fuzz/corpus/$target" >"$log" 2>&1 || true
+        "$build/corpus/$target" "$build/seeds/$target" >"$log" 2>&1 || true
     # "#<runs>: cov: <n> ft: <n> corp: ... oom/timeout/crash: a/b/c time: <s>s ..."
     grep -E '^#[0-9]+: cov:' "$log" | tail -1 | sed 's/^/   /' || true
     finds=$(find "$repo/fuzz/crashes/$target" -type f | wc -l)

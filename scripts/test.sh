@@ -24,8 +24,10 @@ if ((sanitize)); then
     build="$repo/build-sanitize"
     cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVELL_SANITIZE=ON
     cmake --build "$build" -j2
-    # Leaks are reported too; a test that trips any check fails.
+    # Leaks are reported too, except those of libraries we do not own
+    # (tests/support/lsan_suppressions.txt); a test that trips any check fails.
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1"
+    export LSAN_OPTIONS="suppressions=$repo/tests/support/lsan_suppressions.txt:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     ctest --test-dir "$build" --output-on-failure -j2
     exit 0

@@ -25,6 +25,31 @@ bool anyContains(const QStringList& texts, const QString& part)
     return false;
 }
 
+std::vector<std::string> toOptions(const QStringList& texts)
+{
+    std::vector<std::string> options;
+    for (const QString& text : texts)
+        options.push_back(text.toStdString());
+    return options;
+}
+
+// Start, then cancel whatever the run left open.
+void startThenCancel(Form2& dialog)
+{
+    pressStart(dialog);
+    pressCancel(dialog);
+}
+
+// Points the local lists at a folder the dialog then removes before starting,
+// so the local file cannot be created.
+QString vanishingFolder(TransferSetup& setup)
+{
+    const QString gone = setup.localPath("gone");
+    QDir().mkpath(gone);
+    setup.window.dirLocalDir->setPath(gone);
+    return gone;
+}
+
 } // namespace
 
 class DownloadTest : public QObject {
@@ -32,49 +57,33 @@ class DownloadTest : public QObject {
 private slots:
     void downloadsEmptyFullBlockAndPartialBlockFilesExactly()
     {
-        TestFtpServer server;
-        server.writePatternFile("empty.bin", 0);
-        server.writePatternFile("block.bin", 1024);
-        server.writePatternFile("partial.bin", 2500);
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        QTemporaryDir local;
-        window.dirLocalDir->setPath(local.path());
-        selectRemote(window, {"empty.bin", "block.bin", "partial.bin"});
+        TransferSetup setup({{"empty.bin", 0}, {"block.bin", 1024}, {"partial.bin", 2500}});
 
-        const DialogRun run = runDialog(window, [&] { window.PushButton4_Click(); }, pressStart);
+        const DialogRun run = setup.download({"empty.bin", "block.bin", "partial.bin"}, pressStart);
 
         QVERIFY(run.shown);
         QVERIFY(!run.leftOpen);
-        QCOMPARE(dialogs.texts(), QStringList{completed});
-        QCOMPARE(readLocal(local.filePath("empty.bin")), QByteArray());
-        QCOMPARE(readLocal(local.filePath("block.bin")), pattern(1024));
-        QCOMPARE(readLocal(local.filePath("partial.bin")), pattern(2500));
-        QCOMPARE(window.lblStatus->text(), QStringLiteral("OK"));
-        QCOMPARE(folderEntries(local.path()), (QStringList{"block.bin", "empty.bin", "partial.bin"}));
+        QCOMPARE(setup.dialogs.texts(), QStringList{completed});
+        QCOMPARE(readLocal(setup.localPath("empty.bin")), QByteArray());
+        QCOMPARE(readLocal(setup.localPath("block.bin")), pattern(1024));
+        QCOMPARE(readLocal(setup.localPath("partial.bin")), pattern(2500));
+        QCOMPARE(setup.window.lblStatus->text(), QStringLiteral("OK"));
+        QCOMPARE(folderEntries(setup.local.path()), (QStringList{"block.bin", "empty.bin", "partial.bin"}));
         // The local list is read again afterwards and shows the new files.
-        QCOMPARE(window.filLocalFile->ListCount(), 3);
-        QVERIFY(!window.findChild<Form2*>());
-        QCOMPARE(commandsSent(server, "RETR").size(), 3);
+        QCOMPARE(setup.window.filLocalFile->ListCount(), 3);
+        QVERIFY(!setup.window.findChild<Form2*>());
+        QCOMPARE(commandsSent(setup.server, "RETR").size(), 3);
     }
 
     void readoutsAndBarsEndCompleteWithAFakeClock()
     {
-        TestFtpServer server;
-        server.writePatternFile("partial.bin", 2500);
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        QTemporaryDir local;
-        window.dirLocalDir->setPath(local.path());
-        selectRemote(window, {"partial.bin"});
+        TransferSetup setup({{"partial.bin", 2500}});
         FakeClock clock;
         clock.stepPerRead = 100;
 
         QStringList seen;
-        dialogs.onBox = [&](const RecordedBox&) {
-            auto* dialog = window.findChild<Form2*>();
+        setup.dialogs.onBox = [&](const RecordedBox&) {
+            auto* dialog = setup.window.findChild<Form2*>();
             seen << dialog->lbCelkem->text() << dialog->lbFar->text() << dialog->lbLeft->text()
                  << dialog->lbTime->text() << dialog->lbSpeed->text() << dialog->lbTimeLeft->text()
                  << dialog->Label1->text() << dialog->Label2->text() << dialog->Label4->text()
@@ -83,7 +92,7 @@ private slots:
                  << QString::number(dialog->ProgressBar2->Value()) << QString::number(dialog->ProgressBar2->Max())
                  << (dialog->lbLeft->isVisible() ? "visible" : "hidden");
         };
-        runDialog(window, [&] { window.PushButton4_Click(); }, pressStart);
+        setup.download({"partial.bin"}, pressStart);
 
         // Reads of 1024, 1024, 452 and 0 bytes, one tick reading 100 ms apart each:
         // speeds 5.12, 7.68, 8.0067, then 7.1283 after the empty read.
@@ -95,25 +104,16 @@ private slots:
 
     void secondOfThreeFilesRefusedStopsTheRunAndKeepsTheFirst()
     {
-        TestFtpServer server({"--refuse-retr", "b.bin"});
-        server.writePatternFile("a.bin", 3000);
-        server.writePatternFile("b.bin", 10);
-        server.writePatternFile("c.bin", 20);
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        QTemporaryDir local;
-        window.dirLocalDir->setPath(local.path());
-        selectRemote(window, {"a.bin", "b.bin", "c.bin"});
+        TransferSetup setup({{"a.bin", 3000}, {"b.bin", 10}, {"c.bin", 20}}, {"--refuse-retr", "b.bin"});
 
         bool openAfterRun = false;
         QString status;
         QString fileLine;
         HINTERNET handleAfterRun = 1;
-        runDialog(window, [&] { window.PushButton4_Click(); }, [&](Form2& dialog) {
+        setup.download({"a.bin", "b.bin", "c.bin"}, [&](Form2& dialog) {
             pressStart(dialog);
             openAfterRun = dialog.isVisible();
-            status = window.lblStatus->text();
+            status = setup.window.lblStatus->text();
             fileLine = dialog.Label2->text();
             handleAfterRun = dialog.remoteFileHandle;
             pressCancel(dialog);  // nothing is open: closes without a message
@@ -123,10 +123,10 @@ private slots:
         QCOMPARE(status, QStringLiteral("Can't open file path! Request canceled!"));
         QCOMPARE(fileLine, QStringLiteral("File:       2 / 3"));
         QCOMPARE(handleAfterRun, HINTERNET(0));
-        QCOMPARE(dialogs.texts(), QStringList{"Can't open file path"});
-        QCOMPARE(readLocal(local.filePath("a.bin")), pattern(3000));
-        QCOMPARE(folderEntries(local.path()), QStringList{"a.bin"});
-        QVERIFY(!anyContains(commandsSent(server, "RETR"), "c.bin"));
+        QCOMPARE(setup.dialogs.texts(), QStringList{"Can't open file path"});
+        QCOMPARE(readLocal(setup.localPath("a.bin")), pattern(3000));
+        QCOMPARE(folderEntries(setup.local.path()), QStringList{"a.bin"});
+        QVERIFY(!anyContains(commandsSent(setup.server, "RETR"), "c.bin"));
     }
 
     void cutDataConnectionIsAFailureAndLeavesTheLocalFileAlone_data()
@@ -142,133 +142,86 @@ private slots:
     void cutDataConnectionIsAFailureAndLeavesTheLocalFileAlone()
     {
         QFETCH(QStringList, serverOptions);
-        std::vector<std::string> options;
-        for (const QString& option : serverOptions)
-            options.push_back(option.toStdString());
-        TestFtpServer server(options);
-        server.writePatternFile("big.bin", 20000);
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        QTemporaryDir local;
-        window.dirLocalDir->setPath(local.path());
-        writeLocal(local.filePath("big.bin"), "the user's own copy");
-        selectRemote(window, {"big.bin"});
+        TransferSetup setup({{"big.bin", 20000}}, toOptions(serverOptions));
+        writeLocal(setup.localPath("big.bin"), "the user's own copy");
         FakeClock frozen;  // only a file's first block would be painted
 
         bool openAfterRun = false;
         QString status;
         QStringList shown;
-        runDialog(window, [&] { window.PushButton4_Click(); }, [&](Form2& dialog) {
+        setup.download({"big.bin"}, [&](Form2& dialog) {
             pressStart(dialog);
             openAfterRun = dialog.isVisible();
-            status = window.lblStatus->text();
+            status = setup.window.lblStatus->text();
             shown << dialog.lbFar->text() << QString::number(dialog.ProgressBar1->Value())
                   << QString::number(dialog.ProgressBar2->Value());
             pressCancel(dialog);
         });
 
         QVERIFY(openAfterRun);
-        const QStringList reports = dialogs.texts(RecordedBox::ErrorReport);
+        const QStringList reports = setup.dialogs.texts(RecordedBox::ErrorReport);
         QCOMPARE(reports.size(), 1);
         QVERIFY2(reports.first().contains(reportAt104), qPrintable(reports.first()));
         QVERIFY(reports.first().contains("big.bin"));
         QVERIFY2(reports.first().contains("broke off") && !reports.first().contains("refused"),
                  qPrintable(reports.first()));
-        QVERIFY(!dialogs.texts().contains(completed));
+        QVERIFY(!setup.dialogs.texts().contains(completed));
         QCOMPARE(status, QStringLiteral("Transfering data...Please wait."));
         // The read-outs show every byte that arrived before the break.
         QFETCH(QStringList, readouts);
         QCOMPARE(shown, readouts);
-        QCOMPARE(readLocal(local.filePath("big.bin")), QByteArray("the user's own copy"));
-        QCOMPARE(folderEntries(local.path()), QStringList{"big.bin"});
+        QCOMPARE(readLocal(setup.localPath("big.bin")), QByteArray("the user's own copy"));
+        QCOMPARE(folderEntries(setup.local.path()), QStringList{"big.bin"});
     }
 
-    void cutDataConnectionOnANewFileLeavesNoFile()
+    void failedDownloadOfANewFileLeavesNoFile_data()
     {
-        TestFtpServer server({"--cut-after", "3000"});
-        server.writePatternFile("big.bin", 20000);
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        QTemporaryDir local;
-        window.dirLocalDir->setPath(local.path());
-        selectRemote(window, {"big.bin"});
-
-        runDialog(window, [&] { window.PushButton4_Click(); }, [&](Form2& dialog) {
-            pressStart(dialog);
-            pressCancel(dialog);
-        });
-
-        QCOMPARE(dialogs.texts(RecordedBox::ErrorReport).size(), 1);
-        QCOMPARE(folderEntries(local.path()), QStringList());
-    }
-
-    void transferTheServerDoesNotConfirmIsAFailure()
-    {
+        QTest::addColumn<int>("size");
+        QTest::newRow("connection cut") << 20000;
         // Every byte arrives, then the server answers 426 instead of 226.
-        TestFtpServer server({"--cut-after", "3000"});
-        server.writePatternFile("whole.bin", 3000);
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        QTemporaryDir local;
-        window.dirLocalDir->setPath(local.path());
-        selectRemote(window, {"whole.bin"});
+        QTest::newRow("transfer the server does not confirm") << 3000;
+    }
 
-        runDialog(window, [&] { window.PushButton4_Click(); }, [&](Form2& dialog) {
-            pressStart(dialog);
-            pressCancel(dialog);
-        });
+    void failedDownloadOfANewFileLeavesNoFile()
+    {
+        QFETCH(int, size);
+        TransferSetup setup({{"new.bin", std::size_t(size)}}, {"--cut-after", "3000"});
 
-        const QStringList reports = dialogs.texts(RecordedBox::ErrorReport);
+        setup.download({"new.bin"}, startThenCancel);
+
+        const QStringList reports = setup.dialogs.texts(RecordedBox::ErrorReport);
         QCOMPARE(reports.size(), 1);
         QVERIFY2(reports.first().contains(reportAt104), qPrintable(reports.first()));
-        QVERIFY(reports.first().contains("whole.bin"));
-        QVERIFY(!dialogs.texts().contains(completed));
-        QCOMPARE(folderEntries(local.path()), QStringList());
+        QVERIFY(reports.first().contains("new.bin"));
+        QVERIFY(!setup.dialogs.texts().contains(completed));
+        QCOMPARE(folderEntries(setup.local.path()), QStringList());
     }
 
     void overwritingALongerLocalFileLeavesExactlyTheDownloadedBytes()
     {
-        TestFtpServer server;
-        server.writePatternFile("notes.txt", 1500);
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        QTemporaryDir local;
-        window.dirLocalDir->setPath(local.path());
-        writeLocal(local.filePath("notes.txt"), QByteArray(100000, 'x'));
-        selectRemote(window, {"notes.txt"});
+        TransferSetup setup({{"notes.txt", 1500}});
+        writeLocal(setup.localPath("notes.txt"), QByteArray(100000, 'x'));
 
-        runDialog(window, [&] { window.PushButton4_Click(); }, pressStart);
+        setup.download({"notes.txt"}, pressStart);
 
-        QCOMPARE(dialogs.texts(), QStringList{completed});
-        QCOMPARE(readLocal(local.filePath("notes.txt")), pattern(1500));
-        QCOMPARE(folderEntries(local.path()), QStringList{"notes.txt"});
+        QCOMPARE(setup.dialogs.texts(), QStringList{completed});
+        QCOMPARE(readLocal(setup.localPath("notes.txt")), pattern(1500));
+        QCOMPARE(folderEntries(setup.local.path()), QStringList{"notes.txt"});
     }
 
     void localFileThatCannotBeCreatedKeepsTheRemoteFileOpenUntilCancel()
     {
-        TestFtpServer server;
-        server.writePatternFile("a.bin", 5000);
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        QTemporaryDir local;
-        const QString gone = local.filePath("gone");
-        QDir().mkpath(gone);
-        window.dirLocalDir->setPath(gone);
-        selectRemote(window, {"a.bin"});
+        TransferSetup setup({{"a.bin", 5000}});
+        const QString gone = vanishingFolder(setup);
 
         HINTERNET handleAfterRun = 0;
         QStringList boxesBeforeCancel;
         HINTERNET handleAfterCancel = 1;
-        runDialog(window, [&] { window.PushButton4_Click(); }, [&](Form2& dialog) {
+        setup.download({"a.bin"}, [&](Form2& dialog) {
             QDir(gone).removeRecursively();
             pressStart(dialog);
             handleAfterRun = dialog.remoteFileHandle;
-            boxesBeforeCancel = dialogs.texts();
+            boxesBeforeCancel = setup.dialogs.texts();
             dialog.PushButton2_Click();
             handleAfterCancel = dialog.remoteFileHandle;
         });
@@ -277,30 +230,21 @@ private slots:
         QCOMPARE(boxesBeforeCancel.size(), 1);
         QVERIFY(boxesBeforeCancel.first().contains(reportAt104));
         QCOMPARE(handleAfterCancel, HINTERNET(0));
-        QCOMPARE(dialogs.texts().last(), QStringLiteral("Operation Canceled."));
+        QCOMPARE(setup.dialogs.texts().last(), QStringLiteral("Operation Canceled."));
         QVERIFY(!QFileInfo::exists(gone));
     }
 
     void startingAgainAfterAFailureRunsTheWholeBatchWithItsOwnTotal()
     {
-        TestFtpServer server;
-        server.writePatternFile("a.bin", 5000);
-        server.writePatternFile("b.bin", 3000);
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        QTemporaryDir local;
-        const QString target = local.filePath("target");
-        QDir().mkpath(target);
-        window.dirLocalDir->setPath(target);
-        selectRemote(window, {"a.bin", "b.bin"});
+        TransferSetup setup({{"a.bin", 5000}, {"b.bin", 3000}});
+        const QString target = vanishingFolder(setup);
 
         std::int64_t barMaximum = 0;
-        dialogs.onBox = [&](const RecordedBox& box) {
+        setup.dialogs.onBox = [&](const RecordedBox& box) {
             if (box.text == completed)
-                barMaximum = window.findChild<Form2*>()->ProgressBar2->Max();
+                barMaximum = setup.window.findChild<Form2*>()->ProgressBar2->Max();
         };
-        const DialogRun run = runDialog(window, [&] { window.PushButton4_Click(); }, [&](Form2& dialog) {
+        const DialogRun run = setup.download({"a.bin", "b.bin"}, [&](Form2& dialog) {
             QDir(target).removeRecursively();
             pressStart(dialog);  // fails: the folder is gone, a.bin stays open
             QDir().mkpath(target);
@@ -308,8 +252,8 @@ private slots:
         });
 
         QVERIFY(!run.leftOpen);
-        QCOMPARE(dialogs.texts(RecordedBox::ErrorReport).size(), 1);
-        QCOMPARE(dialogs.texts(RecordedBox::Message), QStringList{completed});
+        QCOMPARE(setup.dialogs.texts(RecordedBox::ErrorReport).size(), 1);
+        QCOMPARE(setup.dialogs.texts(RecordedBox::Message), QStringList{completed});
         QCOMPARE(barMaximum, 8000);
         QCOMPARE(readLocal(target + "/a.bin"), pattern(5000));
         QCOMPARE(readLocal(target + "/b.bin"), pattern(3000));
@@ -317,52 +261,36 @@ private slots:
 
     void titleBarCloseAfterAFailureClosesTheRemoteFileQuietly()
     {
-        TestFtpServer server;
-        server.writePatternFile("a.bin", 5000);
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        QTemporaryDir local;
-        const QString gone = local.filePath("gone");
-        QDir().mkpath(gone);
-        window.dirLocalDir->setPath(gone);
-        selectRemote(window, {"a.bin"});
+        TransferSetup setup({{"a.bin", 5000}});
+        const QString gone = vanishingFolder(setup);
 
-        runDialog(window, [&] { window.PushButton4_Click(); }, [&](Form2& dialog) {
+        setup.download({"a.bin"}, [&](Form2& dialog) {
             QDir(gone).removeRecursively();
             pressStart(dialog);
             dialog.close();
         });
-        QCOMPARE(dialogs.texts(RecordedBox::Message), QStringList());
+        QCOMPARE(setup.dialogs.texts(RecordedBox::Message), QStringList());
 
         // The connection is free again: the next download works.
-        dialogs.clear();
-        window.dirLocalDir->setPath(local.path());
-        selectRemote(window, {"a.bin"});
-        runDialog(window, [&] { window.PushButton4_Click(); }, pressStart);
-        QCOMPARE(dialogs.texts(), QStringList{completed});
-        QCOMPARE(readLocal(local.filePath("a.bin")), pattern(5000));
+        setup.dialogs.clear();
+        setup.window.dirLocalDir->setPath(setup.local.path());
+        setup.download({"a.bin"}, pressStart);
+        QCOMPARE(setup.dialogs.texts(), QStringList{completed});
+        QCOMPARE(readLocal(setup.localPath("a.bin")), pattern(5000));
     }
 
     void cancelBeforeStartTransfersNothing()
     {
-        TestFtpServer server;
-        server.writePatternFile("a.bin", 100);
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        QTemporaryDir local;
-        window.dirLocalDir->setPath(local.path());
-        selectRemote(window, {"a.bin"});
+        TransferSetup setup({{"a.bin", 100}});
 
-        const DialogRun run = runDialog(window, [&] { window.PushButton4_Click(); }, pressCancel);
+        const DialogRun run = setup.download({"a.bin"}, pressCancel);
 
         QVERIFY(run.shown);
         QVERIFY(!run.leftOpen);
-        QCOMPARE(dialogs.texts(), QStringList());
-        QCOMPARE(folderEntries(local.path()), QStringList());
-        QCOMPARE(commandsSent(server, "RETR"), QStringList());
-        QVERIFY(!window.findChild<Form2*>());
+        QCOMPARE(setup.dialogs.texts(), QStringList());
+        QCOMPARE(folderEntries(setup.local.path()), QStringList());
+        QCOMPARE(commandsSent(setup.server, "RETR"), QStringList());
+        QVERIFY(!setup.window.findChild<Form2*>());
     }
 
     void remoteNamesThatLeaveTheFolderAreRefused_data()
@@ -379,33 +307,23 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QByteArray, raw);
-        TestFtpServer server;
-        server.writePatternFile("x", 64);
-        server.makeFolder("sub");
-        server.writePatternFile("sub/x", 64);
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        QTemporaryDir local;
-        const QString inner = local.filePath("inner");
+        TransferSetup setup({{"x", 64}, {"sub/x", 64}});
+        const QString inner = setup.localPath("inner");
         QDir().mkpath(inner + "/sub");
-        window.dirLocalDir->setPath(inner);
-        window.ListView1->clearSelection();
-        addRemoteRow(window, text, "64", raw);
+        setup.window.dirLocalDir->setPath(inner);
+        setup.window.ListView1->clearSelection();
+        addRemoteRow(setup.window, text, "64", raw);
 
-        runDialog(window, [&] { window.PushButton4_Click(); }, [&](Form2& dialog) {
-            pressStart(dialog);
-            pressCancel(dialog);
-        });
+        runDialog(setup.window, [&] { setup.window.PushButton4_Click(); }, startThenCancel);
 
-        const QStringList reports = dialogs.texts(RecordedBox::ErrorReport);
+        const QStringList reports = setup.dialogs.texts(RecordedBox::ErrorReport);
         QCOMPARE(reports.size(), 1);
         QVERIFY(reports.first().contains(reportAt104));
         QVERIFY(reports.first().contains("not a file name allowed"));
-        QCOMPARE(folderEntries(local.path()), QStringList{"inner"});
+        QCOMPARE(folderEntries(setup.local.path()), QStringList{"inner"});
         QCOMPARE(folderEntries(inner), QStringList{"sub"});
         QCOMPARE(folderEntries(inner + "/sub"), QStringList());
-        QCOMPARE(commandsSent(server, "RETR"), QStringList());
+        QCOMPARE(commandsSent(setup.server, "RETR"), QStringList());
     }
 };
 

@@ -46,78 +46,84 @@ std::function<void(Form2&)> readBatch(Form1& window, BatchSeen& seen)
     };
 }
 
+BatchSeen uploadBatch(TransferSetup& setup)
+{
+    BatchSeen seen;
+    setup.pressUpload(readBatch(setup.window, seen));
+    return seen;
+}
+
+BatchSeen downloadBatch(TransferSetup& setup)
+{
+    BatchSeen seen;
+    setup.pressDownload(readBatch(setup.window, seen));
+    return seen;
+}
+
 } // namespace
 
 class TransferBatchTest : public QObject {
     Q_OBJECT
 private slots:
-    void uploadWithNothingSelectedWhileDisconnectedSaysOnlyNoFilesSelected()
+    // Before any logon: the checks answer and no dialog opens.
+    void batchButtonsWhileDisconnectedSayWhatIsMissing_data()
     {
+        QTest::addColumn<bool>("upload");
+        QTest::addColumn<QStringList>("selected");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("upload with nothing selected says only no files selected")
+            << true << QStringList() << "No files selected";
+        QTest::newRow("upload with a selection says not connected in lower case")
+            << true << QStringList{"a.txt"} << "not connected to any server";
+        QTest::newRow("download says only not connected") << false << QStringList{"a.txt"}
+                                                           << "Not connected to any server";
+    }
+    void batchButtonsWhileDisconnectedSayWhatIsMissing()
+    {
+        QFETCH(bool, upload);
+        QFETCH(QStringList, selected);
+        QFETCH(QString, message);
         RecordingDialogs dialogs;
         Form1 window;
         QTemporaryDir local;
         writeLocal(local.filePath("a.txt"), "a");
-        selectLocal(window, local.path(), {});
-        const DialogRun run = runDialog(window, [&] { window.PushButton1_Click(); }, pressCancel);
+        if (upload)
+            selectLocal(window, local.path(), selected);
+        else
+            addRemoteRow(window, "a.txt", "1");
+
+        const DialogRun run = runDialog(window, [&] {
+            upload ? window.PushButton1_Click() : window.PushButton4_Click();
+        }, pressCancel);
+
         QVERIFY(!run.shown);
-        QCOMPARE(dialogs.texts(), QStringList{"No files selected"});
+        QCOMPARE(dialogs.texts(), QStringList{message});
         QVERIFY(!window.findChild<Form2*>());
-    }
-
-    void uploadWithASelectionWhileDisconnectedSaysNotConnectedInLowerCase()
-    {
-        RecordingDialogs dialogs;
-        Form1 window;
-        QTemporaryDir local;
-        writeLocal(local.filePath("a.txt"), "a");
-        selectLocal(window, local.path(), {"a.txt"});
-        const DialogRun run = runDialog(window, [&] { window.PushButton1_Click(); }, pressCancel);
-        QVERIFY(!run.shown);
-        QCOMPARE(dialogs.texts(), QStringList{"not connected to any server"});
         QCOMPARE(window.lblStatus->text(), QStringLiteral("Disconnected"));
-    }
-
-    void downloadWhileDisconnectedSaysOnlyNotConnected()
-    {
-        RecordingDialogs dialogs;
-        Form1 window;
-        addRemoteRow(window, "a.txt", "1");
-        const DialogRun run = runDialog(window, [&] { window.PushButton4_Click(); }, pressCancel);
-        QVERIFY(!run.shown);
-        QCOMPARE(dialogs.texts(), QStringList{"Not connected to any server"});
     }
 
     void downloadWithNothingSelectedSaysNoFileSelected()
     {
-        TestFtpServer server;
-        server.writePatternFile("a.txt", 1);
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        selectRemote(window, {});
-        const DialogRun run = runDialog(window, [&] { window.PushButton4_Click(); }, pressCancel);
+        TransferSetup setup({{"a.txt", 1}});
+        const DialogRun run = setup.download({}, pressCancel);
         QVERIFY(!run.shown);
-        QCOMPARE(dialogs.texts(), QStringList{"No file selected"});
+        QCOMPARE(setup.dialogs.texts(), QStringList{"No file selected"});
     }
 
     void uploadBatchHoldsTheSelectedFilesInListOrder()
     {
-        TestFtpServer server;
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        QTemporaryDir local;
-        writeLocal(local.filePath("a.txt"), QByteArray(10, 'a'));
-        writeLocal(local.filePath("b.txt"), QByteArray(20, 'b'));
-        writeLocal(local.filePath("c.txt"), QByteArray());
-        writeLocal(local.filePath("d.txt"), QByteArray(40, 'd'));
-        selectLocal(window, local.path(), {"d.txt", "a.txt", "c.txt"});
+        TransferSetup setup;
+        writeLocal(setup.local.filePath("a.txt"), QByteArray(10, 'a'));
+        writeLocal(setup.local.filePath("b.txt"), QByteArray(20, 'b'));
+        writeLocal(setup.local.filePath("c.txt"), QByteArray());
+        writeLocal(setup.local.filePath("d.txt"), QByteArray(40, 'd'));
+        selectLocal(setup.window, setup.local.path(), {"d.txt", "a.txt", "c.txt"});
 
         BatchSeen seen;
-        const DialogRun run = runDialog(window, [&] { window.PushButton1_Click(); }, readBatch(window, seen));
+        const DialogRun run = setup.pressUpload(readBatch(setup.window, seen));
 
         QVERIFY(run.shown);
-        const QString folder = local.path() + "/";
+        const QString folder = setup.local.path() + "/";
         QCOMPARE(seen.entries, (QStringList{folder + "a.txt", folder + "c.txt", folder + "d.txt"}));
         QCOMPARE(seen.sizes, (QList<std::int64_t>{10, 0, 40}));
         QCOMPARE(seen.count, 3);
@@ -133,45 +139,36 @@ private slots:
         QVERIFY(!seen.leftVisible);
         QCOMPARE(seen.handle, HINTERNET(0));
         // Cancel: nothing sent, no message.
-        QCOMPARE(dialogs.texts(), QStringList());
-        QCOMPARE(commandsSent(server, "STOR"), QStringList());
+        QCOMPARE(setup.dialogs.texts(), QStringList());
+        QCOMPARE(commandsSent(setup.server, "STOR"), QStringList());
     }
 
     void uploadEntriesFromTheRootFolderHaveOneSlash()
     {
-        TestFtpServer server;
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        window.dirLocalDir->setPath("/");
-        window.filLocalFile->setPath("/");
-        if (window.filLocalFile->ListCount() == 0)
+        TransferSetup setup;
+        setup.window.dirLocalDir->setPath("/");
+        setup.window.filLocalFile->setPath("/");
+        if (setup.window.filLocalFile->ListCount() == 0)
             QSKIP("the root folder holds no plain file here");
-        const QString name = window.filLocalFile->List(0);
-        window.filLocalFile->setSelected(0, true);
+        const QString name = setup.window.filLocalFile->List(0);
+        setup.window.filLocalFile->setSelected(0, true);
 
-        BatchSeen seen;
-        runDialog(window, [&] { window.PushButton1_Click(); }, readBatch(window, seen));
+        const BatchSeen seen = uploadBatch(setup);
 
         QCOMPARE(seen.entries, QStringList{"/" + name});
     }
 
     void uploadFileGoneBeforeTheBatchIsReportedAndKeptWithSizeZero()
     {
-        TestFtpServer server;
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        QTemporaryDir local;
-        writeLocal(local.filePath("a.txt"), QByteArray(10, 'a'));
-        writeLocal(local.filePath("b.txt"), QByteArray(20, 'b'));
-        selectLocal(window, local.path(), {"a.txt", "b.txt"});
-        QFile::remove(local.filePath("a.txt"));
+        TransferSetup setup;
+        writeLocal(setup.local.filePath("a.txt"), QByteArray(10, 'a'));
+        writeLocal(setup.local.filePath("b.txt"), QByteArray(20, 'b'));
+        selectLocal(setup.window, setup.local.path(), {"a.txt", "b.txt"});
+        QFile::remove(setup.local.filePath("a.txt"));
 
-        BatchSeen seen;
-        runDialog(window, [&] { window.PushButton1_Click(); }, readBatch(window, seen));
+        const BatchSeen seen = uploadBatch(setup);
 
-        const QStringList reports = dialogs.texts(RecordedBox::ErrorReport);
+        const QStringList reports = setup.dialogs.texts(RecordedBox::ErrorReport);
         QCOMPARE(reports.size(), 1);
         QVERIFY(reports.first().contains("in Corvell2021/08/31.Form1.PushButton1_Click at line 132"));
         QCOMPARE(seen.entries.size(), 2);
@@ -181,41 +178,27 @@ private slots:
 
     void uploadAfterALogoffWhileTheDialogShowsSaysNotConnected()
     {
-        TestFtpServer server;
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        QTemporaryDir local;
-        writeLocal(local.filePath("a.txt"), "a");
-        selectLocal(window, local.path(), {"a.txt"});
+        TransferSetup setup;
+        writeLocal(setup.local.filePath("a.txt"), "a");
+        selectLocal(setup.window, setup.local.path(), {"a.txt"});
 
-        runDialog(window, [&] { window.PushButton1_Click(); }, [&](Form2& dialog) {
-            window.PushButton8_Click();
+        setup.pressUpload([&](Form2& dialog) {
+            setup.window.PushButton8_Click();
             pressCancel(dialog);
         });
 
-        QCOMPARE(dialogs.texts(RecordedBox::Message).last(), QStringLiteral("Not connected to any server"));
+        QCOMPARE(setup.dialogs.texts(RecordedBox::Message).last(), QStringLiteral("Not connected to any server"));
     }
 
     void downloadBatchHoldsNamesSizesAndTheTargetFolder()
     {
-        TestFtpServer server;
-        server.makeFolder("pub");
-        server.writePatternFile("pub/a.bin", 100);
-        server.writePatternFile("pub/b.bin", 0);
-        server.writePatternFile("pub/c.bin", 300);
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        openFolder(window, "/pub/");
-        QTemporaryDir local;
-        window.dirLocalDir->setPath(local.path());
-        const QStringList rows = listedFiles(window);
+        TransferSetup setup({{"pub/a.bin", 100}, {"pub/b.bin", 0}, {"pub/c.bin", 300}});
+        openFolder(setup.window, "/pub/");
+        const QStringList rows = listedFiles(setup.window);
         QCOMPARE(rows.size(), 3);
-        selectRemote(window, {rows.at(2), rows.at(0)});
+        selectRemote(setup.window, {rows.at(2), rows.at(0)});
 
-        BatchSeen seen;
-        runDialog(window, [&] { window.PushButton4_Click(); }, readBatch(window, seen));
+        const BatchSeen seen = downloadBatch(setup);
 
         QCOMPARE(seen.entries, (QStringList{rows.at(0), rows.at(2)}));
         QCOMPARE(seen.remoteNames, (QList<QByteArray>{rows.at(0).toUtf8(), rows.at(2).toUtf8()}));
@@ -225,51 +208,51 @@ private slots:
         QCOMPARE(seen.bytesTitle, QStringLiteral("Bytes received:"));
         QCOMPARE(seen.speedTitle, QStringLiteral("Speed:"));
         QCOMPARE(seen.status, "2.) /pub/" + rows.at(2));
-        QCOMPARE(downloadFolder, local.path() + "/");
+        QCOMPARE(downloadFolder, setup.local.path() + "/");
         std::int64_t sum = 0;
         for (std::int64_t size : seen.sizes)
             sum += size;
         QCOMPARE(seen.total, sum);
         QCOMPARE(seen.totalText, QString::number(sum));
-        QCOMPARE(dialogs.texts(), QStringList());
+        QCOMPARE(setup.dialogs.texts(), QStringList());
     }
 
-    void downloadSizeThatIsNotANumberIsReportedAndKeptWithSizeZero()
+    void downloadBatchSizesComeFromTheListedSizeTexts_data()
     {
-        TestFtpServer server;
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        addRemoteRow(window, "odd.txt", "abc");
-        addRemoteRow(window, "fine.txt", "7");
-
-        BatchSeen seen;
-        runDialog(window, [&] { window.PushButton4_Click(); }, readBatch(window, seen));
-
-        const QStringList reports = dialogs.texts(RecordedBox::ErrorReport);
-        QCOMPARE(reports.size(), 1);
-        QVERIFY(reports.first().contains("in Corvell2021/08/31.Form1.PushButton4_Click at line 134"));
-        QCOMPARE(seen.entries, (QStringList{"odd.txt", "fine.txt"}));
-        QCOMPARE(seen.sizes, (QList<std::int64_t>{0, 7}));
-        QCOMPARE(seen.total, 7);
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("sizeTexts");
+        QTest::addColumn<QList<std::int64_t>>("sizes");
+        QTest::addColumn<std::int64_t>("total");
+        QTest::addColumn<bool>("reported");
+        QTest::newRow("size that is not a number is reported and kept with size zero")
+            << QStringList{"odd.txt", "fine.txt"} << QStringList{"abc", "7"} << QList<std::int64_t>{0, 7}
+            << std::int64_t(7) << true;
+        QTest::newRow("total beyond four gibibytes does not overflow")
+            << QStringList{"big1.iso", "big2.iso"} << QStringList{"3000000000", "2500000000"}
+            << QList<std::int64_t>{3000000000LL, 2500000000LL} << std::int64_t(5500000000LL) << false;
     }
-
-    void downloadTotalBeyondFourGibibytesDoesNotOverflow()
+    void downloadBatchSizesComeFromTheListedSizeTexts()
     {
-        TestFtpServer server;
-        RecordingDialogs dialogs;
-        Form1 window;
-        logOn(window, server);
-        addRemoteRow(window, "big1.iso", "3000000000");
-        addRemoteRow(window, "big2.iso", "2500000000");
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, sizeTexts);
+        QFETCH(QList<std::int64_t>, sizes);
+        QFETCH(std::int64_t, total);
+        QFETCH(bool, reported);
+        TransferSetup setup;
+        for (qsizetype i = 0; i < names.size(); ++i)
+            addRemoteRow(setup.window, names.at(i), sizeTexts.at(i));
 
-        BatchSeen seen;
-        runDialog(window, [&] { window.PushButton4_Click(); }, readBatch(window, seen));
+        const BatchSeen seen = downloadBatch(setup);
 
-        QCOMPARE(dialogs.texts(), QStringList());
-        QCOMPARE(seen.sizes, (QList<std::int64_t>{3000000000LL, 2500000000LL}));
-        QCOMPARE(seen.total, 5500000000LL);
-        QCOMPARE(seen.totalText, QStringLiteral("5500000000"));
+        const QStringList reports = setup.dialogs.texts(RecordedBox::ErrorReport);
+        QCOMPARE(setup.dialogs.texts().size(), reported ? 1 : 0);
+        QCOMPARE(reports.size(), reported ? 1 : 0);
+        if (reported)
+            QVERIFY(reports.first().contains("in Corvell2021/08/31.Form1.PushButton4_Click at line 134"));
+        QCOMPARE(seen.entries, names);
+        QCOMPARE(seen.sizes, sizes);
+        QCOMPARE(seen.total, total);
+        QCOMPARE(seen.totalText, QString::number(total));
     }
 };
 

@@ -5,6 +5,7 @@
 #include "local/dir_list_box.h"
 #include "local/file_list_box.h"
 #include "main_window/form1.h"
+#include "support/recording_dialogs.h"
 #include "support/test_ftp_server.h"
 #include "support/window_helpers.h"
 #include "transfer/form2.h"
@@ -13,11 +14,15 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 struct DialogRun {
     bool shown = false;        // the dialog was found while its event loop ran
@@ -115,3 +120,46 @@ inline QStringList commandsSent(const TestFtpServer& server, const QString& comm
         lines << QString::fromStdString(line);
     return lines;
 }
+
+// A file the test server serves: its path under the root and its size in
+// pattern bytes.
+struct ServedFile {
+    std::string path;
+    std::size_t size = 0;
+};
+
+// What nearly every transfer test starts from: the test server with its fault
+// switches and files, the box recorder, a window logged on to the server and
+// an empty local folder shown in the local lists.
+struct TransferSetup {
+    explicit TransferSetup(const std::vector<ServedFile>& files = {}, std::vector<std::string> options = {})
+        : server(std::move(options))
+    {
+        for (const ServedFile& file : files)
+            server.writePatternFile(file.path, file.size);
+        logOn(window, server);
+        window.dirLocalDir->setPath(local.path());
+    }
+
+    DialogRun pressDownload(const std::function<void(Form2&)>& whileShown)
+    {
+        return runDialog(window, [this] { window.PushButton4_Click(); }, whileShown);
+    }
+    DialogRun pressUpload(const std::function<void(Form2&)>& whileShown)
+    {
+        return runDialog(window, [this] { window.PushButton1_Click(); }, whileShown);
+    }
+    // Selects the named rows of the remote list and presses "Download File".
+    DialogRun download(const QStringList& names, const std::function<void(Form2&)>& whileShown)
+    {
+        selectRemote(window, names);
+        return pressDownload(whileShown);
+    }
+
+    QString localPath(const QString& name) const { return local.filePath(name); }
+
+    TestFtpServer server;
+    RecordingDialogs dialogs;
+    Form1 window;
+    QTemporaryDir local;
+};

@@ -1,9 +1,9 @@
 #include "ftp/listing/listing_dates.h"
 
+#include "ftp/listing/cjk_dates.h"
 #include "ftp/listing/month_names.h"
 
 #include <algorithm>
-#include <array>
 
 namespace ftp::listing {
 
@@ -420,94 +420,30 @@ std::optional<DateSpan> clockFirst(const LineTokens& tokens, std::size_t i, cons
     return span;
 }
 
-// ---------------------------------------------------------------- CJK
-
-enum class Sign { None, Year, Month, Day };
-
-struct SignBytes {
-    std::string_view bytes;
-    Sign sign;
-};
-
-// 年 月 日 and 년 월 일 in UTF-8, Shift-JIS, EUC-JP, GBK, Big5, EUC-KR and EUC-TW.
-constexpr std::array<SignBytes, 24> signs = {{
-    {"\xe5\xb9\xb4", Sign::Year}, {"\xe6\x9c\x88", Sign::Month}, {"\xe6\x97\xa5", Sign::Day},
-    {"\xeb\x85\x84", Sign::Year}, {"\xec\x9b\x94", Sign::Month}, {"\xec\x9d\xbc", Sign::Day},
-    {"\x94\x4e", Sign::Year}, {"\x8c\x8e", Sign::Month}, {"\x93\xfa", Sign::Day},
-    {"\xc7\xaf", Sign::Year}, {"\xb7\xee", Sign::Month}, {"\xc6\xfc", Sign::Day},
-    {"\xc4\xea", Sign::Year}, {"\xd4\xc2", Sign::Month}, {"\xc8\xd5", Sign::Day},
-    {"\xa6\x7e", Sign::Year}, {"\xa4\xeb", Sign::Month}, {"\xa4\xe9", Sign::Day},
-    {"\xb3\xe2", Sign::Year}, {"\xbf\xf9", Sign::Month}, {"\xc0\xcf", Sign::Day},
-    {"\xc8\xa1", Sign::Year}, {"\xc5\xcc", Sign::Month}, {"\xc5\xca", Sign::Day},
-}};
-
-struct CjkParts {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-};
-
-// A word made only of numbers each followed by its sign: "2023年12月7日",
-// "12月", "7일". False for anything else, with `parts` then undefined.
-bool readSignedNumbers(std::string_view word, CjkParts& parts)
-{
-    std::size_t pos = 0;
-    if (word.empty())
-        return false;
-    while (pos < word.size()) {
-        const std::size_t start = pos;
-        while (pos < word.size() && isDigit(word[pos]))
-            ++pos;
-        if (pos == start || pos - start > 4)
-            return false;
-        const int value = *parseSmall(word.substr(start, pos - start), 1, 4);
-        Sign sign = Sign::None;
-        for (const auto& candidate : signs) {
-            if (word.substr(pos, candidate.bytes.size()) == candidate.bytes) {
-                sign = candidate.sign;
-                pos += candidate.bytes.size();
-                break;
-            }
-        }
-        int* slot = sign == Sign::Year ? &parts.year : sign == Sign::Month ? &parts.month
-                  : sign == Sign::Day  ? &parts.day  : nullptr;
-        if (!slot || *slot != 0)
-            return false;
-        *slot = value;
-    }
-    return true;
-}
-
 // "2023年12月7日", "2023年 12月 7日 09:37", "12月 7日 09:37", "12月  7 09:37",
 // "12월 7일 2023": the signs may come in any legacy encoding.
 std::optional<DateSpan> cjk(const LineTokens& tokens, std::size_t i, const DateTime& now)
 {
-    CjkParts parts;
-    std::size_t j = i;
-    while (j < tokens.size()) {
-        CjkParts more = parts;
-        if (!readSignedNumbers(tokens.text(j), more))
-            break;
-        parts = more;
+    const auto parts = parseCjkSignedAt(tokens, i);
+    if (!parts)
+        return std::nullopt;
+    std::size_t j = parts->next;
+    int day = parts->day;
+    if (day == 0) {
+        const auto unsignedDay = parseDay(tokens.text(j));
+        if (!unsignedDay)
+            return std::nullopt;
+        day = *unsignedDay;
         ++j;
     }
-    if (j == i || parts.month == 0)
-        return std::nullopt;
-    if (parts.day == 0) {
-        const auto day = parseDay(tokens.text(j));
-        if (!day)
+    if (parts->year != 0) {
+        if (!validDate(parts->year, parts->month, day))
             return std::nullopt;
-        parts.day = *day;
-        ++j;
+        return withOptionalClock(tokens, j, dated(parts->year, parts->month, day));
     }
-    if (parts.year != 0) {
-        if (!validDate(parts.year, parts.month, parts.day))
-            return std::nullopt;
-        return withOptionalClock(tokens, j, dated(parts.year, parts.month, parts.day));
-    }
-    if (!validDate(2000, parts.month, parts.day))
+    if (!validDate(2000, parts->month, day))
         return std::nullopt;
-    return finishWithClockOrYear(tokens, j, parts.month, parts.day, now);
+    return finishWithClockOrYear(tokens, j, parts->month, day, now);
 }
 
 // A word that may name a month in a language we do not know: "Foo", "9-р",

@@ -1,7 +1,8 @@
 #pragma once
 // The dates of listing lines: clocks, numeric dates in the orders servers
-// use, month-name dates in many languages, the CJK year/month/day forms, and
-// the year a date without one belongs to.
+// use, month-name dates in many languages, the CJK year/month/day forms
+// (their signs are read in cjk_dates.h), and the year a date without one
+// belongs to.
 
 #include "ftp/listing/line_tokens.h"
 #include "ftp/listing_entry.h"
