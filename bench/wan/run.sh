@@ -236,6 +236,12 @@ run_job() {  # pair job rtt items
         return 1
     fi
     end=$(date +%s.%N)
+    # A client that does not wait for QUIT's answer may exit before the
+    # server has logged it: the job ends with that line, not the next job.
+    for _ in $(seq 200); do
+        tail -n 1 "$work/$pair.log" | grep -q ' QUIT' && break
+        sleep 0.01
+    done
     last=$(wc -l < "$work/$pair.log")
     echo "$rtt $pair $job $items $(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }') $first $last" \
         >> "$work/results"

@@ -87,6 +87,13 @@ Status DataChannel::open(CommandChannel& channel, const std::string& line, std::
     (void)::setsockopt(socket.fd(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     std::unique_ptr<Stream> data = makePlainStream(std::move(socket));
 
+    // The TLS handshake starts as soon as TCP is up, as curl's does: the
+    // server has the transfer command by then (it left first), so its answer
+    // and the handshake share their round trips. A server that refused the
+    // command drops the connection instead; its reply then says why.
+    Status protectedStatus = Status::success();
+    if (protect_)
+        protectedStatus = protect_(data, channel.replyDeadline());
     Reply reply;
     if (Status s = channel.readAhead(reply, deadline, true); !s.ok())
         return s;
@@ -102,10 +109,8 @@ Status DataChannel::open(CommandChannel& channel, const std::string& line, std::
     default:
         return unexpected(line, reply);
     }
-    if (protect_) {
-        if (Status s = protect_(data, channel.replyDeadline()); !s.ok())
-            return Status::failure(s.kind(), "Cannot protect the data connection: " + s.message());
-    }
+    if (!protectedStatus.ok())
+        return Status::failure(protectedStatus.kind(), "Cannot protect the data connection: " + protectedStatus.message());
     stream = std::move(data);
     return Status::success();
 }

@@ -16,9 +16,9 @@
 namespace ftp {
 
 // Wraps a freshly connected data stream (in place) before any byte moves on
-// it, e.g. a TLS session when the server asked for protected data. Runs after
-// the server answered the transfer command with 1xx or 2xx, because a server
-// only takes up the data connection once it has the command.
+// it, e.g. a TLS session when the server asked for protected data. Runs once
+// TCP is up, the transfer command already sent: a server only takes up the
+// data connection once it has the command, and that left first.
 using StreamWrapper = std::function<Status(std::unique_ptr<Stream>& stream, Deadline deadline)>;
 
 class DataChannel {
