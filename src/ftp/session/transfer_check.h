@@ -72,6 +72,9 @@ public:
             digest_.add(data, size);
     }
     void sent(std::size_t size) { moved_ += size; }
+    // True when the server gave a size before the download and exactly that
+    // many bytes arrived.
+    bool matchesGivenSize() const { return expectedSize_ && moved_ == *expectedSize_; }
 
     // After the server's final 2xx. A download short of the size given
     // before it, or whose digest differs from the server's, fails; a longer
