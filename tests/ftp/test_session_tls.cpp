@@ -283,3 +283,36 @@ INSTANTIATE_TEST_SUITE_P(
         EndWithoutCloseNotify{"mlsd_listing", {"--data-no-close-notify"}, true, false},
         EndWithoutCloseNotify{"list_listing", {"--data-no-close-notify", "--no-mlst"}, true, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Tls, RenegotiationAskedByTheServerIsRefusedOnControlAndDataConnections)
+{
+    // A renegotiation could bring in a certificate nobody checked. Refused, the
+    // server gives up the connection: a transfer fails, without waiting for the deadline.
+    for (const char* command : {"PWD", "RETR", "MLSD"}) {
+        SCOPED_TRACE(command);
+        TestFtpServer server({"--tls", "--renegotiate", command});
+        server.writePatternFile("data.bin", 100000);
+        ftp::Session session(trustingTestAuthority());
+        ASSERT_TRUE(openOn(session, server).ok());
+        ftp::Status status;
+        if (std::string(command) == "PWD") {
+            std::string path;
+            status = session.printWorkingDirectory(path);
+            if (status.ok())
+                status = session.printWorkingDirectory(path);
+        } else if (std::string(command) == "RETR") {
+            ASSERT_TRUE(session.openFile("/data.bin", TransferDirection::Download).ok());
+            const Download got = download(session);
+            status = got.readStatus.ok() ? got.closeStatus : got.readStatus;
+        } else {
+            std::vector<ftp::ListEntry> entries;
+            status = session.listFolder("/", entries);
+        }
+        EXPECT_EQ(logCount(server, "TLS RENEGOTIATED"), 0u);
+        EXPECT_NE(status.kind(), ErrorKind::Timeout) << status.message();
+        // On the control connection the server drops the link at the refusal;
+        // PWD is asked again on a new one.
+        EXPECT_EQ(status.ok(), std::string(command) == "PWD") << status.message();
+        expectUsable(session);
+    }
+}

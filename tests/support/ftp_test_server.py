@@ -744,15 +744,21 @@ _DATA_COMMANDS = frozenset(("RETR", "LIST", "MLSD", "NLST"))
 
 
 def _log_renegotiations(context, log_file):
-    """Logs every handshake that completes on a connection which had one."""
+    """Logs every handshake the client completes on a connection which had one.
+
+    OpenSSL also reports a handshake done once the server has sent its
+    HelloRequest; only a new Finished message from the client is a new one.
+    """
     import weakref
-    handshakes = weakref.WeakKeyDictionary()
+    finished = weakref.WeakKeyDictionary()
 
     def callback(connection, where, _):
         if not where & SSL.SSL_CB_HANDSHAKE_DONE:
             return
-        handshakes[connection] = handshakes.get(connection, 0) + 1
-        if handshakes[connection] > 1 and log_file is not None:
+        latest = connection.get_peer_finished()
+        earlier = finished.get(connection)
+        finished[connection] = latest
+        if earlier is not None and latest != earlier and log_file is not None:
             log_file.write("TLS RENEGOTIATED\n")
             log_file.flush()
     context.set_info_callback(callback)
