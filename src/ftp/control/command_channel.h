@@ -129,6 +129,7 @@ private:
     void enter(LinkState state);
 
     Status commandUntil(std::string_view line, Reply& reply, bool keepPreliminary, Deadline deadline);
+    Status learnByteFF(Deadline deadline);
 
     std::chrono::milliseconds timeout_;
     LinkState state_ = LinkState::Closed;
