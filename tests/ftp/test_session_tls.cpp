@@ -286,8 +286,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Tls, RenegotiationAskedByTheServerIsRefusedOnControlAndDataConnections)
 {
-    // A renegotiation could bring in a certificate nobody checked. Refused, the
-    // server gives up the connection: a transfer fails, without waiting for the deadline.
+    // A renegotiation could bring in a certificate nobody checked. Refused, it
+    // never takes place, and nothing waits for the deadline.
     for (const char* command : {"PWD", "RETR", "MLSD"}) {
         SCOPED_TRACE(command);
         TestFtpServer server({"--tls", "--renegotiate", command});
@@ -304,15 +304,21 @@ TEST(Tls, RenegotiationAskedByTheServerIsRefusedOnControlAndDataConnections)
             ASSERT_TRUE(session.openFile("/data.bin", TransferDirection::Download).ok());
             const Download got = download(session);
             status = got.readStatus.ok() ? got.closeStatus : got.readStatus;
+            if (status.ok()) {
+                EXPECT_TRUE(got.bytes == patternBytes(100000));
+            }
         } else {
             std::vector<ftp::ListEntry> entries;
             status = session.listFolder("/", entries);
         }
         EXPECT_EQ(logCount(server, "TLS RENEGOTIATED"), 0u);
+        // A server still sending may never read the refusal and end the
+        // transfer whole; one that reads it gives up the connection.
         EXPECT_NE(status.kind(), ErrorKind::Timeout) << status.message();
-        // On the control connection the server drops the link at the refusal;
-        // PWD is asked again on a new one.
-        EXPECT_EQ(status.ok(), std::string(command) == "PWD") << status.message();
+        if (std::string(command) == "PWD") {
+            // The server dropped the link at the refusal; PWD is asked again on a new one.
+            EXPECT_TRUE(status.ok()) << status.message();
+        }
         expectUsable(session);
     }
 }
