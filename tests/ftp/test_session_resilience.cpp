@@ -199,3 +199,32 @@ TEST(TelnetIac, ByteFFInANameIsDoubledOnTheWireAndReadBackAsOne)
     ASSERT_TRUE(session->printWorkingDirectory(path).ok());
     EXPECT_EQ(path, folder);  // the reply quoted it doubled
 }
+
+TEST(TelnetIac, NamesHoldingByteFFWorkWhetherTheServerReadsTelnetOrTakesBytesAsTheyCome)
+{
+    // ProFTPD and the BSD ftpd read 0xFF as Telnet's IAC and want it doubled;
+    // vsftpd, pure-ftpd and pyftpdlib take it as it comes.
+    for (const bool readsTelnet : {true, false}) {
+        SCOPED_TRACE(readsTelnet ? "reads Telnet" : "takes bytes as they come");
+        std::vector<std::string> options{"--raw-names"};
+        if (readsTelnet)
+            options.push_back("--telnet-iac");
+        TestFtpServer server(options);
+        server.writeFile("a\xff" "b", "listed");
+        auto session = logOn(server);
+        std::vector<ftp::ListEntry> entries;
+        ASSERT_TRUE(session->listFolder("/", entries).ok());
+        ASSERT_EQ(entries.size(), 1u);
+        ASSERT_TRUE(session->openFile("/" + entries[0].name, TransferDirection::Download).ok());
+        const Download got = download(*session);
+        EXPECT_TRUE(got.closeStatus.ok()) << got.closeStatus.message();
+        EXPECT_EQ(got.bytes, "listed");
+        // After 0xFF comes a byte that a lone IAC would turn into a Telnet command.
+        ASSERT_TRUE(session->openFile("/u\xff\xf4p", TransferDirection::Upload).ok());
+        EXPECT_TRUE(upload(*session, "sent").ok());
+        EXPECT_EQ(server.readFile("u\xff\xf4p"), "sent");
+        EXPECT_TRUE(session->makeDirectory("/d\xff" "d").ok());
+        EXPECT_TRUE(server.exists("d\xff" "d"));
+        EXPECT_EQ(logCount(server, "TYPE"), 2u + !readsTelnet);  // logon, the one question, binary again
+    }
+}

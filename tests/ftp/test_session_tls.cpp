@@ -287,3 +287,98 @@ TEST(Tls, FailedHandshakeFailsCleanlyAndCloses)
     session.close();
     EXPECT_EQ(logCount(server, "USER"), 0u);
 }
+
+namespace {
+
+struct EndWithoutCloseNotify {
+    const char* name;
+    std::vector<std::string> serverOptions;
+    bool listing;  // else a download of a 100000-byte file
+    bool accepted;
+};
+
+void PrintTo(const EndWithoutCloseNotify& c, std::ostream* out) { *out << c.name; }
+
+class DataEndWithoutCloseNotify : public testing::TestWithParam<EndWithoutCloseNotify> {};
+
+// Lists "/" (holding data.bin alone), or downloads /data.bin, `size` bytes
+// long: the first failure, and a listing or file that is whole on success.
+ftp::Status listOrDownload(ftp::Session& session, bool listing, std::size_t size)
+{
+    if (listing) {
+        std::vector<ftp::ListEntry> entries;
+        const ftp::Status status = session.listFolder("/", entries);
+        EXPECT_EQ(entries.size(), status.ok() ? 1u : 0u);
+        return status;
+    }
+    if (ftp::Status s = session.openFile("/data.bin", TransferDirection::Download); !s.ok())
+        return s;
+    const Download got = download(session);
+    const ftp::Status status = got.readStatus.ok() ? got.closeStatus : got.readStatus;
+    if (status.ok()) {
+        EXPECT_TRUE(got.bytes == patternBytes(size));
+    }
+    return status;
+}
+
+} // namespace
+
+// Anyone on the path can end an encrypted data connection with a bare TCP
+// close while the server says 226: only the size the server gave over the
+// protected control connection can vouch for what came.
+TEST_P(DataEndWithoutCloseNotify, CountsAsABrokenTransferUnlessTheGivenSizeArrived)
+{
+    const EndWithoutCloseNotify& c = GetParam();
+    std::vector<std::string> options{"--tls"};
+    options.insert(options.end(), c.serverOptions.begin(), c.serverOptions.end());
+    TestFtpServer server(options);
+    server.writePatternFile("data.bin", 100000);
+    ftp::Session session(trustingTestAuthority());
+    ASSERT_TRUE(openOn(session, server).ok());
+    const ftp::Status status = listOrDownload(session, c.listing, 100000);
+    EXPECT_EQ(status.ok(), c.accepted) << status.message();
+    if (!c.accepted) {
+        EXPECT_NE(status.message().find("broke off"), std::string::npos) << status.message();
+    }
+    expectUsable(session);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DataEndWithoutCloseNotify,
+    testing::Values(
+        EndWithoutCloseNotify{"download_with_close_notify_without_size", {"--no-size"}, false, true},
+        EndWithoutCloseNotify{"download_whose_size_was_given", {"--data-no-close-notify"}, false, true},
+        EndWithoutCloseNotify{"download_without_size", {"--data-no-close-notify", "--no-size"}, false, false},
+        EndWithoutCloseNotify{"cut_download_without_size",
+                              {"--data-no-close-notify", "--no-size", "--short-retr", "5000"}, false, false},
+        EndWithoutCloseNotify{"cut_download_with_size", {"--data-no-close-notify", "--short-retr", "5000"}, false, false},
+        EndWithoutCloseNotify{"download_under_tls12", {"--data-no-close-notify", "--no-size", "--tls12"}, false, false},
+        EndWithoutCloseNotify{"mlsd_listing", {"--data-no-close-notify"}, true, false},
+        EndWithoutCloseNotify{"list_listing", {"--data-no-close-notify", "--no-mlst"}, true, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Tls, RenegotiationAskedByTheServerIsRefusedOnControlAndDataConnections)
+{
+    // A renegotiation could bring in a certificate nobody checked. Refused, it
+    // never takes place, and nothing waits for the deadline.
+    for (const char* command : {"PWD", "RETR", "MLSD"}) {
+        SCOPED_TRACE(command);
+        TestFtpServer server({"--tls", "--renegotiate", command});
+        server.writePatternFile("data.bin", 100000);
+        ftp::Session session(trustingTestAuthority());
+        ASSERT_TRUE(openOn(session, server).ok());
+        const bool control = std::string(command) == "PWD";
+        std::string path;
+        ftp::Status status = control ? session.printWorkingDirectory(path)
+                                     : listOrDownload(session, std::string(command) == "MLSD", 100000);
+        // The server drops the control connection at the refusal: PWD is asked
+        // again on a new one. A server still sending on a data connection may
+        // never read the refusal and end the transfer whole.
+        if (control && status.ok())
+            status = session.printWorkingDirectory(path);
+        EXPECT_EQ(logCount(server, "TLS RENEGOTIATED"), 0u);
+        EXPECT_NE(status.kind(), ErrorKind::Timeout) << status.message();
+        EXPECT_TRUE(status.ok() || !control) << status.message();
+        expectUsable(session);
+    }
+}

@@ -67,6 +67,14 @@ Encryption (explicit FTP over TLS), off unless asked for:
                              answers 502, as a downgrading attacker would
   --tls12                    no TLS 1.3: data connections resume the control
                              connection's own session, not a ticket of theirs
+  --data-no-close-notify     data connections end with a bare TCP close, no
+                             TLS close_notify (as a cut on the path looks);
+                             the transfer is still confirmed with 226
+  --renegotiate CMD          TLS 1.2 at most; when CMD arrives the server asks
+                             to renegotiate on the control connection, or,
+                             for RETR/LIST/MLSD/NLST, on its data connection.
+                             A renegotiation that completes is logged as
+                             "TLS RENEGOTIATED"
   --rate MB_PER_S            limit each data connection to this speed; the
                              faults above still apply
   --passive-ports FIRST-LAST passive data connections listen on these ports
@@ -708,9 +716,21 @@ if TLS_FTPHandler is not None:
                 self.close()
             else:
                 self.cmd_channel._log_event("DATA TLS RESUMED")
+                if self.cmd_channel._command in self.cmd_channel.renegotiations:
+                    self.socket.renegotiate()
+
+        def close(self):
+            # Marked as failed, the TLS layer skips its shutdown and only
+            # closes the socket.
+            if self.cmd_channel.data_no_close_notify and self._ssl_established:
+                self._error = True
+            super().close()
 
     class TlsFTPHandler(FaultyFTPHandler, TLS_FTPHandler):
         dtp_handler = TlsDTPHandler
+        data_no_close_notify = False
+        renegotiations = frozenset()
+        _command = None
 
         def _log_event(self, text):
             self._log_command(text, "")
@@ -730,11 +750,42 @@ if TLS_FTPHandler is not None:
                 self.secure_connection(self.ssl_context)
             super().handle()
 
+        def pre_process_command(self, line, cmd, arg):
+            self._command = cmd
+            if cmd in self.renegotiations and self._ssl_established \
+                    and cmd not in _DATA_COMMANDS:
+                self.socket.renegotiate()
+            super().pre_process_command(line, cmd, arg)
+
         def ftp_PBSZ(self, line):
             if self.tls_protect_after_login and not self.authenticated:
                 self.respond("530 Please login with USER and PASS.")
             else:
                 TLS_FTPHandler.ftp_PBSZ(self, line)
+
+
+_DATA_COMMANDS = frozenset(("RETR", "LIST", "MLSD", "NLST"))
+
+
+def _log_renegotiations(context, log_file):
+    """Logs every handshake the client completes on a connection which had one.
+
+    OpenSSL also reports a handshake done once the server has sent its
+    HelloRequest; only a new Finished message from the client is a new one.
+    """
+    import weakref
+    finished = weakref.WeakKeyDictionary()
+
+    def callback(connection, where, _):
+        if not where & SSL.SSL_CB_HANDSHAKE_DONE:
+            return
+        latest = connection.get_peer_finished()
+        earlier = finished.get(connection)
+        finished[connection] = latest
+        if earlier is not None and latest != earlier and log_file is not None:
+            log_file.write("TLS RENEGOTIATED\n")
+            log_file.flush()
+    context.set_info_callback(callback)
 
 
 def tls_handler_base(args, attributes):
@@ -747,8 +798,11 @@ def tls_handler_base(args, attributes):
         raise SystemExit("--tls needs --tls-cert FILE (see make_test_certificates.py)")
     context = SSL.Context(SSL.TLS_SERVER_METHOD)
     context.set_min_proto_version(SSL.TLS1_2_VERSION)
-    if args.tls12:
+    renegotiations = _command_names(args.renegotiate)
+    if args.tls12 or renegotiations:
         context.set_max_proto_version(SSL.TLS1_2_VERSION)
+    if renegotiations:
+        _log_renegotiations(context, attributes.get("log_file"))
     context.use_certificate_chain_file(args.tls_cert)
     context.use_privatekey_file(args.tls_cert)
     context.set_session_id(b"corvell-test")
@@ -757,7 +811,9 @@ def tls_handler_base(args, attributes):
                       tls_implicit=args.tls_implicit,
                       tls_first_logon_only=args.tls_first_logon_only,
                       tls_control_required=args.tls_required,
-                      tls_data_required=args.tls_required)
+                      tls_data_required=args.tls_required,
+                      data_no_close_notify=args.data_no_close_notify,
+                      renegotiations=renegotiations)
     commands = dict(attributes["proto_cmds"])
     commands.update({name: TLS_FTPHandler.proto_cmds[name] for name in ("AUTH", "PBSZ", "PROT")})
     attributes["proto_cmds"] = commands
@@ -772,6 +828,9 @@ def add_tls_options(parser):
     parser.add_argument("--tls-implicit", action="store_true")
     parser.add_argument("--tls-first-logon-only", action="store_true")
     parser.add_argument("--tls12", action="store_true")
+    parser.add_argument("--data-no-close-notify", action="store_true")
+    parser.add_argument("--renegotiate", action="append", default=[],
+                        metavar="CMD")
 
 # --- end of encryption -------------------------------------------------------
 

@@ -61,6 +61,12 @@
 //   --tls-protect-after-login PBSZ before the logon answers 530
 //   --tls12                   TLS 1.2 at most: data connections resume the
 //                             control connection's own session
+//   --data-no-close-notify    data connections end with a bare TCP close, no TLS
+//                             close_notify, and the transfer is confirmed (226)
+//   --renegotiate CMD         TLS 1.2 at most; CMD makes the server ask to
+//                             renegotiate on the control connection (on the data
+//                             connection for RETR, LIST, MLSD); a renegotiation
+//                             that completes is logged as "TLS RENEGOTIATED"
 // Each option may be given more than once (two --refuse-retr, two --reply...).
 // GREETING stands for the server's first reply with --reply, --stall and
 // --endless-line: "--stall GREETING" connects but never says 220.

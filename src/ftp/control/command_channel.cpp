@@ -172,6 +172,10 @@ Status CommandChannel::commandUntil(std::string_view line, Reply& reply, bool ke
     inFlight_ = InFlight{std::string(line.substr(0, line.find(' '))), false, false};
     if (Status s = dropStrayReplies(deadline); !s.ok())
         return s;
+    if (line.find('\xff') != std::string_view::npos && control_.byteFF() == ControlConnection::ByteFF::Unknown) {
+        if (Status s = learnByteFF(deadline); !s.ok())
+            return s;
+    }
     if (Status s = send(line, deadline); !s.ok())
         return s;
     return readAnswer(inFlight_.verb, reply, keepPreliminary, deadline);
@@ -200,6 +204,11 @@ Status CommandChannel::sendAhead(std::string_view line, Deadline deadline)
     if (ahead_.empty() && state_ != LinkState::Transferring) {
         if (Status s = dropStrayReplies(deadline); !s.ok())
             return s;
+        // The question about 0xFF needs its answer at once: asked only while no reply is due.
+        if (line.find('\xff') != std::string_view::npos && control_.byteFF() == ControlConnection::ByteFF::Unknown) {
+            if (Status s = learnByteFF(deadline); !s.ok())
+                return s;
+        }
     }
     if (Status s = send(line, deadline); !s.ok())
         return s;
@@ -248,6 +257,37 @@ Status CommandChannel::readUnheeded(Deadline deadline)
             return s;
     }
     return Status::success();
+}
+
+// Finds out how the server reads a 0xFF byte before the first command that
+// holds one, with a command that changes nothing: "TYPE <IAC IP>I". A server
+// that reads Telnet drops IAC IP (ProFTPD and the BSD ftpd take it out of the
+// line) and sets the binary type the session uses anyway: 200. One that takes
+// bytes as they come refuses the type: vsftpd "500 Unrecognised TYPE
+// command.", pyftpdlib "504 Unsupported type", pure-ftpd "504 TYPE is now
+// ASCII" (after switching to ASCII: binary is asked for again). Any other
+// answer ("530" before logon) leaves the question open for the next time.
+// A line that begins with IAC would not do: pure-ftpd answers it with silence.
+Status CommandChannel::learnByteFF(Deadline deadline)
+{
+    using ByteFF = ControlConnection::ByteFF;
+    control_.setByteFF(ByteFF::AsIs);  // the probe's own bytes go out as they are
+    Reply reply;
+    if (Status s = send("TYPE \xff\xf4I", deadline); !s.ok())
+        return s;
+    if (Status s = readReply(reply, deadline); !s.ok())
+        return s;
+    if (reply.code == 200) {
+        control_.setByteFF(ByteFF::Doubled);
+        return Status::success();
+    }
+    const bool typeRefused = reply.code == 500 || reply.code == 501 || reply.code == 504;
+    control_.setByteFF(typeRefused ? ByteFF::AsIs : ByteFF::Unknown);
+    if (!typeRefused)
+        return Status::success();
+    if (Status s = send("TYPE I", deadline); !s.ok())
+        return s;
+    return readReply(reply, deadline);
 }
 
 void CommandChannel::close()

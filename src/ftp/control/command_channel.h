@@ -153,6 +153,7 @@ private:
     Status readAnswer(std::string_view verb, Reply& reply, bool keepPreliminary, Deadline deadline);
     Status readUnheeded(Deadline deadline);
     Status readOldest(Reply& reply, Deadline deadline, bool keepPreliminary);
+    Status learnByteFF(Deadline deadline);
 
     std::chrono::milliseconds timeout_;
     LinkState state_ = LinkState::Closed;

@@ -32,7 +32,8 @@ std::optional<std::string> replyInClear(std::string_view bytes)
 }
 // The control connection is a Telnet stream: a 0xFF byte of text (in a name)
 // travels doubled, so that it is not taken for the Telnet "interpret as
-// command" byte (RFC 959, RFC 2640).
+// command" byte (RFC 959, RFC 2640), where the server reads it so. Replies
+// are read the same way: vsftpd doubles the byte in them.
 constexpr char telnetIac = '\xff';
 
 // Turns each doubled IAC in [begin, begin + size) back into one; the new size.
@@ -67,6 +68,7 @@ void acknowledgeAtOnce(int fd)
 Status ControlConnection::connect(const std::string& host, std::uint16_t port, Deadline deadline)
 {
     close();
+    byteFF_ = ByteFF::Unknown;
     Socket socket;
     const Status status = connectToHost(host, port, deadline, socket);
     if (!status.ok())
@@ -162,7 +164,7 @@ Status ControlConnection::send(std::string_view line, Deadline deadline)
     wire.reserve(line.size() + 2);
     for (const char c : line) {
         wire += c;
-        if (c == telnetIac)
+        if (c == telnetIac && byteFF_ != ByteFF::AsIs)
             wire += c;
     }
     wire.append("\r\n");

@@ -34,7 +34,18 @@ public:
     // The stream in use, for a layer to ask what it knows; null when closed.
     const Stream* stream() const { return stream_.get(); }
 
-    // Sends `line` followed by CRLF; refuses, sending nothing, a line holding CR, LF or NUL.
+    // How this server reads a 0xFF byte in a command line. RFC 959 and RFC
+    // 2640 make it the Telnet "interpret as command" byte, so that a 0xFF of
+    // a name travels doubled; ProFTPD and the BSD ftpd read it so, but
+    // vsftpd, pure-ftpd and pyftpdlib take every byte as it comes and would
+    // look for a name holding two. Unknown (sent doubled, the standard's
+    // way) until the session finds out; a new connection starts over.
+    enum class ByteFF { Unknown, Doubled, AsIs };
+    ByteFF byteFF() const { return byteFF_; }
+    void setByteFF(ByteFF reading) { byteFF_ = reading; }
+
+    // Sends `line` followed by CRLF, each 0xFF as byteFF() says; refuses,
+    // sending nothing, a line holding CR, LF or NUL.
     Status send(std::string_view line, Deadline deadline);
     // Reads one whole reply, single or multi-line.
     Status readReply(Reply& reply, Deadline deadline);
@@ -56,6 +67,7 @@ private:
     std::string buffer_;
     std::size_t begin_ = 0;
     ReplyAssembler assembler_;
+    ByteFF byteFF_ = ByteFF::Unknown;
 };
 
 } // namespace ftp

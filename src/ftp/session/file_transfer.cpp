@@ -84,6 +84,12 @@ Status FileTransfer::closedEarly() const
     return Status::failure(ErrorKind::Network, "The transfer was closed before the end of the file (" + command_ + ")");
 }
 
+Status FileTransfer::endUnconfirmed() const
+{
+    return Status::failure(ErrorKind::Network, "The transfer broke off: the encrypted data connection ended without "
+                                               "its closing notice, so the file may be cut short (" + command_ + ")");
+}
+
 Status FileTransfer::dataBroken(const Status& why) const
 {
     return Status::failure(ErrorKind::Network, "The data connection broke (" + command_ + "): " + why.message());
@@ -160,20 +166,27 @@ bool FileTransfer::refill()
         end_ = result.count;
         check_.received(buffer_.get(), end_);
         return true;
-    case IoResult::State::End:
+    case IoResult::State::End: {
+        const bool confirmed = stream_->endConfirmed();
         endOfData_ = true;
         stream_.reset();
         // The stream ended: only the server's final word tells a whole file from a cut one,
         // and a server that confirms too early is caught by the size and digest it gives.
+        // An encrypted stream that ended without close_notify may have been cut
+        // by anyone on the path while the server honestly says 226: only the
+        // size the server gave over the protected control connection vouches for it.
         if (Status s = check_.dataEnded(channel_); !s.ok())
             failure_ = s;
         else if (Status s = awaitFinalReply(); !s.ok())
             failure_ = s;
         else if (classify(finalReply_->code) != ReplyClass::Done)
             failure_ = brokeOff(command_, *finalReply_), check_.forgetAnswers(channel_);
+        else if (!confirmed && !check_.matchesGivenSize())
+            failure_ = endUnconfirmed(), check_.forgetAnswers(channel_);
         else if (Status checked = check_.afterDownload(channel_, command_); !checked.ok())
             failure_ = checked;
         return false;
+    }
     default:
         if (!failure_)
             failure_ = dataBroken(result.error);

@@ -47,6 +47,7 @@ private:
     Status finish();
     Status dataTimeout() const;
     Status closedEarly() const;
+    Status endUnconfirmed() const;
     Status dataBroken(const Status& why) const;
 
     CommandChannel& channel_;

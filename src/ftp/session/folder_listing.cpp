@@ -69,6 +69,11 @@ Status receiveListing(CommandChannel& channel, Stream& data, ListingReader& read
                                                                 + std::to_string(maxListingEntries) + ")");
             continue;
         case IoResult::State::End:
+            // Half a folder must not pass for the whole: an encrypted listing
+            // ended without close_notify may have been cut on the way.
+            if (!data.endConfirmed())
+                return Status::failure(ErrorKind::Network, "The folder listing broke off: the encrypted data "
+                                                           "connection ended without its closing notice");
             return Status::success();
         default:
             return result.error;

@@ -69,6 +69,9 @@ public:
             digest_.add(data, size);
     }
     void sent(std::size_t size) { moved_ += size; }
+    // True when the server gave a size before the download and exactly that
+    // many bytes arrived.
+    bool matchesGivenSize() const { return expectedSize_ && moved_ == *expectedSize_; }
 
     // At the end of a download's data, before the server's final reply:
     // asks for the server's digest when it will be compared, so that its

@@ -50,6 +50,11 @@ public:
     // TLS layer given bytes that are no record), so that the layer above may
     // recognise its own protocol's words in them. Empty otherwise.
     virtual std::string undecodedInput() const { return {}; }
+    // After End: whether the peer said within its own protocol that the
+    // stream was over (TLS close_notify), so that nobody on the path can have
+    // cut it short by closing the socket. A plain stream has no such word and
+    // always answers true.
+    virtual bool endConfirmed() const { return true; }
 };
 
 // The plain TCP stream; owns the socket.

@@ -24,6 +24,10 @@ Status TlsContext::create(const TlsSettings& settings, std::shared_ptr<TlsContex
         return Status::failure(ErrorKind::Network, "Cannot set up encryption: " + takeTlsError());
     std::shared_ptr<TlsContext> owner(new TlsContext(context));
     SSL_CTX_set_min_proto_version(context, TLS1_2_VERSION);
+    // FTP never needs a renegotiation, and one could bring in a certificate
+    // that nobody checked (and that later data connections would then be
+    // compared with). A server that asks for one gets a refusal.
+    SSL_CTX_set_options(context, SSL_OP_NO_RENEGOTIATION);
     // Partial writes let one call hand over what fits, as send() does; the
     // caller may retry with its buffer at a new place after a wait.
     SSL_CTX_set_mode(context, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);

@@ -1,7 +1,7 @@
 #pragma once
 // The client's TLS configuration, shared by a session's control connection
-// and its data connections: TLS 1.2 at least, the system's cipher policy, the
-// system's trusted roots plus any the caller adds.
+// and its data connections: TLS 1.2 at least, no renegotiation, the system's
+// cipher policy, the system's trusted roots plus any the caller adds.
 
 #include "ftp/status.h"
 

@@ -220,10 +220,12 @@ IoResult TlsStream::result(int returned, std::size_t moved, const char* what)
     default: {
         const unsigned long code = ERR_peek_last_error();
         // A peer that closes the socket without close_notify: the end of the
-        // stream all the same. Whether a transfer was whole is for the
-        // server's final reply, which the encrypted control connection carries.
+        // stream, but one that anybody on the path can forge. The layer above
+        // decides what it is worth (endConfirmed()): a dropped control
+        // connection, a cut data connection.
         if (ERR_GET_REASON(code) == SSL_R_UNEXPECTED_EOF_WHILE_READING || (code == 0 && savedErrno == 0)) {
             ERR_clear_error();
+            endUnannounced_ = true;
             io.state = IoResult::State::End;
             return io;
         }

@@ -43,6 +43,7 @@ public:
     Status shutdown(Deadline deadline) override;
     int fd() const override { return inner_->fd(); }
     std::string undecodedInput() const override { return undecoded_; }
+    bool endConfirmed() const override { return !endUnannounced_; }
 
     // The outcome of the certificate check made during the handshake.
     CertificateReport certificateReport(std::uint16_t port) const;
@@ -82,6 +83,7 @@ private:
     std::vector<int> verifyErrors_;  // every failure the chain check met
     std::string undecoded_;          // what a failed read found instead of a record
     bool shutDown_ = false;
+    bool endUnannounced_ = false;  // the socket closed without close_notify
 };
 
 } // namespace ftp
