@@ -160,25 +160,12 @@ Status CommandChannel::command(std::string_view line, Reply& reply, bool keepPre
     return commandUntil(line, reply, keepPreliminary, replyDeadline());
 }
 
-Status CommandChannel::slowCommand(std::string_view line, Reply& reply, std::chrono::milliseconds extraWait)
-{
-    return commandUntil(line, reply, false, replyDeadline() + extraWait);
-}
-
 Status CommandChannel::commandUntil(std::string_view line, Reply& reply, bool keepPreliminary, Deadline deadline)
 {
-    if (Status s = readUnheeded(deadline); !s.ok())
+    // One command is a pipeline of one.
+    if (Status s = sendAhead(line, deadline); !s.ok())
         return s;
-    inFlight_ = InFlight{std::string(line.substr(0, line.find(' '))), false, false};
-    if (Status s = dropStrayReplies(deadline); !s.ok())
-        return s;
-    if (line.find('\xff') != std::string_view::npos && control_.byteFF() == ControlConnection::ByteFF::Unknown) {
-        if (Status s = learnByteFF(deadline); !s.ok())
-            return s;
-    }
-    if (Status s = send(line, deadline); !s.ok())
-        return s;
-    return readAnswer(inFlight_.verb, reply, keepPreliminary, deadline);
+    return readAhead(reply, deadline, keepPreliminary);
 }
 
 Status CommandChannel::readAnswer(std::string_view verb, Reply& reply, bool keepPreliminary, Deadline deadline)
@@ -200,6 +187,8 @@ Status CommandChannel::readAnswer(std::string_view verb, Reply& reply, bool keep
 
 Status CommandChannel::sendAhead(std::string_view line, Deadline deadline)
 {
+    // Not sent yet: a link found lost before it leaves did not run it.
+    inFlight_ = InFlight{std::string(line.substr(0, line.find(' '))), false, false};
     // While a transfer runs, what waits on the connection is its final reply, no stray.
     if (ahead_.empty() && state_ != LinkState::Transferring) {
         if (Status s = dropStrayReplies(deadline); !s.ok())

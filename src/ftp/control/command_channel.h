@@ -114,9 +114,6 @@ public:
     // Drops stray replies, sends `line`, reads its reply: all before one
     // deadline, `timeout` from now.
     Status command(std::string_view line, Reply& reply, bool keepPreliminary = false);
-    // As command(), for a command the server needs longer to answer (a digest
-    // of a large file): the reply may take `extraWait` beyond the usual timeout.
-    Status slowCommand(std::string_view line, Reply& reply, std::chrono::milliseconds extraWait);
     // Pipelining (RFC 959 lets a client send a command before the previous
     // reply arrives, as long as it reads the replies in order): sends `line`
     // now and reads its reply later with readAhead(), in the order sent. Never
