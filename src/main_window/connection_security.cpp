@@ -1,5 +1,7 @@
 #include "main_window/connection_security.h"
 
+#include "session/endpoint.h"
+
 #include "main_window/form1.h"
 #include "main_window/ftp_client.h"
 #include "main_window/remote_names.h"
@@ -92,7 +94,10 @@ void showConnectionEncryption(Form1* window, const QString& host, std::uint16_t 
         hideConnectionEncryption(window);
         return;
     }
-    rememberServerSpokeTls(host, port);
+    // Kept under the name and port the engine logs on to, as the clear-text
+    // question asks about them: without the scheme typed before the host.
+    const session::Endpoint endpoint = session::parseEndpoint(toRemote(host), port);
+    rememberServerSpokeTls(fromRemote(endpoint.host), endpoint.port);
     const QString tip = QStringLiteral("Encrypted connection (%1)").arg(description);
     QLabel* label = padlock(window, true);
     label->setToolTip(tip);

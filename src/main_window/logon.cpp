@@ -5,6 +5,7 @@
 #include "remote/file_type_icons.h"
 
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -69,7 +70,12 @@ void Form1::PushButton3_Click()
     steps.step(120, [&] { connected = session.connectionHandle != 0; });
     if (!connected) {
         steps.step(122, [&] { userDialogs().message(this, QStringLiteral("Could not connect.")); });
-        steps.step(124, [&] { setStatus(QStringLiteral("Could not connect.")); });
+        steps.step(124, [&] {
+            setStatus(QStringLiteral("Could not connect."));
+            // Why, for whoever points at it: a refused password, a refused
+            // certificate, encryption the server would not give.
+            lblStatus->setToolTip(fromRemote(InternetGetLastErrorText()));
+        });
         steps.step(126, [&] {
             (void)InternetCloseHandle(session.sessionHandle);
             session.sessionHandle = 0;

@@ -43,6 +43,7 @@ private slots:
     void logonFillsSessionListsRootAndEnablesRemoteControls();
     void wrongPasswordShowsCouldNotConnectBoxBeforeStatus();
     void emptyHostNameCannotConnectAndKeepsButtons();
+    void requiredEncryptionRefusedSendsNoPasswordAndSaysWhy();
     void portAboveSignedSixteenBitRangeIsUsedAsIs();
     void logoffBeforeAnyLogonLeavesNotConnectedLook();
     void logoffClosesConnectionEmptiesViewsAndKeepsSettings();
@@ -113,6 +114,26 @@ void LogonTest::wrongPasswordShowsCouldNotConnectBoxBeforeStatus()
     QVERIFY(window.PushButton3->isEnabled());
     QVERIFY(!window.Frame3->isEnabled());
     QCOMPARE(window.TView1->topLevelItemCount(), 0);
+}
+
+void LogonTest::requiredEncryptionRefusedSendsNoPasswordAndSaysWhy()
+{
+    TestFtpServer server;  // no TLS on offer
+    RecordingDialogs dialogs;
+    Form1 window;
+    window.txtHostName->setText(QStringLiteral("ftpes://127.0.0.1"));
+    window.txtPort->setText(QString::number(server.port()));
+    window.txtUserName->setText(QStringLiteral("test"));
+    window.txtPassword->setText(QStringLiteral("secret"));
+    window.PushButton3_Click();
+
+    QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Could not connect.")});
+    QCOMPARE(window.lblStatus->text(), QStringLiteral("Could not connect."));
+    QVERIFY2(window.lblStatus->toolTip().contains(QStringLiteral("refused encryption")),
+             qPrintable(window.lblStatus->toolTip()));
+    QVERIFY(logged(server, "AUTH TLS"));
+    QVERIFY(!logged(server, "USER test"));
+    QCOMPARE(window.txtHostName->text(), QStringLiteral("ftpes://127.0.0.1"));
 }
 
 void LogonTest::emptyHostNameCannotConnectAndKeepsButtons()
