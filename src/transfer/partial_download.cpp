@@ -53,11 +53,12 @@ PartialDownload::PartialDownload(const QString& target, const QByteArray& identi
       identity_(identity)
 {
     file_.setFileName(partPath_);
-    if (!QFileInfo::exists(partPath_) && !QFileInfo::exists(fromPath_))
-        return;
     const QFileInfo part(partPath_);
-    const bool same = !identity_.isEmpty() && part.isFile() && readSmallFile(fromPath_) == identity_
-                      && std::uint64_t(part.size()) <= remoteSize;
+    if (!part.exists() && !QFileInfo::exists(fromPath_))
+        return;
+    // held_ > 0 says the note is there too.
+    const bool same = !identity_.isEmpty() && part.isFile() && part.size() > 0
+                      && std::uint64_t(part.size()) <= remoteSize && readSmallFile(fromPath_) == identity_;
     if (same)
         held_ = std::uint64_t(part.size());
     else
@@ -81,21 +82,31 @@ bool PartialDownload::open(std::uint64_t offset)
 {
     opened_ = true;
     if (offset > 0) {
-        if (!file_.open(QIODevice::ReadWrite | QIODevice::Unbuffered) || !file_.resize(qint64(offset))
-            || !file_.seek(qint64(offset)))
-            return false;
-        return true;
+        return file_.open(QIODevice::ReadWrite | QIODevice::Unbuffered) && file_.resize(qint64(offset))
+               && file_.seek(qint64(offset));
     }
-    // The note goes first: a part file is never there without one saying whose it is.
-    QFile::remove(fromPath_);
-    if (!identity_.isEmpty()) {
+    // Starting afresh: the note about what was held no longer holds.
+    if (held_ > 0)
+        QFile::remove(fromPath_);
+    held_ = 0;
+    return file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+}
+
+void PartialDownload::keep()
+{
+    if (identity_.isEmpty())
+        return;
+    // Written only now, so a download that goes well costs no note at all.
+    if (held_ == 0) {
         QFile from(fromPath_);
-        if (!from.open(QIODevice::WriteOnly | QIODevice::Truncate) || from.write(identity_) != identity_.size()) {
-            error_ = from.errorString();
-            return false;
+        if (!from.open(QIODevice::WriteOnly | QIODevice::Truncate) || from.write(identity_) != identity_.size()
+            || !from.flush()) {
+            from.close();
+            QFile::remove(fromPath_);
+            return;
         }
     }
-    return file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+    kept_ = true;
 }
 
 bool PartialDownload::readHeld(std::uint64_t size, const std::function<void(const char*, std::uint32_t)>& sink)
@@ -130,6 +141,7 @@ bool PartialDownload::commit()
         return false;
     }
     committed_ = true;
-    QFile::remove(fromPath_);
+    if (held_ > 0)
+        QFile::remove(fromPath_);
     return true;
 }

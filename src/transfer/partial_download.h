@@ -34,9 +34,9 @@ public:
     QFile& file() { return file_; }
     QString errorString() const { return error_.isEmpty() ? file_.errorString() : error_; }
 
-    // The download broke off: the part file stays for the next try. Without
-    // an identity it goes all the same.
-    void keep() { kept_ = !identity_.isEmpty(); }
+    // The download broke off: the part file stays for the next try, with its
+    // note. Without an identity it goes all the same.
+    void keep();
     // The file is whole: it replaces the target and the leftovers go.
     bool commit();
 
