@@ -4,7 +4,10 @@
 #include "session_test_helpers.h"
 
 #include "ftp/ftp_session.h"
+#include "support/test_certificates.h"
 #include "support/test_ftp_server.h"
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -26,6 +29,19 @@ struct ResumeCase {
     bool whole;               // the last download succeeds
 };
 
+std::unique_ptr<ftp::Session> logOnAsTheCaseWants(const TestFtpServer& server, const std::vector<std::string>& options)
+{
+    if (std::find(options.begin(), options.end(), "--tls-required") == options.end())
+        return logOn(server);
+    ftp::SessionOptions trusting(5000ms);
+    trusting.tls.authorityFile = testCertificate("ca.pem");
+    auto session = std::make_unique<ftp::Session>(trusting);
+    const ftp::Status status = session->open("127.0.0.1", std::uint16_t(server.port()), TestFtpServer::user(),
+                                             TestFtpServer::password());
+    EXPECT_TRUE(status.ok()) << status.message();
+    return session;
+}
+
 std::string caseName(const testing::TestParamInfo<ResumeCase>& info) { return info.param.name; }
 
 class Resume : public testing::TestWithParam<ResumeCase> {};
@@ -39,7 +55,7 @@ TEST_P(Resume, ContinuesOnlyTheSameFileAndChecksItWhole)
     const std::string original = patternBytes(fileSize);
     const std::string remote = c.remote.empty() ? original : c.remote;
     server.writeFile("f.bin", remote);
-    auto session = logOn(server);
+    auto session = logOnAsTheCaseWants(server, c.serverOptions);
 
     // What a broken download left behind, as the window keeps it.
     std::string held = c.heldBytes.empty() ? original.substr(0, c.held) : c.heldBytes;
@@ -86,6 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
         ResumeCase{"cut_every_250_kib", {"--cut-after", "256000"}, 0, "", "", 10, -1, true},
         ResumeCase{"cut_every_250_kib_with_sha256", {"--cut-after", "256000", "--hash", "SHA-256*"}, 0, "", "", 10,
                    -1, true},
+        ResumeCase{"cut_every_250_kib_over_tls", {"--cut-after", "256000", "--tls-required"}, 0, "", "", 10, -1,
+                   true},
         ResumeCase{"all_held_already", {}, fileSize, "", "", 1, 1, true},
         // The digest covers the held bytes too: damaged ones fail the file.
         ResumeCase{"damaged_held_bytes_fail_the_digest", {"--hash", "SHA-256*"}, 0, "",
