@@ -8,6 +8,7 @@
 #include "transfer/progress_bar.h"
 #include "transfer_test_helpers.h"
 
+#include <QDateTime>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -206,16 +207,20 @@ private slots:
         QTest::addColumn<int>("size");
         QTest::addColumn<int>("runs");
         QTest::addColumn<int>("changedSize");  // the remote file after the first run, 0 = unchanged
+        QTest::addColumn<bool>("relist");      // the remote folder is listed again after the change
         QTest::addColumn<QStringList>("rests");
         QTest::addColumn<int>("barsAtEnd");    // -1: the last run fails
-        QTest::newRow("cut three times") << QStringList{"--cut-after", "3000"} << 10000 << 4 << 0
+        QTest::newRow("cut three times") << QStringList{"--cut-after", "3000"} << 10000 << 4 << 0 << false
                                          << QStringList{"REST 3000", "REST 6000", "REST 9000"} << 10000;
         // The listing still shows the old size and date; the server's SIZE tells.
         QTest::newRow("changed remote file starts over") << QStringList{"--cut-after", "3000"} << 5000 << 2 << 2000
-                                                          << QStringList{} << 2000;
+                                                          << false << QStringList{} << 2000;
+        // Same size, another date: the listing tells.
+        QTest::newRow("rewritten remote file listed again starts over")
+            << QStringList{"--cut-after", "3000"} << 5000 << 2 << 5000 << true << QStringList{} << -1;
         QTest::newRow("server without REST starts over")
             << QStringList{"--cut-after", "3000", "--reply", "REST=502 Not here."} << 5000 << 2 << 0
-            << QStringList{"REST 3000"} << -1;
+            << false << QStringList{"REST 3000"} << -1;
     }
 
     void brokenDownloadContinuesOnlyTheSameFile()
@@ -224,6 +229,7 @@ private slots:
         QFETCH(int, size);
         QFETCH(int, runs);
         QFETCH(int, changedSize);
+        QFETCH(bool, relist);
         QFETCH(QStringList, rests);
         QFETCH(int, barsAtEnd);
         TransferSetup setup({{"f.bin", std::size_t(size)}}, toOptions(serverOptions));
@@ -238,15 +244,23 @@ private slots:
 
         for (int run = 0; run < runs; ++run) {
             setup.download({"f.bin"}, startThenCancel);
-            if (run == 0 && changedSize > 0)
+            if (run == 0 && changedSize > 0) {
                 setup.server.writeFile("f.bin", changed.toStdString());
+                QFile served(QString::fromStdString(setup.server.root()) + "/f.bin");
+                QVERIFY(served.open(QIODevice::ReadWrite));
+                QVERIFY(served.setFileTime(QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5), Qt::UTC),
+                                           QFileDevice::FileModificationTime));
+            }
+            if (run == 0 && relist)
+                openFolder(setup.window, QStringLiteral("/"));
         }
 
         QCOMPARE(commandsSent(setup.server, "REST"), rests);
         if (barsAtEnd < 0) {
             QCOMPARE(setup.dialogs.texts(RecordedBox::ErrorReport).size(), runs);
             // Started over from the first byte, not spliced onto what was held.
-            QCOMPARE(readLocal(setup.localPath(".f.bin.corvell-part")), pattern(3000));
+            QCOMPARE(readLocal(setup.localPath(".f.bin.corvell-part")),
+                     (changedSize > 0 ? changed : pattern(size)).left(3000));
             return;
         }
         QCOMPARE(setup.dialogs.texts(RecordedBox::ErrorReport).size(), runs - 1);
