@@ -7,7 +7,8 @@
 // then. A download that broke off (the connection broke, went silent, or the
 // server cut it short) keeps its part file, and the next download of the same
 // remote file into the same place continues from it, counting its bytes as
-// already received; any other failure, Cancel included, leaves no part file.
+// already received. Any other failure (a file found damaged, a local file
+// that cannot be written) leaves no part file.
 
 #include "main_window/error_report.h"
 #include "main_window/form1.h"
