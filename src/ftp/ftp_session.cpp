@@ -283,6 +283,26 @@ Status Session::openFile(const std::string& path, TransferDirection direction)
     return impl_->withPaths({path}, [&] { return impl_->transfer.open(path, direction); });
 }
 
+Status Session::resumeDownload(const std::string& path, std::uint64_t knownSize, std::uint64_t& offset)
+{
+    // A second try after logging on again asks for the same start.
+    const std::uint64_t wanted = offset;
+    return impl_->withPaths({path}, [&] {
+        offset = wanted;
+        return impl_->transfer.resume(path, knownSize, offset);
+    });
+}
+
+bool Session::wantsHeldBytes() const
+{
+    return impl_->transfer.wantsHeld();
+}
+
+void Session::addHeldBytes(const void* data, std::size_t size)
+{
+    impl_->transfer.addHeld(static_cast<const char*>(data), size);
+}
+
 Status Session::read(void* buffer, std::size_t size, std::size_t& count)
 {
     return impl_->transfer.read(static_cast<char*>(buffer), size, count);

@@ -83,6 +83,13 @@ public:
     // the server calls broken (426, 451...) fails there. Both calls go through
     // buffers of 256 KiB. Names and paths travel as the caller's bytes.
     Status openFile(const std::string& path, TransferDirection direction) override;
+    // REST <offset> goes just before RETR, without a round trip of its own;
+    // the server's SIZE (asked anyway) must equal `knownSize`, and a REST not
+    // answered 350 leaves the RETR to send the whole file. The size check and
+    // the digest then cover the whole file: the held bytes are digested first.
+    Status resumeDownload(const std::string& path, std::uint64_t knownSize, std::uint64_t& offset) override;
+    bool wantsHeldBytes() const override;
+    void addHeldBytes(const void* data, std::size_t size) override;
     Status read(void* buffer, std::size_t size, std::size_t& count) override;
     // True when `read` of `size` bytes would come back without waiting for the
     // network (so a caller can show its progress before a wait).

@@ -70,6 +70,8 @@ public:
 
     static constexpr int NodeKeyRole = Qt::UserRole;
     static constexpr int RemoteNameRole = Qt::UserRole + 1;  // raw listed name bytes (QByteArray)
+    // The listed date to the second (listedDateStamp), 0 or none when unknown: tells a remote file's versions apart.
+    static constexpr int RemoteDateRole = Qt::UserRole + 2;
 
     // --- Mouse pointer ---
     int MousePointer() const { return pointer_.mode(); }

@@ -41,6 +41,7 @@ ConnectionQuestions questions;
 std::string trustedAuthorities;
 std::string lastError;
 std::uint32_t lastErrorCode = 0;
+bool lastFailureBrokeOff = false;
 
 void fail(std::string text, std::uint32_t code = ERROR_INTERNET_EXTENDED_ERROR)
 {
@@ -99,6 +100,9 @@ bool succeeded(session::RemoteSession& session, Call&& call)
     } catch (const std::bad_alloc&) {
         status = session::Status::failure(session::ErrorKind::Protocol, "There is not enough memory for the server's answer");
     }
+    lastFailureBrokeOff = status.kind() == session::ErrorKind::Network
+                          || status.kind() == session::ErrorKind::Timeout
+                          || status.kind() == session::ErrorKind::Refused;
     if (!status.ok()) {
         if (status.kind() == session::ErrorKind::Timeout)
             fail(status.message(), ERROR_INTERNET_TIMEOUT);
@@ -134,6 +138,7 @@ std::string folderOfPattern(const std::string& pattern)
 
 bool closeFile(HINTERNET handle)
 {
+    lastFailureBrokeOff = false;
     auto* file = find<FileObject>(handle);
     if (!file)
         return false;
@@ -282,9 +287,42 @@ HINTERNET FtpOpenFileA(HINTERNET connection, const std::string& path, std::uint3
     return handle;
 }
 
+HINTERNET FtpOpenFileAtA(HINTERNET connection, const std::string& path, std::uint64_t knownSize,
+                         std::uint64_t& startAt, std::uint32_t, std::uintptr_t)
+{
+    auto* session = connectedSession(connection);
+    if (!session)
+        return 0;
+    auto* owner = find<ConnectionObject>(connection);
+    if (owner->openFile) {
+        fail("Another file is already open on this connection");
+        return 0;
+    }
+    if (!succeeded(*session, [&] { return session->resumeDownload(path, knownSize, startAt); }))
+        return 0;
+    const HINTERNET handle = store(FileObject{connection, session});
+    find<ConnectionObject>(connection)->openFile = handle;
+    return handle;
+}
+
+bool InternetWantsHeldData(HINTERNET handle)
+{
+    const auto* file = lookUp<FileObject>(handle);
+    return file && file->session->wantsHeldBytes();
+}
+
+void InternetAddHeldData(HINTERNET handle, const void* buffer, std::uint32_t size)
+{
+    if (const auto* file = lookUp<FileObject>(handle))
+        file->session->addHeldBytes(buffer, size);
+}
+
+bool InternetTransferBrokeOff() { return lastFailureBrokeOff; }
+
 bool InternetReadFile(HINTERNET handle, void* buffer, std::uint32_t toRead, std::uint32_t& read)
 {
     read = 0;
+    lastFailureBrokeOff = false;
     auto* file = find<FileObject>(handle);
     if (!file)
         return false;

@@ -56,6 +56,23 @@ bool InternetFindNextFileA(HINTERNET find, WIN32_FIND_DATAA& record);
 // One open remote file per connection. `access` is GENERIC_READ or GENERIC_WRITE.
 HINTERNET FtpOpenFileA(HINTERNET connection, const std::string& path, std::uint32_t access,
                        std::uint32_t flags, std::uintptr_t context);
+// A download that continues a partial copy of `startAt` bytes of a file the
+// caller knows (from the listing) to be `knownSize` bytes long. On return
+// `startAt` says where the data begins: 0 when the server gave another size
+// (the file changed) or cannot start part-way. The classic library would take
+// FtpCommand("REST") before FtpOpenFile; this asks for both in one call.
+HINTERNET FtpOpenFileAtA(HINTERNET connection, const std::string& path, std::uint64_t knownSize,
+                         std::uint64_t& startAt, std::uint32_t flags, std::uintptr_t context);
+// After FtpOpenFileAtA, before the first InternetReadFile: true while the
+// final check wants the held bytes, which go to InternetAddHeldData in order
+// from the first. Left out, the download is checked by its size alone.
+bool InternetWantsHeldData(HINTERNET file);
+void InternetAddHeldData(HINTERNET file, const void* buffer, std::uint32_t size);
+// After a failed InternetReadFile or InternetCloseHandle of a download: true
+// when the transfer broke off (the connection broke or went silent, the
+// server cut it or sent too few bytes), so the bytes read so far are good;
+// false when the file was found damaged or the handle was not open.
+bool InternetTransferBrokeOff();
 // Reads up to `toRead` bytes; `read` 0 with a true result is the end of the file.
 // A false result is a failed transfer (broken data connection, timeout, or at
 // the end fewer bytes than the server's size or a digest that differs).

@@ -123,6 +123,12 @@ char* appendNumber(char* out, long long value, int minimumDigits = 1)
 
 } // namespace
 
+qint64 listedDateStamp(const SYSTEMTIME& time)
+{
+    return ((((qint64(time.year) * 13 + time.month) * 32 + time.day) * 24 + time.hour) * 60 + time.minute) * 60
+           + time.second;
+}
+
 QString DateText(const SYSTEMTIME& time)
 {
     // "5.3.2021 14:07", written into one buffer: this runs once per listed file.

@@ -9,3 +9,5 @@
 short ImgNumber(const QString& name);
 // "5.3.2021 14:07": day.month.year hour:minutes, no leading zeros but the minutes'.
 QString DateText(const SYSTEMTIME& time);
+// The same date to the second as one number that grows with it (Form1::RemoteDateRole).
+qint64 listedDateStamp(const SYSTEMTIME& time);

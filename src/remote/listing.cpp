@@ -103,8 +103,10 @@ void Form1::list()
                     // than showing a made-up date.
                     steps.step(136, [&] { dated = modified.month >= 1 && modified.day >= 1; });
                     steps.step(138, [&] {
-                        if (row && dated)
+                        if (row && dated) {
                             row->setText(1, DateText(modified));
+                            row->setData(1, RemoteDateRole, listedDateStamp(modified));
+                        }
                     });
                     steps.step(140, [&] {
                         if (row)

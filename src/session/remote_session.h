@@ -45,6 +45,27 @@ public:
     // (the server's confirmation, sizes, digests) fails `read` at the end or
     // `closeFile`, never silently.
     virtual Status openFile(const std::string& path, TransferDirection direction) = 0;
+    // A download that continues a partial copy of `offset` bytes, for a file the
+    // caller knows to be `knownSize` bytes long. When the server gives another
+    // size (the file changed) or cannot start part-way, the download starts at
+    // the beginning instead, and `offset` is 0 on return; the caller must look.
+    // An engine that cannot start part-way keeps this default.
+    virtual Status resumeDownload(const std::string& path, std::uint64_t knownSize, std::uint64_t& offset)
+    {
+        (void)knownSize;
+        offset = 0;
+        return openFile(path, TransferDirection::Download);
+    }
+    // After resumeDownload, before the first `read`: true while the final check
+    // (a digest) wants the `offset` bytes the caller already holds, which it
+    // then passes, in order, to addHeldBytes. Held bytes not passed in full
+    // leave a resumed download with its size check alone.
+    virtual bool wantsHeldBytes() const { return false; }
+    virtual void addHeldBytes(const void* data, std::size_t size)
+    {
+        (void)data;
+        (void)size;
+    }
     virtual Status read(void* buffer, std::size_t size, std::size_t& count) = 0;
     // True when `read` of `size` bytes would come back without waiting for the network.
     virtual bool readReady(std::size_t size) const = 0;

@@ -1,10 +1,14 @@
 // Download: fetches each entry of the batch from the current remote folder
 // into downloadFolder, in 1024-byte blocks, with the read-outs kept current.
 //
-// Each file is written to an unnamed temporary file beside its target, which
-// replaces the target only after the last block and the server's confirmation.
-// A run that fails therefore leaves no partial file, and a local file of the
-// same name stays as it was.
+// Each file is written to a hidden part file beside its target, which
+// replaces the target only after the last block and the server's confirmation
+// (see PartialDownload). A local file of the same name stays as it was until
+// then. A download that broke off (the connection broke, went silent, or the
+// server cut it short) keeps its part file, and the next download of the same
+// remote file into the same place continues from it, counting its bytes as
+// already received. Any other failure (a file found damaged, a local file
+// that cannot be written) leaves no part file.
 
 #include "main_window/error_report.h"
 #include "main_window/form1.h"
@@ -12,6 +16,7 @@
 #include "main_window/user_dialogs.h"
 #include "transfer/file_line_label.h"
 #include "transfer/form2.h"
+#include "transfer/partial_download.h"
 #include "transfer/progress_bar.h"
 #include "transfer/readout_display.h"
 #include "transfer/transfer_paths.h"
@@ -19,7 +24,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 
 #include <vector>
 
@@ -36,7 +40,7 @@ QString lastServerError() { return fromRemote(InternetGetLastErrorText()); }
 // more than the network side of a fast download.
 class BlockCollector {
 public:
-    explicit BlockCollector(QSaveFile& file) : file_(file) {}
+    explicit BlockCollector(QFile& file) : file_(file) {}
 
     // Room for the next block; false when the file refused what was pending.
     bool makeRoom(char*& block)
@@ -55,7 +59,7 @@ public:
     }
 
 private:
-    QSaveFile& file_;
+    QFile& file_;
     std::vector<char> buffer_ = std::vector<char>(256 * 1024);
     std::size_t used_ = 0;
 };
@@ -97,27 +101,46 @@ void Form2::Download()
         const std::string remotePath = toRemote(owner_.session.currentPath) + listedName.toStdString();
         const QString localPath = downloadFolder + entry;
 
+        // A part file of this same remote file continues; one of any other goes.
+        PartialDownload partial(localPath, remoteFileIdentity(remotePath, size, remoteDates.value(p)),
+                                std::uint64_t(std::max<std::int64_t>(size, 0)));
+        std::uint64_t offset = partial.held();
+
         owner_.setStatus(QStringLiteral("Transfering data...Please wait."));
-        remoteFileHandle = FtpOpenFileA(owner_.session.connectionHandle, remotePath, GENERIC_READ,
-                                        FTP_TRANSFER_TYPE_BINARY, 0);
+        remoteFileHandle = offset > 0 ? FtpOpenFileAtA(owner_.session.connectionHandle, remotePath,
+                                                       std::uint64_t(size), offset, FTP_TRANSFER_TYPE_BINARY, 0)
+                                      : FtpOpenFileA(owner_.session.connectionHandle, remotePath, GENERIC_READ,
+                                                     FTP_TRANSFER_TYPE_BINARY, 0);
         if (remoteFileHandle == 0) {
             userDialogs().message(this, QStringLiteral("Can't open file path"));
             owner_.setStatus(QStringLiteral("Can't open file path! Request canceled!"));
             return;
         }
 
-        QSaveFile localFile(localPath);
-        if (!localFile.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        QFile& localFile = partial.file();
+        if (!partial.open(offset))
             throw StepFailure(QStringLiteral("Can't create the local file %1: %2")
-                                  .arg(quoted(localPath), localFile.errorString()));
+                                  .arg(quoted(localPath), partial.errorString()));
+        // The server's digest is of the whole file: ours takes in the held bytes first.
+        if (offset > 0 && InternetWantsHeldData(remoteFileHandle)) {
+            (void)partial.readHeld(offset, [&](const char* data, std::uint32_t count) {
+                InternetAddHeldData(remoteFileHandle, data, count);
+            });
+        }
 
         std::uint32_t now = GetTickCount();
         readouts.startFile(now);
+        readouts.resumeFile(std::int64_t(offset));
         const auto writeFailure = [&] {
             return StepFailure(QStringLiteral("Can't write the local file %1: %2")
-                                   .arg(quoted(localPath), localFile.errorString()));
+                                   .arg(quoted(localPath), partial.errorString()));
         };
         BlockCollector collector(localFile);
+        // What arrived before a break is kept for the next try, unless the file proved damaged.
+        const auto keepIfBrokeOff = [&] {
+            if (InternetTransferBrokeOff() && collector.flush())
+                partial.keep();
+        };
         bool firstBlock = true;
         for (;;) {
             char* block = nullptr;
@@ -128,6 +151,8 @@ void Form2::Download()
                 display.beforeWait();
             const bool readOk = InternetReadFile(remoteFileHandle, block, blockSize, count);
             collector.keep(count);
+            if (!readOk)
+                keepIfBrokeOff();
             now = GetTickCount();
             // Bytes that arrived before a break still count in the read-outs.
             const bool timingChanged = readouts.advance(count, now);
@@ -149,10 +174,12 @@ void Form2::Download()
 
         const HINTERNET handle = remoteFileHandle;
         remoteFileHandle = 0;
-        if (!InternetCloseHandle(handle))
+        if (!InternetCloseHandle(handle)) {
+            keepIfBrokeOff();
             throw StepFailure(QStringLiteral("The server did not confirm the transfer of %1: %2")
                                   .arg(quoted(displayPath(remotePath)), lastServerError()));
-        if (!localFile.commit())
+        }
+        if (!partial.commit())
             throw writeFailure();
         owner_.setStatus(QStringLiteral("OK"));
     }

@@ -67,6 +67,7 @@ public:
     QStringList List1;                 // entries: local paths (upload) or remote names (download)
     QList<std::int64_t> List2;         // sizes in bytes, line for line with List1
     QList<QByteArray> remoteNames;     // download only: the listed name's bytes, "" = use List1
+    QList<qint64> remoteDates;         // download only: the listed date (listedDateStamp), 0 = not known
     std::int64_t batchTotal = 0;       // the sum of List2, shown in lbCelkem
     int mTotalCount = 0;
 

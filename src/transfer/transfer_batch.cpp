@@ -175,6 +175,7 @@ void Form1::PushButton4_Click()
         steps.step(142, [&] {
             dialog->List1.append(name);
             dialog->remoteNames.append(QByteArray::fromStdString(remoteNameOf(item)));
+            dialog->remoteDates.append(item->data(1, RemoteDateRole).toLongLong());
         });
         steps.step(144, [&] { dialog->List2.append(size); });
         steps.step(146, [&] {

@@ -109,16 +109,24 @@ float nextSpeed(float previous, std::int64_t movedFile, std::int64_t elapsedMs)
 void TransferReadouts::startFile(std::uint32_t now)
 {
     movedFile_ = 0;
+    heldFile_ = 0;
     startTick_ = now;
     fileElapsedMs_ = 0;
     elapsedSeconds_ = 0;
+}
+
+void TransferReadouts::resumeFile(std::int64_t bytes)
+{
+    movedFile_ += bytes;
+    movedAll_ += bytes;
+    heldFile_ += bytes;
 }
 
 bool TransferReadouts::advance(std::int64_t bytes, std::uint32_t now)
 {
     movedFile_ += bytes;
     movedAll_ += bytes;
-    if (movedFile_ == 0)
+    if (movedFile_ == heldFile_)
         return false;
     // Unsigned difference: right across the tick count's wrap.
     const std::int64_t elapsed = std::uint32_t(now - startTick_);
@@ -131,7 +139,7 @@ bool TransferReadouts::advance(std::int64_t bytes, std::uint32_t now)
         fileElapsedMs_ = elapsed;
         elapsedSeconds_ = double(elapsed) / 1000.0;
     }
-    speed_ = speedAfter(speed_, movedFile_, elapsedSeconds_);
+    speed_ = speedAfter(speed_, movedFile_ - heldFile_, elapsedSeconds_);
     measured_ = Measurement{elapsedSeconds_, carriedSeconds_, total_ - movedAll_};
     hasTiming_ = true;
     return true;

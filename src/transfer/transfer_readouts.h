@@ -28,6 +28,9 @@ public:
 
     // A new file starts at tick `now`.
     void startFile(std::uint32_t now);
+    // The file continues a partial copy: its first `bytes` count as moved,
+    // but not towards the speed, which only what moves now can tell.
+    void resumeFile(std::int64_t bytes);
     // `bytes` more have moved, measured at tick `now`. Returns true when the
     // time, speed and remaining-time read-outs got new values.
     bool advance(std::int64_t bytes, std::uint32_t now);
@@ -56,6 +59,7 @@ private:
     double carriedSeconds_ = 0;
 
     std::int64_t movedFile_ = 0;
+    std::int64_t heldFile_ = 0;       // of movedFile_, bytes held from before this run
     std::uint32_t startTick_ = 0;
     std::int64_t fileElapsedMs_ = 0;  // at this file's last measurement, 0 if none
 

@@ -8,6 +8,7 @@
 #include "transfer/progress_bar.h"
 #include "transfer_test_helpers.h"
 
+#include <QDateTime>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -171,10 +172,13 @@ private slots:
         QFETCH(QStringList, readouts);
         QCOMPARE(shown, readouts);
         QCOMPARE(readLocal(setup.localPath("big.bin")), QByteArray("the user's own copy"));
-        QCOMPARE(folderEntries(setup.local.path()), QStringList{"big.bin"});
+        // What arrived waits, hidden, for the next try.
+        QCOMPARE(folderEntries(setup.local.path()),
+                 (QStringList{".big.bin.corvell-from", ".big.bin.corvell-part", "big.bin"}));
+        QCOMPARE(readLocal(setup.localPath(".big.bin.corvell-part")), pattern(readouts.at(1).toInt()));
     }
 
-    void failedDownloadOfANewFileLeavesNoFile_data()
+    void failedDownloadOfANewFileLeavesNoFileUnderItsName_data()
     {
         QTest::addColumn<int>("size");
         QTest::newRow("connection cut") << 20000;
@@ -182,7 +186,7 @@ private slots:
         QTest::newRow("transfer the server does not confirm") << 3000;
     }
 
-    void failedDownloadOfANewFileLeavesNoFile()
+    void failedDownloadOfANewFileLeavesNoFileUnderItsName()
     {
         QFETCH(int, size);
         TransferSetup setup({{"new.bin", std::size_t(size)}}, {"--cut-after", "3000"});
@@ -194,7 +198,75 @@ private slots:
         QVERIFY2(reports.first().contains(reportAt104), qPrintable(reports.first()));
         QVERIFY(reports.first().contains("new.bin"));
         QVERIFY(!setup.dialogs.texts().contains(completed));
-        QCOMPARE(folderEntries(setup.local.path()), QStringList());
+        QCOMPARE(folderEntries(setup.local.path()), (QStringList{".new.bin.corvell-from", ".new.bin.corvell-part"}));
+    }
+
+    void brokenDownloadContinuesOnlyTheSameFile_data()
+    {
+        QTest::addColumn<QStringList>("serverOptions");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("runs");
+        QTest::addColumn<int>("changedSize");  // the remote file after the first run, 0 = unchanged
+        QTest::addColumn<bool>("relist");      // the remote folder is listed again after the change
+        QTest::addColumn<QStringList>("rests");
+        QTest::addColumn<int>("barsAtEnd");    // -1: the last run fails
+        QTest::newRow("cut three times") << QStringList{"--cut-after", "3000"} << 10000 << 4 << 0 << false
+                                         << QStringList{"REST 3000", "REST 6000", "REST 9000"} << 10000;
+        // The listing still shows the old size and date; the server's SIZE tells.
+        QTest::newRow("changed remote file starts over") << QStringList{"--cut-after", "3000"} << 5000 << 2 << 2000
+                                                          << false << QStringList{} << 2000;
+        // Same size, another date: the listing tells.
+        QTest::newRow("rewritten remote file listed again starts over")
+            << QStringList{"--cut-after", "3000"} << 5000 << 2 << 5000 << true << QStringList{} << -1;
+        QTest::newRow("server without REST starts over")
+            << QStringList{"--cut-after", "3000", "--reply", "REST=502 Not here."} << 5000 << 2 << 0
+            << false << QStringList{"REST 3000"} << -1;
+    }
+
+    void brokenDownloadContinuesOnlyTheSameFile()
+    {
+        QFETCH(QStringList, serverOptions);
+        QFETCH(int, size);
+        QFETCH(int, runs);
+        QFETCH(int, changedSize);
+        QFETCH(bool, relist);
+        QFETCH(QStringList, rests);
+        QFETCH(int, barsAtEnd);
+        TransferSetup setup({{"f.bin", std::size_t(size)}}, toOptions(serverOptions));
+        const QByteArray changed(changedSize, 'n');
+        QList<std::int64_t> bars;
+        setup.dialogs.onBox = [&](const RecordedBox& box) {
+            if (box.text == completed) {
+                const Form2* dialog = setup.window.findChild<Form2*>();
+                bars << dialog->ProgressBar1->Value() << dialog->ProgressBar2->Value();
+            }
+        };
+
+        for (int run = 0; run < runs; ++run) {
+            setup.download({"f.bin"}, startThenCancel);
+            if (run == 0 && changedSize > 0) {
+                setup.server.writeFile("f.bin", changed.toStdString());
+                QFile served(QString::fromStdString(setup.server.root()) + "/f.bin");
+                QVERIFY(served.open(QIODevice::ReadWrite));
+                QVERIFY(served.setFileTime(QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5), Qt::UTC),
+                                           QFileDevice::FileModificationTime));
+            }
+            if (run == 0 && relist)
+                openFolder(setup.window, QStringLiteral("/"));
+        }
+
+        QCOMPARE(commandsSent(setup.server, "REST"), rests);
+        if (barsAtEnd < 0) {
+            QCOMPARE(setup.dialogs.texts(RecordedBox::ErrorReport).size(), runs);
+            // Started over from the first byte, not spliced onto what was held.
+            QCOMPARE(readLocal(setup.localPath(".f.bin.corvell-part")),
+                     (changedSize > 0 ? changed : pattern(size)).left(3000));
+            return;
+        }
+        QCOMPARE(setup.dialogs.texts(RecordedBox::ErrorReport).size(), runs - 1);
+        QCOMPARE(bars, (QList<std::int64_t>{barsAtEnd, barsAtEnd}));
+        QCOMPARE(readLocal(setup.localPath("f.bin")), changedSize > 0 ? changed : pattern(size));
+        QCOMPARE(folderEntries(setup.local.path()), QStringList{"f.bin"});
     }
 
     void overwritingALongerLocalFileLeavesExactlyTheDownloadedBytes()

@@ -114,6 +114,18 @@ private slots:
         QCOMPARE(readouts.movedText(), QStringLiteral("0.98 Kb"));
     }
 
+    void resumedBytesCountAsMovedButNotTowardsTheSpeed()
+    {
+        TransferReadouts readouts(10000);
+        readouts.startFile(0);
+        readouts.resumeFile(9000);
+        QCOMPARE(readouts.movedFile(), std::int64_t(9000));
+        QVERIFY(!readouts.advance(0, 1000));  // nothing moved yet: no rate to tell
+        QVERIFY(readouts.advance(1000, 1000));
+        QCOMPARE(readouts.speedText(), QStringLiteral("0.5 Kbps"));  // (1 KB/s + 0) / 2
+        QCOMPARE(readouts.leftText(), QStringLiteral("0 Kb"));
+    }
+
     void elapsedTimeCoversTheWholeBatch()
     {
         TransferReadouts readouts(3000);

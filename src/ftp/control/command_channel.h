@@ -46,6 +46,7 @@ struct ServerFeatures {
 // what it offered. Reset as a whole with the link.
 struct LinkLearnt {
     bool epsvRefused = false;  // EPSV refused for good (5xx): PASV from then on
+    bool restRefused = false;  // REST refused for good (5xx): downloads start at 0
     std::string hashSelected;  // the algorithm HASH answers with now ("SHA-256"), from FEAT's '*' or OPTS HASH
     // The working folder (see WorkingFolder): a path naming the user's folder
     // and PWD's answer for it ("" when not known), and the folder a listing

@@ -56,7 +56,7 @@ Status DataChannel::passivePort(CommandChannel& channel, const std::function<Sta
 }
 
 Status DataChannel::open(CommandChannel& channel, const std::string& line, std::unique_ptr<Stream>& stream,
-                         std::optional<Reply>& finalReply, const std::function<Status()>& earlier)
+                         std::optional<Reply>& finalReply, const std::function<Status()>& earlier, Lead* lead)
 {
     std::uint16_t port = 0;
     if (Status s = passivePort(channel, earlier, port); !s.ok())
@@ -73,6 +73,11 @@ Status DataChannel::open(CommandChannel& channel, const std::string& line, std::
     // The transfer command goes out while TCP connects: the two round trips
     // overlap. A server takes the command and then waits for the connection.
     const Deadline deadline = channel.replyDeadline();
+    const std::string leadLine = lead && lead->line ? lead->line() : std::string();
+    if (!leadLine.empty()) {
+        if (Status s = channel.sendAhead(leadLine, deadline); !s.ok())
+            return s;
+    }
     if (Status s = channel.sendAhead(line, deadline); !s.ok())
         return s;
     if (Status s = finishConnect(socket, deadline); !s.ok()) {
@@ -95,6 +100,11 @@ Status DataChannel::open(CommandChannel& channel, const std::string& line, std::
     if (protect_)
         protectedStatus = protect_(data, channel.replyDeadline());
     Reply reply;
+    if (!leadLine.empty()) {
+        if (Status s = channel.readAhead(reply, deadline); !s.ok())
+            return s;
+        lead->reply = reply;
+    }
     if (Status s = channel.readAhead(reply, deadline, true); !s.ok())
         return s;
     switch (classify(reply.code)) {

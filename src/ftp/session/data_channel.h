@@ -31,8 +31,16 @@ public:
     // first reply: 1xx starts the transfer, a 2xx in `finalReply` may already end it.
     // Commands the caller sent ahead (SIZE) travel with EPSV; `earlier` reads
     // their replies in their turn.
+    // A command that must come just before the transfer command (REST),
+    // decided once `earlier` has run: "" sends none. It travels with the
+    // transfer command, and its reply, whatever it is, lands in `reply`.
+    struct Lead {
+        std::function<std::string()> line;
+        std::optional<Reply> reply;
+    };
     Status open(CommandChannel& channel, const std::string& line, std::unique_ptr<Stream>& stream,
-                std::optional<Reply>& finalReply, const std::function<Status()>& earlier = {});
+                std::optional<Reply>& finalReply, const std::function<Status()>& earlier = {},
+                Lead* lead = nullptr);
 
     // What waitForData found first.
     enum class Wait { DataReady, ControlReady, TimedOut, Failed };

@@ -32,6 +32,18 @@ constexpr std::chrono::milliseconds abortWait{5000};
 
 Status FileTransfer::open(const std::string& path, TransferDirection direction)
 {
+    std::uint64_t offset = 0;
+    return start(path, direction, 0, offset);
+}
+
+Status FileTransfer::resume(const std::string& path, std::uint64_t knownSize, std::uint64_t& offset)
+{
+    return start(path, TransferDirection::Download, knownSize, offset);
+}
+
+Status FileTransfer::start(const std::string& path, TransferDirection direction, std::uint64_t knownSize,
+                           std::uint64_t& offset)
+{
     if (Status s = channel_.ready(); !s.ok())
         return s;
     const std::string line = withArgument(direction == TransferDirection::Download ? "RETR" : "STOR", path);
@@ -42,18 +54,37 @@ Status FileTransfer::open(const std::string& path, TransferDirection direction)
     } else {
         check.beforeUpload(path);
     }
+    // REST is decided once SIZE has answered: a file whose size changed is
+    // another file, and its partial copy is worth nothing.
+    DataChannel::Lead restart;
+    if (offset > 0) {
+        restart.line = [&]() -> std::string {
+            const std::optional<std::uint64_t> size = check.expectedSize();
+            if (channel_.learnt().restRefused || (size && *size != knownSize))
+                return {};
+            return "REST " + std::to_string(offset);
+        };
+    }
     std::unique_ptr<Stream> stream;
     std::optional<Reply> finalReply;
-    if (Status s = data_.open(channel_, line, stream, finalReply, [&] { return check.takeSize(channel_); });
+    if (Status s = data_.open(channel_, line, stream, finalReply, [&] { return check.takeSize(channel_); },
+                              offset > 0 ? &restart : nullptr);
         !s.ok()) {
         check.forgetAnswers(channel_);
         return s;
     }
+    // Without "350" the server sends the file from its start.
+    if (!restart.reply || restart.reply->code != 350) {
+        if (restart.reply && classify(restart.reply->code) == ReplyClass::PermanentRefusal)
+            channel_.learnt().restRefused = true;
+        offset = 0;
+    }
+    check.resumeAt(offset);
     if (direction == TransferDirection::Download)
         check.startDigest(channel_.features());
     abandon();
     direction_ = direction;
-    command_ = line;
+    command_ = offset > 0 ? "REST " + std::to_string(offset) + ", " + line : line;
     stream_ = std::move(stream);
     buffer_ = std::make_unique<char[]>(direction == TransferDirection::Download ? receiveBufferSize : sendBufferSize);
     finalReply_ = std::move(finalReply);

@@ -24,6 +24,12 @@ public:
 
     // Starts RETR/STOR of `path`; the link is Transferring on success.
     Status open(const std::string& path, TransferDirection direction);
+    // RETR from `offset` (REST just before it) when the server's size is
+    // `knownSize` and it takes REST; else from 0, with `offset` set to 0.
+    Status resume(const std::string& path, std::uint64_t knownSize, std::uint64_t& offset);
+    // The bytes before a resumed download's offset, for its digest.
+    bool wantsHeld() const { return isOpen() && check_.wantsHeld(); }
+    void addHeld(const char* data, std::size_t size) { check_.held(data, size); }
     bool isOpen() const { return channel_.transferOpen(); }
     Status read(char* out, std::size_t size, std::size_t& count);
     // True when a read of `size` bytes would not wait for the network: they
@@ -37,6 +43,8 @@ public:
     void abandon();
 
 private:
+    Status start(const std::string& path, TransferDirection direction, std::uint64_t knownSize,
+                 std::uint64_t& offset);
     bool refill();
     bool awaitData(IoResult::State want, Deadline deadline);
     Status waitForStream(IoResult::State want, Deadline deadline);

@@ -180,7 +180,7 @@ Status TransferCheck::takeSize(CommandChannel& channel)
 
 void TransferCheck::startDigest(const ServerFeatures& features)
 {
-    if (!expectedSize_ || *expectedSize_ <= maxDigestedSize)
+    if ((!expectedSize_ || *expectedSize_ <= maxDigestedSize) && held_ <= maxDigestedSize)
         digest_.start(offeredDigest(features));
 }
 
@@ -188,7 +188,8 @@ Status TransferCheck::dataEnded(CommandChannel& channel)
 {
     // A file that grew while it was read no longer matches the server's
     // digest of what it holds now; its size check is all it gets.
-    if (!digest_.active() || (expectedSize_ && moved_ != *expectedSize_) || moved_ > maxDigestedSize)
+    if (!digest_.active() || (expectedSize_ && moved_ != *expectedSize_) || moved_ > maxDigestedSize
+        || heldTaken_ != held_)
         return Status::success();
     const ServerFeatures& features = channel.features();
     digestKind_ = digest_.kind();

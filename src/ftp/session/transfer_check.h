@@ -61,12 +61,31 @@ public:
     Status takeSize(CommandChannel& channel);
     void startDigest(const ServerFeatures& features);
     void beforeUpload(const std::string& path) { path_ = path; }
+    // The server's size, once takeSize() has read it (when it gave one).
+    const std::optional<std::uint64_t>& expectedSize() const { return expectedSize_; }
+
+    // A download that continues at `offset`, before startDigest(): the size
+    // check counts the bytes already held, and the digest wants them
+    // (held()) before the first byte received.
+    void resumeAt(std::uint64_t offset) { moved_ = held_ = offset; }
+    bool wantsHeld() const { return heldTaken_ < held_ && digest_.active(); }
+    void held(const char* data, std::size_t size)
+    {
+        if (!wantsHeld() || size > held_ - heldTaken_)
+            return;
+        heldTaken_ += size;
+        digest_.add(data, size);
+    }
 
     void received(const char* data, std::size_t size)
     {
         moved_ += size;
-        if (digest_.active())
-            digest_.add(data, size);
+        if (!digest_.active())
+            return;
+        // A digest that misses the held bytes would only ever differ.
+        if (heldTaken_ != held_)
+            return digest_.start(DigestKind::None);
+        digest_.add(data, size);
     }
     void sent(std::size_t size) { moved_ += size; }
     // True when the server gave a size before the download and exactly that
@@ -90,6 +109,8 @@ private:
     std::string path_;
     std::optional<std::uint64_t> expectedSize_;
     std::uint64_t moved_ = 0;
+    std::uint64_t held_ = 0;       // bytes before a resumed download's start
+    std::uint64_t heldTaken_ = 0;  // of which the digest has seen these
     RunningDigest digest_;
     bool sizeAsked_ = false;
     int digestAnswersDue_ = 0;  // OPTS HASH and HASH (or XSHA…) sent ahead
