@@ -1,0 +1,101 @@
+// The SFTP engine against OpenSSH's sshd.
+
+#include "sftp/sftp_session.h"
+#include "support/test_ftp_server.h"
+#include "support/test_ssh_server.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Logon {
+    const char* name;
+    bool withKey;
+    bool rightPassword;
+    bool needsPassword;  // only where the server takes passwords (run as root)
+    bool loggedOn;
+};
+
+class SftpSession : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { server = new TestSshServer(); }
+    static void TearDownTestSuite() { delete server; }
+
+    sftp::SessionOptions options(bool withKey = true)
+    {
+        sftp::SessionOptions result;
+        result.timeout = 5000ms;
+        result.sshFolder = withKey ? server->clientFolder() : server->emptyClientFolder();
+        result.hostKeyStore = server->scratch() + "/store/known_hosts";
+        result.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
+        return result;
+    }
+    std::unique_ptr<sftp::Session> connected()
+    {
+        auto session = std::make_unique<sftp::Session>(options());
+        const auto status = session->open("127.0.0.1", std::uint16_t(server->port()), server->user(), "");
+        EXPECT_TRUE(status.ok()) << status.message();
+        return session;
+    }
+
+    static TestSshServer* server;
+};
+TestSshServer* SftpSession::server = nullptr;
+
+TEST_F(SftpSession, logsOnByKeyOrPasswordAndRefusesOtherwise)
+{
+    const Logon cases[] = {
+        {"key", true, false, false, true},
+        {"password", false, true, true, true},
+        {"wrong password", false, false, true, false},
+        {"no key, no password", false, false, false, false},
+    };
+    for (const Logon& logon : cases) {
+        if (logon.needsPassword && !server->passwordLogon())
+            continue;
+        sftp::Session session(options(logon.withKey));
+        const auto status = session.open("127.0.0.1", std::uint16_t(server->port()), server->user(),
+                                         logon.rightPassword ? server->password() : "wrong");
+        EXPECT_EQ(status.ok(), logon.loggedOn) << logon.name << ": " << status.message();
+        if (!logon.loggedOn) {
+            EXPECT_EQ(status.kind(), session::ErrorKind::Refused) << logon.name;
+        }
+    }
+}
+
+TEST_F(SftpSession, transfersAreByteExactBothWays)
+{
+    auto session = connected();
+    ASSERT_TRUE(session->isOpen());
+    EXPECT_NE(session->encryption().find("SSH-2, "), std::string::npos) << session->encryption();
+    std::string folder;
+    ASSERT_TRUE(session->printWorkingDirectory(folder).ok());
+    EXPECT_EQ(folder, server->root());
+    for (const std::size_t size : {std::size_t(0), std::size_t(1), std::size_t(1025), std::size_t(64 * 32768 + 5),
+                                   std::size_t(5 << 20)}) {
+        const std::string name = "f" + std::to_string(size);
+        server->writePatternFile(name, size);
+        ASSERT_TRUE(session->openFile(name, session::TransferDirection::Download).ok());
+        std::string got;
+        char block[1024];
+        for (std::size_t count = 1; count;) {
+            ASSERT_TRUE(session->read(block, sizeof block, count).ok()) << size;
+            got.append(block, count);
+        }
+        ASSERT_TRUE(session->closeFile().ok());
+        EXPECT_TRUE(got == patternBytes(size)) << size << " got " << got.size();
+
+        ASSERT_TRUE(session->openFile("up" + name, session::TransferDirection::Upload).ok());
+        for (std::size_t at = 0; at < got.size(); at += 1024)
+            ASSERT_TRUE(session->write(got.data() + at, std::min<std::size_t>(1024, got.size() - at)).ok());
+        const auto closed = session->closeFile();
+        ASSERT_TRUE(closed.ok()) << closed.message();
+        EXPECT_TRUE(server->readFile("up" + name) == got) << size;
+    }
+}
+
+} // namespace
