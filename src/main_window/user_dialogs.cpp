@@ -21,6 +21,15 @@ public:
         return box.exec() == QMessageBox::Yes;
     }
 
+    bool confirmCaution(QWidget* parent, const QString& text, bool warning) override
+    {
+        QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::NoIcon, applicationTitle(), text,
+                        QMessageBox::Yes | QMessageBox::No, parent);
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    }
+
     QString inputBox(QWidget* parent, const QString& prompt, const QString& caption) override
     {
         bool accepted = false;

@@ -13,6 +13,9 @@ public:
     virtual void message(QWidget* parent, const QString& text) = 0;
     // Yes/No with Yes the default; true only for Yes.
     virtual bool confirm(QWidget* parent, const QString& text) = 0;
+    // Yes/No for a question whose safe answer is No: No the default, Escape
+    // answers No, true only for Yes. `warning` adds the warning icon.
+    virtual bool confirmCaution(QWidget* parent, const QString& text, bool warning) = 0;
     // The input box: returns the text entered, or "" for Cancel.
     virtual QString inputBox(QWidget* parent, const QString& prompt, const QString& caption) = 0;
     // The "Application Error" warning box.

@@ -11,7 +11,7 @@
 #include <functional>
 
 struct RecordedBox {
-    enum Kind { Message, Confirm, Input, ErrorReport } kind;
+    enum Kind { Message, Confirm, Input, ErrorReport, Caution } kind;
     QString text;
     QString caption;  // the application title for messages and confirmations
 };
@@ -22,7 +22,8 @@ public:
     ~RecordingDialogs() override { setUserDialogs(nullptr); }
 
     // Answers for the next confirmations (true = Yes) and input boxes, in order.
-    // Without a queued answer a confirmation is answered Yes and an input box "".
+    // Without a queued answer a confirmation is answered Yes, a cautious
+    // question No (its default button) and an input box "".
     std::deque<bool> confirmAnswers;
     std::deque<QString> inputAnswers;
     // Runs when a message box shows, e.g. to look at the window at that moment.
@@ -53,6 +54,15 @@ public:
         record({RecordedBox::Confirm, text, applicationTitle()});
         if (confirmAnswers.empty())
             return true;
+        const bool answer = confirmAnswers.front();
+        confirmAnswers.pop_front();
+        return answer;
+    }
+    bool confirmCaution(QWidget*, const QString& text, bool) override
+    {
+        record({RecordedBox::Caution, text, applicationTitle()});
+        if (confirmAnswers.empty())
+            return false;
         const bool answer = confirmAnswers.front();
         confirmAnswers.pop_front();
         return answer;
