@@ -37,9 +37,28 @@ std::string fingerprintOf(const ssh_key key)
 
 enum class Verdict { Known, Changed, Unknown };
 
+// The fingerprint of the key of `type` that `file` holds for the server.
+std::string fingerprintOnRecord(const std::string& file, const std::string& server, ssh_keytypes_e type)
+{
+    std::ifstream lines(file);
+    for (std::string line; std::getline(lines, line);) {
+        ssh_knownhosts_entry* entry = nullptr;
+        std::string found;
+        // Matches "[host]:port", hashed names and patterns as the check did.
+        if (ssh_known_hosts_parse_line(server.c_str(), line.c_str(), &entry) == SSH_OK && entry && entry->publickey
+            && ssh_key_type(entry->publickey) == type)
+            found = fingerprintOf(entry->publickey);
+        ssh_knownhosts_entry_free(entry);
+        if (!found.empty())
+            return found;
+    }
+    return {};
+}
+
 // What one file says of the server's key; `onRecord` gets the fingerprint of
 // a different key the file holds for the server.
-Verdict judgeAgainst(ssh_session ssh, const std::string& file, std::string& onRecord)
+Verdict judgeAgainst(ssh_session ssh, const std::string& file, const std::string& server, ssh_keytypes_e type,
+                     std::string& onRecord)
 {
     if (file.empty() || ::access(file.c_str(), R_OK) != 0)
         return Verdict::Unknown;
@@ -47,15 +66,11 @@ Verdict judgeAgainst(ssh_session ssh, const std::string& file, std::string& onRe
     // file here, so the verdict is that file's alone.
     ssh_options_set(ssh, SSH_OPTIONS_KNOWNHOSTS, file.c_str());
     ssh_options_set(ssh, SSH_OPTIONS_GLOBAL_KNOWNHOSTS, file.c_str());
-    ssh_knownhosts_entry* entry = nullptr;
-    const ssh_known_hosts_e state = ssh_session_get_known_hosts_entry(ssh, &entry);
-    if (state == SSH_KNOWN_HOSTS_CHANGED && entry && entry->publickey)
-        onRecord = fingerprintOf(entry->publickey);
-    ssh_knownhosts_entry_free(entry);
-    switch (state) {
+    switch (ssh_session_is_known_server(ssh)) {
     case SSH_KNOWN_HOSTS_OK:
         return Verdict::Known;
     case SSH_KNOWN_HOSTS_CHANGED:
+        onRecord = fingerprintOnRecord(file, server, type);
         return Verdict::Changed;
     default:
         // A key of another type only (OpenSSH asks then too), no entry, no file.
@@ -139,15 +154,17 @@ Status checkHostKey(ssh_session ssh, const std::string& host, std::uint16_t port
     if (report.fingerprint.empty())
         return Status::failure(ErrorKind::Protocol, "Cannot take the fingerprint of the server's key");
 
+    // known_hosts names a server on another port than 22 as "[host]:port".
+    const std::string server = port == 22 ? host : "[" + host + "]:" + std::to_string(port);
     bool changed = false;
     for (const std::string* file : {&files.userKnownHosts, &files.ownStore}) {
         std::string onRecord;
-        switch (judgeAgainst(ssh, *file, onRecord)) {
+        switch (judgeAgainst(ssh, *file, server, ssh_key_type(key.get()), onRecord)) {
         case Verdict::Known:
             return Status::success();
         case Verdict::Changed:
             if (!changed)
-                report.knownFingerprint = onRecord;
+                report.knownFingerprint = onRecord.empty() ? "(unreadable)" : onRecord;
             changed = true;
             break;
         case Verdict::Unknown:

@@ -274,7 +274,9 @@ struct Session::Impl {
 
 Session::Session(SessionOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
 
-Session::~Session() { impl_->dropLink(impl_->linked()); }
+// Also runs at the end of the process, after OpenSSL may have cleaned up:
+// nothing is sent, so nothing needs its random numbers or ciphers.
+Session::~Session() { impl_->dropLink(false); }
 
 Status Session::open(const std::string& host, std::uint16_t port, const std::string& user,
                      const std::string& password)

@@ -245,7 +245,8 @@ void TestSshServer::makeFolder(const std::string& relativePath) const
 {
     const fs::path path = underRoot(root_, relativePath);
     fs::create_directories(path);
-    giveToUser(path);
+    for (fs::path folder = path; folder != fs::path(root_) && folder.has_relative_path(); folder = folder.parent_path())
+        giveToUser(folder);
 }
 
 void TestSshServer::makeLink(const std::string& target, const std::string& relativePath) const
