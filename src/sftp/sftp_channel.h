@@ -11,6 +11,8 @@
 
 #include <chrono>
 #include <cstddef>
+#include <memory>
+#include <string_view>
 #include <string>
 
 namespace sftp {
@@ -62,9 +64,16 @@ private:
     bool broken_ = false;
     std::string brokenReason_;
     ErrorKind brokenKind_ = ErrorKind::Network;
-    // Received bytes from `start_` on are not taken yet.
-    std::string buffer_;
+    // Makes room for a read at the end of the buffer.
+    void makeRoom();
+    std::string_view unread() const { return {buffer_.get() + start_, end_ - start_}; }
+
+    // Received bytes from `start_` to `end_` are not taken yet. Not a string:
+    // growing one would fill each read's room with zeros first.
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_ = 0;
     std::size_t start_ = 0;
+    std::size_t end_ = 0;
 };
 
 } // namespace sftp
