@@ -162,7 +162,7 @@ bool Download::ready(std::size_t size)
         if (!channel_.receive(response).ok() || !handle(response).ok() || !takeAnswered().ok())
             break;
     }
-    return failure_ || ended_ || arrived_.size() - arrivedStart_ >= size;
+    return failure_ || ended_ || arrived_.size() - arrivedStart_ >= size || channel_.answerArriving();
 }
 
 Status Download::finish()

@@ -24,7 +24,8 @@ public:
     // Fills `buffer` unless the file ends; 0 in `count` at the end. Fewer
     // bytes than the server's size at the end is a failure, never an end.
     Status read(void* buffer, std::size_t size, std::size_t& count);
-    // True when `read` of `size` bytes would not wait for the network.
+    // True when `read` of `size` bytes would not wait for the server: the
+    // bytes are here, or the answer bringing them is coming in.
     bool ready(std::size_t size);
     // Closes the remote file. Closed before its end, the download is a failure.
     Status finish();

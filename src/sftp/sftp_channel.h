@@ -44,6 +44,9 @@ public:
     // True when a whole answer is here already; takes what the link holds
     // without waiting.
     bool answerWaiting();
+    // True when an answer has begun to arrive: the rest is on its way in the
+    // same burst, so waiting for it is not waiting for the server.
+    bool answerArriving() const { return !unread().empty(); }
 
     // Sends one request and waits for its answer.
     Status call(RequestWriter request, std::uint32_t id, Response& response);
