@@ -6,7 +6,10 @@
 namespace sftp {
 namespace {
 
-constexpr std::uint32_t requestLength = 32 * 1024;
+// OpenSSH's sshd answers reads of up to 255 KiB; a server that answers less
+// before the end has its length taken for the requests after.
+constexpr std::uint32_t firstRequestLength = 64 * 1024;
+constexpr std::uint32_t smallestRequestLength = 4 * 1024;
 constexpr std::size_t requestsInFlight = 64;
 // New requests go out in batches, several in one SSH packet.
 constexpr std::size_t topUpBelow = requestsInFlight - 8;
@@ -14,7 +17,7 @@ constexpr std::size_t topUpBelow = requestsInFlight - 8;
 } // namespace
 
 Download::Download(Channel& channel, std::string handle, std::optional<std::uint64_t> size)
-    : channel_(channel), handle_(std::move(handle)), size_(size)
+    : channel_(channel), handle_(std::move(handle)), size_(size), requestLength_(firstRequestLength)
 {
 }
 
@@ -42,12 +45,12 @@ void Download::topUp()
             break;
         Request request;
         request.id = channel_.nextId();
-        request.length = requestLength;
-        RequestWriter(MessageType::Read, request.id).addString(handle_).add64(nextOffset_).add(requestLength)
+        request.length = requestLength_;
+        RequestWriter(MessageType::Read, request.id).addString(handle_).add64(nextOffset_).add(requestLength_)
             .finishInto(queued_);
         offsetOfId_[request.id] = nextOffset_;
         requests_.emplace(nextOffset_, std::move(request));
-        nextOffset_ += requestLength;
+        nextOffset_ += requestLength_;
     }
 }
 
@@ -95,6 +98,7 @@ Status Download::handle(Response& response)
         offsetOfId_[rest.id] = restOffset;
         request.length = std::uint32_t(response.text.size());
         requests_.emplace(restOffset, std::move(rest));
+        requestLength_ = std::max(smallestRequestLength, std::min(requestLength_, request.length));
     }
     furthestData_ = std::max(furthestData_, offset + response.text.size());
     request.data = std::move(response.text);

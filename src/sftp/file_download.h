@@ -1,6 +1,6 @@
 #pragma once
 // One remote file read with many requests in flight, as the OpenSSH client
-// does (64 of 32 KiB): the caller's small reads are served from what has
+// does (64 at a time): the caller's small reads are served from what has
 // arrived, and each costs no round trip of its own.
 
 #include "sftp/sftp_channel.h"
@@ -54,6 +54,7 @@ private:
     std::string queued_;  // requests built but not yet sent
     std::string arrived_;  // delivered bytes from `arrivedStart_` on are not yet read
     std::size_t arrivedStart_ = 0;
+    std::uint32_t requestLength_;
     std::uint64_t nextOffset_ = 0;
     std::uint64_t delivered_ = 0;
     std::uint64_t furthestData_ = 0;

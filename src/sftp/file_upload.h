@@ -1,7 +1,7 @@
 #pragma once
 // One remote file written with many requests in flight: the caller's small
-// writes are gathered into requests that fill an SSH packet, and up to 64 go
-// unanswered at a time, so no write waits for a round trip.
+// writes are gathered into requests that fill two SSH packets, and up to 64
+// go unanswered at a time, so no write waits for a round trip.
 
 #include "sftp/sftp_channel.h"
 

@@ -10,8 +10,8 @@ using Clock = std::chrono::steady_clock;
 
 // Asking libssh for this much at a time also opens the channel's window this
 // wide (its own default is 1.25 MB): the server then never waits for a window
-// adjustment while our 2 MiB of read requests are answered.
-constexpr std::size_t readChunk = 4 * 1024 * 1024;
+// adjustment while our 4 MiB of read requests are answered.
+constexpr std::size_t readChunk = 8 * 1024 * 1024;
 
 int millisecondsUntil(Clock::time_point deadline)
 {
