@@ -113,3 +113,67 @@ TEST(SftpFaults, aLinkGivenUpOnIsLoggedOnAgainByTheNextOperation)
 }
 
 } // namespace
+
+namespace {
+
+struct ScriptedLogon {
+    const char* name;
+    std::vector<std::string> options;
+    bool trustKey;
+    const char* password;
+    bool loggedOn;
+    std::vector<std::string> attempts;  // as the server logged them
+};
+
+std::vector<std::string> lines(const std::string& path)
+{
+    std::ifstream in(path);
+    std::vector<std::string> result;
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
+}
+
+TEST(SftpLogon, nothingIsSentForTheLogonBeforeTheKeyIsTrustedAndPasswordsGoEitherWay)
+{
+    const ScriptedLogon cases[] = {
+        {"key refused: no logon attempt", {}, false, "secret", false, {}},
+        {"password", {}, true, "secret", true, {"AUTH none", "AUTH password"}},
+        {"keyboard-interactive", {"--kbdint-only"}, true, "secret", true, {"AUTH none", "AUTH keyboard-interactive"}},
+        {"keyboard-interactive, wrong password asked once", {"--kbdint-only"}, true, "wrong", false,
+         {"AUTH none", "AUTH keyboard-interactive"}},
+    };
+    for (const ScriptedLogon& logon : cases) {
+        char folder[] = "/tmp/cvl-XXXXXX";
+        ASSERT_TRUE(::mkdtemp(folder));
+        const std::string log = std::string(folder) + "/auth.log";
+        std::vector<std::string> options = logon.options;
+        options.insert(options.end(), {"--log", log});
+        ScriptedSftpServer server(options);
+        auto settings = quickOptions(std::string(folder) + "/no-keys");
+        settings.trustHostKey = [&](const sftp::HostKeyReport&) { return logon.trustKey; };
+        sftp::Session session(settings);
+        const auto status = session.open("127.0.0.1", std::uint16_t(server.port()), "test", logon.password);
+        EXPECT_EQ(status.ok(), logon.loggedOn) << logon.name << ": " << status.message();
+        if (!logon.trustKey) {
+            EXPECT_EQ(status.kind(), ErrorKind::Insecure) << logon.name;
+        }
+        EXPECT_EQ(lines(log), logon.attempts) << logon.name;
+        std::filesystem::remove_all(folder);
+    }
+}
+
+TEST(SftpFaults, aServerAnsweringShortReadsStillGivesTheWholeFile)
+{
+    ScriptedSftpServer server({"--short-reads", "10000"});
+    const std::string content = patternBytes(300000);
+    std::ofstream(server.root() + "/a.bin", std::ios::binary) << content;
+    sftp::Session session(quickOptions(server.root() + "/no-such-folder"));
+    ASSERT_TRUE(session.open("127.0.0.1", std::uint16_t(server.port()), "test", "secret").ok());
+    std::string bytes;
+    const auto status = download(session, "/a.bin", bytes);
+    ASSERT_TRUE(status.ok()) << status.message();
+    EXPECT_TRUE(bytes == content);
+}
+
+} // namespace

@@ -6,14 +6,47 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
 #include <fstream>
 
 using namespace std::chrono_literals;
 
 namespace {
 
+// An ssh-agent of its own holding one key, which the server accepts.
+class TestAgent {
+public:
+    explicit TestAgent(const TestSshServer& server)
+    {
+        const std::string folder = server.scratch() + "/agent";
+        std::filesystem::create_directories(folder);
+        runCommand("ssh-keygen -q -t ed25519 -N '' -C agent -f " + folder + "/key");
+        socket_ = folder + "/socket";
+        const std::string started = runCommand("ssh-agent -s -a " + socket_);
+        const auto at = started.find("SSH_AGENT_PID=");
+        pid_ = std::atoi(started.c_str() + at + 14);
+        runCommand("SSH_AUTH_SOCK=" + socket_ + " ssh-add -q " + folder + "/key 2>&1");
+        std::ifstream publicKey(folder + "/key.pub");
+        std::string line;
+        std::getline(publicKey, line);
+        server.authorize(line);
+    }
+    ~TestAgent()
+    {
+        if (pid_ > 0)
+            ::kill(pid_, SIGTERM);
+    }
+    const std::string& socket() const { return socket_; }
+
+private:
+    std::string socket_;
+    int pid_ = 0;
+};
+
 struct Logon {
     const char* name;
+    bool withAgent;
     bool withKey;
     bool rightPassword;
     bool needsPassword;  // only where the server takes passwords (run as root)
@@ -22,7 +55,11 @@ struct Logon {
 
 class SftpSession : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { server = new TestSshServer(); }
+    static void SetUpTestSuite()
+    {
+        ::unsetenv("SSH_AUTH_SOCK");  // the developer's own agent stays out of it
+        server = new TestSshServer();
+    }
     static void TearDownTestSuite() { delete server; }
 
     sftp::SessionOptions options(bool withKey = true)
@@ -49,14 +86,20 @@ TestSshServer* SftpSession::server = nullptr;
 TEST_F(SftpSession, logsOnByKeyOrPasswordAndRefusesOtherwise)
 {
     const Logon cases[] = {
-        {"key", true, false, false, true},
-        {"password", false, true, true, true},
-        {"wrong password", false, false, true, false},
-        {"no key, no password", false, false, false, false},
+        {"agent", true, false, false, false, true},
+        {"key file", false, true, false, false, true},
+        {"password", false, false, true, true, true},
+        {"wrong password", false, false, false, true, false},
+        {"no key, no password", false, false, false, false, false},
     };
+    const TestAgent agent(*server);
     for (const Logon& logon : cases) {
         if (logon.needsPassword && !server->passwordLogon())
             continue;
+        if (logon.withAgent)
+            ::setenv("SSH_AUTH_SOCK", agent.socket().c_str(), 1);
+        else
+            ::unsetenv("SSH_AUTH_SOCK");
         sftp::Session session(options(logon.withKey));
         const auto status = session.open("127.0.0.1", std::uint16_t(server->port()), server->user(),
                                          logon.rightPassword ? server->password() : "wrong");

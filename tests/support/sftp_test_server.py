@@ -7,6 +7,12 @@ port, with the host key --host-key (made when missing), and prints
 "PORT <n>" as its first line of output. The server stops when its standard
 input reaches end of file (so a crashed test never leaves it behind).
 
+Switches:
+  --log FILE             append "AUTH <method>" for each logon attempt the
+                         client makes (none, password, keyboard-interactive)
+  --kbdint-only          passwords only by keyboard-interactive, asked with
+                         an echoed "Name:" and a hidden "Password:" prompt
+  --short-reads N        answer every read with at most N bytes
 Faults:
   --stall-kex            accept the connection, then say nothing at all
   --stall REQUEST        never answer REQUEST: open, read, write, close,
@@ -32,6 +38,9 @@ def parse():
     parser.add_argument("--stall-kex", action="store_true")
     parser.add_argument("--stall", action="append", default=[])
     parser.add_argument("--die-after", type=int)
+    parser.add_argument("--log")
+    parser.add_argument("--kbdint-only", action="store_true")
+    parser.add_argument("--short-reads", type=int)
     return parser.parse_args()
 
 
@@ -43,15 +52,33 @@ async def forever():
     await asyncio.sleep(3600 * 24)
 
 
+def log(line):
+    if OPTIONS.log:
+        with open(OPTIONS.log, "a") as file:
+            file.write(line + "\n")
+
+
 class Server(asyncssh.SSHServer):
     def begin_auth(self, username):
+        log("AUTH none")
         return True
 
     def password_auth_supported(self):
-        return True
+        return not OPTIONS.kbdint_only
 
     def validate_password(self, username, password):
+        log("AUTH password")
         return username == "test" and password == "secret"
+
+    def kbdint_auth_supported(self):
+        return OPTIONS.kbdint_only
+
+    def get_kbdint_challenge(self, username, lang, submethods):
+        log("AUTH keyboard-interactive")
+        return "", "", "", [("Name: ", True), ("Password: ", False)]
+
+    def validate_kbdint_response(self, username, responses):
+        return username == "test" and len(responses) == 2 and responses[1] == "secret"
 
 
 class Files(asyncssh.SFTPServer):
@@ -68,6 +95,8 @@ class Files(asyncssh.SFTPServer):
 
     async def read(self, file_obj, offset, size):
         await self._maybe_stall("read")
+        if OPTIONS.short_reads:
+            size = min(size, OPTIONS.short_reads)
         data = super().read(file_obj, offset, size)
         SERVED[0] += len(data)
         if OPTIONS.die_after is not None and SERVED[0] >= OPTIONS.die_after:

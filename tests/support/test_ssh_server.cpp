@@ -223,6 +223,11 @@ void TestSshServer::kill()
     pid_ = -1;
 }
 
+void TestSshServer::authorize(const std::string& publicKeyLine) const
+{
+    std::ofstream(base_ + "/authorized_keys", std::ios::app) << publicKeyLine << "\n";
+}
+
 void TestSshServer::giveToUser(const std::string& path) const
 {
     if (::geteuid() == 0)

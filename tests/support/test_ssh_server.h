@@ -35,6 +35,9 @@ public:
     // A scratch folder for the test's own files.
     const std::string& scratch() const { return base_; }
 
+    // Lets the holder of another key log on ("ssh-ed25519 AAAA..." as in a .pub file).
+    void authorize(const std::string& publicKeyLine) const;
+
     // Files under root(), owned by the server's user.
     void writeFile(const std::string& relativePath, const std::string& content) const;
     void writePatternFile(const std::string& relativePath, std::size_t size) const;
