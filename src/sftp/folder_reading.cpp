@@ -1,5 +1,6 @@
 #include "sftp/folder_reading.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace sftp {
@@ -32,29 +33,36 @@ std::string childPath(const std::string& folder, const std::string& name)
     return folder.empty() || folder.back() == '/' ? folder + name : folder + '/' + name;
 }
 
-// Asks what every link leads to, all questions sent before the first answer
-// is read. A link whose target is gone stays a link to nothing in particular.
+// Asks what every link leads to, a batch of questions sent before the first
+// answer is read. The batch is bounded: a server stops reading questions
+// while its answers wait to be read.
 Status followLinks(Channel& channel, const std::string& folder, std::vector<session::ListEntry>& entries)
 {
-    std::string requests;
-    std::vector<std::pair<std::uint32_t, std::size_t>> asked;
+    constexpr std::size_t batch = 256;
+    std::vector<std::size_t> links;
     for (std::size_t index = 0; index < entries.size(); ++index) {
-        if (!entries[index].isLink)
-            continue;
-        const std::uint32_t id = channel.nextId();
-        RequestWriter(MessageType::Stat, id).addString(childPath(folder, entries[index].name)).finishInto(requests);
-        asked.emplace_back(id, index);
+        if (entries[index].isLink)
+            links.push_back(index);
     }
-    if (asked.empty())
-        return Status::success();
-    if (Status s = channel.send(requests); !s.ok())
-        return s;
-    for (const auto& [id, index] : asked) {
-        Response response;
-        if (Status s = channel.receiveFor(id, response); !s.ok())
+    for (std::size_t first = 0; first < links.size(); first += batch) {
+        std::string requests;
+        std::vector<std::pair<std::uint32_t, std::size_t>> asked;
+        for (std::size_t at = first; at < std::min(links.size(), first + batch); ++at) {
+            const std::uint32_t id = channel.nextId();
+            RequestWriter(MessageType::Stat, id).addString(childPath(folder, entries[links[at]].name))
+                .finishInto(requests);
+            asked.emplace_back(id, links[at]);
+        }
+        if (Status s = channel.send(requests); !s.ok())
             return s;
-        if (response.type == MessageType::Attrs)
-            describe(response.attributes, entries[index]);
+        for (const auto& [id, index] : asked) {
+            Response response;
+            if (Status s = channel.receiveFor(id, response); !s.ok())
+                return s;
+            // A link whose target is gone stays a link to nothing in particular.
+            if (response.type == MessageType::Attrs)
+                describe(response.attributes, entries[index]);
+        }
     }
     return Status::success();
 }

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -105,9 +106,11 @@ Status storeKey(ssh_session ssh, const std::string& store)
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.pop_back();
 
-    const auto slash = store.rfind('/');
-    if (slash != std::string::npos && slash > 0)
-        ::mkdir(store.substr(0, slash).c_str(), 0700);  // its parent is the program's config folder
+    // The program's config folder may not exist yet; it is the user's alone.
+    std::error_code ignored;
+    const std::filesystem::path folder = std::filesystem::path(store).parent_path();
+    if (!folder.empty() && std::filesystem::create_directories(folder, ignored))
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all, ignored);
 
     std::vector<std::string> kept;
     if (std::ifstream old(store); old) {

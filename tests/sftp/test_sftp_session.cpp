@@ -141,4 +141,26 @@ TEST_F(SftpSession, transfersAreByteExactBothWays)
     }
 }
 
+TEST_F(SftpSession, listingFollowsEveryLinkOfABigFolder)
+{
+    server->makeFolder("links/target");
+    server->writeFile("links/file.txt", "12345");
+    for (int index = 0; index < 600; ++index)
+        server->makeLink(index % 2 ? "target" : "file.txt", "links/l" + std::to_string(index));
+    server->makeLink("nowhere", "links/broken");
+    auto session = connected();
+    std::vector<session::ListEntry> entries;
+    const auto status = session->listFolder(server->root() + "/links", entries);
+    ASSERT_TRUE(status.ok()) << status.message();
+    ASSERT_EQ(entries.size(), 603u);
+    for (const auto& entry : entries) {
+        const bool folderLink = entry.name[0] == 'l' && std::stoi(entry.name.substr(1)) % 2;
+        EXPECT_EQ(entry.isFolder, entry.name == "target" || folderLink) << entry.name;
+        EXPECT_EQ(entry.isLink, entry.name[0] == 'l' || entry.name == "broken") << entry.name;
+        if (entry.name[0] == 'l' && !folderLink) {
+            EXPECT_EQ(entry.size, std::optional<std::uint64_t>(5)) << entry.name;
+        }
+    }
+}
+
 } // namespace
