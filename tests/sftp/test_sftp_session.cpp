@@ -9,6 +9,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 using namespace std::chrono_literals;
 
@@ -161,6 +162,79 @@ TEST_F(SftpSession, listingFollowsEveryLinkOfABigFolder)
             EXPECT_EQ(entry.size, std::optional<std::uint64_t>(5)) << entry.name;
         }
     }
+}
+
+struct Operation {
+    const char* name;
+    std::function<session::Status(sftp::Session&)> run;
+    bool succeeds;
+    std::function<bool(const TestSshServer&)> after;
+};
+
+TEST_F(SftpSession, remoteOperationsDoWhatTheySayOrAreRefused)
+{
+    server->makeFolder("ops/full");
+    server->writeFile("ops/full/keep.txt", "k");
+    server->writeFile("ops/old.txt", "o");
+    server->writeFile("ops/gone.txt", "g");
+    auto session = connected();
+    const std::string ops = server->root() + "/ops/";
+    const Operation operations[] = {
+        {"new folder", [&](auto& s) { return s.makeDirectory(ops + "made"); }, true,
+         [](const auto& served) { return served.exists("ops/made"); }},
+        {"new folder that exists", [&](auto& s) { return s.makeDirectory(ops + "made"); }, false, nullptr},
+        {"rename", [&](auto& s) { return s.rename(ops + "old.txt", ops + " new name.txt"); }, true,
+         [](const auto& served) { return !served.exists("ops/old.txt") && served.readFile("ops/ new name.txt") == "o"; }},
+        {"rename of nothing", [&](auto& s) { return s.rename(ops + "old.txt", ops + "x.txt"); }, false, nullptr},
+        {"delete", [&](auto& s) { return s.deleteFile(ops + "gone.txt"); }, true,
+         [](const auto& served) { return !served.exists("ops/gone.txt"); }},
+        {"delete of nothing", [&](auto& s) { return s.deleteFile(ops + "gone.txt"); }, false, nullptr},
+        {"remove a full folder", [&](auto& s) { return s.removeDirectory(ops + "full"); }, false,
+         [](const auto& served) { return served.exists("ops/full/keep.txt"); }},
+        {"remove a folder", [&](auto& s) { return s.removeDirectory(ops + "made"); }, true,
+         [](const auto& served) { return !served.exists("ops/made"); }},
+        {"change into a file", [&](auto& s) { return s.changeDirectory(ops + "full/keep.txt"); }, false, nullptr},
+        {"change into a folder by a relative path", [&](auto& s) { return s.changeDirectory("ops/full"); }, true,
+         nullptr},
+        {"a path with NUL", [&](auto& s) { return s.deleteFile(ops + std::string("a\0b", 3)); }, false, nullptr},
+    };
+    for (const Operation& operation : operations) {
+        const auto status = operation.run(*session);
+        EXPECT_EQ(status.ok(), operation.succeeds) << operation.name << ": " << status.message();
+        if (operation.after) {
+            EXPECT_TRUE(operation.after(*server)) << operation.name;
+        }
+        EXPECT_TRUE(session->isOpen()) << operation.name;
+    }
+    std::string folder;
+    ASSERT_TRUE(session->printWorkingDirectory(folder).ok());
+    EXPECT_EQ(folder, server->root() + "/ops/full");
+}
+
+TEST(SftpSessionKilled, aServerKilledMidDownloadFailsTheReadAndNeverEndsIt)
+{
+    TestSshServer doomed;
+    doomed.writePatternFile("big.bin", 20u << 20);
+    sftp::SessionOptions options;
+    options.timeout = std::chrono::milliseconds(5000);
+    options.sshFolder = doomed.clientFolder();
+    options.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
+    sftp::Session session(options);
+    ASSERT_TRUE(session.open("127.0.0.1", std::uint16_t(doomed.port()), doomed.user(), "").ok());
+    ASSERT_TRUE(session.openFile("big.bin", session::TransferDirection::Download).ok());
+    char block[1024];
+    std::size_t count = 0;
+    ASSERT_TRUE(session.read(block, sizeof block, count).ok());
+
+    doomed.kill();
+
+    std::size_t total = count;
+    session::Status status;
+    while ((status = session.read(block, sizeof block, count)).ok() && count > 0)
+        total += count;
+    EXPECT_FALSE(status.ok()) << "ended cleanly after " << total << " bytes";
+    EXPECT_LT(total, std::size_t(20u << 20));
+    EXPECT_FALSE(session.closeFile().ok());
 }
 
 } // namespace

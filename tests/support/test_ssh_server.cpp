@@ -11,6 +11,7 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <vector>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -212,11 +213,43 @@ TestSshServer::~TestSshServer()
     fs::remove_all(base_, ignored);
 }
 
+// Every process under `pid`: sshd's sessions leave its process group.
+static std::vector<int> descendants(int pid)
+{
+    std::vector<int> found;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        // "pid (command) state ppid ...": the command may hold blanks and brackets.
+        const auto close = line.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        std::istringstream rest(line.substr(close + 1));
+        std::string state;
+        int parent = 0;
+        rest >> state >> parent;
+        if (parent == pid) {
+            const int child = std::atoi(name.c_str());
+            found.push_back(child);
+            for (int grandchild : descendants(child))
+                found.push_back(grandchild);
+        }
+    }
+    return found;
+}
+
 void TestSshServer::kill()
 {
     if (pid_ <= 0)
         return;
-    ::kill(-pid_, SIGKILL);
+    ::kill(pid_, SIGSTOP);  // no new session starts while the old ones go
+    for (int session : descendants(pid_))
+        ::kill(session, SIGKILL);
+    ::kill(pid_, SIGKILL);
     int status = 0;
     while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
     }
