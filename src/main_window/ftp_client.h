@@ -119,5 +119,6 @@ void InternetSetTrustedAuthorities(const std::string& file);
 void InternetSetHostKeyStore(const std::string& file);
 // The OpenSSH folder with known_hosts and the default key files; "" for ~/.ssh.
 void InternetSetSshFolder(const std::string& folder);
-// "TLSv1.3, TLS_AES_256_GCM_SHA384" ("SSH-2, curve25519-sha256, chacha20-poly1305@openssh.com") while the connection is encrypted, "" in clear.
+// "TLSv1.3, TLS_AES_256_GCM_SHA384" while the connection is encrypted, "" in clear.
+// Over SSH: "SSH-2, curve25519-sha256, chacha20-poly1305@openssh.com".
 std::string FtpGetConnectionEncryption(HINTERNET connection);
