@@ -5,7 +5,7 @@
 // server; and the padlock that shows while a session is encrypted.
 
 #include "ftp/certificate_check.h"
-#include "sftp/host_key.h"
+#include "sftp/host_key_report.h"
 
 #include <QString>
 

@@ -6,7 +6,7 @@
 
 #include "ftp/certificate_check.h"
 #include "session/remote_entry.h"
-#include "sftp/host_key.h"
+#include "sftp/host_key_report.h"
 
 #include <chrono>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include "ftp/certificate_check.h"
 #include "session/endpoint.h"
 #include "session/remote_session.h"
-#include "sftp/host_key.h"
+#include "sftp/host_key_report.h"
 
 #include <chrono>
 #include <functional>

@@ -3,6 +3,7 @@
 #include "sftp/file_download.h"
 #include "sftp/file_upload.h"
 #include "sftp/folder_reading.h"
+#include "sftp/host_key.h"
 #include "sftp/sftp_channel.h"
 #include "sftp/ssh_logon.h"
 #include "sftp/tcp_connect.h"

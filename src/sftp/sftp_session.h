@@ -4,7 +4,7 @@
 // user's key files tried before the password, at most one file open at a
 // time, its blocks pipelined.
 
-#include "sftp/host_key.h"
+#include "sftp/host_key_report.h"
 #include "session/remote_session.h"
 
 #include <chrono>
