@@ -131,10 +131,11 @@ void Channel::makeRoom()
     if (capacity_ < unreadSize + readChunk) {
         const std::size_t grown = unreadSize + readChunk;
         auto bigger = std::make_unique_for_overwrite<char[]>(grown);
-        std::memcpy(bigger.get(), buffer_.get() + start_, unreadSize);
+        if (unreadSize > 0)
+            std::memcpy(bigger.get(), buffer_.get() + start_, unreadSize);
         buffer_ = std::move(bigger);
         capacity_ = grown;
-    } else {
+    } else if (unreadSize > 0) {
         std::memmove(buffer_.get(), buffer_.get() + start_, unreadSize);
     }
     start_ = 0;

@@ -7,6 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <stdexcept>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -15,7 +20,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// An ssh-agent of its own holding one key, which the server accepts.
+// An ssh-agent of its own holding one key, which the server accepts. It
+// lives as long as the shell it runs, which ends when the pipe on its
+// descriptor 3 closes: with this object, or with the test process.
 class TestAgent {
 public:
     explicit TestAgent(const TestSshServer& server)
@@ -24,9 +31,25 @@ public:
         std::filesystem::create_directories(folder);
         runCommand("ssh-keygen -q -t ed25519 -N '' -C agent -f " + folder + "/key");
         socket_ = folder + "/socket";
-        const std::string started = runCommand("ssh-agent -s -a " + socket_);
-        const auto at = started.find("SSH_AGENT_PID=");
-        pid_ = std::atoi(started.c_str() + at + 14);
+        int lifeline[2];
+        if (::pipe2(lifeline, O_CLOEXEC) != 0)
+            throw std::runtime_error("TestAgent: pipe failed");
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            const int devNull = ::open("/dev/null", O_RDWR);
+            for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+                ::dup2(devNull, fd);
+            ::dup2(lifeline[0], 3);
+        ::fcntl(3, F_SETFD, 0);  // dup2 onto itself keeps close-on-exec
+            ::close_range(4, ~0U, 0);
+            ::execlp("ssh-agent", "ssh-agent", "-a", socket_.c_str(), "/bin/sh", "-c", "read -r _ <&3",
+                     static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(lifeline[0]);
+        lifeline_ = lifeline[1];
+        for (int i = 0; i < 500 && !std::filesystem::exists(socket_); ++i)
+            ::usleep(10000);
         runCommand("SSH_AUTH_SOCK=" + socket_ + " ssh-add -q " + folder + "/key 2>&1");
         std::ifstream publicKey(folder + "/key.pub");
         std::string line;
@@ -35,14 +58,16 @@ public:
     }
     ~TestAgent()
     {
-        if (pid_ > 0)
-            ::kill(pid_, SIGTERM);
+        ::close(lifeline_);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
     }
     const std::string& socket() const { return socket_; }
 
 private:
     std::string socket_;
-    int pid_ = 0;
+    int pid_ = -1;
+    int lifeline_ = -1;
 };
 
 struct Logon {

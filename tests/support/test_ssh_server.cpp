@@ -17,6 +17,7 @@
 #include <netinet/in.h>
 #include <pwd.h>
 #include <sys/socket.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -84,8 +85,11 @@ void removeLeftOverUsers()
 {
     std::ifstream passwd("/etc/passwd");
     for (std::string line; std::getline(passwd, line);) {
+        // "cvt<pid>_<n>"
         const std::string name = line.substr(0, line.find(':'));
-        if (name.rfind("cvt", 0) != 0 || name.size() < 4 || name.find_first_not_of("0123456789", 3) != std::string::npos)
+        const auto underscore = name.find('_');
+        if (name.rfind("cvt", 0) != 0 || underscore == std::string::npos || underscore < 4
+            || name.find_first_not_of("0123456789", 3) != underscore)
             continue;
         const int pid = std::atoi(name.c_str() + 3);
         if (::kill(pid, 0) != 0 && errno == ESRCH)
@@ -132,7 +136,8 @@ TestSshServer::TestSshServer()
 
     if (::geteuid() == 0) {
         removeLeftOverUsers();
-        user_ = "cvt" + std::to_string(::getpid());
+        static int made = 0;
+        user_ = "cvt" + std::to_string(::getpid()) + "_" + std::to_string(++made);
         password_ = randomText(20);
         // useradd takes a lock other suites may hold for a moment.
         std::string add = "useradd --no-create-home --home-dir " + root_ + " --shell /usr/sbin/nologin " + user_;
@@ -178,19 +183,31 @@ TestSshServer::TestSshServer()
 
     const std::string log = base_ + "/sshd.log";
     const std::string config = base_ + "/sshd_config";
+    // sshd runs under a shell that stops it once the pipe on its descriptor 3
+    // closes: when this object goes, or when the test process dies unawares.
+    const std::string watched = std::string(sshd) + " -D -f '" + config + "' -E '" + log
+                                + "' 3<&- & server=$!; { read -r _ <&3; kill $server; } & wait $server";
+    int lifeline[2];
+    if (::pipe2(lifeline, O_CLOEXEC) != 0)
+        throw std::runtime_error("TestSshServer: pipe failed");
     const pid_t pid = ::fork();
     if (pid < 0)
         throw std::runtime_error("TestSshServer: fork failed");
     if (pid == 0) {
-        // Its own process group, so kill() reaches the sessions too.
-        ::setpgid(0, 0);
-        ::close_range(3, ~0U, 0);
+        const int devNull = ::open("/dev/null", O_RDWR);
+        ::dup2(devNull, STDIN_FILENO);
+        ::dup2(devNull, STDOUT_FILENO);
+        ::dup2(devNull, STDERR_FILENO);
+        ::dup2(lifeline[0], 3);
+        ::fcntl(3, F_SETFD, 0);  // dup2 onto itself keeps close-on-exec
+        ::close_range(4, ~0U, 0);
         ::signal(SIGPIPE, SIG_DFL);
-        ::execl(sshd, sshd, "-D", "-f", config.c_str(), "-E", log.c_str(), static_cast<char*>(nullptr));
+        ::execl("/bin/sh", "sh", "-c", watched.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
+    ::close(lifeline[0]);
+    lifeline_ = lifeline[1];
     pid_ = pid;
-    ::setpgid(pid, pid);
     for (int i = 0; i < 500 && !accepts(port_); ++i) {
         int status = 0;
         if (::waitpid(pid_, &status, WNOHANG) == pid_) {
@@ -198,6 +215,9 @@ TestSshServer::TestSshServer()
             std::ifstream in(log);
             std::stringstream text;
             text << in.rdbuf();
+            if (madeUser_)
+                (void)std::system(("userdel " + user_ + " >/dev/null 2>&1").c_str());
+            ::close(lifeline_);
             throw std::runtime_error("TestSshServer: sshd did not start: " + text.str());
         }
         ::usleep(10000);
@@ -246,10 +266,12 @@ void TestSshServer::kill()
 {
     if (pid_ <= 0)
         return;
-    ::kill(pid_, SIGSTOP);  // no new session starts while the old ones go
-    for (int session : descendants(pid_))
-        ::kill(session, SIGKILL);
+    // The shell, the listening sshd and every session under it.
+    for (int process : descendants(pid_))
+        ::kill(process, SIGKILL);
     ::kill(pid_, SIGKILL);
+    ::close(lifeline_);
+    lifeline_ = -1;
     int status = 0;
     while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
     }

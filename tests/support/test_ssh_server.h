@@ -53,6 +53,7 @@ private:
     void giveToUser(const std::string& path) const;
 
     int pid_ = -1;
+    int lifeline_ = -1;  // closing it stops the server
     int port_ = 0;
     unsigned uid_ = 0;
     unsigned gid_ = 0;
