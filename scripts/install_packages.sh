@@ -15,6 +15,7 @@ CORVELL_BUILD_PACKAGES=(
     libssl-dev python3-openssl
     qtkeychain-qt6-dev libsecret-1-0 gnome-keyring dbus
     desktop-file-utils appstream dpkg-dev file
+    libssh-dev openssh-server openssh-client python3-asyncssh
 )
 
 # What scripts/fuzz.sh adds: clang with libFuzzer and the sanitizer runtimes.

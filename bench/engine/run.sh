@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Engine throughput against curl on the same test server, in clear and over
-# TLS, and the engine's peak memory for a 1 GiB download. Builds engine_bench
+# TLS, and the engine's peak memory for a 1 GiB download; then the SFTP engine
+# against OpenSSH's sftp on the same sshd. Builds engine_bench and sftp_bench
 # when needed.
 #
 #   bench/engine/run.sh [build-dir]
+#   ONLY=sftp bench/engine/run.sh [build-dir]    the SFTP part alone
 #
-# Prints each figure in MiB/s (best of five runs), the engine/curl ratios,
-# and the peak resident memory. Targets: ratio >= 0.9 both ways, peak < 64 MiB.
+# Prints each figure in MiB/s (best of RUNS runs), the engine/curl and
+# engine/openssh-sftp ratios, and the peak resident memory. Targets: ratio >= 0.9
+# both ways, peak < 64 MiB.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -21,7 +24,7 @@ locked() {
 if [ ! -f "$build/CMakeCache.txt" ]; then
     locked cmake -S "$repo" -B "$build" >/dev/null
 fi
-locked cmake --build "$build" --target engine_bench -j2 >/dev/null
+locked cmake --build "$build" --target engine_bench sftp_bench -j2 >/dev/null
 bench="$build/bench/engine/engine_bench"
 
 # Files live in memory where possible: writing back hundreds of megabytes of
@@ -29,6 +32,13 @@ bench="$build/bench/engine/engine_bench"
 scratch=/tmp
 [ -d /dev/shm ] && [ -w /dev/shm ] && scratch=/dev/shm
 work="$(mktemp -d "$scratch/corvell-bench-XXXXXX")"
+
+if [ "${ONLY:-}" = sftp ]; then
+    trap 'rm -rf "$work"' EXIT
+    # shellcheck source=sftp_versus_openssh.sh
+    source "$here/sftp_versus_openssh.sh"
+    exit 0
+fi
 
 mkdir -p "$work/root"
 echo "Creating the 256 MiB test file..."
@@ -105,3 +115,6 @@ bytes="$(sed -n 's/.* bytes=\([0-9]*\).*/\1/p' <<<"$line")"
 peak="$(sed -n 's/.* peak_rss_kib=\([0-9]*\).*/\1/p' <<<"$line")"
 [ "$bytes" = $((1024 * 1024 * 1024)) ] || { echo "the 1 GiB download moved $bytes bytes"; exit 1; }
 awk -v k="$peak" 'BEGIN { printf "peak memory, 1 GiB download: %.1f MiB (target < 64 MiB)\n", k / 1024 }'
+
+# shellcheck source=sftp_versus_openssh.sh
+source "$here/sftp_versus_openssh.sh"

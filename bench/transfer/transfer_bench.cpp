@@ -3,6 +3,9 @@
 // memory of the process:
 //   transfer_bench download PORT REMOTE_NAME LOCAL_FOLDER SIZE
 //   transfer_bench upload   PORT LOCAL_FILE
+// Over SFTP when BENCH_SSH_FOLDER names a stand-in for ~/.ssh (its key logs
+// on as BENCH_USER, its known_hosts vouches for the server); else FTP as
+// "test" with password "secret".
 // Output: "<direction> <bytes> bytes <seconds> s <MiB/s> MiB/s maxrss <KiB> KiB"
 
 #include "main_window/form1.h"
@@ -26,6 +29,7 @@ public:
     QStringList messages;
     void message(QWidget*, const QString& text) override { messages << text; }
     bool confirm(QWidget*, const QString&) override { return true; }
+    bool confirmRisk(QWidget*, const QString&, bool) override { return false; }
     QString inputBox(QWidget*, const QString&, const QString&) override { return {}; }
     void errorReport(QWidget*, const QString& text) override { messages << text; }
 };
@@ -55,14 +59,20 @@ int main(int argc, char** argv)
     Form1 window;
     window.session.sessionHandle = InternetOpenA("corvell", INTERNET_OPEN_TYPE_DIRECT, "", "",
                                                  INTERNET_FLAG_NO_CACHE_WRITE);
+    const QByteArray sshFolder = qgetenv("BENCH_SSH_FOLDER");
+    InternetSetSshFolder(sshFolder.toStdString());
     window.session.connectionHandle =
-        InternetConnectA(window.session.sessionHandle, "127.0.0.1", port, "test", "secret",
+        InternetConnectA(window.session.sessionHandle, sshFolder.isEmpty() ? "127.0.0.1" : "sftp://127.0.0.1", port,
+                         sshFolder.isEmpty() ? "test" : qgetenv("BENCH_USER").toStdString(), "secret",
                          INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0);
-    if (!window.session.isConnected()) {
+    std::string startFolder;
+    if (!window.session.isConnected() || !FtpGetCurrentDirectoryA(window.session.connectionHandle, startFolder)) {
         std::fprintf(stderr, "logon failed: %s\n", InternetGetLastErrorText().c_str());
         return 1;
     }
-    window.session.currentPath = QStringLiteral("/");
+    window.session.currentPath = QString::fromStdString(startFolder);
+    if (!window.session.currentPath.endsWith(QLatin1Char('/')))
+        window.session.currentPath += QLatin1Char('/');
 
     auto* dialog = new Form2(window);
     std::int64_t size = 0;

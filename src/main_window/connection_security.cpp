@@ -8,6 +8,7 @@
 #include "main_window/tls_trust_store.h"
 #include "main_window/user_dialogs.h"
 
+#include <QFile>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -66,6 +67,25 @@ QString withoutEncryptionQuestion(const QString& host, std::uint16_t port)
         .arg(serverName(host, port));
 }
 
+QString hostKeyQuestion(const sftp::HostKeyReport& report)
+{
+    const QString server = serverName(fromRemote(report.host), report.port);
+    const QString type = QString::fromStdString(report.keyType);
+    const QString fingerprint = QString::fromStdString(report.fingerprint);
+    if (report.knownFingerprint.empty()) {
+        return QStringLiteral("The host key of %1 is not known yet.\n\nKey type: %2\nFingerprint: %3\n\n"
+                              "Connect only if this is the fingerprint the server's administrator gave you. "
+                              "Do you trust this key and connect?")
+            .arg(server, type, fingerprint);
+    }
+    return QStringLiteral("WARNING: the host key of %1 has changed!\n\n"
+                          "Someone may be listening in on the connection, or the server was given a new key.\n\n"
+                          "Key on record: %2\nKey now offered: %3 %4\n\n"
+                          "Connect only if the server's administrator told you of the new key. "
+                          "Do you trust the new key and connect?")
+        .arg(server, QString::fromStdString(report.knownFingerprint), type, fingerprint);
+}
+
 void installConnectionQuestions(Form1* window)
 {
     QPointer<Form1> parent(window);
@@ -85,7 +105,11 @@ void installConnectionQuestions(Form1* window)
         const QString host = fromRemote(remoteHost);
         return !serverSpokeTls(host, port) || userDialogs().confirmRisk(parent, withoutEncryptionQuestion(host, port));
     };
+    questions.trustHostKey = [parent](const sftp::HostKeyReport& report) {
+        return userDialogs().confirmRisk(parent, hostKeyQuestion(report), !report.knownFingerprint.empty());
+    };
     InternetSetConnectionQuestions(std::move(questions));
+    InternetSetHostKeyStore(QFile::encodeName(sshHostKeyStoreFile()).toStdString());
 }
 
 void showConnectionEncryption(Form1* window, const QString& host, std::uint16_t port, const QString& description)

@@ -5,6 +5,7 @@
 // server; and the padlock that shows while a session is encrypted.
 
 #include "ftp/transport/certificate_check.h"
+#include "sftp/host_key_report.h"
 
 #include <QString>
 
@@ -24,3 +25,6 @@ void hideConnectionEncryption(Form1* window);
 // The texts of the two questions.
 QString certificateQuestion(const ftp::CertificateReport& report, bool changed);
 QString withoutEncryptionQuestion(const QString& host, std::uint16_t port);
+// The SSH host key question: a key on record for no file, or (with
+// report.knownFingerprint) a key that differs from the one on record.
+QString hostKeyQuestion(const sftp::HostKeyReport& report);

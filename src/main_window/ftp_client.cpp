@@ -39,6 +39,8 @@ HINTERNET lastHandle = 0;
 std::chrono::milliseconds defaultTimeout{30000};
 ConnectionQuestions questions;
 std::string trustedAuthorities;
+std::string hostKeyStore;
+std::string sshFolder;
 std::string lastError;
 std::uint32_t lastErrorCode = 0;
 bool lastFailureBrokeOff = false;
@@ -212,6 +214,9 @@ HINTERNET InternetConnectA(HINTERNET internet, const std::string& host, std::uin
             return ask(endpoint.host, endpoint.port);
         };
     }
+    options.trustHostKey = questions.trustHostKey;
+    options.hostKeyStore = hostKeyStore;
+    options.sshFolder = sshFolder;
     auto session = session::createSession(endpoint.protocol, std::move(options));
     if (!session) {
         fail("This build cannot speak the protocol asked for in the host name");
@@ -416,6 +421,10 @@ void InternetSetDefaultTimeout(std::chrono::milliseconds timeout) { defaultTimeo
 void InternetSetConnectionQuestions(ConnectionQuestions newQuestions) { questions = std::move(newQuestions); }
 
 void InternetSetTrustedAuthorities(const std::string& file) { trustedAuthorities = file; }
+
+void InternetSetHostKeyStore(const std::string& file) { hostKeyStore = file; }
+
+void InternetSetSshFolder(const std::string& folder) { sshFolder = folder; }
 
 std::string FtpGetConnectionEncryption(HINTERNET connection)
 {

@@ -6,6 +6,7 @@
 
 #include "ftp/transport/certificate_check.h"
 #include "session/remote_entry.h"
+#include "sftp/host_key_report.h"
 
 #include <chrono>
 #include <cstdint>
@@ -124,10 +125,20 @@ struct ConnectionQuestions {
     std::function<bool(const ftp::CertificateReport& report)> trustCertificate;
     // The server refused encryption: true to log on in clear. Unset: in clear.
     std::function<bool(const std::string& host, std::uint16_t port)> continueWithoutEncryption;
+    // SSH: the server's host key is in neither the user's known_hosts nor the
+    // store (report.knownFingerprint is set when a different key is on
+    // record): true to trust it, which keeps it in the store. Unset: refused.
+    std::function<bool(const sftp::HostKeyReport& report)> trustHostKey;
 };
 void InternetSetConnectionQuestions(ConnectionQuestions questions);
 // Trusted authorities added to the system's for sessions opened after this call
 // (a PEM file), e.g. a company's own authority; "" for the system's alone.
 void InternetSetTrustedAuthorities(const std::string& file);
+// SSH host keys the user trusted are kept in this known_hosts-format file
+// (the program's own; the user's ~/.ssh/known_hosts is only read); "" keeps none.
+void InternetSetHostKeyStore(const std::string& file);
+// The OpenSSH folder with known_hosts and the default key files; "" for ~/.ssh.
+void InternetSetSshFolder(const std::string& folder);
 // "TLSv1.3, TLS_AES_256_GCM_SHA384" while the connection is encrypted, "" in clear.
+// Over SSH: "SSH-2, curve25519-sha256, chacha20-poly1305@openssh.com".
 std::string FtpGetConnectionEncryption(HINTERNET connection);

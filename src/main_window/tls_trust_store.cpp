@@ -1,6 +1,7 @@
 #include "main_window/tls_trust_store.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace {
@@ -52,4 +53,10 @@ bool serverSpokeTls(const QString& host, std::uint16_t port)
 void rememberServerSpokeTls(const QString& host, std::uint16_t port)
 {
     writeValue(encryptedGroup, serverKey(host, port), QStringLiteral("yes"));
+}
+
+QString sshHostKeyStoreFile()
+{
+    const QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Brannock"));
+    return QFileInfo(settings.fileName()).absolutePath() + QStringLiteral("/Brannock/known_hosts");
 }

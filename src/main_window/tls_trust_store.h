@@ -15,3 +15,7 @@ void storeTrustedCertificateFingerprint(const QString& host, std::uint16_t port,
 // True once a logon to the server was encrypted.
 bool serverSpokeTls(const QString& host, std::uint16_t port);
 void rememberServerSpokeTls(const QString& host, std::uint16_t port);
+
+// The known_hosts-format file, beside the settings, of the SSH host keys the
+// user chose to trust.
+QString sshHostKeyStoreFile();

@@ -21,9 +21,9 @@ public:
         return box.exec() == QMessageBox::Yes;
     }
 
-    bool confirmRisk(QWidget* parent, const QString& text) override
+    bool confirmRisk(QWidget* parent, const QString& text, bool warning) override
     {
-        QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text,
+        QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::NoIcon, applicationTitle(), text,
                         QMessageBox::Yes | QMessageBox::No, parent);
         box.setDefaultButton(QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);

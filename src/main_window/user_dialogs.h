@@ -13,10 +13,11 @@ public:
     virtual void message(QWidget* parent, const QString& text) = 0;
     // Yes/No with Yes the default; true only for Yes.
     virtual bool confirm(QWidget* parent, const QString& text) = 0;
-    // Yes/No for a question whose Yes exposes the user (trusting a certificate,
-    // sending the password readable): No is the default and Escape answers No,
-    // so a reflexive Enter keeps the user safe. True only for Yes.
-    virtual bool confirmRisk(QWidget* parent, const QString& text) { return confirm(parent, text); }
+    // Yes/No for a question whose Yes exposes the user (trusting a certificate
+    // or a host key, sending the password readable): No is the default and
+    // Escape answers No, so a reflexive Enter keeps the user safe. True only
+    // for Yes. `warning` adds the warning icon (a key that changed).
+    virtual bool confirmRisk(QWidget* parent, const QString& text, bool warning = false) = 0;
     // The input box: returns the text entered, or "" for Cancel.
     virtual QString inputBox(QWidget* parent, const QString& prompt, const QString& caption) = 0;
     // The "Application Error" warning box.

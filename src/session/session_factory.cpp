@@ -1,6 +1,7 @@
 #include "session/session_factory.h"
 
 #include "ftp/ftp_session.h"
+#include "sftp/sftp_session.h"
 
 namespace session {
 
@@ -21,8 +22,14 @@ std::unique_ptr<RemoteSession> createSession(Protocol protocol, ConnectOptions o
         ftpOptions.continueWithoutEncryption = std::move(options.continueWithoutEncryption);
         return std::make_unique<ftp::Session>(std::move(ftpOptions));
     }
-    case Protocol::Sftp:
-        return nullptr;
+    case Protocol::Sftp: {
+        sftp::SessionOptions sftpOptions;
+        sftpOptions.timeout = options.timeout;
+        sftpOptions.sshFolder = std::move(options.sshFolder);
+        sftpOptions.hostKeyStore = std::move(options.hostKeyStore);
+        sftpOptions.trustHostKey = std::move(options.trustHostKey);
+        return std::make_unique<sftp::Session>(std::move(sftpOptions));
+    }
     }
     return nullptr;
 }

@@ -4,6 +4,7 @@
 #include "ftp/transport/certificate_check.h"
 #include "session/endpoint.h"
 #include "session/remote_session.h"
+#include "sftp/host_key_report.h"
 
 #include <chrono>
 #include <functional>
@@ -22,6 +23,14 @@ struct ConnectOptions {
     std::function<bool(const ftp::CertificateReport&)> trustCertificate;
     // The server refused encryption: true logs on in clear. Unset: in clear.
     std::function<bool()> continueWithoutEncryption;
+    // SSH: a host key that neither the user's known_hosts nor the program's
+    // own store vouches for; true trusts it. Unset: refused.
+    sftp::HostKeyQuestion trustHostKey;
+    // SSH: the program's own known_hosts-format file, where trusted keys are
+    // kept; "" keeps none.
+    std::string hostKeyStore;
+    // SSH: the user's OpenSSH folder (known_hosts, default key files); "" for ~/.ssh.
+    std::string sshFolder;
 };
 
 // A session, not yet open, that speaks `protocol`; null when this build has

@@ -23,7 +23,8 @@ public:
     ~RecordingDialogs() override { setUserDialogs(nullptr); }
 
     // Answers for the next confirmations (true = Yes) and input boxes, in order.
-    // Without a queued answer a confirmation is answered Yes and an input box "".
+    // Without a queued answer a confirmation is answered Yes, a cautious
+    // question No (its default button) and an input box "".
     std::deque<bool> confirmAnswers;
     std::deque<QString> inputAnswers;
     // Runs when a message box shows, e.g. to look at the window at that moment.
@@ -50,8 +51,13 @@ public:
 
     void message(QWidget*, const QString& text) override { record({RecordedBox::Message, text, applicationTitle()}); }
     bool confirm(QWidget*, const QString& text) override { return answer({RecordedBox::Confirm, text, applicationTitle()}); }
-    bool confirmRisk(QWidget*, const QString& text) override
+    // Unanswered, a risky question gets its default answer: No.
+    bool confirmRisk(QWidget*, const QString& text, bool) override
     {
+        if (confirmAnswers.empty()) {
+            record({RecordedBox::Confirm, text, applicationTitle(), true});
+            return false;
+        }
         return answer({RecordedBox::Confirm, text, applicationTitle(), true});
     }
     QString inputBox(QWidget*, const QString& prompt, const QString& caption) override

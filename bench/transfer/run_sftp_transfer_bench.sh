@@ -1,0 +1,98 @@
+#!/bin/bash
+# The Data Transfer dialog over SFTP: a 256 MiB file down and up through the
+# dialog (1024-byte blocks, read-outs and all) against OpenSSH's sftp on the
+# same file and the same sshd. Target: at least 0.85 x OpenSSH's sftp both ways.
+#
+# Each side runs nine times, taking turns, and the best run counts. Two
+# figures per direction:
+#   transfer: the file alone (sftp: its run less the best run that moves
+#             nothing; dialog: the start button's run)
+#   process:  the whole process, start-up and logon included
+# Usage: bench/transfer/run_sftp_transfer_bench.sh [build folder]
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(cd "$here/../.." && pwd)
+build=${1:-$repo/build}
+bench=$build/bench/transfer/transfer_bench
+[ -x "$bench" ] || { echo "build the transfer_bench target first" >&2; exit 2; }
+
+scratch=/tmp
+[ -d /dev/shm ] && [ -w /dev/shm ] && scratch=/dev/shm
+work=$(mktemp -d "$scratch/corvell-sftp-transfer-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+root=$work/root
+mkdir -p "$root" "$work/down"
+
+# shellcheck source=../ssh_server.sh
+source "$repo/bench/ssh_server.sh"
+bench_start_sshd "$work" "$root"
+
+export QT_QPA_PLATFORM=offscreen
+export XDG_CONFIG_HOME=$work/config
+export BENCH_SSH_FOLDER=$ssh_folder BENCH_USER=$sshd_user
+size=$((256 * 1024 * 1024))
+head -c "$size" /dev/urandom > "$root/big.bin"
+cp "$root/big.bin" "$work/upload.bin"
+
+calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
+now() { date +%s.%N; }
+min() { if [ -z "$1" ] || awk "BEGIN { exit !($2 < $1) }"; then echo "$2"; else echo "$1"; fi; }
+mibs() { calc "$1 / 1048576 / $2"; }
+openssh_sftp() {
+    sftp -q -b - -i "$ssh_folder/id_ed25519" -o UserKnownHostsFile="$ssh_folder/known_hosts" \
+        -o BatchMode=yes -P "$sshd_port" "$sshd_user@127.0.0.1" <<< "$1" > /dev/null
+}
+
+# What an sftp run costs that moves nothing: start-up, key exchange, logon.
+setup=""
+for _ in 1 2 3 4 5; do
+    t0=$(now); openssh_sftp "pwd"; t1=$(now)
+    setup=$(min "$setup" "$(calc "$t1 - $t0")")
+done
+
+# One round of each side; sets sftp_process, ours_transfer, ours_process.
+round() {
+    local direction=$1 t0 t1 line
+    if [ "$direction" = download ]; then
+        t0=$(now); openssh_sftp "get big.bin $work/sftp-down.bin"; t1=$(now)
+    else
+        rm -f "$root/sftp-up.bin"
+        t0=$(now); openssh_sftp "put $work/upload.bin sftp-up.bin"; t1=$(now)
+    fi
+    sftp_process=$(calc "$t1 - $t0")
+
+    if [ "$direction" = download ]; then
+        t0=$(now)
+        line=$("$bench" download "$sshd_port" big.bin "$work/down" "$size" 2>/dev/null)
+        t1=$(now)
+        cmp -s "$root/big.bin" "$work/down/big.bin" || { echo "download differs" >&2; exit 1; }
+    else
+        rm -f "$root/upload.bin"
+        t0=$(now)
+        line=$("$bench" upload "$sshd_port" "$work/upload.bin" 2>/dev/null)
+        t1=$(now)
+        cmp -s "$root/upload.bin" "$work/upload.bin" || { echo "upload differs" >&2; exit 1; }
+    fi
+    ours_transfer=$(awk '{ print $4 }' <<< "$line")
+    ours_process=$(calc "$t1 - $t0")
+}
+
+measure() {
+    local direction=$1 best_sp="" best_ot="" best_op=""
+    for _ in 1 2 3 4 5 6 7 8 9; do
+        round "$direction"
+        best_sp=$(min "$best_sp" "$sftp_process")
+        best_ot=$(min "$best_ot" "$ours_transfer"); best_op=$(min "$best_op" "$ours_process")
+    done
+    local best_st
+    best_st=$(calc "$best_sp - $setup")
+    printf '%-8s 256 MiB  transfer: sftp %8s MiB/s  dialog %8s MiB/s  ratio %s (target >= 0.85)\n' \
+        "$direction" "$(mibs "$size" "$best_st")" "$(mibs "$size" "$best_ot")" "$(calc "$best_st / $best_ot")"
+    printf '%-8s 256 MiB  process:  sftp %8s MiB/s  dialog %8s MiB/s  ratio %s\n' \
+        "$direction" "$(mibs "$size" "$best_sp")" "$(mibs "$size" "$best_op")" "$(calc "$best_sp / $best_op")"
+}
+
+openssh_sftp "get big.bin /dev/null"  # warm the page cache and the server
+measure download
+measure upload

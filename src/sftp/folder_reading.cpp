@@ -1,0 +1,133 @@
+#include "sftp/folder_reading.h"
+
+#include <algorithm>
+#include <ctime>
+
+namespace sftp {
+namespace {
+
+// A server that never stops listing is cut off.
+constexpr std::size_t maxEntries = 1000000;
+
+std::optional<session::DateTime> localTime(std::optional<std::uint32_t> seconds)
+{
+    if (!seconds)
+        return std::nullopt;
+    const std::time_t time = std::time_t(*seconds);
+    std::tm local{};
+    if (!::localtime_r(&time, &local))
+        return std::nullopt;
+    return session::DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                             local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+void describe(const Attributes& attributes, session::ListEntry& entry)
+{
+    entry.isFolder = attributes.isFolder();
+    entry.size = entry.isFolder ? std::nullopt : attributes.size;
+    entry.modified = localTime(attributes.modified);
+}
+
+std::string childPath(const std::string& folder, const std::string& name)
+{
+    return folder.empty() || folder.back() == '/' ? folder + name : folder + '/' + name;
+}
+
+// Asks what every link leads to, a batch of questions sent before the first
+// answer is read. The batch is bounded: a server stops reading questions
+// while its answers wait to be read.
+Status followLinks(Channel& channel, const std::string& folder, std::vector<session::ListEntry>& entries)
+{
+    constexpr std::size_t batch = 256;
+    std::vector<std::size_t> links;
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+        if (entries[index].isLink)
+            links.push_back(index);
+    }
+    for (std::size_t first = 0; first < links.size(); first += batch) {
+        std::string requests;
+        std::vector<std::pair<std::uint32_t, std::size_t>> asked;
+        for (std::size_t at = first; at < std::min(links.size(), first + batch); ++at) {
+            const std::uint32_t id = channel.nextId();
+            RequestWriter(MessageType::Stat, id).addString(childPath(folder, entries[links[at]].name))
+                .finishInto(requests);
+            asked.emplace_back(id, links[at]);
+        }
+        if (Status s = channel.send(requests); !s.ok())
+            return s;
+        for (const auto& [id, index] : asked) {
+            Response response;
+            if (Status s = channel.receiveFor(id, response); !s.ok())
+                return s;
+            // A link whose target is gone stays a link to nothing in particular.
+            if (response.type == MessageType::Attrs)
+                describe(response.attributes, entries[index]);
+        }
+    }
+    return Status::success();
+}
+
+} // namespace
+
+Status statusOf(const Response& response, const std::string& what)
+{
+    if (response.type != MessageType::Status)
+        return Status::failure(ErrorKind::Protocol, what + ": the server's answer makes no sense");
+    if (response.statusCode == StatusOk)
+        return Status::success();
+    std::string text = response.text.empty() ? "error " + std::to_string(response.statusCode) : response.text;
+    return Status::failure(ErrorKind::Refused, what + " failed: " + text, int(response.statusCode));
+}
+
+Status readFolder(Channel& channel, const std::string& path, std::vector<session::ListEntry>& entries)
+{
+    entries.clear();
+    std::uint32_t id = channel.nextId();
+    Response response;
+    if (Status s = channel.call(RequestWriter(MessageType::Opendir, id).addString(path), id, response); !s.ok())
+        return s;
+    if (response.type != MessageType::Handle)
+        return statusOf(response, "Listing \"" + path + "\"");
+    const std::string handle = response.text;
+
+    Status result = Status::success();
+    for (;;) {
+        id = channel.nextId();
+        if (result = channel.call(RequestWriter(MessageType::Readdir, id).addString(handle), id, response);
+            !result.ok())
+            return result;
+        if (response.type == MessageType::Status) {
+            if (response.statusCode != StatusEof)
+                result = statusOf(response, "Listing \"" + path + "\"");
+            break;
+        }
+        if (response.type != MessageType::Name) {
+            result = Status::failure(ErrorKind::Protocol, "The server answered a listing with something else");
+            break;
+        }
+        for (NameEntry& name : response.names) {
+            if (name.name == "." || name.name == "..")
+                continue;
+            session::ListEntry entry;
+            entry.name = std::move(name.name);
+            entry.isLink = name.attributes.isLink();
+            describe(name.attributes, entry);
+            entries.push_back(std::move(entry));
+        }
+        if (entries.size() > maxEntries) {
+            result = Status::failure(ErrorKind::Protocol, "The folder listing has too many entries (more than "
+                                                              + std::to_string(maxEntries) + ")");
+            break;
+        }
+    }
+    id = channel.nextId();
+    if (Status s = channel.call(RequestWriter(MessageType::Close, id).addString(handle), id, response); !s.ok())
+        return s;
+    if (result.ok())
+        result = followLinks(channel, path, entries);
+    if (!result.ok())
+        entries.clear();
+    return result;
+}
+
+} // namespace sftp

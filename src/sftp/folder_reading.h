@@ -1,0 +1,19 @@
+#pragma once
+// A remote folder read with one open: every entry with its size, date and
+// kind; links followed to learn what they lead to.
+
+#include "sftp/sftp_channel.h"
+#include "session/remote_entry.h"
+
+#include <string>
+#include <vector>
+
+namespace sftp {
+
+Status readFolder(Channel& channel, const std::string& path, std::vector<session::ListEntry>& entries);
+
+// A server's answer as the status of an operation: OK is success, anything
+// else a refusal carrying the server's text.
+Status statusOf(const Response& response, const std::string& what);
+
+} // namespace sftp

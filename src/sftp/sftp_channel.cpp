@@ -1,0 +1,220 @@
+#include "sftp/sftp_channel.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace sftp {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Asking libssh for this much at a time also opens the channel's window this
+// wide (its own default is 1.25 MB): the server then never waits for a window
+// adjustment while our 4 MiB of read requests are answered.
+constexpr std::size_t readChunk = 8 * 1024 * 1024;
+
+int millisecondsUntil(Clock::time_point deadline)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return int(std::clamp<long long>(left, 0, 24 * 3600 * 1000));
+}
+
+} // namespace
+
+Status Channel::open(ssh_session ssh, std::chrono::milliseconds timeout)
+{
+    ssh_ = ssh;
+    timeout_ = timeout;
+    broken_ = false;
+    brokenReason_.clear();
+    start_ = end_ = 0;
+    channel_ = ssh_channel_new(ssh);
+    if (!channel_)
+        return fail(ErrorKind::Network, "Cannot open an SSH channel");
+    if (ssh_channel_open_session(channel_) != SSH_OK)
+        return fail(ErrorKind::Network, std::string("The server refused a session channel: ") + ssh_get_error(ssh));
+    if (ssh_channel_request_subsystem(channel_, "sftp") != SSH_OK)
+        return fail(ErrorKind::Refused, std::string("The server offers no SFTP: ") + ssh_get_error(ssh));
+
+    std::string init;
+    RequestWriter::init(3).finishInto(init);
+    if (Status s = send(init); !s.ok())
+        return s;
+    while (!wholeMessageBuffered()) {
+        if (Status s = fill(Clock::now() + timeout_); !s.ok())
+            return s;
+    }
+    std::string body;
+    if (Status s = takeMessage(body); !s.ok())
+        return s;
+    const auto version = parseVersion(body);
+    if (!version)
+        return fail(ErrorKind::Protocol, "The server's SFTP greeting makes no sense");
+    if (*version < 3)
+        return fail(ErrorKind::Protocol, "The server speaks SFTP version " + std::to_string(*version)
+                                             + "; version 3 is needed");
+    return Status::success();
+}
+
+void Channel::drop()
+{
+    channel_ = nullptr;
+    ssh_ = nullptr;
+    broken_ = true;
+    brokenReason_ = "The connection is closed";
+}
+
+Status Channel::fail(ErrorKind kind, std::string message)
+{
+    if (!broken_) {
+        broken_ = true;
+        brokenKind_ = kind;
+        brokenReason_ = message;
+    }
+    return Status::failure(kind, std::move(message));
+}
+
+Status Channel::brokenStatus() const
+{
+    return Status::failure(brokenKind_ == ErrorKind::Refused ? ErrorKind::Network : brokenKind_,
+                           brokenReason_.empty() ? "The connection is closed" : brokenReason_);
+}
+
+Status Channel::send(std::string& bytes)
+{
+    if (!usable())
+        return brokenStatus();
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        // libssh waits for the server's window within the session's time-out,
+        // and comes back with less than asked when the time is up.
+        const std::size_t piece = std::min<std::size_t>(bytes.size() - sent, 1u << 20);
+        const int written = ssh_channel_write(channel_, bytes.data() + sent, std::uint32_t(piece));
+        if (written <= 0) {
+            bytes.clear();
+            return fail(ErrorKind::Network, std::string("Sending to the server failed: ") + ssh_get_error(ssh_));
+        }
+        sent += std::size_t(written);
+        if (std::size_t(written) < piece && ssh_channel_window_size(channel_) == 0) {
+            bytes.clear();
+            return fail(ErrorKind::Timeout, "The server took no data within the time-out");
+        }
+    }
+    bytes.clear();
+    return Status::success();
+}
+
+bool Channel::wholeMessageBuffered() const
+{
+    const std::string_view rest = unread();
+    const auto length = messageLength(rest);
+    return length && rest.size() - 4 >= *length;
+}
+
+Status Channel::takeMessage(std::string& body)
+{
+    const std::string_view rest = unread();
+    const std::uint32_t length = *messageLength(rest);
+    body.assign(rest.substr(4, length));
+    start_ += 4 + length;
+    return Status::success();
+}
+
+void Channel::makeRoom()
+{
+    if (start_ == end_)
+        start_ = end_ = 0;
+    if (capacity_ - end_ >= readChunk)
+        return;
+    // What is left unread is at most one message, short beside the room.
+    const std::size_t unreadSize = end_ - start_;
+    if (capacity_ < unreadSize + readChunk) {
+        const std::size_t grown = unreadSize + readChunk;
+        auto bigger = std::make_unique_for_overwrite<char[]>(grown);
+        if (unreadSize > 0)
+            std::memcpy(bigger.get(), buffer_.get() + start_, unreadSize);
+        buffer_ = std::move(bigger);
+        capacity_ = grown;
+    } else if (unreadSize > 0) {
+        std::memmove(buffer_.get(), buffer_.get() + start_, unreadSize);
+    }
+    start_ = 0;
+    end_ = unreadSize;
+}
+
+// Reads what arrives before `deadline` into the buffer; at least one byte
+// or a failure.
+Status Channel::fill(Clock::time_point deadline)
+{
+    if (!usable())
+        return brokenStatus();
+    if (const auto length = messageLength(unread()); length && *length > maxMessageLength)
+        return fail(ErrorKind::Protocol, "The server sent an SFTP message of " + std::to_string(*length) + " bytes");
+
+    makeRoom();
+    for (;;) {
+        const int count = ssh_channel_read_timeout(channel_, buffer_.get() + end_, readChunk, 0,
+                                                   std::max(1, millisecondsUntil(deadline)));
+        if (count > 0) {
+            end_ += std::size_t(count);
+            return Status::success();
+        }
+        if (count < 0 || ssh_channel_is_eof(channel_) || ssh_channel_is_closed(channel_)) {
+            return fail(ErrorKind::Network, count < 0 ? std::string("The connection broke: ") + ssh_get_error(ssh_)
+                                                      : std::string("The server closed the connection"));
+        }
+        if (Clock::now() >= deadline)
+            return fail(ErrorKind::Timeout, "The server did not answer within the time-out");
+    }
+}
+
+bool Channel::answerWaiting()
+{
+    if (wholeMessageBuffered())
+        return true;
+    if (!usable())
+        return true;  // the caller's next receive reports the failure at once
+    makeRoom();
+    const int count = ssh_channel_read_nonblocking(channel_, buffer_.get() + end_, readChunk, 0);
+    end_ += std::size_t(std::max(count, 0));
+    if (count < 0)
+        return true;
+    return wholeMessageBuffered();
+}
+
+Status Channel::receive(Response& response)
+{
+    while (!wholeMessageBuffered()) {
+        if (Status s = fill(Clock::now() + timeout_); !s.ok())
+            return s;
+    }
+    std::string body;
+    if (Status s = takeMessage(body); !s.ok())
+        return s;
+    auto parsed = parseResponse(body);
+    if (!parsed)
+        return fail(ErrorKind::Protocol, "The server sent an SFTP message that makes no sense");
+    response = std::move(*parsed);
+    return Status::success();
+}
+
+Status Channel::receiveFor(std::uint32_t id, Response& response)
+{
+    for (;;) {
+        if (Status s = receive(response); !s.ok())
+            return s;
+        if (response.id == id)
+            return Status::success();
+    }
+}
+
+Status Channel::call(RequestWriter request, std::uint32_t id, Response& response)
+{
+    std::string bytes;
+    request.finishInto(bytes);
+    if (Status s = send(bytes); !s.ok())
+        return s;
+    return receiveFor(id, response);
+}
+
+} // namespace sftp

@@ -1,0 +1,139 @@
+#include "sftp/ssh_logon.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include <unistd.h>
+
+namespace sftp {
+namespace {
+
+using session::ErrorKind;
+using session::Status;
+
+enum class Outcome { LoggedOn, NotThisWay, Broken };
+
+Outcome outcomeOf(int result)
+{
+    switch (result) {
+    case SSH_AUTH_SUCCESS:
+        return Outcome::LoggedOn;
+    case SSH_AUTH_ERROR:
+        return Outcome::Broken;
+    default:  // denied, or partly done with more methods to go
+        return Outcome::NotThisWay;
+    }
+}
+
+Outcome tryAgent(ssh_session ssh)
+{
+    const char* socket = std::getenv("SSH_AUTH_SOCK");
+    if (!socket || !*socket)
+        return Outcome::NotThisWay;
+    const int result = ssh_userauth_agent(ssh, nullptr);
+    // An agent that is gone or refuses to sign leaves the session fine.
+    if (result == SSH_AUTH_ERROR && ssh_is_connected(ssh))
+        return Outcome::NotThisWay;
+    return outcomeOf(result);
+}
+
+Outcome tryKeyFiles(ssh_session ssh, const std::string& keyFolder)
+{
+    for (const char* name : {"id_ed25519", "id_ecdsa", "id_rsa"}) {
+        const std::string path = keyFolder + "/" + name;
+        if (::access(path.c_str(), R_OK) != 0)
+            continue;
+        ssh_key key = nullptr;
+        // No passphrase and no way to ask for one: a protected key is skipped.
+        if (ssh_pki_import_privkey_file(path.c_str(), nullptr, nullptr, nullptr, &key) != SSH_OK) {
+            ssh_key_free(key);
+            continue;
+        }
+        const int result = ssh_userauth_publickey(ssh, nullptr, key);
+        ssh_key_free(key);
+        if (const Outcome outcome = outcomeOf(result); outcome != Outcome::NotThisWay)
+            return outcome;
+    }
+    return Outcome::NotThisWay;
+}
+
+// Answers every hidden prompt with the password. A server that asks again
+// after the answer has refused it; it is not told the same thing twice.
+Outcome tryKeyboardInteractive(ssh_session ssh, const std::string& password)
+{
+    bool answered = false;
+    int result = ssh_userauth_kbdint(ssh, nullptr, nullptr);
+    for (int round = 0; result == SSH_AUTH_INFO && round < 8; ++round) {
+        const int prompts = ssh_userauth_kbdint_getnprompts(ssh);
+        bool asksPassword = false;
+        for (int index = 0; index < prompts; ++index) {
+            char echo = 0;
+            (void)ssh_userauth_kbdint_getprompt(ssh, unsigned(index), &echo);
+            asksPassword = asksPassword || !echo;
+            if (ssh_userauth_kbdint_setanswer(ssh, unsigned(index), echo ? "" : password.c_str()) < 0)
+                return Outcome::Broken;
+        }
+        if (asksPassword && answered)
+            return Outcome::NotThisWay;
+        answered = answered || asksPassword;
+        result = ssh_userauth_kbdint(ssh, nullptr, nullptr);
+    }
+    return outcomeOf(result);
+}
+
+Status broken(ssh_session ssh)
+{
+    const std::string error = ssh_get_error(ssh);
+    const bool timedOut = error.find("imeout") != std::string::npos || error.find("timed out") != std::string::npos;
+    return Status::failure(timedOut ? ErrorKind::Timeout : ErrorKind::Network, "The logon broke off: " + error);
+}
+
+} // namespace
+
+Status authenticate(ssh_session ssh, const std::string& keyFolder, const std::string& password)
+{
+    // "none" tells which methods the server takes; rarely it is all it needs.
+    switch (outcomeOf(ssh_userauth_none(ssh, nullptr))) {
+    case Outcome::LoggedOn:
+        return Status::success();
+    case Outcome::Broken:
+        return broken(ssh);
+    case Outcome::NotThisWay:
+        break;
+    }
+
+    using Attempt = Outcome (*)(ssh_session, const std::string&, const std::string&);
+    struct Method {
+        int flag;
+        Attempt attempt;
+    };
+    const Method methods[] = {
+        {SSH_AUTH_METHOD_PUBLICKEY, [](ssh_session s, const std::string&, const std::string&) { return tryAgent(s); }},
+        {SSH_AUTH_METHOD_PUBLICKEY,
+         [](ssh_session s, const std::string& folder, const std::string&) { return tryKeyFiles(s, folder); }},
+        {SSH_AUTH_METHOD_PASSWORD,
+         [](ssh_session s, const std::string&, const std::string& secret) {
+             return outcomeOf(ssh_userauth_password(s, nullptr, secret.c_str()));
+         }},
+        {SSH_AUTH_METHOD_INTERACTIVE,
+         [](ssh_session s, const std::string&, const std::string& secret) {
+             return tryKeyboardInteractive(s, secret);
+         }},
+    };
+    for (const Method& method : methods) {
+        // The list changes after a partial success, so it is asked each time.
+        if (!(ssh_userauth_list(ssh, nullptr) & method.flag))
+            continue;
+        switch (method.attempt(ssh, keyFolder, password)) {
+        case Outcome::LoggedOn:
+            return Status::success();
+        case Outcome::Broken:
+            return broken(ssh);
+        case Outcome::NotThisWay:
+            break;
+        }
+    }
+    return Status::failure(ErrorKind::Refused, "The server refused the logon");
+}
+
+} // namespace sftp

@@ -1,0 +1,179 @@
+// The SFTP engine against a scripted server that stalls or dies: every wait
+// ends, and nothing half done passes for done.
+
+#include "sftp/sftp_session.h"
+#include "support/scripted_sftp_server.h"
+#include "support/test_ftp_server.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace std::chrono_literals;
+using session::ErrorKind;
+using session::TransferDirection;
+
+namespace {
+
+enum class Step { Logon, Listing, Download, Upload };
+
+struct Fault {
+    const char* name;
+    std::vector<std::string> options;
+    Step failingStep;
+    ErrorKind kind;
+};
+
+sftp::SessionOptions quickOptions(const std::string& folder)
+{
+    sftp::SessionOptions options;
+    options.timeout = 1500ms;
+    options.sshFolder = folder;  // no keys, no known_hosts
+    options.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
+    return options;
+}
+
+session::Status download(sftp::Session& session, const std::string& path, std::string& bytes)
+{
+    if (auto s = session.openFile(path, TransferDirection::Download); !s.ok())
+        return s;
+    char block[1024];
+    for (std::size_t count = 1; count;) {
+        if (auto s = session.read(block, sizeof block, count); !s.ok()) {
+            (void)session.closeFile();
+            return s;
+        }
+        bytes.append(block, count);
+    }
+    return session.closeFile();
+}
+
+session::Status upload(sftp::Session& session, const std::string& path, const std::string& bytes)
+{
+    if (auto s = session.openFile(path, TransferDirection::Upload); !s.ok())
+        return s;
+    for (std::size_t at = 0; at < bytes.size(); at += 1024) {
+        if (auto s = session.write(bytes.data() + at, std::min<std::size_t>(1024, bytes.size() - at)); !s.ok()) {
+            (void)session.closeFile();
+            return s;
+        }
+    }
+    return session.closeFile();
+}
+
+TEST(SftpFaults, aStallOrADeadServerFailsTheStepItHitsAndNothingLooksDone)
+{
+    const Fault faults[] = {
+        {"silent after connect", {"--stall-kex"}, Step::Logon, ErrorKind::Timeout},
+        {"listing never answered", {"--stall", "opendir"}, Step::Listing, ErrorKind::Timeout},
+        {"open never answered", {"--stall", "open"}, Step::Download, ErrorKind::Timeout},
+        {"reads never answered", {"--stall", "read"}, Step::Download, ErrorKind::Timeout},
+        {"server dies mid-download", {"--die-after", "300000"}, Step::Download, ErrorKind::Network},
+        {"writes never answered", {"--stall", "write"}, Step::Upload, ErrorKind::Timeout},
+    };
+    const std::string content = patternBytes(3 << 20);
+    for (const Fault& fault : faults) {
+        ScriptedSftpServer server(fault.options);
+        std::ofstream(server.root() + "/big.bin", std::ios::binary) << content;
+        sftp::Session session(quickOptions(server.root() + "/no-such-folder"));
+        auto status = session.open("127.0.0.1", std::uint16_t(server.port()), "test", "secret");
+        std::vector<session::ListEntry> entries;
+        std::string bytes;
+        if (status.ok() && fault.failingStep != Step::Logon)
+            status = session.listFolder("/", entries);
+        if (status.ok() && fault.failingStep != Step::Listing)
+            status = download(session, "/big.bin", bytes);
+        if (status.ok() && fault.failingStep == Step::Upload)
+            status = upload(session, "/up.bin", content);
+        EXPECT_FALSE(status.ok()) << fault.name;
+        EXPECT_EQ(status.kind(), fault.kind) << fault.name << ": " << status.message();
+        if (fault.failingStep == Step::Download) {
+            EXPECT_LT(bytes.size(), content.size()) << fault.name;
+        }
+    }
+}
+
+TEST(SftpFaults, aLinkGivenUpOnIsLoggedOnAgainByTheNextOperation)
+{
+    ScriptedSftpServer server({"--stall", "read"});
+    std::ofstream(server.root() + "/a.bin") << "abc";
+    std::filesystem::create_directory(server.root() + "/sub");
+    sftp::Session session(quickOptions(server.root() + "/no-such-folder"));
+    ASSERT_TRUE(session.open("127.0.0.1", std::uint16_t(server.port()), "test", "secret").ok());
+    std::string bytes;
+    EXPECT_EQ(download(session, "/a.bin", bytes).kind(), ErrorKind::Timeout);
+    EXPECT_FALSE(session.isOpen());
+
+    std::vector<session::ListEntry> entries;
+    const auto listed = session.listFolder("/", entries);
+    ASSERT_TRUE(listed.ok()) << listed.message();
+    EXPECT_EQ(entries.size(), 2u);
+    EXPECT_TRUE(session.isOpen());
+}
+
+} // namespace
+
+namespace {
+
+struct ScriptedLogon {
+    const char* name;
+    std::vector<std::string> options;
+    bool trustKey;
+    const char* password;
+    bool loggedOn;
+    std::vector<std::string> attempts;  // as the server logged them
+};
+
+std::vector<std::string> lines(const std::string& path)
+{
+    std::ifstream in(path);
+    std::vector<std::string> result;
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
+}
+
+TEST(SftpLogon, nothingIsSentForTheLogonBeforeTheKeyIsTrustedAndPasswordsGoEitherWay)
+{
+    const ScriptedLogon cases[] = {
+        {"key refused: no logon attempt", {}, false, "secret", false, {}},
+        {"password", {}, true, "secret", true, {"AUTH none", "AUTH password"}},
+        {"keyboard-interactive", {"--kbdint-only"}, true, "secret", true, {"AUTH none", "AUTH keyboard-interactive"}},
+        {"keyboard-interactive, wrong password asked once", {"--kbdint-only"}, true, "wrong", false,
+         {"AUTH none", "AUTH keyboard-interactive"}},
+    };
+    for (const ScriptedLogon& logon : cases) {
+        char folder[] = "/tmp/cvl-XXXXXX";
+        ASSERT_TRUE(::mkdtemp(folder));
+        const std::string log = std::string(folder) + "/auth.log";
+        std::vector<std::string> options = logon.options;
+        options.insert(options.end(), {"--log", log});
+        ScriptedSftpServer server(options);
+        auto settings = quickOptions(std::string(folder) + "/no-keys");
+        settings.trustHostKey = [&](const sftp::HostKeyReport&) { return logon.trustKey; };
+        sftp::Session session(settings);
+        const auto status = session.open("127.0.0.1", std::uint16_t(server.port()), "test", logon.password);
+        EXPECT_EQ(status.ok(), logon.loggedOn) << logon.name << ": " << status.message();
+        if (!logon.trustKey) {
+            EXPECT_EQ(status.kind(), ErrorKind::Insecure) << logon.name;
+        }
+        EXPECT_EQ(lines(log), logon.attempts) << logon.name;
+        std::filesystem::remove_all(folder);
+    }
+}
+
+TEST(SftpFaults, aServerAnsweringShortReadsStillGivesTheWholeFile)
+{
+    ScriptedSftpServer server({"--short-reads", "10000"});
+    const std::string content = patternBytes(300000);
+    std::ofstream(server.root() + "/a.bin", std::ios::binary) << content;
+    sftp::Session session(quickOptions(server.root() + "/no-such-folder"));
+    ASSERT_TRUE(session.open("127.0.0.1", std::uint16_t(server.port()), "test", "secret").ok());
+    std::string bytes;
+    const auto status = download(session, "/a.bin", bytes);
+    ASSERT_TRUE(status.ok()) << status.message();
+    EXPECT_TRUE(bytes == content);
+}
+
+} // namespace

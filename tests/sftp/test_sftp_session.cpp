@@ -1,0 +1,265 @@
+// The SFTP engine against OpenSSH's sshd.
+
+#include "sftp/sftp_session.h"
+#include "support/test_ftp_server.h"
+#include "support/test_ssh_server.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <stdexcept>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// An ssh-agent of its own holding one key, which the server accepts. It
+// lives as long as the shell it runs, which ends when the pipe on its
+// descriptor 3 closes: with this object, or with the test process.
+class TestAgent {
+public:
+    explicit TestAgent(const TestSshServer& server)
+    {
+        const std::string folder = server.scratch() + "/agent";
+        std::filesystem::create_directories(folder);
+        runCommand("ssh-keygen -q -t ed25519 -N '' -C agent -f " + folder + "/key");
+        socket_ = folder + "/socket";
+        int lifeline[2];
+        if (::pipe2(lifeline, O_CLOEXEC) != 0)
+            throw std::runtime_error("TestAgent: pipe failed");
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            const int devNull = ::open("/dev/null", O_RDWR);
+            for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+                ::dup2(devNull, fd);
+            ::dup2(lifeline[0], 3);
+        ::fcntl(3, F_SETFD, 0);  // dup2 onto itself keeps close-on-exec
+            ::close_range(4, ~0U, 0);
+            ::execlp("ssh-agent", "ssh-agent", "-a", socket_.c_str(), "/bin/sh", "-c", "read -r _ <&3",
+                     static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(lifeline[0]);
+        lifeline_ = lifeline[1];
+        for (int i = 0; i < 500 && !std::filesystem::exists(socket_); ++i)
+            ::usleep(10000);
+        runCommand("SSH_AUTH_SOCK=" + socket_ + " ssh-add -q " + folder + "/key 2>&1");
+        std::ifstream publicKey(folder + "/key.pub");
+        std::string line;
+        std::getline(publicKey, line);
+        server.authorize(line);
+    }
+    ~TestAgent()
+    {
+        ::close(lifeline_);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+    }
+    const std::string& socket() const { return socket_; }
+
+private:
+    std::string socket_;
+    int pid_ = -1;
+    int lifeline_ = -1;
+};
+
+struct Logon {
+    const char* name;
+    bool withAgent;
+    bool withKey;
+    bool rightPassword;
+    bool needsPassword;  // only where the server takes passwords (run as root)
+    bool loggedOn;
+};
+
+class SftpSession : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ::unsetenv("SSH_AUTH_SOCK");  // the developer's own agent stays out of it
+        server = new TestSshServer();
+    }
+    static void TearDownTestSuite() { delete server; }
+
+    sftp::SessionOptions options(bool withKey = true)
+    {
+        sftp::SessionOptions result;
+        result.timeout = 5000ms;
+        result.sshFolder = withKey ? server->clientFolder() : server->emptyClientFolder();
+        result.hostKeyStore = server->scratch() + "/store/known_hosts";
+        result.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
+        return result;
+    }
+    std::unique_ptr<sftp::Session> connected()
+    {
+        auto session = std::make_unique<sftp::Session>(options());
+        const auto status = session->open("127.0.0.1", std::uint16_t(server->port()), server->user(), "");
+        EXPECT_TRUE(status.ok()) << status.message();
+        return session;
+    }
+
+    static TestSshServer* server;
+};
+TestSshServer* SftpSession::server = nullptr;
+
+TEST_F(SftpSession, logsOnByKeyOrPasswordAndRefusesOtherwise)
+{
+    const Logon cases[] = {
+        {"agent", true, false, false, false, true},
+        {"key file", false, true, false, false, true},
+        {"password", false, false, true, true, true},
+        {"wrong password", false, false, false, true, false},
+        {"no key, no password", false, false, false, false, false},
+    };
+    const TestAgent agent(*server);
+    for (const Logon& logon : cases) {
+        if (logon.needsPassword && !server->passwordLogon())
+            continue;
+        if (logon.withAgent)
+            ::setenv("SSH_AUTH_SOCK", agent.socket().c_str(), 1);
+        else
+            ::unsetenv("SSH_AUTH_SOCK");
+        sftp::Session session(options(logon.withKey));
+        const auto status = session.open("127.0.0.1", std::uint16_t(server->port()), server->user(),
+                                         logon.rightPassword ? server->password() : "wrong");
+        EXPECT_EQ(status.ok(), logon.loggedOn) << logon.name << ": " << status.message();
+        if (!logon.loggedOn) {
+            EXPECT_EQ(status.kind(), session::ErrorKind::Refused) << logon.name;
+        }
+    }
+}
+
+TEST_F(SftpSession, transfersAreByteExactBothWays)
+{
+    auto session = connected();
+    ASSERT_TRUE(session->isOpen());
+    EXPECT_NE(session->encryption().find("SSH-2, "), std::string::npos) << session->encryption();
+    std::string folder;
+    ASSERT_TRUE(session->printWorkingDirectory(folder).ok());
+    EXPECT_EQ(folder, server->root());
+    for (const std::size_t size : {std::size_t(0), std::size_t(1), std::size_t(1025), std::size_t(64 * 32768 + 5),
+                                   std::size_t(5 << 20)}) {
+        const std::string name = "f" + std::to_string(size);
+        server->writePatternFile(name, size);
+        ASSERT_TRUE(session->openFile(name, session::TransferDirection::Download).ok());
+        std::string got;
+        char block[1024];
+        for (std::size_t count = 1; count;) {
+            ASSERT_TRUE(session->read(block, sizeof block, count).ok()) << size;
+            got.append(block, count);
+        }
+        ASSERT_TRUE(session->closeFile().ok());
+        EXPECT_TRUE(got == patternBytes(size)) << size << " got " << got.size();
+
+        ASSERT_TRUE(session->openFile("up" + name, session::TransferDirection::Upload).ok());
+        for (std::size_t at = 0; at < got.size(); at += 1024)
+            ASSERT_TRUE(session->write(got.data() + at, std::min<std::size_t>(1024, got.size() - at)).ok());
+        const auto closed = session->closeFile();
+        ASSERT_TRUE(closed.ok()) << closed.message();
+        EXPECT_TRUE(server->readFile("up" + name) == got) << size;
+    }
+}
+
+TEST_F(SftpSession, listingFollowsEveryLinkOfABigFolder)
+{
+    server->makeFolder("links/target");
+    server->writeFile("links/file.txt", "12345");
+    for (int index = 0; index < 600; ++index)
+        server->makeLink(index % 2 ? "target" : "file.txt", "links/l" + std::to_string(index));
+    server->makeLink("nowhere", "links/broken");
+    auto session = connected();
+    std::vector<session::ListEntry> entries;
+    const auto status = session->listFolder(server->root() + "/links", entries);
+    ASSERT_TRUE(status.ok()) << status.message();
+    ASSERT_EQ(entries.size(), 603u);
+    for (const auto& entry : entries) {
+        const bool folderLink = entry.name[0] == 'l' && std::stoi(entry.name.substr(1)) % 2;
+        EXPECT_EQ(entry.isFolder, entry.name == "target" || folderLink) << entry.name;
+        EXPECT_EQ(entry.isLink, entry.name[0] == 'l' || entry.name == "broken") << entry.name;
+        if (entry.name[0] == 'l' && !folderLink) {
+            EXPECT_EQ(entry.size, std::optional<std::uint64_t>(5)) << entry.name;
+        }
+    }
+}
+
+struct Operation {
+    const char* name;
+    std::function<session::Status(sftp::Session&)> run;
+    bool succeeds;
+    std::function<bool(const TestSshServer&)> after;
+};
+
+TEST_F(SftpSession, remoteOperationsDoWhatTheySayOrAreRefused)
+{
+    server->makeFolder("ops/full");
+    server->writeFile("ops/full/keep.txt", "k");
+    server->writeFile("ops/old.txt", "o");
+    server->writeFile("ops/gone.txt", "g");
+    auto session = connected();
+    const std::string ops = server->root() + "/ops/";
+    const Operation operations[] = {
+        {"new folder", [&](auto& s) { return s.makeDirectory(ops + "made"); }, true,
+         [](const auto& served) { return served.exists("ops/made"); }},
+        {"new folder that exists", [&](auto& s) { return s.makeDirectory(ops + "made"); }, false, nullptr},
+        {"rename", [&](auto& s) { return s.rename(ops + "old.txt", ops + " new name.txt"); }, true,
+         [](const auto& served) { return !served.exists("ops/old.txt") && served.readFile("ops/ new name.txt") == "o"; }},
+        {"rename of nothing", [&](auto& s) { return s.rename(ops + "old.txt", ops + "x.txt"); }, false, nullptr},
+        {"delete", [&](auto& s) { return s.deleteFile(ops + "gone.txt"); }, true,
+         [](const auto& served) { return !served.exists("ops/gone.txt"); }},
+        {"delete of nothing", [&](auto& s) { return s.deleteFile(ops + "gone.txt"); }, false, nullptr},
+        {"remove a full folder", [&](auto& s) { return s.removeDirectory(ops + "full"); }, false,
+         [](const auto& served) { return served.exists("ops/full/keep.txt"); }},
+        {"remove a folder", [&](auto& s) { return s.removeDirectory(ops + "made"); }, true,
+         [](const auto& served) { return !served.exists("ops/made"); }},
+        {"change into a file", [&](auto& s) { return s.changeDirectory(ops + "full/keep.txt"); }, false, nullptr},
+        {"change into a folder by a relative path", [&](auto& s) { return s.changeDirectory("ops/full"); }, true,
+         nullptr},
+        {"a path with NUL", [&](auto& s) { return s.deleteFile(ops + std::string("a\0b", 3)); }, false, nullptr},
+    };
+    for (const Operation& operation : operations) {
+        const auto status = operation.run(*session);
+        EXPECT_EQ(status.ok(), operation.succeeds) << operation.name << ": " << status.message();
+        if (operation.after) {
+            EXPECT_TRUE(operation.after(*server)) << operation.name;
+        }
+        EXPECT_TRUE(session->isOpen()) << operation.name;
+    }
+    std::string folder;
+    ASSERT_TRUE(session->printWorkingDirectory(folder).ok());
+    EXPECT_EQ(folder, server->root() + "/ops/full");
+}
+
+TEST(SftpSessionKilled, aServerKilledMidDownloadFailsTheReadAndNeverEndsIt)
+{
+    TestSshServer doomed;
+    doomed.writePatternFile("big.bin", 20u << 20);
+    sftp::SessionOptions options;
+    options.timeout = std::chrono::milliseconds(5000);
+    options.sshFolder = doomed.clientFolder();
+    options.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
+    sftp::Session session(options);
+    ASSERT_TRUE(session.open("127.0.0.1", std::uint16_t(doomed.port()), doomed.user(), "").ok());
+    ASSERT_TRUE(session.openFile("big.bin", session::TransferDirection::Download).ok());
+    char block[1024];
+    std::size_t count = 0;
+    ASSERT_TRUE(session.read(block, sizeof block, count).ok());
+
+    doomed.kill();
+
+    std::size_t total = count;
+    session::Status status;
+    while ((status = session.read(block, sizeof block, count)).ok() && count > 0)
+        total += count;
+    EXPECT_FALSE(status.ok()) << "ended cleanly after " << total << " bytes";
+    EXPECT_LT(total, std::size_t(20u << 20));
+    EXPECT_FALSE(session.closeFile().ok());
+}
+
+} // namespace

@@ -1,0 +1,154 @@
+#!/usr/bin/python3
+"""A scripted SFTP server for the tests, built on asyncssh, with switchable
+faults that a real sshd cannot be made to show.
+
+Serves --root to user "test" / password "secret" on 127.0.0.1 with a free
+port, with the host key --host-key (made when missing), and prints
+"PORT <n>" as its first line of output. The server stops when its standard
+input reaches end of file (so a crashed test never leaves it behind).
+
+Switches:
+  --log FILE             append "AUTH <method>" for each logon attempt the
+                         client makes (none, password, keyboard-interactive)
+  --kbdint-only          passwords only by keyboard-interactive, asked with
+                         an echoed "Name:" and a hidden "Password:" prompt
+  --short-reads N        answer every read with at most N bytes
+Faults:
+  --stall-kex            accept the connection, then say nothing at all
+  --stall REQUEST        never answer REQUEST: open, read, write, close,
+                         opendir (a listing), stat, remove, mkdir
+  --die-after N          the server process ends at once, without a word,
+                         once it has served N bytes of reads
+"""
+
+import argparse
+import asyncio
+import os
+import sys
+import warnings
+
+warnings.simplefilter("ignore")
+import asyncssh  # noqa: E402
+
+
+def parse():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--host-key", required=True)
+    parser.add_argument("--stall-kex", action="store_true")
+    parser.add_argument("--stall", action="append", default=[])
+    parser.add_argument("--die-after", type=int)
+    parser.add_argument("--log")
+    parser.add_argument("--kbdint-only", action="store_true")
+    parser.add_argument("--short-reads", type=int)
+    return parser.parse_args()
+
+
+OPTIONS = parse()
+SERVED = [0]
+
+
+async def forever():
+    await asyncio.sleep(3600 * 24)
+
+
+def log(line):
+    if OPTIONS.log:
+        with open(OPTIONS.log, "a") as file:
+            file.write(line + "\n")
+
+
+class Server(asyncssh.SSHServer):
+    def begin_auth(self, username):
+        log("AUTH none")
+        return True
+
+    def password_auth_supported(self):
+        return not OPTIONS.kbdint_only
+
+    def validate_password(self, username, password):
+        log("AUTH password")
+        return username == "test" and password == "secret"
+
+    def kbdint_auth_supported(self):
+        return OPTIONS.kbdint_only
+
+    def get_kbdint_challenge(self, username, lang, submethods):
+        log("AUTH keyboard-interactive")
+        return "", "", "", [("Name: ", True), ("Password: ", False)]
+
+    def validate_kbdint_response(self, username, responses):
+        return username == "test" and len(responses) == 2 and responses[1] == "secret"
+
+
+class Files(asyncssh.SFTPServer):
+    def __init__(self, channel):
+        super().__init__(channel, chroot=OPTIONS.root.encode())
+
+    async def _maybe_stall(self, name):
+        if name in OPTIONS.stall:
+            await forever()
+
+    async def open(self, path, pflags, attrs):
+        await self._maybe_stall("open")
+        return super().open(path, pflags, attrs)
+
+    async def read(self, file_obj, offset, size):
+        await self._maybe_stall("read")
+        if OPTIONS.short_reads:
+            size = min(size, OPTIONS.short_reads)
+        data = super().read(file_obj, offset, size)
+        SERVED[0] += len(data)
+        if OPTIONS.die_after is not None and SERVED[0] >= OPTIONS.die_after:
+            os._exit(0)
+        return data
+
+    async def write(self, file_obj, offset, data):
+        await self._maybe_stall("write")
+        return super().write(file_obj, offset, data)
+
+    async def close(self, file_obj):
+        await self._maybe_stall("close")
+        return super().close(file_obj)
+
+    async def listdir(self, path):
+        await self._maybe_stall("opendir")
+        return super().listdir(path)
+
+    async def stat(self, path):
+        await self._maybe_stall("stat")
+        return super().stat(path)
+
+    async def remove(self, path):
+        await self._maybe_stall("remove")
+        return super().remove(path)
+
+    async def mkdir(self, path, attrs):
+        await self._maybe_stall("mkdir")
+        return super().mkdir(path, attrs)
+
+
+async def silent(reader, writer):
+    await forever()
+
+
+async def main():
+    if not os.path.exists(OPTIONS.host_key):
+        asyncssh.generate_private_key("ssh-ed25519").write_private_key(OPTIONS.host_key)
+    if OPTIONS.stall_kex:
+        server = await asyncio.start_server(silent, "127.0.0.1", 0)
+        port = server.sockets[0].getsockname()[1]
+    else:
+        server = await asyncssh.listen("127.0.0.1", 0, server_factory=Server,
+                                       server_host_keys=[OPTIONS.host_key],
+                                       sftp_factory=Files, allow_scp=False)
+        port = server.sockets[0].getsockname()[1]
+    print("PORT", port, flush=True)
+    loop = asyncio.get_running_loop()
+    stdin_closed = loop.create_future()
+    loop.add_reader(sys.stdin.fileno(),
+                    lambda: stdin_closed.done() or (os.read(sys.stdin.fileno(), 4096) or stdin_closed.set_result(None)))
+    await stdin_closed
+
+
+asyncio.run(main())
