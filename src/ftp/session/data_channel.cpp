@@ -95,10 +95,10 @@ Status DataChannel::open(CommandChannel& channel, const std::string& line, std::
     // The TLS handshake starts as soon as TCP is up, as curl's does: the
     // server has the transfer command by then (it left first), so its answer
     // and the handshake share their round trips. A server that refused the
-    // command drops the connection instead; its reply then says why.
+    // command never answers the handshake; its reply says why.
     Status protectedStatus = Status::success();
     if (protect_)
-        protectedStatus = protect_(data, channel.replyDeadline());
+        protectedStatus = protect_.start(data);
     Reply reply;
     if (!leadLine.empty()) {
         if (Status s = channel.readAhead(reply, deadline); !s.ok())
@@ -119,6 +119,8 @@ Status DataChannel::open(CommandChannel& channel, const std::string& line, std::
     default:
         return unexpected(line, reply);
     }
+    if (protect_ && protectedStatus.ok())
+        protectedStatus = protect_.finish(*data, channel.replyDeadline());
     if (!protectedStatus.ok())
         return Status::failure(protectedStatus.kind(), "Cannot protect the data connection: " + protectedStatus.message());
     stream = std::move(data);

@@ -115,12 +115,15 @@ Status SessionEncryption::protectData(LogonContext& context, bool beforeLogon)
     // TLS 1.3 ticket the server sends: the session is complete now.
     if (const auto* control = dynamic_cast<const TlsStream*>(context.channel.connection().stream()))
         resumption_ = control->resumption();
-    context.data.setProtection([this](std::unique_ptr<Stream>& stream, Deadline deadline) {
+    DataProtection protection;
+    protection.finish = [](Stream& stream, Deadline deadline) { return static_cast<TlsStream&>(stream).finish(deadline); };
+    protection.start = [this](std::unique_ptr<Stream>& stream) {
         std::unique_ptr<TlsStream> tls;
-        const Status status = TlsStream::connect(std::move(stream), context_, host_, &resumption_, deadline, tls);
+        const Status status = TlsStream::start(std::move(stream), context_, host_, &resumption_, tls);
         stream = std::move(tls);
         return status;
-    });
+    };
+    context.data.setProtection(std::move(protection));
     return Status::success();
 }
 

@@ -128,6 +128,18 @@ Status TlsStream::connect(std::unique_ptr<Stream> inner, std::shared_ptr<TlsCont
                           const std::string& host, const TlsResumption* resume, Deadline deadline,
                           std::unique_ptr<TlsStream>& result)
 {
+    std::unique_ptr<TlsStream> stream;
+    if (Status s = start(std::move(inner), std::move(context), host, resume, stream); !s.ok())
+        return s;
+    if (Status s = stream->finish(deadline); !s.ok())
+        return s;
+    result = std::move(stream);
+    return Status::success();
+}
+
+Status TlsStream::start(std::unique_ptr<Stream> inner, std::shared_ptr<TlsContext> context,
+                        const std::string& host, const TlsResumption* resume, std::unique_ptr<TlsStream>& result)
+{
     SSL* ssl = SSL_new(context->handle());
     if (!ssl)
         return Status::failure(ErrorKind::Network, "Cannot set up encryption: " + takeTlsError());
@@ -157,14 +169,29 @@ Status TlsStream::connect(std::unique_ptr<Stream> inner, std::shared_ptr<TlsCont
             SSL_SESSION_free(copy);
         }
     }
-    if (Status s = stream->handshake(deadline); !s.ok())
+    if (resume)
+        stream->resumedFingerprint_ = resume->fingerprint;
+    // The first flight (ClientHello) leaves now; its answer is finish()'s.
+    ERR_clear_error();
+    const int returned = SSL_connect(ssl);
+    if (returned != 1) {
+        const IoResult step = stream->result(returned, 0, "The encryption handshake failed");
+        if (step.state == IoResult::State::Failed)
+            return step.error;
+    }
+    result = std::move(stream);
+    return Status::success();
+}
+
+Status TlsStream::finish(Deadline deadline)
+{
+    if (Status s = handshake(deadline); !s.ok())
         return s;
     // A data connection the server would not resume must at least show the
     // very certificate the user accepted for the control connection.
-    if (resume && !stream->resumed() && stream->peerFingerprint() != resume->fingerprint)
+    if (resumedFingerprint_ && !resumed() && peerFingerprint() != *resumedFingerprint_)
         return Status::failure(ErrorKind::Insecure,
                                "The data connection presented a different certificate than the control connection");
-    result = std::move(stream);
     return Status::success();
 }
 

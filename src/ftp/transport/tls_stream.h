@@ -9,6 +9,7 @@
 #include "ftp/transport/tls_context.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,12 @@ public:
     static Status connect(std::unique_ptr<Stream> inner, std::shared_ptr<TlsContext> context,
                           const std::string& host, const TlsResumption* resume, Deadline deadline,
                           std::unique_ptr<TlsStream>& result);
+    // The same in two halves, so that other work overlaps the handshake's
+    // first round trip: start() sends the first flight without waiting,
+    // finish() completes the handshake (and its checks) before `deadline`.
+    static Status start(std::unique_ptr<Stream> inner, std::shared_ptr<TlsContext> context,
+                        const std::string& host, const TlsResumption* resume, std::unique_ptr<TlsStream>& result);
+    Status finish(Deadline deadline);
     ~TlsStream() override;
 
     IoResult readSome(char* buffer, std::size_t size) override;
@@ -81,7 +88,8 @@ private:
     ssl_st* ssl_;
     std::string host_;
     std::vector<int> verifyErrors_;  // every failure the chain check met
-    std::string undecoded_;          // what a failed read found instead of a record
+    std::string undecoded_;
+    std::optional<std::string> resumedFingerprint_;  // the control connection's, for a data connection          // what a failed read found instead of a record
     bool shutDown_ = false;
     bool endUnannounced_ = false;  // the socket closed without close_notify
 };
