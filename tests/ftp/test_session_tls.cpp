@@ -132,7 +132,8 @@ TEST(Tls, WhatTheUserInsistsOnOrTheSessionHadIsNeverGivenUp)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<std::string> options = c.serverOptions;
-        options.insert(options.end(), {"--idle-close", "0.3"});
+        // Long enough for a logon under the sanitizers, short enough to wait out.
+        options.insert(options.end(), {"--idle-close", "1"});
         TestFtpServer server(options);
         auto sessionOptions = trustingTestAuthority();
         sessionOptions.tlsMode = c.mode;
@@ -141,7 +142,7 @@ TEST(Tls, WhatTheUserInsistsOnOrTheSessionHadIsNeverGivenUp)
         const ftp::Status logon = openOn(session, server);
         EXPECT_EQ(logon.ok(), c.loggedOn) << logon.message();
         if (c.loggedOn) {
-            std::this_thread::sleep_for(600ms);
+            std::this_thread::sleep_for(1500ms);
             std::vector<ftp::ListEntry> entries;
             const ftp::Status listed = session.listFolder("/", entries);
             EXPECT_EQ(listed.ok(), c.afterIdleDrop) << listed.message();
