@@ -272,42 +272,42 @@ bool InternetFindNextFileA(HINTERNET handle, WIN32_FIND_DATAA& record)
     return true;
 }
 
-HINTERNET FtpOpenFileA(HINTERNET connection, const std::string& path, std::uint32_t access,
-                       std::uint32_t, std::uintptr_t)
+namespace {
+
+// The one remote file a connection may have open, opened by `open`.
+template <typename Open>
+HINTERNET openFileHandle(HINTERNET connection, Open&& open)
 {
     auto* session = connectedSession(connection);
     if (!session)
         return 0;
-    auto* owner = find<ConnectionObject>(connection);
-    if (owner->openFile) {
+    if (find<ConnectionObject>(connection)->openFile) {
         fail("Another file is already open on this connection");
         return 0;
     }
-    const auto direction =
-        access == GENERIC_WRITE ? session::TransferDirection::Upload : session::TransferDirection::Download;
-    if (!succeeded(*session, [&] { return session->openFile(path, direction); }))
+    if (!succeeded(*session, [&] { return open(*session); }))
         return 0;
     const HINTERNET handle = store(FileObject{connection, session});
     find<ConnectionObject>(connection)->openFile = handle;
     return handle;
 }
 
+} // namespace
+
+HINTERNET FtpOpenFileA(HINTERNET connection, const std::string& path, std::uint32_t access,
+                       std::uint32_t, std::uintptr_t)
+{
+    const auto direction =
+        access == GENERIC_WRITE ? session::TransferDirection::Upload : session::TransferDirection::Download;
+    return openFileHandle(connection, [&](session::RemoteSession& session) { return session.openFile(path, direction); });
+}
+
 HINTERNET FtpOpenFileAtA(HINTERNET connection, const std::string& path, std::uint64_t knownSize,
                          std::uint64_t& startAt, std::uint32_t, std::uintptr_t)
 {
-    auto* session = connectedSession(connection);
-    if (!session)
-        return 0;
-    auto* owner = find<ConnectionObject>(connection);
-    if (owner->openFile) {
-        fail("Another file is already open on this connection");
-        return 0;
-    }
-    if (!succeeded(*session, [&] { return session->resumeDownload(path, knownSize, startAt); }))
-        return 0;
-    const HINTERNET handle = store(FileObject{connection, session});
-    find<ConnectionObject>(connection)->openFile = handle;
-    return handle;
+    return openFileHandle(connection, [&](session::RemoteSession& session) {
+        return session.resumeDownload(path, knownSize, startAt);
+    });
 }
 
 bool InternetWantsHeldData(HINTERNET handle)
