@@ -200,25 +200,23 @@ Status TransferCheck::dataEnded(CommandChannel& channel)
     if (digestViaHash_ && !sameLetters(channel.learnt().hashSelected, hashName(digestKind_))) {
         if (Status s = channel.sendAhead(std::string("OPTS HASH ") + hashName(digestKind_), deadline); !s.ok())
             return s;
-        ++digestAnswersDue_;
+        selectAsked_ = true;
     }
     const char* verb = digestViaHash_ ? "HASH" : digestKind_ == DigestKind::Sha256 ? "XSHA256" : "XSHA1";
     if (Status s = channel.sendAhead(withArgument(verb, path_), deadline); !s.ok())
         return s;
-    ++digestAnswersDue_;
+    digestAsked_ = true;
     return Status::success();
 }
 
 void TransferCheck::forgetAnswers(CommandChannel& channel)
 {
     const Deadline deadline = channel.replyDeadline();
-    for (; digestAnswersDue_ > 0 || sizeAsked_; sizeAsked_ = false, --digestAnswersDue_) {
-        Reply ignored;
-        if (!channel.readAhead(ignored, deadline).ok())
-            break;
+    const int due = int(sizeAsked_) + int(selectAsked_) + int(digestAsked_);
+    sizeAsked_ = selectAsked_ = digestAsked_ = false;
+    Reply ignored;
+    for (int i = 0; i < due && channel.readAhead(ignored, deadline).ok(); ++i) {
     }
-    digestAnswersDue_ = 0;
-    sizeAsked_ = false;
 }
 
 Status TransferCheck::afterDownload(CommandChannel& channel, const std::string& command)
@@ -229,18 +227,18 @@ Status TransferCheck::afterDownload(CommandChannel& channel, const std::string& 
                                                        + std::to_string(*expectedSize_) + " bytes arrived ("
                                                        + command + ")");
     }
-    if (digestAnswersDue_ == 0)
+    if (!digestAsked_)
         return Status::success();
+    const bool selectAsked = selectAsked_;
+    digestAsked_ = selectAsked_ = false;
     const std::string ours = digest_.finish();
     Reply reply;
-    if (digestAnswersDue_ == 2) {
+    if (selectAsked) {
         if (Status s = channel.readAhead(reply, channel.replyDeadline()); !s.ok())
-            return digestAnswersDue_ = 0, s;
+            return s;
         if (classify(reply.code) == ReplyClass::Done)
             channel.learnt().hashSelected = hashName(digestKind_);
-        --digestAnswersDue_;
     }
-    digestAnswersDue_ = 0;
     const auto extraWait = std::chrono::milliseconds(moved_ * 1000 / bytesPerExtraSecond);
     if (Status s = channel.readAhead(reply, channel.replyDeadline() + extraWait); !s.ok())
         return s;

@@ -113,7 +113,9 @@ private:
     std::uint64_t heldTaken_ = 0;  // of which the digest has seen these
     RunningDigest digest_;
     bool sizeAsked_ = false;
-    int digestAnswersDue_ = 0;  // OPTS HASH and HASH (or XSHA…) sent ahead
+    // Sent ahead, their answers still to read: OPTS HASH, then HASH (or XSHA…).
+    bool selectAsked_ = false;
+    bool digestAsked_ = false;
     bool digestViaHash_ = false;
     DigestKind digestKind_ = DigestKind::None;
 };
