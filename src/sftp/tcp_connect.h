@@ -1,7 +1,6 @@
 #pragma once
-// A TCP connection to the server made within a deadline, the host name looked
-// up on a helper thread so that a resolver that never answers cannot hold the
-// logon. libssh is then handed the connected socket.
+// A TCP connection to the server made within a deadline (the engines' shared
+// sockets), handed to libssh as a blocking socket.
 
 #include "session/status.h"
 

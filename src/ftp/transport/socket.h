@@ -1,76 +1,25 @@
 #pragma once
-// Thin POSIX socket helpers for the engine: non-blocking, close-on-exec TCP
-// sockets whose every wait is bounded by a deadline.
+// The engine's sockets are the ones both protocol engines share.
 
-#include "ftp/status.h"
-
-#include <chrono>
-#include <cstddef>
-#include <cstdint>
-#include <string>
-
-#include <sys/socket.h>
+#include "net/socket.h"
 
 namespace ftp {
-
-using Clock = std::chrono::steady_clock;
-using Deadline = Clock::time_point;
-
-inline Deadline deadlineAfter(std::chrono::milliseconds timeout) { return Clock::now() + timeout; }
-
-// An owned socket descriptor, closed on destruction.
-class Socket {
-public:
-    Socket() = default;
-    explicit Socket(int fd) : fd_(fd) {}
-    ~Socket() { close(); }
-    Socket(Socket&& other) noexcept : fd_(other.release()) {}
-    Socket& operator=(Socket&& other) noexcept;
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-
-    int fd() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    int release();
-    void close();
-
-private:
-    int fd_ = -1;
-};
-
-struct SocketAddress {
-    sockaddr_storage storage{};
-    socklen_t length = 0;
-};
-
-enum class WaitResult { Ready, TimedOut, Failed };
-
-// Waits until `fd` has one of `events` (POLLIN/POLLOUT); errors and hang-ups count as ready
-// so the following call reports them.
-WaitResult waitFor(int fd, short events, Deadline deadline);
-
-// Resolves `host` (IPv4 or IPv6) and connects to the first address that answers before `deadline`.
-Status connectToHost(const std::string& host, std::uint16_t port, Deadline deadline, Socket& socket);
-// Connects to one address before `deadline`.
-Status connectToAddress(const SocketAddress& address, Deadline deadline, Socket& socket);
-// The same in two halves, so that other work overlaps the connect's round
-// trip: starts connecting without waiting, then waits for the outcome.
-Status startConnect(const SocketAddress& address, Socket& socket);
-Status finishConnect(const Socket& socket, Deadline deadline);
-
-// The address at the other end of a connected socket.
-bool peerAddress(int fd, SocketAddress& address);
-void setPort(SocketAddress& address, std::uint16_t port);
-
-// Sends every byte before `deadline` (never raises SIGPIPE).
-Status sendAll(int fd, const char* data, std::size_t size, Deadline deadline);
-
-// One send()/recv() without waiting: the count moved, 0 for "would block"
-// (send) or end of stream (recv), -1 on error with errno set.
-long sendSome(int fd, const char* data, std::size_t size);
-long receiveSome(int fd, char* buffer, std::size_t size);
-bool wouldBlock(int error);
-
-std::string describeError(int error);
-
+using net::Clock;
+using net::Deadline;
+using net::deadlineAfter;
+using net::Socket;
+using net::SocketAddress;
+using net::WaitResult;
+using net::waitFor;
+using net::connectToHost;
+using net::connectToAddress;
+using net::startConnect;
+using net::finishConnect;
+using net::peerAddress;
+using net::setPort;
+using net::sendAll;
+using net::sendSome;
+using net::receiveSome;
+using net::wouldBlock;
+using net::describeError;
 } // namespace ftp

@@ -1,4 +1,4 @@
-#include "ftp/transport/socket.h"
+#include "net/socket.h"
 
 #include <cerrno>
 #include <condition_variable>
@@ -16,7 +16,7 @@
 #include <poll.h>
 #include <unistd.h>
 
-namespace ftp {
+namespace net {
 
 namespace {
 
@@ -253,4 +253,4 @@ Status sendAll(int fd, const char* data, std::size_t size, Deadline deadline)
 
 std::string describeError(int error) { return std::strerror(error); }
 
-} // namespace ftp
+} // namespace net
