@@ -127,6 +127,13 @@ struct Session::Impl {
         ssh_options_set(ssh, SSH_OPTIONS_KNOWNHOSTS, userKnownHosts.c_str());
         ssh_options_set(ssh, SSH_OPTIONS_GLOBAL_KNOWNHOSTS,
                         (options.hostKeyStore.empty() ? userKnownHosts : options.hostKeyStore).c_str());
+        // AES-GCM first: processors since 2010 do AES in hardware, where it
+        // moves bulk data faster than ChaCha20, which stays next for those
+        // without. Only the order differs from libssh's own list.
+        const char* ciphers = "aes128-gcm@openssh.com,aes256-gcm@openssh.com,chacha20-poly1305@openssh.com,"
+                              "aes128-ctr,aes192-ctr,aes256-ctr";
+        ssh_options_set(ssh, SSH_OPTIONS_CIPHERS_C_S, ciphers);
+        ssh_options_set(ssh, SSH_OPTIONS_CIPHERS_S_C, ciphers);
         // libssh owns the socket from here and closes it with the session.
         ssh_options_set(ssh, SSH_OPTIONS_FD, &fd);
         if (ssh_connect(ssh) != SSH_OK)
