@@ -36,7 +36,8 @@ void check(const ftp::Status& status, const std::string& what)
         fail(what, status);
 }
 
-void download(ftp::Session& session, const std::string& remote, const std::string& local)
+// `more`: another file of the batch follows, as the transfer dialog tells the session.
+void download(ftp::Session& session, const std::string& remote, const std::string& local, bool more)
 {
     std::FILE* out = std::fopen(local.c_str(), "wb");
     if (out == nullptr) {
@@ -44,6 +45,8 @@ void download(ftp::Session& session, const std::string& remote, const std::strin
         std::exit(1);
     }
     check(session.openFile(remote, ftp::TransferDirection::Download), "open " + remote);
+    if (more)
+        session.anotherTransferFollows();
     std::vector<char> buffer(bufferSize);
     for (;;) {
         std::size_t count = 0;
@@ -59,7 +62,7 @@ void download(ftp::Session& session, const std::string& remote, const std::strin
     std::fclose(out);
 }
 
-void upload(ftp::Session& session, const std::string& local, const std::string& remote)
+void upload(ftp::Session& session, const std::string& local, const std::string& remote, bool more)
 {
     std::FILE* in = std::fopen(local.c_str(), "rb");
     if (in == nullptr) {
@@ -67,6 +70,8 @@ void upload(ftp::Session& session, const std::string& local, const std::string& 
         std::exit(1);
     }
     check(session.openFile(remote, ftp::TransferDirection::Upload), "open " + remote);
+    if (more)
+        session.anotherTransferFollows();
     std::vector<char> buffer(bufferSize);
     while (const std::size_t count = std::fread(buffer.data(), 1, buffer.size(), in))
         check(session.write(buffer.data(), count), "write " + remote);
@@ -109,10 +114,11 @@ int main(int argc, char** argv)
     std::size_t items = 0;
     if ((job == "download" || job == "upload") && args.size() >= 3) {
         for (std::size_t i = 2; i < args.size(); ++i, ++items) {
+            const bool more = i + 1 < args.size();
             if (job == "download")
-                download(session, args[0] + "/" + args[i], args[1] + "/" + args[i]);
+                download(session, args[0] + "/" + args[i], args[1] + "/" + args[i], more);
             else
-                upload(session, args[0] + "/" + args[i], args[1] + "/" + args[i]);
+                upload(session, args[0] + "/" + args[i], args[1] + "/" + args[i], more);
         }
     } else if (job == "list") {
         for (const std::string& folder : args) {

@@ -303,6 +303,11 @@ void Session::addHeldBytes(const void* data, std::size_t size)
     impl_->transfer.addHeld(static_cast<const char*>(data), size);
 }
 
+void Session::anotherTransferFollows()
+{
+    impl_->transfer.anotherFollows();
+}
+
 Status Session::read(void* buffer, std::size_t size, std::size_t& count)
 {
     return impl_->transfer.read(static_cast<char*>(buffer), size, count);

@@ -107,6 +107,10 @@ public:
     // differs; a refused digest is no failure, only no check.
     Status closeFile() override;
     bool isFileOpen() const override;
+    // The next transfer's passive port is asked for while this one is checked
+    // (with the digest request or the upload's SIZE), its reply read by that
+    // transfer: one round trip less per file. Any other command drops it.
+    void anotherTransferFollows() override;
 
     // "TLSv1.3, TLS_AES_256_GCM_SHA384" while the session is encrypted, "" in clear.
     std::string encryption() const override;

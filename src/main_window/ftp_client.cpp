@@ -322,6 +322,12 @@ void InternetAddHeldData(HINTERNET handle, const void* buffer, std::uint32_t siz
         file->session->addHeldBytes(buffer, size);
 }
 
+void InternetTransferFollows(HINTERNET handle)
+{
+    if (const auto* file = lookUp<FileObject>(handle))
+        file->session->anotherTransferFollows();
+}
+
 bool InternetTransferBrokeOff() { return lastFailureBrokeOff; }
 
 bool InternetReadFile(HINTERNET handle, void* buffer, std::uint32_t toRead, std::uint32_t& read)

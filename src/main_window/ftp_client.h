@@ -69,6 +69,9 @@ HINTERNET FtpOpenFileAtA(HINTERNET connection, const std::string& path, std::uin
 // from the first. Left out, the download is checked by its size alone.
 bool InternetWantsHeldData(HINTERNET file);
 void InternetAddHeldData(HINTERNET file, const void* buffer, std::uint32_t size);
+// The open file is not the last of its batch: another FtpOpenFile follows
+// its InternetCloseHandle at once, which the connection may prepare meanwhile.
+void InternetTransferFollows(HINTERNET file);
 // After a failed InternetReadFile or InternetCloseHandle of a download: true
 // when the transfer broke off (the connection broke or went silent, the
 // server cut it or sent too few bytes), so the bytes read so far are good;

@@ -72,6 +72,10 @@ public:
     virtual Status write(const void* buffer, std::size_t size) = 0;
     virtual Status closeFile() = 0;
     virtual bool isFileOpen() const = 0;
+    // The open file is not the last of its batch: another transfer follows its
+    // closeFile() at once. An engine may prepare that one meanwhile; it must
+    // stay correct when nothing follows after all.
+    virtual void anotherTransferFollows() {}
 
     // How the link is protected, for the padlock's tooltip ("TLSv1.3, TLS_AES_256_GCM_SHA384");
     // "" when it travels in clear.

@@ -117,6 +117,9 @@ void Form2::Download()
             return;
         }
 
+        if (p + 1 < List1.size())
+            InternetTransferFollows(remoteFileHandle);
+
         QFile& localFile = partial.file();
         if (!partial.open(offset))
             throw StepFailure(QStringLiteral("Can't create the local file %1: %2")

@@ -157,6 +157,9 @@ void Form2::Upload()
             return;
         }
 
+        if (p + 1 < List1.size())
+            InternetTransferFollows(remoteFileHandle);
+
         std::int64_t position = 0;
         steps.step(166, [&] { readouts.startFile(GetTickCount()); });  // 162 to 166
         bool abandoned = false;

@@ -28,12 +28,23 @@ std::vector<std::string> commandsAfterLogon(const TestFtpServer& server)
     return std::vector<std::string>(last.base(), log.end());
 }
 
-void downloads(ftp::Session& session, const std::string& path, const std::string& expected)
+// `more`: another transfer follows, as the transfer dialog says within a batch.
+void downloads(ftp::Session& session, const std::string& path, const std::string& expected, bool more = false)
 {
     ASSERT_TRUE(session.openFile(path, TransferDirection::Download).ok());
+    if (more)
+        session.anotherTransferFollows();
     const Download got = download(session);
     EXPECT_TRUE(got.readStatus.ok() && got.closeStatus.ok()) << got.closeStatus.message();
     EXPECT_EQ(got.bytes, expected);
+}
+
+void uploads(ftp::Session& session, const std::string& path, bool more)
+{
+    ASSERT_TRUE(session.openFile(path, TransferDirection::Upload).ok());
+    if (more)
+        session.anotherTransferFollows();
+    ASSERT_TRUE(upload(session, "abc").ok());
 }
 
 void lists(ftp::Session& session, const std::string& path, std::size_t count)
@@ -66,6 +77,42 @@ TEST(RoundTrips, EachOperationSendsTheFewestCommandsAndReadsTheirRepliesInOrder)
          },
          {"EPSV", "STOR /up.bin", "SIZE /up.bin", "PWD"}},
         {"MLSD listing", {}, [](ftp::Session& s) { lists(s, "/sub", 1); }, {"EPSV", "MLSD /sub", "PWD"}},
+        // Within a batch the next transfer's port is asked for while this one is checked.
+        {"uploads in a batch", {},
+         [](ftp::Session& s) {
+             uploads(s, "/a.bin", true);
+             uploads(s, "/b.bin", false);
+         },
+         {"EPSV", "STOR /a.bin", "SIZE /a.bin", "EPSV", "STOR /b.bin", "SIZE /b.bin", "PWD"}},
+        {"downloads in a batch, with digests", {"--hash", "SHA-256*"},
+         [](ftp::Session& s) {
+             downloads(s, "/f.txt", "12345", true);
+             downloads(s, "/sub/g.txt", "g");
+         },
+         {"SIZE /f.txt", "EPSV", "RETR /f.txt", "HASH /f.txt", "EPSV", "SIZE /sub/g.txt", "RETR /sub/g.txt",
+          "HASH /sub/g.txt", "PWD"}},
+        {"a batch on PASV", {"--reply", "EPSV=500 Unknown"},
+         [](ftp::Session& s) {
+             downloads(s, "/f.txt", "12345", true);
+             downloads(s, "/f.txt", "12345");
+         },
+         {"SIZE /f.txt", "EPSV", "PASV", "RETR /f.txt", "PASV", "SIZE /f.txt", "RETR /f.txt", "PWD"}},
+        {"a batch that ends early drops the port asked for", {},
+         [](ftp::Session& s) {
+             uploads(s, "/a.bin", true);
+             ASSERT_TRUE(s.deleteFile("/a.bin").ok());
+             lists(s, "/sub", 1);
+         },
+         {"EPSV", "STOR /a.bin", "SIZE /a.bin", "EPSV", "DELE /a.bin", "EPSV", "MLSD /sub", "PWD"}},
+        {"a resumed download uses the port asked for", {},
+         [](ftp::Session& s) {
+             downloads(s, "/sub/g.txt", "g", true);
+             std::uint64_t offset = 2;
+             ASSERT_TRUE(s.resumeDownload("/f.txt", 5, offset).ok());
+             EXPECT_EQ(offset, 2u);
+             EXPECT_EQ(download(s).bytes, "345");
+         },
+         {"SIZE /sub/g.txt", "EPSV", "RETR /sub/g.txt", "EPSV", "SIZE /f.txt", "REST 2", "RETR /f.txt", "PWD"}},
         {"LIST listings walk no more than they must", {"--no-mlst"},
          [](ftp::Session& s) {
              lists(s, "/sub", 1);

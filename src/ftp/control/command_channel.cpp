@@ -8,6 +8,8 @@ namespace {
 
 // QUIT is a courtesy: never wait long for its answer.
 constexpr std::chrono::milliseconds quitWait{2000};
+// A reply kept for a later taker older than this is dropped before the next command.
+constexpr std::chrono::seconds keptReplyAge{10};
 
 bool isControlFailure(const Status& status)
 {
@@ -141,7 +143,10 @@ Status CommandChannel::dropStrayReplies(Deadline deadline)
 {
     // A reply nobody asked for (a second answer to an abandoned transfer,
     // say) would otherwise be taken as the answer to the next command.
-    // Replies still due to commands sent ahead are no strays.
+    // Replies still due to commands sent ahead are no strays; a fresh one
+    // kept for the next transfer stays for it, unread.
+    if (!ahead_.empty() && ahead_.front().kept && Clock::now() - ahead_.front().sentAt <= keptReplyAge)
+        return Status::success();
     if (Status s = readUnheeded(deadline); !s.ok())
         return s;
     if (!ahead_.empty())
@@ -189,6 +194,14 @@ Status CommandChannel::sendAhead(std::string_view line, Deadline deadline)
 {
     // Not sent yet: a link found lost before it leaves did not run it.
     inFlight_ = InFlight{std::string(line.substr(0, line.find(' '))), false, false};
+    // A reply kept for a later taker that never came is read and dropped
+    // before anything else goes out once it is old: it has long arrived, and
+    // what the server may have sent after it (pyftpdlib's "421 Passive data
+    // channel timed out." when nobody connected) must be seen as a stray.
+    if (ahead_.size() == 1 && ahead_.front().kept && Clock::now() - ahead_.front().sentAt > keptReplyAge) {
+        if (Status s = readUnheeded(deadline); !s.ok())
+            return s;
+    }
     // While a transfer runs, what waits on the connection is its final reply, no stray.
     if (ahead_.empty() && state_ != LinkState::Transferring) {
         if (Status s = dropStrayReplies(deadline); !s.ok())
@@ -216,6 +229,23 @@ Status CommandChannel::sendUnheeded(std::string_view line, Deadline deadline)
         return s;
     ahead_.back().unheeded = true;
     return Status::success();
+}
+
+Status CommandChannel::sendKept(std::string_view line, Deadline deadline)
+{
+    if (Status s = sendUnheeded(line, deadline); !s.ok())
+        return s;
+    ahead_.back().kept = true;
+    ahead_.back().sentAt = Clock::now();
+    return Status::success();
+}
+
+bool CommandChannel::takeKept(std::chrono::milliseconds maxAge, std::string& verb, Reply& reply, Deadline deadline)
+{
+    if (ahead_.empty() || !ahead_.front().kept || Clock::now() - ahead_.front().sentAt > maxAge)
+        return false;
+    verb = ahead_.front().verb;
+    return readOldest(reply, deadline, false).ok();
 }
 
 Status CommandChannel::readAhead(Reply& reply, Deadline deadline, bool keepPreliminary)

@@ -128,6 +128,15 @@ public:
     // reads it first and drops it (OPTS UTF8 ON, whose answer changes nothing).
     Status sendUnheeded(std::string_view line, Deadline deadline);
 
+    // Sends `line` ahead for a later taker: takeKept() reads its reply when
+    // it is the next one due, soon enough. Any other command reads it first
+    // and drops it, as an unheeded one (an EPSV asked for the next transfer
+    // while this one is checked, when something else comes first).
+    Status sendKept(std::string_view line, Deadline deadline);
+    // The reply to the line sent with sendKept() and its verb, when nothing
+    // was sent after it and it is younger than `maxAge`; false otherwise
+    // (another command took its place, the link was reset, or it is stale).
+    bool takeKept(std::chrono::milliseconds maxAge, std::string& verb, Reply& reply, Deadline deadline);
     // Reads and drops replies nobody asked for, without waiting for more.
     // A closed connection found here (421, or the end) leaves the link Dropped.
     Status dropStrayReplies(Deadline deadline);
@@ -168,6 +177,8 @@ private:
     struct Ahead {
         std::string verb;
         bool unheeded = false;
+        bool kept = false;           // sent with sendKept(): takeKept() may claim it
+        Clock::time_point sentAt{};  // for kept ones: a stale one is dropped, never taken
     };
     std::deque<Ahead> ahead_;  // commands sent whose replies are still to be read, oldest first
 };

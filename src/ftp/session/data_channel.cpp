@@ -3,6 +3,7 @@
 #include "ftp/transport/socket.h"
 
 #include <cerrno>
+#include <utility>
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -26,6 +27,33 @@ Status passiveCommand(CommandChannel& channel, std::string_view verb, const std:
             return s;
     }
     return channel.readAhead(reply, deadline);
+}
+
+// A passive port asked for while the previous transfer was checked is taken
+// only this soon after: a server forgets an unused one in time (pyftpdlib
+// after 30 seconds).
+constexpr std::chrono::seconds passiveKeptAge{10};
+
+Status DataChannel::askPassiveLater(CommandChannel& channel)
+{
+    return channel.sendKept(channel.learnt().epsvRefused ? "PASV" : "EPSV", channel.replyDeadline());
+}
+
+bool DataChannel::takeKeptPassive(CommandChannel& channel, std::uint16_t& port)
+{
+    std::string verb;
+    Reply reply;
+    if (!channel.takeKept(passiveKeptAge, verb, reply, channel.replyDeadline()))
+        return false;
+    if (classify(reply.code) == ReplyClass::PermanentRefusal && verb == "EPSV")
+        channel.learnt().epsvRefused = true;
+    if (classify(reply.code) != ReplyClass::Done)
+        return false;
+    const std::optional<std::uint16_t> given = verb == "EPSV" ? parseEpsvPort(reply.text) : parsePasvPort(reply.text);
+    if (!given)
+        return false;
+    port = *given;
+    return true;
 }
 
 Status DataChannel::passivePort(CommandChannel& channel, const std::function<Status()>& earlier,
@@ -58,9 +86,19 @@ Status DataChannel::passivePort(CommandChannel& channel, const std::function<Sta
 Status DataChannel::open(CommandChannel& channel, const std::string& line, std::unique_ptr<Stream>& stream,
                          std::optional<Reply>& finalReply, const std::function<Status()>& earlier, Lead* lead)
 {
+    // A port asked for ahead saves EPSV's round trip; what the caller sent
+    // ahead (SIZE, after that EPSV) is then read once the transfer command is out.
     std::uint16_t port = 0;
-    if (Status s = passivePort(channel, earlier, port); !s.ok())
+    std::function<Status()> pending;
+    if (takeKeptPassive(channel, port)) {
+        pending = earlier;
+    } else if (Status s = passivePort(channel, earlier, port); !s.ok()) {
         return s;
+    }
+    const auto readEarlier = [&pending]() -> Status {
+        const std::function<Status()> run = std::exchange(pending, {});
+        return run ? run() : Status::success();
+    };
     // Whatever address the server named, the data goes to the host we are
     // talking to: a hostile reply must not point us at another machine.
     SocketAddress peer;
@@ -73,6 +111,11 @@ Status DataChannel::open(CommandChannel& channel, const std::string& line, std::
     // The transfer command goes out while TCP connects: the two round trips
     // overlap. A server takes the command and then waits for the connection.
     const Deadline deadline = channel.replyDeadline();
+    // The lead depends on the answers read by `earlier` (REST on SIZE's).
+    if (lead && lead->line) {
+        if (Status s = readEarlier(); !s.ok())
+            return s;
+    }
     const std::string leadLine = lead && lead->line ? lead->line() : std::string();
     if (!leadLine.empty()) {
         if (Status s = channel.sendAhead(leadLine, deadline); !s.ok())
@@ -99,6 +142,8 @@ Status DataChannel::open(CommandChannel& channel, const std::string& line, std::
     Status protectedStatus = Status::success();
     if (protect_)
         protectedStatus = protect_.start(data);
+    if (Status s = readEarlier(); !s.ok())
+        return s;
     Reply reply;
     if (!leadLine.empty()) {
         if (Status s = channel.readAhead(reply, deadline); !s.ok())

@@ -49,6 +49,12 @@ public:
                 std::optional<Reply>& finalReply, const std::function<Status()>& earlier = {},
                 Lead* lead = nullptr);
 
+    // Asks for the next transfer's passive port now, its reply kept for the
+    // next open(), which then needs no EPSV of its own: for a transfer that
+    // follows at once, asked while the one before it is still being checked.
+    // Anything else sent first drops it unused.
+    static Status askPassiveLater(CommandChannel& channel);
+
     // What waitForData found first.
     enum class Wait { DataReady, ControlReady, TimedOut, Failed };
     // Waits until `stream` can go on after answering `want`, or, when
@@ -58,6 +64,7 @@ public:
                             Deadline deadline);
 
 private:
+    static bool takeKeptPassive(CommandChannel& channel, std::uint16_t& port);
     Status passivePort(CommandChannel& channel, const std::function<Status()>& earlier, std::uint16_t& port);
 
     DataProtection protect_;

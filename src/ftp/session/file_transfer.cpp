@@ -101,6 +101,7 @@ void FileTransfer::abandon()
     buffer_.reset();
     begin_ = end_ = 0;
     endOfData_ = false;
+    followed_ = false;
     failure_.reset();
     finalReply_.reset();
 }
@@ -207,6 +208,8 @@ bool FileTransfer::refill()
         // by anyone on the path while the server honestly says 226: only the
         // size the server gave over the protected control connection vouches for it.
         if (Status s = check_.dataEnded(channel_); !s.ok())
+            failure_ = s;
+        else if (Status s = followed_ ? DataChannel::askPassiveLater(channel_) : Status::success(); !s.ok())
             failure_ = s;
         else if (Status s = awaitFinalReply(); !s.ok())
             failure_ = s;
@@ -354,7 +357,11 @@ Status FileTransfer::finish()
         return closedEarly();
     if (Status s = doneOrRefused(command_, *finalReply_); !s.ok())
         return s;
-    return direction_ == TransferDirection::Upload ? check_.afterUpload(channel_, command_) : Status::success();
+    if (direction_ == TransferDirection::Download)
+        return Status::success();
+    return check_.afterUpload(channel_, command_, [this]() {
+        return followed_ ? DataChannel::askPassiveLater(channel_) : Status::success();
+    });
 }
 
 // A download left before its end: ABOR, close the data connection, and take

@@ -36,6 +36,9 @@ public:
     // are buffered, the socket has more, or the download has ended.
     bool readReady(std::size_t size) const;
     Status write(const char* in, std::size_t size);
+    // Another transfer follows this one at once: its passive port is asked
+    // for while this one is checked, saving EPSV's round trip.
+    void anotherFollows() { followed_ = isOpen(); }
     // Ends the transfer and takes the final reply; the link is Ready again
     // (or Dropped, Broken) afterwards.
     Status close();
@@ -68,6 +71,7 @@ private:
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool endOfData_ = false;
+    bool followed_ = false;
     std::optional<Status> failure_;  // the first thing that went wrong
     std::optional<Reply> finalReply_;
     TransferCheck check_;

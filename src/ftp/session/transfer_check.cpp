@@ -144,19 +144,6 @@ std::string digestFrom(const Reply& reply, DigestKind kind, bool viaHash)
 
 } // namespace
 
-Status askSize(CommandChannel& channel, const std::string& path, std::optional<std::uint64_t>& size)
-{
-    size.reset();
-    if (!channel.features().size)
-        return Status::success();
-    // The session keeps binary type from logon on, where SIZE counts the bytes RETR sends.
-    Reply reply;
-    if (Status s = channel.command(withArgument("SIZE", path), reply); !s.ok())
-        return s;
-    size = sizeFrom(reply);
-    return Status::success();
-}
-
 Status TransferCheck::beforeDownload(CommandChannel& channel, const std::string& path)
 {
     path_ = path;
@@ -249,11 +236,24 @@ Status TransferCheck::afterDownload(CommandChannel& channel, const std::string& 
                                                     + " digest differs from the server's (" + command + ")");
 }
 
-Status TransferCheck::afterUpload(CommandChannel& channel, const std::string& command)
+Status TransferCheck::afterUpload(CommandChannel& channel, const std::string& command,
+                                  const std::function<Status()>& alongside)
 {
-    std::optional<std::uint64_t> stored;
-    if (Status s = askSize(channel, path_, stored); !s.ok())
+    // Asked only now: a server that reads commands during a transfer
+    // (pyftpdlib) would answer SIZE before the last bytes were stored.
+    const Deadline deadline = channel.replyDeadline();
+    if (channel.features().size) {
+        if (Status s = channel.sendAhead(withArgument("SIZE", path_), deadline); !s.ok())
+            return s;
+    }
+    if (Status s = alongside(); !s.ok())
         return s;
+    if (!channel.features().size)
+        return Status::success();
+    Reply reply;
+    if (Status s = channel.readAhead(reply, deadline); !s.ok())
+        return s;
+    const std::optional<std::uint64_t> stored = sizeFrom(reply);
     if (!stored || *stored == moved_)
         return Status::success();
     return Status::failure(ErrorKind::Network, "The server's copy has " + std::to_string(*stored)

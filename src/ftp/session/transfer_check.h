@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,10 +46,6 @@ private:
 // The server needs a whole read of the file to give its digest: larger files
 // are not checked that way.
 constexpr std::uint64_t maxDigestedSize = std::uint64_t(1) << 30;
-
-// The server's size of `path` in `size` when it offers SIZE and answers with
-// a number; left empty otherwise. Only a failure of the link is returned.
-Status askSize(CommandChannel& channel, const std::string& path, std::optional<std::uint64_t>& size);
 
 // The bookkeeping of one transfer and the questions asked before and after it.
 class TransferCheck {
@@ -103,7 +100,10 @@ public:
     // A transfer that failed before its check reads what it asked ahead.
     void forgetAnswers(CommandChannel& channel);
     // After the server's final 2xx: the server's copy must hold exactly the bytes sent.
-    Status afterUpload(CommandChannel& channel, const std::string& command);
+    // `alongside` sends what may travel with the size question (the next
+    // transfer's EPSV) before its answer is awaited.
+    Status afterUpload(CommandChannel& channel, const std::string& command,
+                       const std::function<Status()>& alongside);
 
 private:
     std::string path_;
