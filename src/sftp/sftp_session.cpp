@@ -142,7 +142,7 @@ struct Session::Impl {
         const HostKeyFiles files{userKnownHosts, options.hostKeyStore};
         if (Status s = checkHostKey(ssh, endpoint->host, endpoint->port, files, options.trustHostKey); !s.ok())
             return s;
-        if (Status s = authenticate(ssh, options.sshFolder, endpoint->password); !s.ok())
+        if (Status s = authenticate(ssh, options.sshFolder, endpoint->password, options.timeout); !s.ok())
             return s;
         if (Status s = channel.open(ssh, options.timeout); !s.ok())
             return s;

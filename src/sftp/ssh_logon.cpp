@@ -1,5 +1,8 @@
 #include "sftp/ssh_logon.h"
 
+#include "sftp/agent_probe.h"
+
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -25,10 +28,13 @@ Outcome outcomeOf(int result)
     }
 }
 
-Outcome tryAgent(ssh_session ssh)
+// An agent that does not list its keys this soon is left out.
+constexpr std::chrono::milliseconds agentWait{3000};
+
+Outcome tryAgent(ssh_session ssh, std::chrono::milliseconds timeout)
 {
     const char* socket = std::getenv("SSH_AUTH_SOCK");
-    if (!socket || !*socket)
+    if (!socket || !*socket || !agentAnswers(socket, std::min(timeout, agentWait)))
         return Outcome::NotThisWay;
     const int result = ssh_userauth_agent(ssh, nullptr);
     // An agent that is gone or refuses to sign leaves the session fine.
@@ -90,7 +96,8 @@ Status broken(ssh_session ssh)
 
 } // namespace
 
-Status authenticate(ssh_session ssh, const std::string& keyFolder, const std::string& password)
+Status authenticate(ssh_session ssh, const std::string& keyFolder, const std::string& password,
+                    std::chrono::milliseconds timeout)
 {
     // "none" tells which methods the server takes; rarely it is all it needs.
     switch (outcomeOf(ssh_userauth_none(ssh, nullptr))) {
@@ -102,29 +109,29 @@ Status authenticate(ssh_session ssh, const std::string& keyFolder, const std::st
         break;
     }
 
-    using Attempt = Outcome (*)(ssh_session, const std::string&, const std::string&);
+    struct Means {
+        const std::string& keyFolder;
+        const std::string& password;
+        std::chrono::milliseconds timeout;
+    };
+    const Means means{keyFolder, password, timeout};
+    using Attempt = Outcome (*)(ssh_session, const Means&);
     struct Method {
         int flag;
         Attempt attempt;
     };
     const Method methods[] = {
-        {SSH_AUTH_METHOD_PUBLICKEY, [](ssh_session s, const std::string&, const std::string&) { return tryAgent(s); }},
-        {SSH_AUTH_METHOD_PUBLICKEY,
-         [](ssh_session s, const std::string& folder, const std::string&) { return tryKeyFiles(s, folder); }},
+        {SSH_AUTH_METHOD_PUBLICKEY, [](ssh_session s, const Means& m) { return tryAgent(s, m.timeout); }},
+        {SSH_AUTH_METHOD_PUBLICKEY, [](ssh_session s, const Means& m) { return tryKeyFiles(s, m.keyFolder); }},
         {SSH_AUTH_METHOD_PASSWORD,
-         [](ssh_session s, const std::string&, const std::string& secret) {
-             return outcomeOf(ssh_userauth_password(s, nullptr, secret.c_str()));
-         }},
-        {SSH_AUTH_METHOD_INTERACTIVE,
-         [](ssh_session s, const std::string&, const std::string& secret) {
-             return tryKeyboardInteractive(s, secret);
-         }},
+         [](ssh_session s, const Means& m) { return outcomeOf(ssh_userauth_password(s, nullptr, m.password.c_str())); }},
+        {SSH_AUTH_METHOD_INTERACTIVE, [](ssh_session s, const Means& m) { return tryKeyboardInteractive(s, m.password); }},
     };
     for (const Method& method : methods) {
         // The list changes after a partial success, so it is asked each time.
         if (!(ssh_userauth_list(ssh, nullptr) & method.flag))
             continue;
-        switch (method.attempt(ssh, keyFolder, password)) {
+        switch (method.attempt(ssh, means)) {
         case Outcome::LoggedOn:
             return Status::success();
         case Outcome::Broken:

@@ -8,12 +8,15 @@
 
 #include <libssh/libssh.h>
 
+#include <chrono>
 #include <string>
 
 namespace sftp {
 
 // `keyFolder` holds id_ed25519, id_ecdsa and id_rsa (~/.ssh). A logon every
-// method failed is Refused.
-session::Status authenticate(ssh_session ssh, const std::string& keyFolder, const std::string& password);
+// method failed is Refused. `timeout` bounds the wait for an ssh-agent (the
+// server's answers are bounded by the session's own time-out).
+session::Status authenticate(ssh_session ssh, const std::string& keyFolder, const std::string& password,
+                             std::chrono::milliseconds timeout);
 
 } // namespace sftp

@@ -10,6 +10,8 @@
 #include <stdexcept>
 
 #include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <filesystem>
@@ -70,9 +72,35 @@ private:
     int lifeline_ = -1;
 };
 
+// A socket where an agent should be that takes connections and never answers.
+class SilentAgent {
+public:
+    explicit SilentAgent(const std::string& path) : path_(path)
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        path.copy(address.sun_path, sizeof address.sun_path - 1);
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd_, 4) != 0)
+            throw std::runtime_error("SilentAgent: cannot listen on " + path);
+    }
+    ~SilentAgent()
+    {
+        ::close(fd_);
+        ::unlink(path_.c_str());
+    }
+    const std::string& socket() const { return path_; }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+};
+
+enum class Agent { None, Working, Silent };
+
 struct Logon {
     const char* name;
-    bool withAgent;
+    Agent withAgent;
     bool withKey;
     bool rightPassword;
     bool needsPassword;  // only where the server takes passwords (run as root)
@@ -112,20 +140,22 @@ TestSshServer* SftpSession::server = nullptr;
 TEST_F(SftpSession, logsOnByKeyOrPasswordAndRefusesOtherwise)
 {
     const Logon cases[] = {
-        {"agent", true, false, false, false, true},
-        {"key file", false, true, false, false, true},
-        {"password", false, false, true, true, true},
-        {"wrong password", false, false, false, true, false},
-        {"no key, no password", false, false, false, false, false},
+        {"agent", Agent::Working, false, false, false, true},
+        {"key file", Agent::None, true, false, false, true},
+        {"key file past an agent that never answers", Agent::Silent, true, false, false, true},
+        {"password", Agent::None, false, true, true, true},
+        {"wrong password", Agent::None, false, false, true, false},
+        {"no key, no password", Agent::None, false, false, false, false},
     };
     const TestAgent agent(*server);
+    const SilentAgent silent(server->scratch() + "/silent-agent");
     for (const Logon& logon : cases) {
         if (logon.needsPassword && !server->passwordLogon())
             continue;
-        if (logon.withAgent)
-            ::setenv("SSH_AUTH_SOCK", agent.socket().c_str(), 1);
-        else
+        if (logon.withAgent == Agent::None)
             ::unsetenv("SSH_AUTH_SOCK");
+        else
+            ::setenv("SSH_AUTH_SOCK", (logon.withAgent == Agent::Working ? agent.socket() : silent.socket()).c_str(), 1);
         sftp::Session session(options(logon.withKey));
         const auto status = session.open("127.0.0.1", std::uint16_t(server->port()), server->user(),
                                          logon.rightPassword ? server->password() : "wrong");
