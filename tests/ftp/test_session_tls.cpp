@@ -146,8 +146,9 @@ TEST(Tls, WhatTheUserInsistsOnOrTheSessionHadIsNeverGivenUp)
             std::vector<ftp::ListEntry> entries;
             const ftp::Status listed = session.listFolder("/", entries);
             EXPECT_EQ(listed.ok(), c.afterIdleDrop) << listed.message();
-            if (!c.afterIdleDrop)
+            if (!c.afterIdleDrop) {
                 EXPECT_EQ(listed.kind(), ErrorKind::Insecure);
+            }
         } else {
             EXPECT_EQ(logon.kind(), ErrorKind::Insecure);
         }
