@@ -219,6 +219,19 @@ TEST(RefusedPassive, NoPassiveModeFailsTheTransferNotTheSession)
     expectUsable(*session);
 }
 
+TEST(RefusedPassive, ARefusalThatClosesThePassivePortIsShownAndKeepsTheSession)
+{
+    // Port 1 takes no connection, as a listener the server closed on refusing RETR.
+    TestFtpServer server({"--reply", "EPSV=229 Entering Extended Passive Mode (|||1|)", "--refuse-retr", "a.bin"});
+    server.writePatternFile("a.bin", 10);
+    auto session = logOn(server);
+    const ftp::Status status = session->openFile("/a.bin", TransferDirection::Download);
+    EXPECT_EQ(status.kind(), ErrorKind::Refused) << status.message();
+    EXPECT_EQ(status.replyCode(), 550) << status.message();
+    expectUsable(*session);
+    EXPECT_EQ(logCount(server, "USER"), 1u);
+}
+
 TEST(ServerClosing, Reply421DropsTheSessionAndTheNextCallLogsOnAgain)
 {
     TestFtpServer server({"--reply", "DELE=421 Service shutting down"});

@@ -2,6 +2,7 @@
 
 #include "ftp/transport/socket.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -33,6 +34,8 @@ Status passiveCommand(CommandChannel& channel, std::string_view verb, const std:
 // only this soon after: a server forgets an unused one in time (pyftpdlib
 // after 30 seconds).
 constexpr std::chrono::seconds passiveKeptAge{10};
+// How long a failed data connection waits for the server's word on the transfer command.
+constexpr std::chrono::seconds refusalWait{3};
 
 Status DataChannel::askPassiveLater(CommandChannel& channel)
 {
@@ -83,6 +86,27 @@ Status DataChannel::passivePort(CommandChannel& channel, const std::function<Sta
     return Status::success();
 }
 
+// The data connection failed after the transfer command went out. A server
+// that refused the command may close its listener at once, resetting a
+// connection still in its queue (ProFTPD after "550 ... No such file"): its
+// answer, read in turn, says why and keeps the link in step. A server that
+// took the command waits for a connection that will not come, and its answer
+// would arrive out of step: that link is given up.
+Status DataChannel::connectFailed(CommandChannel& channel, const std::string& line, bool leadSent,
+                                  const std::function<Status()>& readEarlier, const Status& failure)
+{
+    const Deadline shortly = std::min(channel.replyDeadline(), deadlineAfter(refusalWait));
+    Reply reply;
+    if (readEarlier().ok() && (!leadSent || channel.readAhead(reply, shortly).ok())
+        && channel.readAhead(reply, shortly, true).ok()) {
+        const ReplyClass kind = classify(reply.code);
+        if (kind == ReplyClass::TransientRefusal || kind == ReplyClass::PermanentRefusal)
+            return refusal(line, reply);
+    }
+    channel.broken();
+    return failure;
+}
+
 Status DataChannel::open(CommandChannel& channel, const std::string& line, std::unique_ptr<Stream>& stream,
                          std::optional<Reply>& finalReply, const std::function<Status()>& earlier, Lead* lead)
 {
@@ -123,12 +147,9 @@ Status DataChannel::open(CommandChannel& channel, const std::string& line, std::
     }
     if (Status s = channel.sendAhead(line, deadline); !s.ok())
         return s;
-    if (Status s = finishConnect(socket, deadline); !s.ok()) {
-        // The server now waits for a connection that will not come: its
-        // answer would arrive out of step, so this link is given up.
-        channel.broken();
-        return Status::failure(s.kind(), "Cannot open the data connection: " + s.message());
-    }
+    if (Status s = finishConnect(socket, deadline); !s.ok())
+        return connectFailed(channel, line, !leadLine.empty(), readEarlier,
+                             Status::failure(s.kind(), "Cannot open the data connection: " + s.message()));
     // Uploads leave in large writes whose tail is a small segment; Nagle would
     // hold each tail back until the peer's acknowledgement came in.
     const int on = 1;

@@ -65,6 +65,8 @@ public:
 
 private:
     static bool takeKeptPassive(CommandChannel& channel, std::uint16_t& port);
+    static Status connectFailed(CommandChannel& channel, const std::string& line, bool leadSent,
+                                const std::function<Status()>& readEarlier, const Status& failure);
     Status passivePort(CommandChannel& channel, const std::function<Status()>& earlier, std::uint16_t& port);
 
     DataProtection protect_;
