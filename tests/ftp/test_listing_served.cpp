@@ -14,11 +14,14 @@ namespace {
 struct ServedFile {
     std::string path;
     explicit ServedFile(const std::string& bytes)
-        : path((std::filesystem::temp_directory_path() / ("corvell-served-" + std::to_string(::getpid()))).string())
+        : path((std::filesystem::temp_directory_path()
+                / ("corvell-served-" + std::to_string(::getpid()) + "-" + std::to_string(++made)))
+                   .string())
     {
         std::ofstream(path, std::ios::binary) << bytes;
     }
     ~ServedFile() { std::remove(path.c_str()); }
+    static inline int made = 0;  // two alive at once need two names
 };
 
 struct Seen {
@@ -78,4 +81,26 @@ TEST(ServedListing, MlsdDropsSelfParentAndUnusableNames)
                              "type=dir; sub\r\n");
     const std::vector<Seen> expected = {{"Tabbed  ", false, 3, true}, {"sub", true, std::nullopt, false}};
     EXPECT_EQ(listServed({"--mlsd-file", listing.path}, "MLSD"), expected);
+}
+
+// Where CWD refuses the folder, LIST is given the path: what it lists counts,
+// but nothing at all (vsftpd's answer for a folder that does not exist) is
+// CWD's refusal, not an empty folder.
+TEST(ServedListing, FolderCwdRefusesIsListedOnlyWhenListShowsSomething)
+{
+    const ServedFile one("-rw-r--r--   1 ftp ftp  1234 Dec 07 09:37 only.bin\r\n");
+    const ServedFile none("");
+    for (const ServedFile* listing : {&one, &none}) {
+        TestFtpServer server({"--listing-file", listing->path, "--reply", "CWD=550 Failed to change directory."});
+        auto session = session_test::logOn(server);
+        std::vector<ftp::ListEntry> entries;
+        const ftp::Status status = session->listFolder("/nope", entries);
+        EXPECT_EQ(status.ok(), listing == &one) << status.message();
+        EXPECT_EQ(entries.size(), listing == &one ? 1u : 0u);
+        if (listing == &none) {
+            EXPECT_EQ(status.replyCode(), 550);
+            EXPECT_NE(status.message().find("Failed to change directory."), std::string::npos) << status.message();
+        }
+        EXPECT_TRUE(session_test::logHas(server, "LIST /nope"));
+    }
 }

@@ -92,14 +92,22 @@ std::string childPath(const std::string& folder, const std::string& name)
 // name with blanks becomes several names, a link to a folder is listed as the
 // link itself, "-x" is an option. Their working directory they list right, so
 // LIST is sent without argument from inside the folder. `inside` stays false
-// where CWD is refused: LIST is then given the path after all.
-Status enterForList(WorkingFolder& folder, const std::string& path, bool& inside)
+// where CWD is refused (`refusal` then holds its reply): LIST is then given
+// the path after all.
+Status enterForList(WorkingFolder& folder, const std::string& path, bool& inside, std::optional<Reply>& refusal)
 {
     std::string here;
     if (Status s = folder.current(here); !s.ok())
         return s;
     inside = !here.empty() && sameFolder(here, path);
-    return inside ? Status::success() : folder.visit(path, inside);
+    if (inside)
+        return Status::success();
+    Reply reply;
+    if (Status s = folder.visit(path, inside, &reply); !s.ok())
+        return s;
+    if (!inside)
+        refusal = reply;
+    return Status::success();
 }
 
 // Finds out with the server which links lead to folders: a link that CWD can
@@ -165,12 +173,18 @@ Status listFolder(CommandChannel& channel, DataChannel& dataChannel, const std::
     // walks back only when something needs the user's folder again.
     WorkingFolder directory(channel);
     bool inside = false;
+    std::optional<Reply> cwdRefusal;
     if (!mlsd && !path.empty()) {
-        if (Status s = enterForList(directory, path, inside); !s.ok())
+        if (Status s = enterForList(directory, path, inside, cwdRefusal); !s.ok())
             return s;
     }
     Status status = runListing(channel, dataChannel, withArgument(mlsd ? "MLSD" : "LIST", inside ? "" : path),
                                mlsd, entries);
+    // vsftpd answers LIST of a folder that does not exist with an empty
+    // listing: after CWD said the folder cannot be entered, nothing listed
+    // means CWD was right, not an empty folder.
+    if (status.ok() && entries.empty() && cwdRefusal && classify(cwdRefusal->code) == ReplyClass::PermanentRefusal)
+        status = refusal(withArgument("CWD", path), *cwdRefusal);
     if (status.ok())
         status = resolveFolderLinks(directory, path, entries);
     if (!status.ok())

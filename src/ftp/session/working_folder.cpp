@@ -31,7 +31,7 @@ Status WorkingFolder::current(std::string& path)
     return Status::success();
 }
 
-Status WorkingFolder::visit(const std::string& path, bool& entered)
+Status WorkingFolder::visit(const std::string& path, bool& entered, Reply* answer)
 {
     std::string here;
     if (Status s = current(here); !s.ok())
@@ -40,6 +40,8 @@ Status WorkingFolder::visit(const std::string& path, bool& entered)
     if (Status s = channel_.command(withArgument("CWD", path), reply); !s.ok())
         return s;
     entered = classify(reply.code) == ReplyClass::Done;
+    if (answer)
+        *answer = reply;
     LinkLearnt& learnt = channel_.learnt();
     if (entered)
         learnt.away = sameFolder(path, learnt.home) ? std::string() : path;

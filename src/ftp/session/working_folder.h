@@ -20,8 +20,9 @@ public:
     // A path naming the folder the server stands in now; "" when it will not say.
     Status current(std::string& path);
     // CWD on a listing's behalf; the user's folder stays what it was.
-    // `entered` tells whether the server went there.
-    Status visit(const std::string& path, bool& entered);
+    // `entered` tells whether the server went there; `answer`, when given,
+    // receives CWD's reply.
+    Status visit(const std::string& path, bool& entered, Reply* answer = nullptr);
     // Walks back to the user's folder when a listing left the server elsewhere.
     Status returnHome();
     // PWD for the user, asked once until the user moves.
