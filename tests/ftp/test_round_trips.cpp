@@ -6,6 +6,8 @@
 
 #include "session_test_helpers.h"
 
+#include <thread>
+
 using namespace session_test;
 using ftp::TransferDirection;
 
@@ -138,4 +140,18 @@ TEST(RoundTrips, EachOperationSendsTheFewestCommandsAndReadsTheirRepliesInOrder)
         expectUsable(*session);
         EXPECT_EQ(commandsAfterLogon(server), c.commands);
     }
+}
+
+// A batch that stops after its port was asked for: the server gives the port
+// up with a "421" of its own, which the next operation must take for a stray,
+// not for its answer, and the port is never used.
+TEST(RoundTrips, APortTheServerGaveUpOnIsNeverUsed)
+{
+    TestFtpServer server({"--passive-timeout", "0.5"});
+    auto session = logOn(server);
+    uploads(*session, "/a.bin", true);
+    std::this_thread::sleep_for(3500ms);  // past the server's patience and the kept answer's freshness
+    uploads(*session, "/b.bin", false);
+    EXPECT_EQ(server.readFile("b.bin"), "abc");
+    expectUsable(*session);
 }

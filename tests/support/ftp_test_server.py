@@ -77,6 +77,8 @@ Encryption (explicit FTP over TLS), off unless asked for:
                              "TLS RENEGOTIATED"
   --rate MB_PER_S            limit each data connection to this speed; the
                              faults above still apply
+  --passive-timeout SECONDS  an unused passive port closes after SECONDS with
+                             "421 Passive data channel timed out." (30 unless set)
   --passive-ports FIRST-LAST passive data connections listen on these ports
                              only (a proxy in front can then serve them too)
 
@@ -93,8 +95,8 @@ import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import (BufferedIteratorProducer, DTPHandler,
-                                FTPHandler, ThrottledDTPHandler, asynchat,
-                                proto_cmds)
+                                FTPHandler, PassiveDTP, ThrottledDTPHandler,
+                                asynchat, proto_cmds)
 from pyftpdlib.ioloop import RetryError
 from pyftpdlib.servers import FTPServer
 
@@ -894,6 +896,8 @@ def make_handler_class(args, log_file=None):
     if args.passive_ports:
         first, _, last = args.passive_ports.partition("-")
         attributes["passive_ports"] = range(int(first), int(last or first) + 1)
+    if args.passive_timeout is not None:
+        attributes["passive_dtp"] = type("QuickPassiveDTP", (PassiveDTP,), {"timeout": args.passive_timeout})
     if args.idle_close is not None:
         attributes.update(idle_close=args.idle_close,
                           idle_silent=args.idle_close_silent)
@@ -955,6 +959,7 @@ def add_fault_options(parser):
     add_tls_options(parser)
     parser.add_argument("--rate", type=float, default=0.0, metavar="MB_PER_S")
     parser.add_argument("--passive-ports", metavar="FIRST-LAST")
+    parser.add_argument("--passive-timeout", type=float, metavar="SECONDS")
 
 
 # --- Served listings ---------------------------------------------------------

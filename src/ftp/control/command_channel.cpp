@@ -8,8 +8,11 @@ namespace {
 
 // QUIT is a courtesy: never wait long for its answer.
 constexpr std::chrono::milliseconds quitWait{2000};
-// A reply kept for a later taker older than this is dropped before the next command.
-constexpr std::chrono::seconds keptReplyAge{10};
+// A reply kept for a later taker is taken only this soon after it was asked
+// for, and dropped before the next command once older. The taker (the next
+// transfer of a batch) comes within milliseconds; a server may forget what
+// was asked long before (pyftpdlib closes an unused passive port after 30 s).
+constexpr std::chrono::seconds keptReplyAge{3};
 
 bool isControlFailure(const Status& status)
 {
@@ -145,7 +148,7 @@ Status CommandChannel::dropStrayReplies(Deadline deadline)
     // say) would otherwise be taken as the answer to the next command.
     // Replies still due to commands sent ahead are no strays; a fresh one
     // kept for the next transfer stays for it, unread.
-    if (!ahead_.empty() && ahead_.front().kept && Clock::now() - ahead_.front().sentAt <= keptReplyAge)
+    if (!ahead_.empty() && ahead_.front().kept && !keptIsStale())
         return Status::success();
     if (Status s = readUnheeded(deadline); !s.ok())
         return s;
@@ -198,7 +201,7 @@ Status CommandChannel::sendAhead(std::string_view line, Deadline deadline)
     // before anything else goes out once it is old: it has long arrived, and
     // what the server may have sent after it (pyftpdlib's "421 Passive data
     // channel timed out." when nobody connected) must be seen as a stray.
-    if (ahead_.size() == 1 && ahead_.front().kept && Clock::now() - ahead_.front().sentAt > keptReplyAge) {
+    if (!ahead_.empty() && ahead_.front().kept && keptIsStale()) {
         if (Status s = readUnheeded(deadline); !s.ok())
             return s;
     }
@@ -240,9 +243,14 @@ Status CommandChannel::sendKept(std::string_view line, Deadline deadline)
     return Status::success();
 }
 
-bool CommandChannel::takeKept(std::chrono::milliseconds maxAge, std::string& verb, Reply& reply, Deadline deadline)
+bool CommandChannel::keptIsStale() const
 {
-    if (ahead_.empty() || !ahead_.front().kept || Clock::now() - ahead_.front().sentAt > maxAge)
+    return Clock::now() - ahead_.front().sentAt > keptReplyAge;
+}
+
+bool CommandChannel::takeKept(std::string& verb, Reply& reply, Deadline deadline)
+{
+    if (ahead_.empty() || !ahead_.front().kept || keptIsStale())
         return false;
     verb = ahead_.front().verb;
     return readOldest(reply, deadline, false).ok();

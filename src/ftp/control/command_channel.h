@@ -133,10 +133,10 @@ public:
     // and drops it, as an unheeded one (an EPSV asked for the next transfer
     // while this one is checked, when something else comes first).
     Status sendKept(std::string_view line, Deadline deadline);
-    // The reply to the line sent with sendKept() and its verb, when nothing
-    // was sent after it and it is younger than `maxAge`; false otherwise
-    // (another command took its place, the link was reset, or it is stale).
-    bool takeKept(std::chrono::milliseconds maxAge, std::string& verb, Reply& reply, Deadline deadline);
+    // The reply to the line sent with sendKept() and its verb, when it is the
+    // next reply due and still fresh (a few seconds); false otherwise (another
+    // command took its place, the link was reset, or it is stale).
+    bool takeKept(std::string& verb, Reply& reply, Deadline deadline);
     // Reads and drops replies nobody asked for, without waiting for more.
     // A closed connection found here (421, or the end) leaves the link Dropped.
     Status dropStrayReplies(Deadline deadline);
@@ -159,6 +159,7 @@ private:
     // Reads the next reply that can answer `verb`, passing over late ones.
     Status readAnswer(std::string_view verb, Reply& reply, bool keepPreliminary, Deadline deadline);
     Status readUnheeded(Deadline deadline);
+    bool keptIsStale() const;  // of the oldest reply due, which was kept
     Status readOldest(Reply& reply, Deadline deadline, bool keepPreliminary);
     Status learnByteFF(Deadline deadline);
 

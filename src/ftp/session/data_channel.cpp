@@ -30,10 +30,6 @@ Status passiveCommand(CommandChannel& channel, std::string_view verb, const std:
     return channel.readAhead(reply, deadline);
 }
 
-// A passive port asked for while the previous transfer was checked is taken
-// only this soon after: a server forgets an unused one in time (pyftpdlib
-// after 30 seconds).
-constexpr std::chrono::seconds passiveKeptAge{10};
 // How long a failed data connection waits for the server's word on the transfer command.
 constexpr std::chrono::seconds refusalWait{3};
 
@@ -46,7 +42,7 @@ bool DataChannel::takeKeptPassive(CommandChannel& channel, std::uint16_t& port)
 {
     std::string verb;
     Reply reply;
-    if (!channel.takeKept(passiveKeptAge, verb, reply, channel.replyDeadline()))
+    if (!channel.takeKept(verb, reply, channel.replyDeadline()))
         return false;
     if (classify(reply.code) == ReplyClass::PermanentRefusal && verb == "EPSV")
         channel.learnt().epsvRefused = true;
