@@ -40,12 +40,8 @@ Status Channel::open(ssh_session ssh, std::chrono::milliseconds timeout)
     RequestWriter::init(3).finishInto(init);
     if (Status s = send(init); !s.ok())
         return s;
-    while (!wholeMessageBuffered()) {
-        if (Status s = fill(Clock::now() + timeout_); !s.ok())
-            return s;
-    }
     std::string body;
-    if (Status s = takeMessage(body); !s.ok())
+    if (Status s = nextMessage(body); !s.ok())
         return s;
     const auto version = parseVersion(body);
     if (!version)
@@ -111,8 +107,12 @@ bool Channel::wholeMessageBuffered() const
     return length && rest.size() - 4 >= *length;
 }
 
-Status Channel::takeMessage(std::string& body)
+Status Channel::nextMessage(std::string& body)
 {
+    while (!wholeMessageBuffered()) {
+        if (Status s = fill(Clock::now() + timeout_); !s.ok())
+            return s;
+    }
     const std::string_view rest = unread();
     const std::uint32_t length = *messageLength(rest);
     body.assign(rest.substr(4, length));
@@ -184,12 +184,8 @@ bool Channel::answerWaiting()
 
 Status Channel::receive(Response& response)
 {
-    while (!wholeMessageBuffered()) {
-        if (Status s = fill(Clock::now() + timeout_); !s.ok())
-            return s;
-    }
     std::string body;
-    if (Status s = takeMessage(body); !s.ok())
+    if (Status s = nextMessage(body); !s.ok())
         return s;
     auto parsed = parseResponse(body);
     if (!parsed)

@@ -58,7 +58,8 @@ private:
     Status fail(ErrorKind kind, std::string message);
     Status fill(std::chrono::steady_clock::time_point deadline);
     bool wholeMessageBuffered() const;
-    Status takeMessage(std::string& body);
+    // The body of the next whole message, waiting for it within the time-out.
+    Status nextMessage(std::string& body);
 
     ssh_session ssh_ = nullptr;
     ssh_channel channel_ = nullptr;

@@ -99,16 +99,6 @@ Status broken(ssh_session ssh)
 Status authenticate(ssh_session ssh, const std::string& keyFolder, const std::string& password,
                     std::chrono::milliseconds timeout)
 {
-    // "none" tells which methods the server takes; rarely it is all it needs.
-    switch (outcomeOf(ssh_userauth_none(ssh, nullptr))) {
-    case Outcome::LoggedOn:
-        return Status::success();
-    case Outcome::Broken:
-        return broken(ssh);
-    case Outcome::NotThisWay:
-        break;
-    }
-
     struct Means {
         const std::string& keyFolder;
         const std::string& password;
@@ -116,11 +106,14 @@ Status authenticate(ssh_session ssh, const std::string& keyFolder, const std::st
     };
     const Means means{keyFolder, password, timeout};
     using Attempt = Outcome (*)(ssh_session, const Means&);
+    constexpr int alwaysTried = 0;  // a method flag no list needs to hold
     struct Method {
         int flag;
         Attempt attempt;
     };
     const Method methods[] = {
+        // "none" tells which methods the server takes; rarely it is all it needs.
+        {alwaysTried, [](ssh_session s, const Means&) { return outcomeOf(ssh_userauth_none(s, nullptr)); }},
         {SSH_AUTH_METHOD_PUBLICKEY, [](ssh_session s, const Means& m) { return tryAgent(s, m.timeout); }},
         {SSH_AUTH_METHOD_PUBLICKEY, [](ssh_session s, const Means& m) { return tryKeyFiles(s, m.keyFolder); }},
         {SSH_AUTH_METHOD_PASSWORD,
@@ -129,7 +122,7 @@ Status authenticate(ssh_session ssh, const std::string& keyFolder, const std::st
     };
     for (const Method& method : methods) {
         // The list changes after a partial success, so it is asked each time.
-        if (!(ssh_userauth_list(ssh, nullptr) & method.flag))
+        if (method.flag != alwaysTried && !(ssh_userauth_list(ssh, nullptr) & method.flag))
             continue;
         switch (method.attempt(ssh, means)) {
         case Outcome::LoggedOn:
