@@ -8,6 +8,8 @@
 # A server runs as long as its standard input stays open: a pipe in WORK,
 # held open by a sleeping writer rather than by this shell, so the programs
 # being measured inherit no extra descriptor.
+# shellcheck source=common.sh
+source "$repo/bench/common.sh"
 bench_server_pids=()
 
 bench_start_server() {
@@ -22,12 +24,8 @@ bench_start_server() {
     sleep infinity > "$pipe.stdin" &
     bench_server_pids+=("$!")
     trap bench_stop_servers EXIT
-    for _ in $(seq 100); do
-        grep -q '^PORT ' "$pipe.port" 2>/dev/null && break
-        sleep 0.1
-    done
-    port=$(sed -n 's/^PORT //p' "$pipe.port")
-    [ -n "$port" ] || { echo "the test server did not start:" >&2; cat "$pipe.log" >&2; exit 1; }
+    bench_wait_port "$pipe.port" "$pipe.log" "the test server"
+    port=$bench_port
 }
 
 bench_stop_servers() {

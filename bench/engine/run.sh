@@ -17,14 +17,9 @@ repo="$(cd "$here/../.." && pwd)"
 build="${1:-$repo/build}"
 runs=${RUNS:-9}
 
-locked() {
-    if command -v flock >/dev/null; then flock /tmp/corvell-build.lock "$@"; else "$@"; fi
-}
-
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    locked cmake -S "$repo" -B "$build" >/dev/null
-fi
-locked cmake --build "$build" --target engine_bench sftp_bench -j2 >/dev/null
+# shellcheck source=../common.sh
+source "$repo/bench/common.sh"
+bench_build "$build" engine_bench sftp_bench
 bench="$build/bench/engine/engine_bench"
 
 # Files live in memory where possible: writing back hundreds of megabytes of
@@ -94,8 +89,8 @@ engine_up=$(fastest engine_up); curl_up=$(fastest curl_up)
 engine_tls_down=$(fastest engine_tls_down); curl_tls_down=$(fastest curl_tls_down)
 engine_tls_up=$(fastest engine_tls_up); curl_tls_up=$(fastest curl_tls_up)
 
-rate() { awk -v s="$1" -v m="$mib" 'BEGIN { printf "%.1f", m / s }'; }
-ratio() { awk -v e="$1" -v c="$2" 'BEGIN { printf "%.2f", c / e }'; }
+rate() { bench_rate "$mib" "$1"; }
+ratio() { bench_ratio "$1" "$2"; }
 
 printf '%-32s %10s MiB/s\n' "engine download (1024-byte reads)" "$(rate "$engine_down")"
 printf '%-32s %10s MiB/s\n' "curl download" "$(rate "$curl_down")"

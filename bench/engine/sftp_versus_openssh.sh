@@ -37,14 +37,12 @@ for uploaded in up_engine.bin up_sftp.bin; do
     cmp -s "$work/big.bin" "$sftp_root/$uploaded" || { echo "SFTP upload $uploaded is not byte-exact"; exit 1; }
 done
 sftp_fastest() { awk -v k="$1" '$1 == k { print $2 }' "$work/sftp-times" | sort -g | head -1; }
-sftp_rate() { awk -v s="$1" 'BEGIN { printf "%.1f", 256 / s }'; }
-sftp_ratio() { awk -v e="$1" -v c="$2" 'BEGIN { printf "%.2f", c / e }'; }
 engine_down=$(sftp_fastest engine_down); sftp_down=$(sftp_fastest sftp_down)
 engine_up=$(sftp_fastest engine_up); sftp_up=$(sftp_fastest sftp_up)
-printf '%-40s %10s MiB/s\n' "SFTP engine download (1024-byte reads)" "$(sftp_rate "$engine_down")"
-printf '%-40s %10s MiB/s\n' "OpenSSH sftp download" "$(sftp_rate "$sftp_down")"
-printf '%-40s %10s MiB/s\n' "SFTP engine upload (1024-byte writes)" "$(sftp_rate "$engine_up")"
-printf '%-40s %10s MiB/s\n' "OpenSSH sftp upload" "$(sftp_rate "$sftp_up")"
-printf 'ratio engine/openssh-sftp download: %s (target >= 0.90)\n' "$(sftp_ratio "$engine_down" "$sftp_down")"
-printf 'ratio engine/openssh-sftp upload: %s (target >= 0.90)\n' "$(sftp_ratio "$engine_up" "$sftp_up")"
+printf '%-40s %10s MiB/s\n' "SFTP engine download (1024-byte reads)" "$(bench_rate 256 "$engine_down")"
+printf '%-40s %10s MiB/s\n' "OpenSSH sftp download" "$(bench_rate 256 "$sftp_down")"
+printf '%-40s %10s MiB/s\n' "SFTP engine upload (1024-byte writes)" "$(bench_rate 256 "$engine_up")"
+printf '%-40s %10s MiB/s\n' "OpenSSH sftp upload" "$(bench_rate 256 "$sftp_up")"
+printf 'ratio engine/openssh-sftp download: %s (target >= 0.90)\n' "$(bench_ratio "$engine_down" "$sftp_down")"
+printf 'ratio engine/openssh-sftp upload: %s (target >= 0.90)\n' "$(bench_ratio "$engine_up" "$sftp_up")"
 rm -f "$sftp_root"/*.bin

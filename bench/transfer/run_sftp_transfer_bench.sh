@@ -35,10 +35,8 @@ size=$((256 * 1024 * 1024))
 head -c "$size" /dev/urandom > "$root/big.bin"
 cp "$root/big.bin" "$work/upload.bin"
 
-calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
-now() { date +%s.%N; }
-min() { if [ -z "$1" ] || awk "BEGIN { exit !($2 < $1) }"; then echo "$2"; else echo "$1"; fi; }
-mibs() { calc "$1 / 1048576 / $2"; }
+# shellcheck source=dialog_side.sh
+source "$here/dialog_side.sh"
 openssh_sftp() {
     sftp -q -b - -i "$ssh_folder/id_ed25519" -o UserKnownHostsFile="$ssh_folder/known_hosts" \
         -o BatchMode=yes -P "$sshd_port" "$sshd_user@127.0.0.1" <<< "$1" > /dev/null
@@ -53,7 +51,7 @@ done
 
 # One round of each side; sets sftp_process, ours_transfer, ours_process.
 round() {
-    local direction=$1 t0 t1 line
+    local direction=$1 t0 t1
     if [ "$direction" = download ]; then
         t0=$(now); openssh_sftp "get big.bin $work/sftp-down.bin"; t1=$(now)
     else
@@ -62,20 +60,7 @@ round() {
     fi
     sftp_process=$(calc "$t1 - $t0")
 
-    if [ "$direction" = download ]; then
-        t0=$(now)
-        line=$("$bench" download "$sshd_port" big.bin "$work/down" "$size" 2>/dev/null)
-        t1=$(now)
-        cmp -s "$root/big.bin" "$work/down/big.bin" || { echo "download differs" >&2; exit 1; }
-    else
-        rm -f "$root/upload.bin"
-        t0=$(now)
-        line=$("$bench" upload "$sshd_port" "$work/upload.bin" 2>/dev/null)
-        t1=$(now)
-        cmp -s "$root/upload.bin" "$work/upload.bin" || { echo "upload differs" >&2; exit 1; }
-    fi
-    ours_transfer=$(awk '{ print $4 }' <<< "$line")
-    ours_process=$(calc "$t1 - $t0")
+    dialog_round "$direction" "$sshd_port"
 }
 
 measure() {

@@ -37,14 +37,12 @@ size=$((256 * 1024 * 1024))
 head -c "$size" /dev/urandom > "$root/big.bin"
 cp "$root/big.bin" "$work/upload.bin"
 
-calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
-now() { date +%s.%N; }
-min() { if [ -z "$1" ] || awk "BEGIN { exit !($2 < $1) }"; then echo "$2"; else echo "$1"; fi; }
-mibs() { calc "$1 / 1048576 / $2"; }
+# shellcheck source=dialog_side.sh
+source "$here/dialog_side.sh"
 
 # One round of each side; sets curl_transfer, curl_process, ours_transfer, ours_process.
 round() {
-    local direction=$1 t0 t1 times line
+    local direction=$1 t0 t1 times
     if [ "$direction" = download ]; then
         t0=$(now)
         times=$(curl -s -o "$work/curl/big.bin" -w '%{time_total} %{time_pretransfer}' "$url/big.bin")
@@ -58,20 +56,7 @@ round() {
     curl_transfer=$(awk '{ printf "%.4f", $1 - $2 }' <<< "$times")
     curl_process=$(calc "$t1 - $t0")
 
-    if [ "$direction" = download ]; then
-        t0=$(now)
-        line=$("$bench" download "$port" big.bin "$work/down" "$size" 2>/dev/null)
-        t1=$(now)
-        cmp -s "$root/big.bin" "$work/down/big.bin" || { echo "download differs" >&2; exit 1; }
-    else
-        rm -f "$root/upload.bin"
-        t0=$(now)
-        line=$("$bench" upload "$port" "$work/upload.bin" 2>/dev/null)
-        t1=$(now)
-        cmp -s "$root/upload.bin" "$work/upload.bin" || { echo "upload differs" >&2; exit 1; }
-    fi
-    ours_transfer=$(awk '{ print $4 }' <<< "$line")
-    ours_process=$(calc "$t1 - $t0")
+    dialog_round "$direction" "$port"
 }
 
 measure() {

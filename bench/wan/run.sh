@@ -53,13 +53,9 @@ listings=3
 source "$repo/scripts/install_packages.sh"
 corvell_install_packages curl lftp
 
-locked() {
-    if command -v flock >/dev/null; then flock /tmp/corvell-build.lock "$@"; else "$@"; fi
-}
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    locked cmake -S "$repo" -B "$build" >/dev/null
-fi
-locked cmake --build "$build" --target wan_client wan_connect_delay -j2 >/dev/null
+# shellcheck source=../common.sh
+source "$repo/bench/common.sh"
+bench_build "$build" wan_client wan_connect_delay
 engine="$build/bench/wan/wan_client"
 preload="$build/bench/wan/connect_delay.so"
 
@@ -140,12 +136,8 @@ start_proxy() {  # pair rtt
     proxy_pids+=("$!")
     sleep infinity > "$pipe.stdin" &
     proxy_pids+=("$!")
-    for _ in $(seq 100); do
-        grep -q '^PORT ' "$pipe.port" 2>/dev/null && break
-        sleep 0.1
-    done
-    proxy_port[$1]=$(sed -n 's/^PORT //p' "$pipe.port")
-    [ -n "${proxy_port[$1]}" ] || { echo "the proxy did not start:" >&2; cat "$pipe.log" >&2; exit 1; }
+    bench_wait_port "$pipe.port" "$pipe.log" "the proxy"
+    proxy_port[$1]=$bench_port
 }
 stop_proxies() {
     local pid
