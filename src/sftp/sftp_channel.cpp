@@ -213,4 +213,29 @@ Status Channel::call(RequestWriter request, std::uint32_t id, Response& response
     return receiveFor(id, response);
 }
 
+Status Channel::callBoth(RequestWriter first, std::uint32_t firstId, RequestWriter second, std::uint32_t secondId,
+                         Response& firstAnswer, Response& secondAnswer)
+{
+    std::string bytes;
+    first.finishInto(bytes);
+    second.finishInto(bytes);
+    if (Status s = send(bytes); !s.ok())
+        return s;
+    bool firstIn = false;
+    bool secondIn = false;
+    while (!firstIn || !secondIn) {
+        Response response;
+        if (Status s = receive(response); !s.ok())
+            return s;
+        if (response.id == firstId && !firstIn) {
+            firstAnswer = std::move(response);
+            firstIn = true;
+        } else if (response.id == secondId && !secondIn) {
+            secondAnswer = std::move(response);
+            secondIn = true;
+        }
+    }
+    return Status::success();
+}
+
 } // namespace sftp

@@ -50,6 +50,10 @@ public:
 
     // Sends one request and waits for its answer.
     Status call(RequestWriter request, std::uint32_t id, Response& response);
+    // Sends two requests in one write and waits for both answers, in
+    // whichever order they come: one round trip for two questions.
+    Status callBoth(RequestWriter first, std::uint32_t firstId, RequestWriter second, std::uint32_t secondId,
+                    Response& firstAnswer, Response& secondAnswer);
 
     // The failure of the link as a status, for whoever asks after it broke.
     Status brokenStatus() const;

@@ -228,15 +228,12 @@ struct Session::Impl {
         // The open and the size go out together: one round trip.
         const std::uint32_t openId = channel.nextId();
         const std::uint32_t statId = channel.nextId();
-        std::string requests;
-        RequestWriter(MessageType::Open, openId).addString(path).add(openRead).addNoAttributes().finishInto(requests);
-        RequestWriter(MessageType::Stat, statId).addString(path).finishInto(requests);
-        if (Status s = channel.send(requests); !s.ok())
-            return s;
         Response opened, stat;
-        if (Status s = channel.receiveFor(openId, opened); !s.ok())
-            return s;
-        if (Status s = channel.receiveFor(statId, stat); !s.ok())
+        RequestWriter open(MessageType::Open, openId);
+        open.addString(path).add(openRead).addNoAttributes();
+        RequestWriter ask(MessageType::Stat, statId);
+        ask.addString(path);
+        if (Status s = channel.callBoth(std::move(open), openId, std::move(ask), statId, opened, stat); !s.ok())
             return s;
         if (opened.type != MessageType::Handle)
             return statusOf(opened, "Opening \"" + path + "\"");
@@ -336,15 +333,12 @@ Status Session::changeDirectory(const std::string& path)
             const std::uint32_t realId = channel.nextId();
             const std::uint32_t statId = channel.nextId();
             const std::string wanted = impl_->absolute(path);
-            std::string requests;
-            RequestWriter(MessageType::Realpath, realId).addString(wanted).finishInto(requests);
-            RequestWriter(MessageType::Stat, statId).addString(wanted).finishInto(requests);
-            if (Status s = channel.send(requests); !s.ok())
-                return s;
             Response real, stat;
-            if (Status s = channel.receiveFor(realId, real); !s.ok())
-                return s;
-            if (Status s = channel.receiveFor(statId, stat); !s.ok())
+            RequestWriter resolve(MessageType::Realpath, realId);
+            resolve.addString(wanted);
+            RequestWriter ask(MessageType::Stat, statId);
+            ask.addString(wanted);
+            if (Status s = channel.callBoth(std::move(resolve), realId, std::move(ask), statId, real, stat); !s.ok())
                 return s;
             if (stat.type != MessageType::Attrs)
                 return statusOf(stat, "Changing to \"" + path + "\"");
