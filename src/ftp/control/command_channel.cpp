@@ -148,7 +148,7 @@ Status CommandChannel::dropStrayReplies(Deadline deadline)
     // say) would otherwise be taken as the answer to the next command.
     // Replies still due to commands sent ahead are no strays; a fresh one
     // kept for the next transfer stays for it, unread.
-    if (!ahead_.empty() && ahead_.front().kept && !keptIsStale())
+    if (keptInFront() && !keptIsStale())
         return Status::success();
     if (Status s = readUnheeded(deadline); !s.ok())
         return s;
@@ -201,7 +201,7 @@ Status CommandChannel::sendAhead(std::string_view line, Deadline deadline)
     // before anything else goes out once it is old: it has long arrived, and
     // what the server may have sent after it (pyftpdlib's "421 Passive data
     // channel timed out." when nobody connected) must be seen as a stray.
-    if (!ahead_.empty() && ahead_.front().kept && keptIsStale()) {
+    if (keptInFront() && keptIsStale()) {
         if (Status s = readUnheeded(deadline); !s.ok())
             return s;
     }
@@ -217,30 +217,35 @@ Status CommandChannel::sendAhead(std::string_view line, Deadline deadline)
     }
     if (Status s = send(line, deadline); !s.ok())
         return s;
-    ahead_.push_back({inFlight_.verb, false});
+    ahead_.push_back({inFlight_.verb});
     return Status::success();
 }
 
 std::size_t CommandChannel::repliesAhead() const
 {
-    return std::size_t(std::count_if(ahead_.begin(), ahead_.end(), [](const Ahead& a) { return !a.unheeded; }));
+    return std::size_t(std::count_if(ahead_.begin(), ahead_.end(), [](const Ahead& a) { return a.taker == Ahead::Taker::Sender; }));
 }
 
 Status CommandChannel::sendUnheeded(std::string_view line, Deadline deadline)
 {
     if (Status s = sendAhead(line, deadline); !s.ok())
         return s;
-    ahead_.back().unheeded = true;
+    ahead_.back().taker = Ahead::Taker::Nobody;
     return Status::success();
 }
 
 Status CommandChannel::sendKept(std::string_view line, Deadline deadline)
 {
-    if (Status s = sendUnheeded(line, deadline); !s.ok())
+    if (Status s = sendAhead(line, deadline); !s.ok())
         return s;
-    ahead_.back().kept = true;
+    ahead_.back().taker = Ahead::Taker::Later;
     ahead_.back().sentAt = Clock::now();
     return Status::success();
+}
+
+bool CommandChannel::keptInFront() const
+{
+    return !ahead_.empty() && ahead_.front().taker == Ahead::Taker::Later;
 }
 
 bool CommandChannel::keptIsStale() const
@@ -250,7 +255,7 @@ bool CommandChannel::keptIsStale() const
 
 bool CommandChannel::takeKept(std::string& verb, Reply& reply, Deadline deadline)
 {
-    if (ahead_.empty() || !ahead_.front().kept || keptIsStale())
+    if (!keptInFront() || keptIsStale())
         return false;
     verb = ahead_.front().verb;
     return readOldest(reply, deadline, false).ok();
@@ -278,7 +283,7 @@ Status CommandChannel::readOldest(Reply& reply, Deadline deadline, bool keepPrel
 // Replies to commands sent ahead and never asked for, read in their turn.
 Status CommandChannel::readUnheeded(Deadline deadline)
 {
-    while (!ahead_.empty() && ahead_.front().unheeded) {
+    while (!ahead_.empty() && ahead_.front().taker != Ahead::Taker::Sender) {
         Reply ignored;
         if (Status s = readOldest(ignored, deadline, false); !s.ok())
             return s;

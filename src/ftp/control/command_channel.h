@@ -159,7 +159,8 @@ private:
     // Reads the next reply that can answer `verb`, passing over late ones.
     Status readAnswer(std::string_view verb, Reply& reply, bool keepPreliminary, Deadline deadline);
     Status readUnheeded(Deadline deadline);
-    bool keptIsStale() const;  // of the oldest reply due, which was kept
+    bool keptInFront() const;  // the oldest reply due was sent with sendKept()
+    bool keptIsStale() const;  // of that one
     Status readOldest(Reply& reply, Deadline deadline, bool keepPreliminary);
     Status learnByteFF(Deadline deadline);
 
@@ -177,8 +178,9 @@ private:
     int preliminaryReplies_ = 0;
     struct Ahead {
         std::string verb;
-        bool unheeded = false;
-        bool kept = false;           // sent with sendKept(): takeKept() may claim it
+        // Who reads the reply: the sender (readAhead), nobody (dropped in
+        // its turn), or a later taker (takeKept), else nobody after all.
+        enum class Taker { Sender, Nobody, Later } taker = Taker::Sender;
         Clock::time_point sentAt{};  // for kept ones: a stale one is dropped, never taken
     };
     std::deque<Ahead> ahead_;  // commands sent whose replies are still to be read, oldest first
