@@ -1,5 +1,7 @@
 #include "sftp/folder_reading.h"
 
+#include "session/entry_names.h"
+
 #include <algorithm>
 #include <ctime>
 
@@ -106,7 +108,7 @@ Status readFolder(Channel& channel, const std::string& path, std::vector<session
             break;
         }
         for (NameEntry& name : response.names) {
-            if (name.name == "." || name.name == "..")
+            if (!session::isUsableName(name.name))
                 continue;
             session::ListEntry entry;
             entry.name = std::move(name.name);

@@ -10,6 +10,7 @@
 
 namespace sftp {
 
+// Names no usable entry could have are left out.
 Status readFolder(Channel& channel, const std::string& path, std::vector<session::ListEntry>& entries);
 
 // A server's answer as the status of an operation: OK is success, anything

@@ -13,6 +13,8 @@ Switches:
   --kbdint-only          passwords only by keyboard-interactive, asked with
                          an echoed "Name:" and a hidden "Password:" prompt
   --short-reads N        answer every read with at most N bytes
+  --listing FILE         every folder lists the names in FILE (one a line, in
+                         hex, so that any bytes can be a name) as plain files
 Faults:
   --stall-kex            accept the connection, then say nothing at all
   --stall REQUEST        never answer REQUEST: open, read, write, close,
@@ -41,6 +43,7 @@ def parse():
     parser.add_argument("--log")
     parser.add_argument("--kbdint-only", action="store_true")
     parser.add_argument("--short-reads", type=int)
+    parser.add_argument("--listing")
     return parser.parse_args()
 
 
@@ -113,6 +116,9 @@ class Files(asyncssh.SFTPServer):
 
     async def listdir(self, path):
         await self._maybe_stall("opendir")
+        if OPTIONS.listing:
+            with open(OPTIONS.listing) as lines:
+                return [plain_file(bytes.fromhex(line.strip())) for line in lines]
         return super().listdir(path)
 
     async def stat(self, path):
@@ -126,6 +132,11 @@ class Files(asyncssh.SFTPServer):
     async def mkdir(self, path, attrs):
         await self._maybe_stall("mkdir")
         return super().mkdir(path, attrs)
+
+
+def plain_file(name):
+    return asyncssh.SFTPName(name, b"-rw-r--r-- 1 test test 1 Jan  1 00:00 " + name,
+                             asyncssh.SFTPAttrs(permissions=0o100644, size=1))
 
 
 async def silent(reader, writer):

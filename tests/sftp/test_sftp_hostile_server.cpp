@@ -1,0 +1,82 @@
+// The SFTP engine against a server that means harm: names that lead out of
+// the folder, listings without end, answers to requests never made.
+
+#include "sftp/sftp_session.h"
+#include "support/scripted_sftp_server.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace std::chrono_literals;
+using session::ErrorKind;
+
+namespace {
+
+sftp::SessionOptions quickOptions(const std::string& folder)
+{
+    sftp::SessionOptions options;
+    options.timeout = 1500ms;
+    options.sshFolder = folder;  // no keys, no known_hosts
+    options.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
+    return options;
+}
+
+std::string hex(const std::string& bytes)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string result;
+    for (unsigned char c : bytes)
+        result += {digits[c >> 4], digits[c & 15]};
+    return result;
+}
+
+TEST(SftpHostileServer, aListedNameThatLeadsOutOfTheFolderNeverBecomesAnEntry)
+{
+    struct Name {
+        std::string bytes;
+        bool kept;
+    };
+    const Name names[] = {
+        {"a/b", false},
+        {"../sibling-evil", false},
+        {"sub/..", false},
+        {"/", false},
+        {std::string("nul\0evil", 8), false},
+        {"/elsewhere/abs-evil", false},
+        {"", false},
+        {".", false},
+        {"..", false},
+        {"plain", true},
+        {"...", true},
+        {"..hidden", true},
+        {"back\\slash", true},
+        {" leading blank", true},
+    };
+    char folder[] = "/tmp/cvn-XXXXXX";
+    ASSERT_TRUE(::mkdtemp(folder));
+    const std::string listing = std::string(folder) + "/names";
+    std::vector<std::string> kept;
+    {
+        std::ofstream out(listing);
+        for (const Name& name : names) {
+            out << hex(name.bytes) << '\n';
+            if (name.kept)
+                kept.push_back(name.bytes);
+        }
+    }
+    ScriptedSftpServer server({"--listing", listing});
+    sftp::Session session(quickOptions(std::string(folder) + "/no-keys"));
+    ASSERT_TRUE(session.open("127.0.0.1", std::uint16_t(server.port()), "test", "secret").ok());
+    std::vector<session::ListEntry> entries;
+    const auto status = session.listFolder("/", entries);
+    ASSERT_TRUE(status.ok()) << status.message();
+    std::vector<std::string> listed;
+    for (const auto& entry : entries)
+        listed.push_back(entry.name);
+    EXPECT_EQ(listed, kept);
+    std::filesystem::remove_all(folder);
+}
+
+} // namespace
