@@ -79,4 +79,29 @@ TEST(SftpHostileServer, aListedNameThatLeadsOutOfTheFolderNeverBecomesAnEntry)
     std::filesystem::remove_all(folder);
 }
 
+TEST(SftpHostileServer, aListingWithoutEndIsCutOffByEntriesBytesOrTimeWithNothingKept)
+{
+    struct Endless {
+        const char* how;
+        const char* cutBecause;
+    };
+    const Endless servers[] = {
+        {"fast", "too many entries"},
+        {"long", "too large"},
+        {"slow", "takes too long"},
+    };
+    for (const Endless& endless : servers) {
+        ScriptedSftpServer server({"--endless-listing", endless.how});
+        auto options = quickOptions(server.root() + "/no-keys");
+        options.listingLimits = {20000, 4 * 1024 * 1024, 3s};
+        sftp::Session session(options);
+        ASSERT_TRUE(session.open("127.0.0.1", std::uint16_t(server.port()), "test", "secret").ok());
+        std::vector<session::ListEntry> entries;
+        const auto status = session.listFolder("/", entries);
+        EXPECT_EQ(status.kind(), ErrorKind::Protocol) << endless.how << ": " << status.message();
+        EXPECT_NE(status.message().find(endless.cutBecause), std::string::npos) << status.message();
+        EXPECT_TRUE(entries.empty()) << endless.how;
+    }
+}
+
 } // namespace

@@ -21,6 +21,10 @@ Faults:
                          opendir (a listing), stat, remove, mkdir
   --die-after N          the server process ends at once, without a word,
                          once it has served N bytes of reads
+  --endless-listing HOW  answer every READDIR with fresh names, never the
+                         end: "fast" (1,000 names an answer at full speed),
+                         "long" (100 names of 4,000 bytes), "slow" (one name
+                         every half second)
 """
 
 import argparse
@@ -44,6 +48,7 @@ def parse():
     parser.add_argument("--kbdint-only", action="store_true")
     parser.add_argument("--short-reads", type=int)
     parser.add_argument("--listing")
+    parser.add_argument("--endless-listing", choices=["fast", "long", "slow"])
     return parser.parse_args()
 
 
@@ -137,6 +142,31 @@ class Files(asyncssh.SFTPServer):
 def plain_file(name):
     return asyncssh.SFTPName(name, b"-rw-r--r-- 1 test test 1 Jan  1 00:00 " + name,
                              asyncssh.SFTPAttrs(permissions=0o100644, size=1))
+
+
+FRESH = [0]
+
+
+def fresh_names(count, length):
+    names = []
+    for _ in range(count):
+        FRESH[0] += 1
+        names.append(plain_file(str(FRESH[0]).encode().rjust(length, b"n")))
+    return names
+
+
+async def endless_readdir(handler, packet):
+    packet.get_string()
+    if OPTIONS.endless_listing == "slow":
+        await asyncio.sleep(0.5)
+        return fresh_names(1, 8), False
+    if OPTIONS.endless_listing == "long":
+        return fresh_names(100, 4000), False
+    return fresh_names(1000, 12), False
+
+
+if OPTIONS.endless_listing:
+    asyncssh.sftp.SFTPServerHandler._packet_handlers[asyncssh.sftp.FXP_READDIR] = endless_readdir
 
 
 async def silent(reader, writer):
