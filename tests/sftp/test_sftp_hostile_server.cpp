@@ -104,4 +104,39 @@ TEST(SftpHostileServer, aListingWithoutEndIsCutOffByEntriesBytesOrTimeWithNothin
     }
 }
 
+TEST(SftpHostileServer, answersToRequestsNeverMadeAreAFaultAndStretchNoWait)
+{
+    struct Stray {
+        const char* how;
+        bool listing;  // else a download
+        ErrorKind kind;
+    };
+    // Slow strays come well within the time-out, each; only a wait counted
+    // from the request ends before their bound does.
+    const Stray servers[] = {
+        {"fast", true, ErrorKind::Protocol},
+        {"fast", false, ErrorKind::Protocol},
+        {"slow", true, ErrorKind::Timeout},
+        {"slow", false, ErrorKind::Timeout},
+    };
+    for (const Stray& stray : servers) {
+        ScriptedSftpServer server({"--wrong-ids", stray.how});
+        std::ofstream(server.root() + "/a.bin") << "abc";
+        sftp::Session session(quickOptions(server.root() + "/no-keys"));
+        ASSERT_TRUE(session.open("127.0.0.1", std::uint16_t(server.port()), "test", "secret").ok());
+        std::vector<session::ListEntry> entries;
+        session::Status status = session::Status::success();
+        if (stray.listing) {
+            status = session.listFolder("/", entries);
+        } else if (status = session.openFile("/a.bin", session::TransferDirection::Download); status.ok()) {
+            char block[16];
+            for (std::size_t count = 1; status.ok() && count;)
+                status = session.read(block, sizeof block, count);
+            (void)session.closeFile();
+        }
+        EXPECT_EQ(status.kind(), stray.kind) << stray.how << (stray.listing ? " listing: " : " download: ")
+                                             << status.message();
+    }
+}
+
 } // namespace

@@ -25,6 +25,9 @@ Faults:
                          end: "fast" (1,000 names an answer at full speed),
                          "long" (100 names of 4,000 bytes), "slow" (one name
                          every half second)
+  --wrong-ids HOW        answer READDIR and READ with statuses for requests never made,
+                         for ever: "fast" (at full speed) or "slow" (one every
+                         0.2 s, each well within any time-out)
 """
 
 import argparse
@@ -49,6 +52,7 @@ def parse():
     parser.add_argument("--short-reads", type=int)
     parser.add_argument("--listing")
     parser.add_argument("--endless-listing", choices=["fast", "long", "slow"])
+    parser.add_argument("--wrong-ids", choices=["fast", "slow"])
     return parser.parse_args()
 
 
@@ -165,8 +169,20 @@ async def endless_readdir(handler, packet):
     return fresh_names(1000, 12), False
 
 
+async def wrong_ids(handler, packet):
+    status_ok = bytes(4) + bytes(4) + bytes(4)
+    stray = 0x40000000
+    while True:
+        stray += 1
+        handler.send_packet(asyncssh.sftp.FXP_STATUS, stray, status_ok)
+        await asyncio.sleep(0.2 if OPTIONS.wrong_ids == "slow" else 0)
+
+
 if OPTIONS.endless_listing:
     asyncssh.sftp.SFTPServerHandler._packet_handlers[asyncssh.sftp.FXP_READDIR] = endless_readdir
+if OPTIONS.wrong_ids:
+    for request in (asyncssh.sftp.FXP_READDIR, asyncssh.sftp.FXP_READ):
+        asyncssh.sftp.SFTPServerHandler._packet_handlers[request] = wrong_ids
 
 
 async def silent(reader, writer):
