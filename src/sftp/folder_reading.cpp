@@ -1,13 +1,12 @@
 #include "sftp/folder_reading.h"
 
+#include "session/entry_names.h"
+
 #include <algorithm>
 #include <ctime>
 
 namespace sftp {
 namespace {
-
-// A server that never stops listing is cut off.
-constexpr std::size_t maxEntries = 1000000;
 
 std::optional<session::DateTime> localTime(std::optional<std::uint32_t> seconds)
 {
@@ -79,8 +78,24 @@ Status statusOf(const Response& response, const std::string& what)
     return Status::failure(ErrorKind::Refused, what + " failed: " + text, int(response.statusCode));
 }
 
-Status readFolder(Channel& channel, const std::string& path, std::vector<session::ListEntry>& entries)
+// Why a listing that has gone on this far is cut off, or nothing.
+std::optional<std::string> pastLimits(const ListingLimits& limits, std::size_t entries, std::size_t bytes,
+                                      std::chrono::steady_clock::duration time)
 {
+    if (entries > limits.entries)
+        return "has too many entries (more than " + std::to_string(limits.entries) + ")";
+    if (bytes > limits.bytes)
+        return "is too large (more than " + std::to_string(limits.bytes / (1024 * 1024)) + " MiB)";
+    if (time > limits.time)
+        return "takes too long (more than "
+            + std::to_string(std::chrono::duration_cast<std::chrono::seconds>(limits.time).count()) + " s)";
+    return std::nullopt;
+}
+
+Status readFolder(Channel& channel, const std::string& path, std::vector<session::ListEntry>& entries,
+                  const ListingLimits& limits)
+{
+    const auto started = std::chrono::steady_clock::now();
     entries.clear();
     std::uint32_t id = channel.nextId();
     Response response;
@@ -91,6 +106,8 @@ Status readFolder(Channel& channel, const std::string& path, std::vector<session
     const std::string handle = response.text;
 
     Status result = Status::success();
+    std::size_t bytes = 0;
+    std::size_t seen = 0;
     for (;;) {
         id = channel.nextId();
         if (result = channel.call(RequestWriter(MessageType::Readdir, id).addString(handle), id, response);
@@ -106,7 +123,8 @@ Status readFolder(Channel& channel, const std::string& path, std::vector<session
             break;
         }
         for (NameEntry& name : response.names) {
-            if (name.name == "." || name.name == "..")
+            bytes += name.name.size() + name.longName.size();
+            if (!session::isUsableName(name.name))
                 continue;
             session::ListEntry entry;
             entry.name = std::move(name.name);
@@ -114,9 +132,11 @@ Status readFolder(Channel& channel, const std::string& path, std::vector<session
             describe(name.attributes, entry);
             entries.push_back(std::move(entry));
         }
-        if (entries.size() > maxEntries) {
-            result = Status::failure(ErrorKind::Protocol, "The folder listing has too many entries (more than "
-                                                              + std::to_string(maxEntries) + ")");
+        // Names left out count too: a server sending only those is still
+        // listing for ever.
+        seen += response.names.size();
+        if (const auto why = pastLimits(limits, seen, bytes, std::chrono::steady_clock::now() - started)) {
+            result = Status::failure(ErrorKind::Protocol, "The folder listing of \"" + path + "\" " + *why);
             break;
         }
     }

@@ -2,6 +2,7 @@
 // A remote folder read with one open: every entry with its size, date and
 // kind; links followed to learn what they lead to.
 
+#include "sftp/listing_limits.h"
 #include "sftp/sftp_channel.h"
 #include "session/remote_entry.h"
 
@@ -10,7 +11,10 @@
 
 namespace sftp {
 
-Status readFolder(Channel& channel, const std::string& path, std::vector<session::ListEntry>& entries);
+// Names no usable entry could have are left out; a listing past `limits`
+// fails whole.
+Status readFolder(Channel& channel, const std::string& path, std::vector<session::ListEntry>& entries,
+                  const ListingLimits& limits = {});
 
 // A server's answer as the status of an operation: OK is success, anything
 // else a refusal carrying the server's text.

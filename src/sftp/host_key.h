@@ -1,6 +1,7 @@
 #pragma once
 // The server's host key judged as the OpenSSH client judges it: against the
-// user's known_hosts (hashed entries and "[host]:port" entries included) and
+// user's known_hosts (hashed entries and "[host]:port" entries included, a
+// plain host entry for a server on another port, "@revoked" keys refused) and
 // the program's own store of keys the user accepted, a file in the same
 // format. Only the user can accept a key no file knows, or a changed one.
 

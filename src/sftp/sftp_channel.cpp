@@ -8,6 +8,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// A server may answer a request twice by mistake; one that keeps answering
+// requests never made is talking to someone else.
+constexpr std::size_t maxStrayAnswers = 16;
+
 // Asking libssh for this much at a time also opens the channel's window this
 // wide (its own default is 1.25 MB): the server then never waits for a window
 // adjustment while our 4 MiB of read requests are answered.
@@ -28,6 +32,8 @@ Status Channel::open(ssh_session ssh, std::chrono::milliseconds timeout)
     broken_ = false;
     brokenReason_.clear();
     start_ = end_ = 0;
+    awaited_.clear();
+    strayAnswers_ = 0;
     channel_ = ssh_channel_new(ssh);
     if (!channel_)
         return fail(ErrorKind::Network, "Cannot open an SSH channel");
@@ -41,7 +47,7 @@ Status Channel::open(ssh_session ssh, std::chrono::milliseconds timeout)
     if (Status s = send(init); !s.ok())
         return s;
     std::string body;
-    if (Status s = nextMessage(body); !s.ok())
+    if (Status s = nextMessage(body, Clock::now() + timeout_); !s.ok())
         return s;
     const auto version = parseVersion(body);
     if (!version)
@@ -58,6 +64,12 @@ void Channel::drop()
     ssh_ = nullptr;
     broken_ = true;
     brokenReason_ = "The connection is closed";
+}
+
+std::uint32_t Channel::nextId()
+{
+    awaited_[++lastId_] = Clock::now();
+    return lastId_;
 }
 
 Status Channel::fail(ErrorKind kind, std::string message)
@@ -107,10 +119,12 @@ bool Channel::wholeMessageBuffered() const
     return length && rest.size() - 4 >= *length;
 }
 
-Status Channel::nextMessage(std::string& body)
+Status Channel::nextMessage(std::string& body, Clock::time_point deadline)
 {
+    // One deadline for the whole message: a server sending a byte at a time
+    // does not stretch the wait.
     while (!wholeMessageBuffered()) {
-        if (Status s = fill(Clock::now() + timeout_); !s.ok())
+        if (Status s = fill(deadline); !s.ok())
             return s;
     }
     const std::string_view rest = unread();
@@ -170,37 +184,75 @@ Status Channel::fill(Clock::time_point deadline)
 
 bool Channel::answerWaiting()
 {
-    if (wholeMessageBuffered())
+    // Answers to requests never made are no answer to wait for; too many of
+    // them are, for the caller's next receive to report.
+    const auto answerBuffered = [this] {
+        while (takeStrayAnswer()) {
+            if (strayAnswers_ > maxStrayAnswers)
+                return true;
+        }
+        return wholeMessageBuffered();
+    };
+    if (answerBuffered())
         return true;
     if (!usable())
         return true;  // the caller's next receive reports the failure at once
     makeRoom();
     const int count = ssh_channel_read_nonblocking(channel_, buffer_.get() + end_, readChunk, 0);
     end_ += std::size_t(std::max(count, 0));
-    if (count < 0)
-        return true;
-    return wholeMessageBuffered();
+    return count < 0 || answerBuffered();
+}
+
+bool Channel::takeStrayAnswer()
+{
+    if (!wholeMessageBuffered())
+        return false;
+    const std::string_view rest = unread();
+    const std::uint32_t length = *messageLength(rest);
+    // The type byte, then the id: a message too short for one is the
+    // receiver's to refuse.
+    const auto id = messageLength(rest.substr(std::min<std::size_t>(5, rest.size())));
+    if (length < 5 || !id || awaited_.contains(*id))
+        return false;
+    start_ += 4 + length;
+    ++strayAnswers_;
+    return true;
+}
+
+Status Channel::receiveBefore(Clock::time_point deadline, Response& response)
+{
+    for (;;) {
+        if (strayAnswers_ > maxStrayAnswers)
+            return fail(ErrorKind::Protocol, "The server keeps sending answers to requests that were never made");
+        std::string body;
+        if (Status s = nextMessage(body, deadline); !s.ok())
+            return s;
+        auto parsed = parseResponse(body);
+        if (!parsed)
+            return fail(ErrorKind::Protocol, "The server sent an SFTP message that makes no sense");
+        if (awaited_.erase(parsed->id) > 0) {
+            response = std::move(*parsed);
+            return Status::success();
+        }
+        ++strayAnswers_;
+    }
 }
 
 Status Channel::receive(Response& response)
 {
-    std::string body;
-    if (Status s = nextMessage(body); !s.ok())
-        return s;
-    auto parsed = parseResponse(body);
-    if (!parsed)
-        return fail(ErrorKind::Protocol, "The server sent an SFTP message that makes no sense");
-    response = std::move(*parsed);
-    return Status::success();
+    return receiveBefore(Clock::now() + timeout_, response);
 }
 
 Status Channel::receiveFor(std::uint32_t id, Response& response)
 {
+    const auto made = awaited_.find(id);
+    auto deadline = (made != awaited_.end() ? made->second : Clock::now()) + timeout_;
     for (;;) {
-        if (Status s = receive(response); !s.ok())
+        if (Status s = receiveBefore(deadline, response); !s.ok())
             return s;
         if (response.id == id)
             return Status::success();
+        deadline = std::max(deadline, Clock::now() + timeout_);
     }
 }
 
@@ -221,11 +273,12 @@ Status Channel::callBoth(RequestWriter first, std::uint32_t firstId, RequestWrit
     second.finishInto(bytes);
     if (Status s = send(bytes); !s.ok())
         return s;
+    auto deadline = Clock::now() + timeout_;
     bool firstIn = false;
     bool secondIn = false;
     while (!firstIn || !secondIn) {
         Response response;
-        if (Status s = receive(response); !s.ok())
+        if (Status s = receiveBefore(deadline, response); !s.ok())
             return s;
         if (response.id == firstId && !firstIn) {
             firstAnswer = std::move(response);
@@ -233,6 +286,8 @@ Status Channel::callBoth(RequestWriter first, std::uint32_t firstId, RequestWrit
         } else if (response.id == secondId && !secondIn) {
             secondAnswer = std::move(response);
             secondIn = true;
+        } else {
+            deadline = std::max(deadline, Clock::now() + timeout_);
         }
     }
     return Status::success();

@@ -2,7 +2,8 @@
 // The SFTP subsystem's channel on an open SSH session: whole requests out,
 // whole answers in, every wait bounded by the time-out. A failed or timed-out
 // read or write breaks the channel for good, as the request and answer
-// streams can no longer be trusted to line up.
+// streams can no longer be trusted to line up. Answers to requests never made
+// are passed by, a few of them: a server that keeps sending them is broken.
 
 #include "sftp/sftp_messages.h"
 #include "session/status.h"
@@ -14,6 +15,7 @@
 #include <memory>
 #include <string_view>
 #include <string>
+#include <unordered_map>
 
 namespace sftp {
 
@@ -33,13 +35,16 @@ public:
     void drop();
     bool usable() const { return channel_ != nullptr && !broken_; }
 
-    std::uint32_t nextId() { return ++lastId_; }
+    // The id of a request about to be sent: from here on it is awaited.
+    std::uint32_t nextId();
 
     // Sends requests built with RequestWriter::finishInto; `bytes` is emptied.
     Status send(std::string& bytes);
-    // The next answer, whatever request it belongs to.
+    // The next answer to a request in flight, whichever, within the time-out.
     Status receive(Response& response);
     // Waits for the answer to `id`, dropping answers to requests given up on.
+    // The time-out counts from the request, and starts again only for an
+    // answer to another request, of which there are only so many.
     Status receiveFor(std::uint32_t id, Response& response);
     // True when a whole answer is here already; takes what the link holds
     // without waiting.
@@ -59,16 +64,26 @@ public:
     Status brokenStatus() const;
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     Status fail(ErrorKind kind, std::string message);
-    Status fill(std::chrono::steady_clock::time_point deadline);
+    Status fill(Clock::time_point deadline);
     bool wholeMessageBuffered() const;
-    // The body of the next whole message, waiting for it within the time-out.
-    Status nextMessage(std::string& body);
+    // The body of the next whole message, all of it before `deadline`.
+    Status nextMessage(std::string& body, Clock::time_point deadline);
+    // The next answer to a request in flight, before `deadline`.
+    Status receiveBefore(Clock::time_point deadline, Response& response);
+    // Takes a whole buffered answer to no request in flight; false when the
+    // next message is not one.
+    bool takeStrayAnswer();
 
     ssh_session ssh_ = nullptr;
     ssh_channel channel_ = nullptr;
     std::chrono::milliseconds timeout_{30000};
     std::uint32_t lastId_ = 0;
+    // Requests in flight, by id, with the time each was made.
+    std::unordered_map<std::uint32_t, Clock::time_point> awaited_;
+    std::size_t strayAnswers_ = 0;
     bool broken_ = false;
     std::string brokenReason_;
     ErrorKind brokenKind_ = ErrorKind::Network;

@@ -390,7 +390,9 @@ Status Session::listFolder(const std::string& path, std::vector<ListEntry>& entr
 {
     if (Status s = noNul(path); !s.ok())
         return s;
-    return impl_->perform([&] { return readFolder(impl_->channel, impl_->absolute(path), entries); }, true);
+    return impl_->perform(
+        [&] { return readFolder(impl_->channel, impl_->absolute(path), entries, impl_->options.listingLimits); },
+        true);
 }
 
 Status Session::openFile(const std::string& path, TransferDirection direction)

@@ -5,6 +5,7 @@
 // time, its blocks pipelined.
 
 #include "sftp/host_key_report.h"
+#include "sftp/listing_limits.h"
 #include "session/remote_session.h"
 
 #include <chrono>
@@ -24,6 +25,8 @@ struct SessionOptions {
     std::string hostKeyStore;
     // Asked about a key no file vouches for, before the logon. Unset: refused.
     HostKeyQuestion trustHostKey;
+    // Where a server that lists for ever is cut off.
+    ListingLimits listingLimits;
 };
 
 using session::ListEntry;

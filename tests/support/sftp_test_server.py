@@ -13,12 +13,21 @@ Switches:
   --kbdint-only          passwords only by keyboard-interactive, asked with
                          an echoed "Name:" and a hidden "Password:" prompt
   --short-reads N        answer every read with at most N bytes
+  --listing FILE         every folder lists the names in FILE (one a line, in
+                         hex, so that any bytes can be a name) as plain files
 Faults:
   --stall-kex            accept the connection, then say nothing at all
   --stall REQUEST        never answer REQUEST: open, read, write, close,
                          opendir (a listing), stat, remove, mkdir
   --die-after N          the server process ends at once, without a word,
                          once it has served N bytes of reads
+  --endless-listing HOW  answer every READDIR with fresh names, never the
+                         end: "fast" (1,000 names an answer at full speed),
+                         "long" (100 names of 4,000 bytes), "slow" (one name
+                         every half second)
+  --wrong-ids HOW        answer READDIR and READ with statuses for requests never made,
+                         for ever: "fast" (at full speed) or "slow" (one every
+                         0.2 s, each well within any time-out)
 """
 
 import argparse
@@ -41,6 +50,9 @@ def parse():
     parser.add_argument("--log")
     parser.add_argument("--kbdint-only", action="store_true")
     parser.add_argument("--short-reads", type=int)
+    parser.add_argument("--listing")
+    parser.add_argument("--endless-listing", choices=["fast", "long", "slow"])
+    parser.add_argument("--wrong-ids", choices=["fast", "slow"])
     return parser.parse_args()
 
 
@@ -113,6 +125,9 @@ class Files(asyncssh.SFTPServer):
 
     async def listdir(self, path):
         await self._maybe_stall("opendir")
+        if OPTIONS.listing:
+            with open(OPTIONS.listing) as lines:
+                return [plain_file(bytes.fromhex(line.strip())) for line in lines]
         return super().listdir(path)
 
     async def stat(self, path):
@@ -126,6 +141,48 @@ class Files(asyncssh.SFTPServer):
     async def mkdir(self, path, attrs):
         await self._maybe_stall("mkdir")
         return super().mkdir(path, attrs)
+
+
+def plain_file(name):
+    return asyncssh.SFTPName(name, b"-rw-r--r-- 1 test test 1 Jan  1 00:00 " + name,
+                             asyncssh.SFTPAttrs(permissions=0o100644, size=1))
+
+
+FRESH = [0]
+
+
+def fresh_names(count, length):
+    names = []
+    for _ in range(count):
+        FRESH[0] += 1
+        names.append(plain_file(str(FRESH[0]).encode().rjust(length, b"n")))
+    return names
+
+
+async def endless_readdir(handler, packet):
+    packet.get_string()
+    if OPTIONS.endless_listing == "slow":
+        await asyncio.sleep(0.5)
+        return fresh_names(1, 8), False
+    if OPTIONS.endless_listing == "long":
+        return fresh_names(100, 4000), False
+    return fresh_names(1000, 12), False
+
+
+async def wrong_ids(handler, packet):
+    status_ok = bytes(4) + bytes(4) + bytes(4)
+    stray = 0x40000000
+    while True:
+        stray += 1
+        handler.send_packet(asyncssh.sftp.FXP_STATUS, stray, status_ok)
+        await asyncio.sleep(0.2 if OPTIONS.wrong_ids == "slow" else 0)
+
+
+if OPTIONS.endless_listing:
+    asyncssh.sftp.SFTPServerHandler._packet_handlers[asyncssh.sftp.FXP_READDIR] = endless_readdir
+if OPTIONS.wrong_ids:
+    for request in (asyncssh.sftp.FXP_READDIR, asyncssh.sftp.FXP_READ):
+        asyncssh.sftp.SFTPServerHandler._packet_handlers[request] = wrong_ids
 
 
 async def silent(reader, writer):
