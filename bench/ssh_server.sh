@@ -17,19 +17,10 @@ bench_start_sshd() {
     sshd_user=$(id -un)
     ssh_folder="$work/ssh"
     echo "[127.0.0.1]:$sshd_port $(cut -d' ' -f1,2 "$work/sshd/host_ed25519.pub")" > "$ssh_folder/known_hosts"
-    cat > "$work/sshd/config" <<CONFIG
-Port $sshd_port
-ListenAddress 127.0.0.1
-HostKey $work/sshd/host_ed25519
-PidFile none
-AuthorizedKeysFile $work/sshd/authorized_keys
-StrictModes no
-UsePAM no
-PasswordAuthentication no
-PermitRootLogin prohibit-password
-LogLevel ERROR
-Subsystem sftp internal-sftp -d $root
-CONFIG
+    # The tests' own sshd configuration, filled in for this user.
+    sed -e "s|@PORT@|$sshd_port|" -e "s|@FOLDER@|$work/sshd|" -e "s|@ROOT@|$root|" \
+        -e "s|@USER@|$sshd_user|" -e "s|@PASSWORDS@|no|" \
+        "$repo/tests/support/sshd_config.in" > "$work/sshd/config"
     [ "$(id -u)" = 0 ] && mkdir -p /run/sshd
     /usr/sbin/sshd -D -f "$work/sshd/config" -E "$work/sshd/log" &
     bench_sshd_pid=$!

@@ -1,6 +1,7 @@
 // The SFTP engine against OpenSSH's sshd.
 
 #include "sftp/sftp_session.h"
+#include "support/child_process.h"
 #include "support/test_ftp_server.h"
 #include "support/test_ssh_server.h"
 
@@ -12,19 +13,19 @@
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 
 using namespace std::chrono_literals;
 
 namespace {
 
 // An ssh-agent of its own holding one key, which the server accepts. It
-// lives as long as the shell it runs, which ends when the pipe on its
-// descriptor 3 closes: with this object, or with the test process.
+// lives as long as the shell it runs, which ends with its input: with this
+// object, or with the test process.
 class TestAgent {
 public:
     explicit TestAgent(const TestSshServer& server)
@@ -33,23 +34,9 @@ public:
         std::filesystem::create_directories(folder);
         runCommand("ssh-keygen -q -t ed25519 -N '' -C agent -f " + folder + "/key");
         socket_ = folder + "/socket";
-        int lifeline[2];
-        if (::pipe2(lifeline, O_CLOEXEC) != 0)
-            throw std::runtime_error("TestAgent: pipe failed");
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const int devNull = ::open("/dev/null", O_RDWR);
-            for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
-                ::dup2(devNull, fd);
-            ::dup2(lifeline[0], 3);
-        ::fcntl(3, F_SETFD, 0);  // dup2 onto itself keeps close-on-exec
-            ::close_range(4, ~0U, 0);
-            ::execlp("ssh-agent", "ssh-agent", "-a", socket_.c_str(), "/bin/sh", "-c", "read -r _ <&3",
-                     static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(lifeline[0]);
-        lifeline_ = lifeline[1];
+        agent_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"/usr/bin/ssh-agent", "-a", socket_, "/bin/sh", "-c", "read -r _"},
+            folder + "/agent.log");
         for (int i = 0; i < 500 && !std::filesystem::exists(socket_); ++i)
             ::usleep(10000);
         runCommand("SSH_AUTH_SOCK=" + socket_ + " ssh-add -q " + folder + "/key 2>&1");
@@ -58,18 +45,11 @@ public:
         std::getline(publicKey, line);
         server.authorize(line);
     }
-    ~TestAgent()
-    {
-        ::close(lifeline_);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-    }
     const std::string& socket() const { return socket_; }
 
 private:
     std::string socket_;
-    int pid_ = -1;
-    int lifeline_ = -1;
+    std::unique_ptr<ChildProcess> agent_;
 };
 
 // A socket where an agent should be that takes connections and never answers.
