@@ -46,7 +46,8 @@ TEST(SftpHostKeys, knownHostsLinesAreReadAsOpenSshReadsThem)
         {"revoked for [host]:port", "@revoked [127.0.0.1]:" + port + " " + key, false, Outcome::RefusedAsRevoked},
         {"revoked for every host, trusted too", "[127.0.0.1]:" + port + " " + key + "\n@revoked * " + key, false,
          Outcome::RefusedAsRevoked},
-        {"another key revoked", "@revoked * " + otherKey + "\n127.0.0.1 " + key, false, Outcome::LoggedOnUnasked},
+        {"another key revoked", "@revoked * " + otherKey + "\n[127.0.0.1]:" + port + " " + key, false,
+         Outcome::LoggedOnUnasked},
     };
     for (const Case& test : cases) {
         const std::string folder = scratch + "/ssh";
