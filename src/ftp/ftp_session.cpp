@@ -61,23 +61,14 @@ struct Session::Impl {
         return list;
     }
 
-    // Everything that lives and dies with one link to the server, forgotten
-    // together: the transfer, the data connections' protection and the TLS
-    // session they resume. The channel forgets the server's features and what
-    // it learnt itself whenever the link closes.
-    void forgetLink()
-    {
-        transfer.abandon();
-        data.reset();
-        encryption.reset();
-    }
-
+    // What the link knew goes with it: the channel creates its memory anew
+    // at connect. The transfer that held it goes too.
     Status logOn()
     {
-        forgetLink();
+        transfer.abandon();
         Status status = channel.connect(endpoint->host, endpoint->port);
         if (status.ok()) {
-            LogonContext context{channel, data, endpoint->host, endpoint->credentials, {}};
+            LogonContext context{channel, endpoint->host, endpoint->credentials, {}};
             status = runLogon(context, steps(endpoint->host, endpoint->port));
         }
         if (!status.ok())
@@ -166,7 +157,7 @@ struct Session::Impl {
     void closeSession(Farewell farewell)
     {
         endpoint.reset();
-        forgetLink();
+        transfer.abandon();
         if (farewell == Farewell::None)
             channel.drop();
         else
@@ -335,17 +326,17 @@ bool Session::isFileOpen() const
 
 std::string Session::encryption() const
 {
-    return isOpen() ? impl_->encryption.description() : std::string();
+    return isOpen() ? impl_->channel.link().encryption.description : std::string();
 }
 
 bool Session::utf8Names() const
 {
-    return impl_->channel.features().utf8;
+    return impl_->channel.link().features.utf8;
 }
 
 bool Session::offersMlst() const
 {
-    return impl_->channel.features().mlst;
+    return impl_->channel.link().features.mlst;
 }
 
 } // namespace ftp

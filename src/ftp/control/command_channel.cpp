@@ -31,14 +31,15 @@ bool isClosedByServer(const Status& status)
 void CommandChannel::enter(LinkState state)
 {
     state_ = state;
-    if (state == LinkState::Closed || state == LinkState::Dropped || state == LinkState::Broken)
-        ahead_.clear();
-    if (state == LinkState::Closed || state == LinkState::Dropped || state == LinkState::Broken)
+    if (state == LinkState::Closed || state == LinkState::Dropped || state == LinkState::Broken) {
         control_.close();
+        // No reply due can come on a closed connection.
+        if (link_)
+            link_->due.clear();
+    }
     if (state == LinkState::Closed) {
         transferOpen_ = false;
-        features_ = ServerFeatures{};
-        learnt_ = LinkLearnt{};
+        link_.reset();
     }
 }
 
@@ -47,8 +48,15 @@ Status CommandChannel::connect(const std::string& host, std::uint16_t port)
     enter(LinkState::Closed);
     if (Status s = control_.connect(host, port, deadlineAfter(timeout_)); !s.ok())
         return s;
+    link_ = std::make_unique<LinkMemory>();
     enter(LinkState::LoggingOn);
     return Status::success();
+}
+
+const LinkMemory& CommandChannel::link() const
+{
+    static const LinkMemory none;
+    return link_ ? *link_ : none;
 }
 
 void CommandChannel::loggedOn()
@@ -152,7 +160,7 @@ Status CommandChannel::dropStrayReplies(Deadline deadline)
         return Status::success();
     if (Status s = readUnheeded(deadline); !s.ok())
         return s;
-    if (!ahead_.empty())
+    if (link_ && !link_->due.empty())
         return Status::success();
     preliminaryReplies_ = 0;
     while (control_.isConnected() && control_.hasPendingInput()) {
@@ -197,6 +205,8 @@ Status CommandChannel::sendAhead(std::string_view line, Deadline deadline)
 {
     // Not sent yet: a link found lost before it leaves did not run it.
     inFlight_ = InFlight{std::string(line.substr(0, line.find(' '))), false, false};
+    if (!link_)
+        return Status::failure(ErrorKind::WrongState, "Not connected to a server");
     // A reply kept for a later taker that never came is read and dropped
     // before anything else goes out once it is old: it has long arrived, and
     // what the server may have sent after it (pyftpdlib's "421 Passive data
@@ -206,7 +216,7 @@ Status CommandChannel::sendAhead(std::string_view line, Deadline deadline)
             return s;
     }
     // While a transfer runs, what waits on the connection is its final reply, no stray.
-    if (ahead_.empty() && state_ != LinkState::Transferring) {
+    if (link_->due.empty() && state_ != LinkState::Transferring) {
         if (Status s = dropStrayReplies(deadline); !s.ok())
             return s;
         // The question about 0xFF needs its answer at once: asked only while no reply is due.
@@ -217,20 +227,22 @@ Status CommandChannel::sendAhead(std::string_view line, Deadline deadline)
     }
     if (Status s = send(line, deadline); !s.ok())
         return s;
-    ahead_.push_back({inFlight_.verb});
+    link_->due.push_back({inFlight_.verb});
     return Status::success();
 }
 
 std::size_t CommandChannel::repliesAhead() const
 {
-    return std::size_t(std::count_if(ahead_.begin(), ahead_.end(), [](const Ahead& a) { return a.taker == Ahead::Taker::Sender; }));
+    if (!link_)
+        return 0;
+    return std::size_t(std::count_if(link_->due.begin(), link_->due.end(), [](const ReplyDue& a) { return a.taker == ReplyDue::Taker::Sender; }));
 }
 
 Status CommandChannel::sendUnheeded(std::string_view line, Deadline deadline)
 {
     if (Status s = sendAhead(line, deadline); !s.ok())
         return s;
-    ahead_.back().taker = Ahead::Taker::Nobody;
+    link_->due.back().taker = ReplyDue::Taker::Nobody;
     return Status::success();
 }
 
@@ -238,26 +250,26 @@ Status CommandChannel::sendKept(std::string_view line, Deadline deadline)
 {
     if (Status s = sendAhead(line, deadline); !s.ok())
         return s;
-    ahead_.back().taker = Ahead::Taker::Later;
-    ahead_.back().sentAt = Clock::now();
+    link_->due.back().taker = ReplyDue::Taker::Later;
+    link_->due.back().sentAt = Clock::now();
     return Status::success();
 }
 
 bool CommandChannel::keptInFront() const
 {
-    return !ahead_.empty() && ahead_.front().taker == Ahead::Taker::Later;
+    return link_ && !link_->due.empty() && link_->due.front().taker == ReplyDue::Taker::Later;
 }
 
 bool CommandChannel::keptIsStale() const
 {
-    return Clock::now() - ahead_.front().sentAt > keptReplyAge;
+    return Clock::now() - link_->due.front().sentAt > keptReplyAge;
 }
 
 bool CommandChannel::takeKept(std::string& verb, Reply& reply, Deadline deadline)
 {
     if (!keptInFront() || keptIsStale())
         return false;
-    verb = ahead_.front().verb;
+    verb = link_->due.front().verb;
     return readOldest(reply, deadline, false).ok();
 }
 
@@ -266,7 +278,7 @@ Status CommandChannel::readAhead(Reply& reply, Deadline deadline, bool keepPreli
     // Replies nobody will ask for come first in their turn.
     if (Status s = readUnheeded(deadline); !s.ok())
         return s;
-    if (ahead_.empty())
+    if (!link_ || link_->due.empty())
         return Status::failure(ErrorKind::WrongState, "No reply is due");
     return readOldest(reply, deadline, keepPreliminary);
 }
@@ -274,8 +286,8 @@ Status CommandChannel::readAhead(Reply& reply, Deadline deadline, bool keepPreli
 Status CommandChannel::readOldest(Reply& reply, Deadline deadline, bool keepPreliminary)
 {
     // Taken off first: a failure while reading ends the link, which forgets every reply due.
-    const std::string verb = std::move(ahead_.front().verb);
-    ahead_.pop_front();
+    const std::string verb = std::move(link_->due.front().verb);
+    link_->due.pop_front();
     preliminaryReplies_ = 0;
     return readAnswer(verb, reply, keepPreliminary, deadline);
 }
@@ -283,7 +295,7 @@ Status CommandChannel::readOldest(Reply& reply, Deadline deadline, bool keepPrel
 // Replies to commands sent ahead and never asked for, read in their turn.
 Status CommandChannel::readUnheeded(Deadline deadline)
 {
-    while (!ahead_.empty() && ahead_.front().taker != Ahead::Taker::Sender) {
+    while (link_ && !link_->due.empty() && link_->due.front().taker != ReplyDue::Taker::Sender) {
         Reply ignored;
         if (Status s = readOldest(ignored, deadline, false); !s.ok())
             return s;

@@ -3,13 +3,14 @@
 // the link. Every other part of the session talks to the server through here.
 
 #include "ftp/control/control_connection.h"
+#include "ftp/control/link_memory.h"
 #include "ftp/control/reply.h"
 #include "ftp/transport/socket.h"
 #include "ftp/status.h"
 
 #include <chrono>
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -28,34 +29,6 @@ enum class LinkState {
                    // no sense) and closed the connection; only close() helps
 };
 
-// What the server offers, as its FEAT reply said at logon. Reset as a whole
-// with the link.
-struct ServerFeatures {
-    bool mlst = false;         // MLST listed in FEAT: listings use MLSD
-    bool utf8 = false;         // names and paths travel as UTF-8
-    bool size = false;         // SIZE listed: transfers are checked against the server's size
-    // Digests the server can give of a file, by the HASH command (its FEAT
-    // line names the algorithms) or by the older XSHA256 / XSHA1 commands.
-    bool hashSha256 = false;
-    bool hashSha1 = false;
-    bool xsha256 = false;
-    bool xsha1 = false;
-};
-
-// What this session learnt from the server's answers since logon, apart from
-// what it offered. Reset as a whole with the link.
-struct LinkLearnt {
-    bool epsvRefused = false;  // EPSV refused for good (5xx): PASV from then on
-    bool restRefused = false;  // REST refused for good (5xx): downloads start at 0
-    std::string hashSelected;  // the algorithm HASH answers with now ("SHA-256"), from FEAT's '*' or OPTS HASH
-    // The working folder (see WorkingFolder): a path naming the user's folder
-    // and PWD's answer for it ("" when not known), and the folder a listing
-    // left the server in instead ("" when it stands in the user's folder).
-    std::string home;
-    std::string homeAnswer;
-    std::string away;
-};
-
 class CommandChannel {
 public:
     // A command may be kept waiting with "150 ..." lines only so often: a
@@ -67,8 +40,8 @@ public:
     LinkState state() const { return state_; }
 
     // The link's life. Each transition is the only way into its state; those
-    // that end the link close the connection and forget what it learnt.
-    // Connects (Closed -> LoggingOn), starting from nothing.
+    // that end the link close the connection, and Closed destroys its memory.
+    // Connects (Closed -> LoggingOn), with a fresh memory of the link.
     Status connect(const std::string& host, std::uint16_t port);
     // LoggingOn -> Ready.
     void loggedOn();
@@ -92,10 +65,10 @@ public:
     // Closes without a word to the server, as when the process ends: -> Closed.
     void drop();
 
-    ServerFeatures& features() { return features_; }
-    const ServerFeatures& features() const { return features_; }
-    LinkLearnt& learnt() { return learnt_; }
-    const LinkLearnt& learnt() const { return learnt_; }
+    // What this link knows, from connect() until it is Closed. Only a
+    // connected link has one to change; a closed one reads as knowing nothing.
+    LinkMemory& link() { return *link_; }
+    const LinkMemory& link() const;
     ControlConnection& connection() { return control_; }
 
     std::chrono::milliseconds timeout() const { return timeout_; }
@@ -152,7 +125,7 @@ public:
     Status failed(Status status);
 
 private:
-    // Enters `state`, closing the connection and forgetting the link when it ends.
+    // Enters `state`, closing the connection when the link ends.
     void enter(LinkState state);
 
     Status commandUntil(std::string_view line, Reply& reply, bool keepPreliminary, Deadline deadline);
@@ -167,8 +140,7 @@ private:
     std::chrono::milliseconds timeout_;
     LinkState state_ = LinkState::Closed;
     bool transferOpen_ = false;
-    ServerFeatures features_;
-    LinkLearnt learnt_;
+    std::unique_ptr<LinkMemory> link_;
     ControlConnection control_;
     struct InFlight {
         std::string verb;
@@ -176,14 +148,6 @@ private:
         bool refused = false;  // answered 421: the server did not carry it out
     } inFlight_;
     int preliminaryReplies_ = 0;
-    struct Ahead {
-        std::string verb;
-        // Who reads the reply: the sender (readAhead), nobody (dropped in
-        // its turn), or a later taker (takeKept), else nobody after all.
-        enum class Taker { Sender, Nobody, Later } taker = Taker::Sender;
-        Clock::time_point sentAt{};  // for kept ones: a stale one is dropped, never taken
-    };
-    std::deque<Ahead> ahead_;  // commands sent whose replies are still to be read, oldest first
 };
 
 // Message builders shared by every command.

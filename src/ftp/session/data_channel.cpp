@@ -35,7 +35,7 @@ constexpr std::chrono::seconds refusalWait{3};
 
 Status DataChannel::askPassiveLater(CommandChannel& channel)
 {
-    return channel.sendKept(channel.learnt().epsvRefused ? "PASV" : "EPSV", channel.replyDeadline());
+    return channel.sendKept(channel.link().learnt.epsvRefused ? "PASV" : "EPSV", channel.replyDeadline());
 }
 
 bool DataChannel::takeKeptPassive(CommandChannel& channel, std::uint16_t& port)
@@ -45,7 +45,7 @@ bool DataChannel::takeKeptPassive(CommandChannel& channel, std::uint16_t& port)
     if (!channel.takeKept(verb, reply, channel.replyDeadline()))
         return false;
     if (classify(reply.code) == ReplyClass::PermanentRefusal && verb == "EPSV")
-        channel.learnt().epsvRefused = true;
+        channel.link().learnt.epsvRefused = true;
     if (classify(reply.code) != ReplyClass::Done)
         return false;
     const std::optional<std::uint16_t> given = verb == "EPSV" ? parseEpsvPort(reply.text) : parsePasvPort(reply.text);
@@ -59,7 +59,7 @@ Status DataChannel::passivePort(CommandChannel& channel, const std::function<Sta
                                 std::uint16_t& port)
 {
     Reply reply;
-    if (!channel.learnt().epsvRefused) {
+    if (!channel.link().learnt.epsvRefused) {
         if (Status s = passiveCommand(channel, "EPSV", earlier, reply); !s.ok())
             return s;
         if (classify(reply.code) == ReplyClass::Done) {
@@ -68,7 +68,7 @@ Status DataChannel::passivePort(CommandChannel& channel, const std::function<Sta
                 return Status::success();
             }
         } else if (classify(reply.code) == ReplyClass::PermanentRefusal) {
-            channel.learnt().epsvRefused = true;  // it will not work next time either
+            channel.link().learnt.epsvRefused = true;  // it will not work next time either
         }
     }
     if (Status s = passiveCommand(channel, "PASV", earlier, reply); !s.ok())
@@ -156,9 +156,10 @@ Status DataChannel::open(CommandChannel& channel, const std::string& line, std::
     // server has the transfer command by then (it left first), so its answer
     // and the handshake share their round trips. A server that refused the
     // command never answers the handshake; its reply says why.
+    const DataProtection& protect = channel.link().dataProtection;
     Status protectedStatus = Status::success();
-    if (protect_)
-        protectedStatus = protect_.start(data);
+    if (protect)
+        protectedStatus = protect.start(data);
     if (Status s = readEarlier(); !s.ok())
         return s;
     Reply reply;
@@ -181,8 +182,8 @@ Status DataChannel::open(CommandChannel& channel, const std::string& line, std::
     default:
         return unexpected(line, reply);
     }
-    if (protect_ && protectedStatus.ok())
-        protectedStatus = protect_.finish(*data, channel.replyDeadline());
+    if (protect && protectedStatus.ok())
+        protectedStatus = protect.finish(*data, channel.replyDeadline());
     if (!protectedStatus.ok())
         return Status::failure(protectedStatus.kind(), "Cannot protect the data connection: " + protectedStatus.message());
     stream = std::move(data);

@@ -15,26 +15,9 @@
 
 namespace ftp {
 
-// Wraps a freshly connected data stream (in place) before any byte moves on
-// it, e.g. a TLS session when the server asked for protected data. `start`
-// runs once TCP is up, the transfer command already sent (a server only takes
-// up the data connection once it has the command, and that left first), and
-// must not wait; `finish` runs after the server's first reply accepted the
-// command, so that a refusal is never held up by a handshake that a refusing
-// server will not answer.
-struct DataProtection {
-    std::function<Status(std::unique_ptr<Stream>& stream)> start;
-    std::function<Status(Stream& stream, Deadline deadline)> finish;
-    explicit operator bool() const { return bool(start); }
-};
-
 class DataChannel {
 public:
-    // Empty: data connections stay plain. Forgotten at every new logon.
-    void setProtection(DataProtection protect) { protect_ = std::move(protect); }
-    void reset() { protect_ = {}; }
-
-    // Opens a data connection, sends `line` (RETR, STOR, LIST...) and reads its
+    // Opens a data connection, protected as the link says, sends `line` (RETR, STOR, LIST...) and reads its
     // first reply: 1xx starts the transfer, a 2xx in `finalReply` may already end it.
     // Commands the caller sent ahead (SIZE) travel with EPSV; `earlier` reads
     // their replies in their turn.
@@ -68,8 +51,6 @@ private:
     static Status connectFailed(CommandChannel& channel, const std::string& line, bool leadSent,
                                 const std::function<Status()>& readEarlier, const Status& failure);
     Status passivePort(CommandChannel& channel, const std::function<Status()>& earlier, std::uint16_t& port);
-
-    DataProtection protect_;
 };
 
 } // namespace ftp

@@ -60,7 +60,7 @@ Status FileTransfer::start(const std::string& path, TransferDirection direction,
     if (offset > 0) {
         restart.line = [&]() -> std::string {
             const std::optional<std::uint64_t> size = check.expectedSize();
-            if (channel_.learnt().restRefused || (size && *size != knownSize))
+            if (channel_.link().learnt.restRefused || (size && *size != knownSize))
                 return {};
             return "REST " + std::to_string(offset);
         };
@@ -76,12 +76,12 @@ Status FileTransfer::start(const std::string& path, TransferDirection direction,
     // Without "350" the server sends the file from its start.
     if (!restart.reply || restart.reply->code != 350) {
         if (restart.reply && classify(restart.reply->code) == ReplyClass::PermanentRefusal)
-            channel_.learnt().restRefused = true;
+            channel_.link().learnt.restRefused = true;
         offset = 0;
     }
     check.resumeAt(offset);
     if (direction == TransferDirection::Download)
-        check.startDigest(channel_.features());
+        check.startDigest(channel_.link().features);
     abandon();
     direction_ = direction;
     command_ = offset > 0 ? "REST " + std::to_string(offset) + ", " + line : line;

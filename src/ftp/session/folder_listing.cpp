@@ -168,7 +168,7 @@ Status listFolder(CommandChannel& channel, DataChannel& dataChannel, const std::
     entries.clear();
     if (Status s = channel.ready(); !s.ok())
         return s;
-    const bool mlsd = channel.features().mlst;
+    const bool mlsd = channel.link().features.mlst;
     // The listing may leave the server in the folder it listed: the session
     // walks back only when something needs the user's folder again.
     WorkingFolder directory(channel);

@@ -110,7 +110,7 @@ Status features(LogonContext& context)
         return s;
     if (Status s = doneOrRefused("TYPE I", type); !s.ok())
         return s;
-    ServerFeatures& features = context.channel.features();
+    ServerFeatures& features = context.channel.link().features;
     if (classify(reply.code) == ReplyClass::Done) {
         features.mlst = offersFeature(reply.text, "MLST");
         features.utf8 = offersFeature(reply.text, "UTF8");
@@ -118,7 +118,7 @@ Status features(LogonContext& context)
         features.xsha256 = offersFeature(reply.text, "XSHA256");
         features.xsha1 = offersFeature(reply.text, "XSHA1");
         if (const auto hash = featureLine(reply.text, "HASH"))
-            readHashAlgorithms(*hash, features, context.channel.learnt());
+            readHashAlgorithms(*hash, features, context.channel.link().learnt);
     }
     return Status::success();
 }
@@ -144,7 +144,7 @@ std::vector<LogonStep> logonSteps()
     // Slot: steps that protect the data connections (PBSZ 0, PROT P) go here:
     // after logon, before the first data connection.
     steps.push_back({"FEAT", {}, features});
-    steps.push_back({"OPTS UTF8 ON", [](const LogonContext& c) { return !c.channel.features().utf8; }, utf8On});
+    steps.push_back({"OPTS UTF8 ON", [](const LogonContext& c) { return !c.channel.link().features.utf8; }, utf8On});
     return steps;
 }
 

@@ -147,7 +147,7 @@ std::string digestFrom(const Reply& reply, DigestKind kind, bool viaHash)
 Status TransferCheck::beforeDownload(CommandChannel& channel, const std::string& path)
 {
     path_ = path;
-    sizeAsked_ = channel.features().size;
+    sizeAsked_ = channel.link().features.size;
     // The session keeps binary type from logon on, where SIZE counts the bytes RETR sends.
     return sizeAsked_ ? channel.sendAhead(withArgument("SIZE", path), channel.replyDeadline())
                       : Status::success();
@@ -178,13 +178,13 @@ Status TransferCheck::dataEnded(CommandChannel& channel)
     if (!digest_.active() || (expectedSize_ && moved_ != *expectedSize_) || moved_ > maxDigestedSize
         || heldTaken_ != held_)
         return Status::success();
-    const ServerFeatures& features = channel.features();
+    const ServerFeatures& features = channel.link().features;
     digestKind_ = digest_.kind();
     digestViaHash_ = digestKind_ == DigestKind::Sha256 ? features.hashSha256 : features.hashSha1;
     const Deadline deadline = channel.replyDeadline();
     // A server that will not switch HASH to our algorithm answers HASH in
     // another, which digestFrom() then does not take: no check, no failure.
-    if (digestViaHash_ && !sameLetters(channel.learnt().hashSelected, hashName(digestKind_))) {
+    if (digestViaHash_ && !sameLetters(channel.link().learnt.hashSelected, hashName(digestKind_))) {
         if (Status s = channel.sendAhead(std::string("OPTS HASH ") + hashName(digestKind_), deadline); !s.ok())
             return s;
         selectAsked_ = true;
@@ -224,7 +224,7 @@ Status TransferCheck::afterDownload(CommandChannel& channel, const std::string& 
         if (Status s = channel.readAhead(reply, channel.replyDeadline()); !s.ok())
             return s;
         if (classify(reply.code) == ReplyClass::Done)
-            channel.learnt().hashSelected = hashName(digestKind_);
+            channel.link().learnt.hashSelected = hashName(digestKind_);
     }
     const auto extraWait = std::chrono::milliseconds(moved_ * 1000 / bytesPerExtraSecond);
     if (Status s = channel.readAhead(reply, channel.replyDeadline() + extraWait); !s.ok())
@@ -242,13 +242,13 @@ Status TransferCheck::afterUpload(CommandChannel& channel, const std::string& co
     // Asked only now: a server that reads commands during a transfer
     // (pyftpdlib) would answer SIZE before the last bytes were stored.
     const Deadline deadline = channel.replyDeadline();
-    if (channel.features().size) {
+    if (channel.link().features.size) {
         if (Status s = channel.sendAhead(withArgument("SIZE", path_), deadline); !s.ok())
             return s;
     }
     if (Status s = alongside(); !s.ok())
         return s;
-    if (!channel.features().size)
+    if (!channel.link().features.size)
         return Status::success();
     Reply reply;
     if (Status s = channel.readAhead(reply, deadline); !s.ok())
