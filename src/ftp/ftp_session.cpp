@@ -142,10 +142,7 @@ struct Session::Impl {
             if (Status s = channel.ready(); !s.ok())
                 return s;
             const std::string line = withArgument(verb, argument);
-            Reply reply;
-            if (Status s = channel.command(line, reply); !s.ok())
-                return s;
-            return doneOrRefused(line, reply);
+            return channel.command(line, requireDone(line));
         });
     }
 
@@ -250,14 +247,12 @@ Status Session::rename(const std::string& from, const std::string& to)
             return s;
         const std::string renameFrom = withArgument("RNFR", from);
         Reply reply;
-        if (Status s = channel.command(renameFrom, reply); !s.ok())
+        if (Status s = channel.command(renameFrom, storeReply(reply)); !s.ok())
             return s;
         if (Status s = moreOrRefused(renameFrom, reply); !s.ok())
             return s;
         const std::string renameTo = withArgument("RNTO", to);
-        if (Status s = channel.command(renameTo, reply); !s.ok())
-            return s;
-        return doneOrRefused(renameTo, reply);
+        return channel.command(renameTo, requireDone(renameTo));
     });
 }
 

@@ -113,7 +113,7 @@ Status CommandChannel::failed(Status status)
     return status;
 }
 
-Status CommandChannel::send(std::string_view line, Deadline deadline)
+Status CommandChannel::transmit(std::string_view line, Deadline deadline)
 {
     inFlight_ = InFlight{std::string(line.substr(0, line.find(' '))), false, false};
     preliminaryReplies_ = 0;
@@ -121,6 +121,11 @@ Status CommandChannel::send(std::string_view line, Deadline deadline)
         return s;
     inFlight_.sent = true;
     return Status::success();
+}
+
+Status CommandChannel::sendDuringTransfer(std::string_view line, Deadline deadline)
+{
+    return transmit(line, deadline);
 }
 
 Status CommandChannel::readReplyIfAny(Reply& reply, Deadline deadline, bool keepPreliminary)
@@ -154,11 +159,11 @@ Status CommandChannel::dropStrayReplies(Deadline deadline)
 {
     // A reply nobody asked for (a second answer to an abandoned transfer,
     // say) would otherwise be taken as the answer to the next command.
-    // Replies still due to commands sent ahead are no strays; a fresh one
-    // kept for the next transfer stays for it, unread.
+    // Replies still due to commands sent are no strays; a fresh one kept for
+    // the next transfer stays for it, unread.
     if (keptInFront() && !keptIsStale())
         return Status::success();
-    if (Status s = readUnheeded(deadline); !s.ok())
+    if (Status s = readUnawaited(deadline); !s.ok())
         return s;
     if (link_ && !link_->due.empty())
         return Status::success();
@@ -171,17 +176,13 @@ Status CommandChannel::dropStrayReplies(Deadline deadline)
     return Status::success();
 }
 
-Status CommandChannel::command(std::string_view line, Reply& reply, bool keepPreliminary)
+Status CommandChannel::command(std::string_view line, ReplyHandler onReply)
 {
-    return commandUntil(line, reply, keepPreliminary, replyDeadline());
-}
-
-Status CommandChannel::commandUntil(std::string_view line, Reply& reply, bool keepPreliminary, Deadline deadline)
-{
-    // One command is a pipeline of one.
-    if (Status s = sendAhead(line, deadline); !s.ok())
+    // One command is a queue of one.
+    const Deadline deadline = replyDeadline();
+    if (Status s = send(line, std::move(onReply), deadline); !s.ok())
         return s;
-    return readAhead(reply, deadline, keepPreliminary);
+    return await(deadline);
 }
 
 Status CommandChannel::readAnswer(std::string_view verb, Reply& reply, bool keepPreliminary, Deadline deadline)
@@ -201,7 +202,7 @@ Status CommandChannel::readAnswer(std::string_view verb, Reply& reply, bool keep
     }
 }
 
-Status CommandChannel::sendAhead(std::string_view line, Deadline deadline)
+Status CommandChannel::send(std::string_view line, ReplyHandler onReply, Deadline deadline, Answer answer)
 {
     // Not sent yet: a link found lost before it leaves did not run it.
     inFlight_ = InFlight{std::string(line.substr(0, line.find(' '))), false, false};
@@ -212,7 +213,7 @@ Status CommandChannel::sendAhead(std::string_view line, Deadline deadline)
     // what the server may have sent after it (pyftpdlib's "421 Passive data
     // channel timed out." when nobody connected) must be seen as a stray.
     if (keptInFront() && keptIsStale()) {
-        if (Status s = readUnheeded(deadline); !s.ok())
+        if (Status s = readUnawaited(deadline); !s.ok())
             return s;
     }
     // While a transfer runs, what waits on the connection is its final reply, no stray.
@@ -225,79 +226,72 @@ Status CommandChannel::sendAhead(std::string_view line, Deadline deadline)
                 return s;
         }
     }
-    if (Status s = send(line, deadline); !s.ok())
+    if (Status s = transmit(line, deadline); !s.ok())
         return s;
-    link_->due.push_back({inFlight_.verb});
+    link_->due.push_back({inFlight_.verb, std::move(onReply), answer == Answer::First, std::nullopt});
     return Status::success();
 }
 
-std::size_t CommandChannel::repliesAhead() const
+Status CommandChannel::await(Deadline deadline)
 {
-    if (!link_)
-        return 0;
-    return std::size_t(std::count_if(link_->due.begin(), link_->due.end(), [](const ReplyDue& a) { return a.taker == ReplyDue::Taker::Sender; }));
+    const auto awaited = [](const ReplyDue& due) { return bool(due.handler); };
+    Status first = Status::success();
+    // A failure of the link empties the queue, which ends the loop.
+    while (link_ && std::any_of(link_->due.begin(), link_->due.end(), awaited)) {
+        if (Status s = readOldest(deadline); !s.ok() && first.ok())
+            first = s;
+    }
+    return first;
 }
 
-Status CommandChannel::sendUnheeded(std::string_view line, Deadline deadline)
+Status CommandChannel::keep(std::string_view line, Deadline deadline)
 {
-    if (Status s = sendAhead(line, deadline); !s.ok())
+    if (Status s = send(line, {}, deadline); !s.ok())
         return s;
-    link_->due.back().taker = ReplyDue::Taker::Nobody;
-    return Status::success();
-}
-
-Status CommandChannel::sendKept(std::string_view line, Deadline deadline)
-{
-    if (Status s = sendAhead(line, deadline); !s.ok())
-        return s;
-    link_->due.back().taker = ReplyDue::Taker::Later;
-    link_->due.back().sentAt = Clock::now();
+    link_->due.back().keptSince = Clock::now();
     return Status::success();
 }
 
 bool CommandChannel::keptInFront() const
 {
-    return link_ && !link_->due.empty() && link_->due.front().taker == ReplyDue::Taker::Later;
+    return link_ && !link_->due.empty() && link_->due.front().keptSince;
 }
 
 bool CommandChannel::keptIsStale() const
 {
-    return Clock::now() - link_->due.front().sentAt > keptReplyAge;
+    return Clock::now() - *link_->due.front().keptSince > keptReplyAge;
 }
 
-bool CommandChannel::takeKept(std::string& verb, Reply& reply, Deadline deadline)
+const std::string* CommandChannel::kept() const
 {
-    if (!keptInFront() || keptIsStale())
-        return false;
-    verb = link_->due.front().verb;
-    return readOldest(reply, deadline, false).ok();
+    return keptInFront() && !keptIsStale() ? &link_->due.front().verb : nullptr;
 }
 
-Status CommandChannel::readAhead(Reply& reply, Deadline deadline, bool keepPreliminary)
+Status CommandChannel::claimKept(ReplyHandler onReply, Deadline deadline)
 {
-    // Replies nobody will ask for come first in their turn.
-    if (Status s = readUnheeded(deadline); !s.ok())
-        return s;
-    if (!link_ || link_->due.empty())
-        return Status::failure(ErrorKind::WrongState, "No reply is due");
-    return readOldest(reply, deadline, keepPreliminary);
+    if (!kept())
+        return Status::failure(ErrorKind::WrongState, "No reply is kept");
+    link_->due.front().handler = std::move(onReply);
+    return readOldest(deadline);
 }
 
-Status CommandChannel::readOldest(Reply& reply, Deadline deadline, bool keepPreliminary)
+Status CommandChannel::readOldest(Deadline deadline)
 {
     // Taken off first: a failure while reading ends the link, which forgets every reply due.
-    const std::string verb = std::move(link_->due.front().verb);
+    const ReplyDue due = std::move(link_->due.front());
     link_->due.pop_front();
     preliminaryReplies_ = 0;
-    return readAnswer(verb, reply, keepPreliminary, deadline);
+    Reply reply;
+    if (Status s = readAnswer(due.verb, reply, due.firstReply, deadline); !s.ok())
+        return s;
+    return due.handler ? due.handler(reply) : Status::success();
 }
 
-// Replies to commands sent ahead and never asked for, read in their turn.
-Status CommandChannel::readUnheeded(Deadline deadline)
+// Replies in front that nobody awaits, read and dropped in their turn.
+Status CommandChannel::readUnawaited(Deadline deadline)
 {
-    while (link_ && !link_->due.empty() && link_->due.front().taker != ReplyDue::Taker::Sender) {
-        Reply ignored;
-        if (Status s = readOldest(ignored, deadline, false); !s.ok())
+    while (link_ && !link_->due.empty() && !link_->due.front().handler) {
+        if (Status s = readOldest(deadline); !s.ok())
             return s;
     }
     return Status::success();
@@ -317,7 +311,7 @@ Status CommandChannel::learnByteFF(Deadline deadline)
     using ByteFF = ControlConnection::ByteFF;
     control_.setByteFF(ByteFF::AsIs);  // the probe's own bytes go out as they are
     Reply reply;
-    if (Status s = send("TYPE \xff\xf4I", deadline); !s.ok())
+    if (Status s = transmit("TYPE \xff\xf4I", deadline); !s.ok())
         return s;
     if (Status s = readReply(reply, deadline); !s.ok())
         return s;
@@ -329,7 +323,7 @@ Status CommandChannel::learnByteFF(Deadline deadline)
     control_.setByteFF(typeRefused ? ByteFF::AsIs : ByteFF::Unknown);
     if (!typeRefused)
         return Status::success();
-    if (Status s = send("TYPE I", deadline); !s.ok())
+    if (Status s = transmit("TYPE I", deadline); !s.ok())
         return s;
     return readReply(reply, deadline);
 }
@@ -341,7 +335,7 @@ void CommandChannel::close()
         const Deadline deadline = deadlineAfter(std::min(timeout_, quitWait));
         // A reply left unread would make closing reset the connection, and
         // the server might lose QUIT with it.
-        if (readUnheeded(deadline).ok())
+        if (readUnawaited(deadline).ok())
             (void)control_.send("QUIT", deadline);
     }
     drop();
@@ -350,6 +344,19 @@ void CommandChannel::close()
 void CommandChannel::drop()
 {
     enter(LinkState::Closed);
+}
+
+ReplyHandler storeReply(Reply& reply)
+{
+    return [&reply](const Reply& answer) {
+        reply = answer;
+        return Status::success();
+    };
+}
+
+ReplyHandler requireDone(std::string what)
+{
+    return [what = std::move(what)](const Reply& reply) { return doneOrRefused(what, reply); };
 }
 
 Status refusal(std::string_view what, const Reply& reply)

@@ -77,42 +77,52 @@ public:
     // Success when a command may go out now; otherwise why not.
     Status ready() const;
 
-    // Sends one line as a new command: its verb becomes the one in flight.
-    Status send(std::string_view line, Deadline deadline);
+    // The queue of commands (RFC 959 lets a client send a command before the
+    // previous reply arrives, as long as it reads the replies in order): each
+    // command goes out at once with the handler of its reply, and await()
+    // reads the replies in the order sent, each to its command's handler.
+    // Replies nobody needs are read and dropped in their turn. Never around
+    // ABOR, which some servers discard with what came before it.
+    //
+    // Sends `line` now; `onReply` (empty: nobody needs the reply, as with
+    // OPTS UTF8 ON) takes its final reply, or with Answer::First its first
+    // one, a "1xx" too (a transfer command's).
+    enum class Answer { Final, First };
+    Status send(std::string_view line, ReplyHandler onReply, Deadline deadline, Answer answer = Answer::Final);
+    // Reads replies in order until every command sent with a handler has had
+    // its reply. Returns the first failure: the link's, which ends it and so
+    // every reply due, or a handler's, after which the others are still read.
+    Status await(Deadline deadline);
+    // One command on its own: send() and await() before one deadline,
+    // `timeout` from now.
+    Status command(std::string_view line, ReplyHandler onReply);
+
+    // Sends `line` for a later taker, who claims its reply with claimKept()
+    // when it is the next one due, soon enough. Anything else that reads
+    // replies before that drops it, as one nobody needs (an EPSV asked for the
+    // next transfer while this one is checked, when something else comes first).
+    Status keep(std::string_view line, Deadline deadline);
+    // The verb of the kept command when its reply is the next one due and
+    // still fresh (a few seconds); null otherwise (another command took its
+    // place, the link was reset, or it is stale).
+    const std::string* kept() const;
+    // Reads the kept reply into `onReply`; only when kept() says there is one.
+    Status claimKept(ReplyHandler onReply, Deadline deadline);
+
+    // Reads and drops replies nobody asked for, without waiting for more.
+    // A closed connection found here (421, or the end) leaves the link Dropped.
+    Status dropStrayReplies(Deadline deadline);
+
+    // Outside the queue: replies that answer no command of it (the greeting,
+    // a transfer's replies after its first, what ABOR draws) and the lines
+    // that draw them during a transfer (ABOR, then NOOP to mark the end).
     // Reads the next reply that is not preliminary (1xx), unless
     // `keepPreliminary`. Each 1xx counts against the command's allowance.
     Status readReply(Reply& reply, Deadline deadline, bool keepPreliminary = false);
     // The same, except that running out of time leaves the link as it is:
     // for a reply a server may rightly never send (after ABOR).
     Status readReplyIfAny(Reply& reply, Deadline deadline, bool keepPreliminary = false);
-    // Drops stray replies, sends `line`, reads its reply: all before one
-    // deadline, `timeout` from now.
-    Status command(std::string_view line, Reply& reply, bool keepPreliminary = false);
-    // Pipelining (RFC 959 lets a client send a command before the previous
-    // reply arrives, as long as it reads the replies in order): sends `line`
-    // now and reads its reply later with readAhead(), in the order sent. Never
-    // around ABOR, which some servers discard with what came before it.
-    Status sendAhead(std::string_view line, Deadline deadline);
-    // Reads the reply to the oldest command sent ahead; a "1xx" too when `keepPreliminary`.
-    Status readAhead(Reply& reply, Deadline deadline, bool keepPreliminary = false);
-    // Replies due to commands sent ahead whose answers someone will ask for.
-    std::size_t repliesAhead() const;
-    // Sends `line` ahead and never asks for its reply: the next command()
-    // reads it first and drops it (OPTS UTF8 ON, whose answer changes nothing).
-    Status sendUnheeded(std::string_view line, Deadline deadline);
-
-    // Sends `line` ahead for a later taker: takeKept() reads its reply when
-    // it is the next one due, soon enough. Any other command reads it first
-    // and drops it, as an unheeded one (an EPSV asked for the next transfer
-    // while this one is checked, when something else comes first).
-    Status sendKept(std::string_view line, Deadline deadline);
-    // The reply to the line sent with sendKept() and its verb, when it is the
-    // next reply due and still fresh (a few seconds); false otherwise (another
-    // command took its place, the link was reset, or it is stale).
-    bool takeKept(std::string& verb, Reply& reply, Deadline deadline);
-    // Reads and drops replies nobody asked for, without waiting for more.
-    // A closed connection found here (421, or the end) leaves the link Dropped.
-    Status dropStrayReplies(Deadline deadline);
+    Status sendDuringTransfer(std::string_view line, Deadline deadline);
 
     // When the link broke: whether the command in flight may have been carried
     // out by the server (it went out, and no 421 said it was not), and its verb.
@@ -128,13 +138,16 @@ private:
     // Enters `state`, closing the connection when the link ends.
     void enter(LinkState state);
 
-    Status commandUntil(std::string_view line, Reply& reply, bool keepPreliminary, Deadline deadline);
+    // Sends one line: its verb becomes the one in flight.
+    Status transmit(std::string_view line, Deadline deadline);
     // Reads the next reply that can answer `verb`, passing over late ones.
     Status readAnswer(std::string_view verb, Reply& reply, bool keepPreliminary, Deadline deadline);
-    Status readUnheeded(Deadline deadline);
-    bool keptInFront() const;  // the oldest reply due was sent with sendKept()
+    // Reads the oldest reply due into its command's handler.
+    Status readOldest(Deadline deadline);
+    // Reads the replies in front that nobody awaits (dropped, or kept for a claim).
+    Status readUnawaited(Deadline deadline);
+    bool keptInFront() const;  // the oldest reply due was sent with keep()
     bool keptIsStale() const;  // of that one
-    Status readOldest(Reply& reply, Deadline deadline, bool keepPreliminary);
     Status learnByteFF(Deadline deadline);
 
     std::chrono::milliseconds timeout_;
@@ -150,6 +163,11 @@ private:
     int preliminaryReplies_ = 0;
 };
 
+// Handlers for the usual replies: keep it for the caller to judge; require a
+// 2xx of it (what: the command, for the message).
+ReplyHandler storeReply(Reply& reply);
+ReplyHandler requireDone(std::string what);
+
 // Message builders shared by every command.
 Status refusal(std::string_view what, const Reply& reply);
 Status unexpected(std::string_view what, const Reply& reply);
@@ -164,7 +182,7 @@ template <typename Parse, typename Value>
 Status commandCarrying(CommandChannel& channel, std::string_view line, Parse&& parse, Value& value)
 {
     Reply reply;
-    if (Status s = channel.command(line, reply); !s.ok())
+    if (Status s = channel.command(line, storeReply(reply)); !s.ok())
         return s;
     if (Status s = doneOrRefused(line, reply); !s.ok())
         return s;

@@ -5,6 +5,7 @@
 // when the link connects and destroys it when the link ends, so nothing of an
 // old link reaches the next one and nothing needs resetting by hand.
 
+#include "ftp/control/reply.h"
 #include "ftp/status.h"
 #include "ftp/transport/stream.h"
 #include "ftp/transport/tls_stream.h"
@@ -12,6 +13,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace ftp {
@@ -66,13 +68,18 @@ struct LinkEncryption {
     bool protectionDeferred = false;  // PBSZ/PROT refused before logon: sent after it
 };
 
+// What to do with the reply to one command once it has come: note what it
+// says, or judge it. Its failure is what waiting for the reply returns.
+using ReplyHandler = std::function<Status(const Reply& reply)>;
+
 // A command sent whose reply is still to be read.
 struct ReplyDue {
     std::string verb;
-    // Who reads the reply: the sender (readAhead), nobody (dropped in
-    // its turn), or a later taker (takeKept), else nobody after all.
-    enum class Taker { Sender, Nobody, Later } taker = Taker::Sender;
-    Clock::time_point sentAt{};  // for kept ones: a stale one is dropped, never taken
+    ReplyHandler handler;     // empty: nobody awaits the reply; it is read in its turn and dropped
+    bool firstReply = false;  // the handler takes the first reply, a "1xx" too
+    // Sent for a later taker, who may claim the reply while it is fresh;
+    // until then, and after, nobody awaits it.
+    std::optional<Clock::time_point> keptSince;
 };
 
 struct LinkMemory {

@@ -13,36 +13,22 @@
 
 namespace ftp {
 
-// Sends EPSV or PASV behind the commands the caller sent ahead; `earlier`
-// reads their replies, which come first.
-Status passiveCommand(CommandChannel& channel, std::string_view verb, const std::function<Status()>& earlier,
-                      Reply& reply)
-{
-    if (channel.repliesAhead() == 0)
-        return channel.command(verb, reply);
-    const Deadline deadline = channel.replyDeadline();
-    if (Status s = channel.sendAhead(verb, deadline); !s.ok())
-        return s;
-    if (earlier) {
-        if (Status s = earlier(); !s.ok())
-            return s;
-    }
-    return channel.readAhead(reply, deadline);
-}
-
 // How long a failed data connection waits for the server's word on the transfer command.
 constexpr std::chrono::seconds refusalWait{3};
 
 Status DataChannel::askPassiveLater(CommandChannel& channel)
 {
-    return channel.sendKept(channel.link().learnt.epsvRefused ? "PASV" : "EPSV", channel.replyDeadline());
+    return channel.keep(channel.link().learnt.epsvRefused ? "PASV" : "EPSV", channel.replyDeadline());
 }
 
 bool DataChannel::takeKeptPassive(CommandChannel& channel, std::uint16_t& port)
 {
-    std::string verb;
+    const std::string* kept = channel.kept();
+    if (!kept)
+        return false;
+    const std::string verb = *kept;
     Reply reply;
-    if (!channel.takeKept(verb, reply, channel.replyDeadline()))
+    if (!channel.claimKept(storeReply(reply), channel.replyDeadline()).ok())
         return false;
     if (classify(reply.code) == ReplyClass::PermanentRefusal && verb == "EPSV")
         channel.link().learnt.epsvRefused = true;
@@ -55,12 +41,16 @@ bool DataChannel::takeKeptPassive(CommandChannel& channel, std::uint16_t& port)
     return true;
 }
 
-Status DataChannel::passivePort(CommandChannel& channel, const std::function<Status()>& earlier,
-                                std::uint16_t& port)
+// EPSV, or PASV once EPSV is refused, behind the commands the caller sent
+// ahead (SIZE), whose replies come first.
+Status DataChannel::passivePort(CommandChannel& channel, std::uint16_t& port)
 {
     Reply reply;
     if (!channel.link().learnt.epsvRefused) {
-        if (Status s = passiveCommand(channel, "EPSV", earlier, reply); !s.ok())
+        const Deadline deadline = channel.replyDeadline();
+        if (Status s = channel.send("EPSV", storeReply(reply), deadline); !s.ok())
+            return s;
+        if (Status s = channel.await(deadline); !s.ok())
             return s;
         if (classify(reply.code) == ReplyClass::Done) {
             if (const auto epsv = parseEpsvPort(reply.text)) {
@@ -71,7 +61,10 @@ Status DataChannel::passivePort(CommandChannel& channel, const std::function<Sta
             channel.link().learnt.epsvRefused = true;  // it will not work next time either
         }
     }
-    if (Status s = passiveCommand(channel, "PASV", earlier, reply); !s.ok())
+    const Deadline deadline = channel.replyDeadline();
+    if (Status s = channel.send("PASV", storeReply(reply), deadline); !s.ok())
+        return s;
+    if (Status s = channel.await(deadline); !s.ok())
         return s;
     if (Status s = doneOrRefused("PASV", reply); !s.ok())
         return s;
@@ -88,37 +81,29 @@ Status DataChannel::passivePort(CommandChannel& channel, const std::function<Sta
 // answer, read in turn, says why and keeps the link in step. A server that
 // took the command waits for a connection that will not come, and its answer
 // would arrive out of step: that link is given up.
-Status DataChannel::connectFailed(CommandChannel& channel, const std::string& line, bool leadSent,
-                                  const std::function<Status()>& readEarlier, const Status& failure)
+Status DataChannel::connectFailed(CommandChannel& channel, const std::string& line, const Reply& answer,
+                                  const Status& failure)
 {
     const Deadline shortly = std::min(channel.replyDeadline(), deadlineAfter(refusalWait));
-    Reply reply;
-    if (readEarlier().ok() && (!leadSent || channel.readAhead(reply, shortly).ok())
-        && channel.readAhead(reply, shortly, true).ok()) {
-        const ReplyClass kind = classify(reply.code);
+    if (channel.await(shortly).ok()) {
+        const ReplyClass kind = classify(answer.code);
         if (kind == ReplyClass::TransientRefusal || kind == ReplyClass::PermanentRefusal)
-            return refusal(line, reply);
+            return refusal(line, answer);
     }
     channel.broken();
     return failure;
 }
 
 Status DataChannel::open(CommandChannel& channel, const std::string& line, std::unique_ptr<Stream>& stream,
-                         std::optional<Reply>& finalReply, const std::function<Status()>& earlier, Lead* lead)
+                         std::optional<Reply>& finalReply, Lead* lead)
 {
     // A port asked for ahead saves EPSV's round trip; what the caller sent
     // ahead (SIZE, after that EPSV) is then read once the transfer command is out.
     std::uint16_t port = 0;
-    std::function<Status()> pending;
-    if (takeKeptPassive(channel, port)) {
-        pending = earlier;
-    } else if (Status s = passivePort(channel, earlier, port); !s.ok()) {
-        return s;
+    if (!takeKeptPassive(channel, port)) {
+        if (Status s = passivePort(channel, port); !s.ok())
+            return s;
     }
-    const auto readEarlier = [&pending]() -> Status {
-        const std::function<Status()> run = std::exchange(pending, {});
-        return run ? run() : Status::success();
-    };
     // Whatever address the server named, the data goes to the host we are
     // talking to: a hostile reply must not point us at another machine.
     SocketAddress peer;
@@ -131,20 +116,22 @@ Status DataChannel::open(CommandChannel& channel, const std::string& line, std::
     // The transfer command goes out while TCP connects: the two round trips
     // overlap. A server takes the command and then waits for the connection.
     const Deadline deadline = channel.replyDeadline();
-    // The lead depends on the answers read by `earlier` (REST on SIZE's).
+    // The lead depends on the answers the caller sent ahead for (REST on SIZE's).
     if (lead && lead->line) {
-        if (Status s = readEarlier(); !s.ok())
+        if (Status s = channel.await(deadline); !s.ok())
             return s;
     }
     const std::string leadLine = lead && lead->line ? lead->line() : std::string();
+    Reply leadReply;
     if (!leadLine.empty()) {
-        if (Status s = channel.sendAhead(leadLine, deadline); !s.ok())
+        if (Status s = channel.send(leadLine, storeReply(leadReply), deadline); !s.ok())
             return s;
     }
-    if (Status s = channel.sendAhead(line, deadline); !s.ok())
+    Reply reply;
+    if (Status s = channel.send(line, storeReply(reply), deadline, CommandChannel::Answer::First); !s.ok())
         return s;
     if (Status s = finishConnect(socket, deadline); !s.ok())
-        return connectFailed(channel, line, !leadLine.empty(), readEarlier,
+        return connectFailed(channel, line, reply,
                              Status::failure(s.kind(), "Cannot open the data connection: " + s.message()));
     // Uploads leave in large writes whose tail is a small segment; Nagle would
     // hold each tail back until the peer's acknowledgement came in.
@@ -160,16 +147,10 @@ Status DataChannel::open(CommandChannel& channel, const std::string& line, std::
     Status protectedStatus = Status::success();
     if (protect)
         protectedStatus = protect.start(data);
-    if (Status s = readEarlier(); !s.ok())
+    if (Status s = channel.await(deadline); !s.ok())
         return s;
-    Reply reply;
-    if (!leadLine.empty()) {
-        if (Status s = channel.readAhead(reply, deadline); !s.ok())
-            return s;
-        lead->reply = reply;
-    }
-    if (Status s = channel.readAhead(reply, deadline, true); !s.ok())
-        return s;
+    if (!leadLine.empty())
+        lead->reply = leadReply;
     switch (classify(reply.code)) {
     case ReplyClass::Preliminary:
         break;

@@ -19,18 +19,17 @@ class DataChannel {
 public:
     // Opens a data connection, protected as the link says, sends `line` (RETR, STOR, LIST...) and reads its
     // first reply: 1xx starts the transfer, a 2xx in `finalReply` may already end it.
-    // Commands the caller sent ahead (SIZE) travel with EPSV; `earlier` reads
-    // their replies in their turn.
+    // Commands the caller sent ahead (SIZE) travel with EPSV; their handlers
+    // take their replies in their turn.
     // A command that must come just before the transfer command (REST),
-    // decided once `earlier` has run: "" sends none. It travels with the
+    // decided once those replies are in: "" sends none. It travels with the
     // transfer command, and its reply, whatever it is, lands in `reply`.
     struct Lead {
         std::function<std::string()> line;
         std::optional<Reply> reply;
     };
     Status open(CommandChannel& channel, const std::string& line, std::unique_ptr<Stream>& stream,
-                std::optional<Reply>& finalReply, const std::function<Status()>& earlier = {},
-                Lead* lead = nullptr);
+                std::optional<Reply>& finalReply, Lead* lead = nullptr);
 
     // Asks for the next transfer's passive port now, its reply kept for the
     // next open(), which then needs no EPSV of its own: for a transfer that
@@ -48,9 +47,9 @@ public:
 
 private:
     static bool takeKeptPassive(CommandChannel& channel, std::uint16_t& port);
-    static Status connectFailed(CommandChannel& channel, const std::string& line, bool leadSent,
-                                const std::function<Status()>& readEarlier, const Status& failure);
-    Status passivePort(CommandChannel& channel, const std::function<Status()>& earlier, std::uint16_t& port);
+    static Status connectFailed(CommandChannel& channel, const std::string& line, const Reply& answer,
+                                const Status& failure);
+    static Status passivePort(CommandChannel& channel, std::uint16_t& port);
 };
 
 } // namespace ftp

@@ -67,9 +67,7 @@ Status FileTransfer::start(const std::string& path, TransferDirection direction,
     }
     std::unique_ptr<Stream> stream;
     std::optional<Reply> finalReply;
-    if (Status s = data_.open(channel_, line, stream, finalReply, [&] { return check.takeSize(channel_); },
-                              offset > 0 ? &restart : nullptr);
-        !s.ok()) {
+    if (Status s = data_.open(channel_, line, stream, finalReply, offset > 0 ? &restart : nullptr); !s.ok()) {
         check.forgetAnswers(channel_);
         return s;
     }
@@ -384,12 +382,12 @@ void FileTransfer::abort()
         if (takeReplyDuringTransfer(deadline) || finalReply_ || channel_.state() != LinkState::Transferring)
             return;
     }
-    const Status sent = channel_.send("ABOR", deadline);
+    const Status sent = channel_.sendDuringTransfer("ABOR", deadline);
     stream_.reset();
     Reply reply;
     if (!sent.ok() || !channel_.readReplyIfAny(reply, deadline, true).ok())
         return;  // silence: the session goes on; a late reply is dropped as a stray
-    if (!channel_.send("NOOP", deadline).ok())
+    if (!channel_.sendDuringTransfer("NOOP", deadline).ok())
         return;
     while (channel_.readReplyIfAny(reply, deadline).ok()) {
         if (reply.code == 200)

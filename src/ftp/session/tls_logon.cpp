@@ -29,7 +29,7 @@ void SessionEncryption::addSteps(std::vector<LogonStep>& steps, const std::strin
 Status SessionEncryption::secureControl(LogonContext& context)
 {
     Reply& reply = context.lastReply;
-    if (Status s = context.channel.command("AUTH TLS", reply); !s.ok())
+    if (Status s = context.channel.command("AUTH TLS", storeReply(reply)); !s.ok())
         return s;
     if (reply.code != 234) {
         // No encryption on offer ("500 AUTH not understood", "502", "534"...).
@@ -91,7 +91,7 @@ Status SessionEncryption::protectData(LogonContext& context, bool beforeLogon)
     LinkMemory& link = context.channel.link();
     Reply reply;
     for (const char* command : {"PBSZ 0", "PROT P"}) {
-        if (Status s = context.channel.command(command, reply); !s.ok())
+        if (Status s = context.channel.command(command, storeReply(reply)); !s.ok())
             return s;
         if (beforeLogon && reply.code == 530) {
             link.encryption.protectionDeferred = true;

@@ -20,7 +20,7 @@ Status WorkingFolder::current(std::string& path)
     }
     if (folder.home.empty()) {
         Reply reply;
-        if (Status s = channel_.command("PWD", reply); !s.ok())
+        if (Status s = channel_.command("PWD", storeReply(reply)); !s.ok())
             return s;
         if (classify(reply.code) == ReplyClass::Done) {
             folder.homeAnswer = parsePwdPath(reply.text).value_or("");
@@ -37,7 +37,7 @@ Status WorkingFolder::visit(const std::string& path, bool& entered, Reply* answe
     if (Status s = current(here); !s.ok())
         return s;
     Reply reply;
-    if (Status s = channel_.command(withArgument("CWD", path), reply); !s.ok())
+    if (Status s = channel_.command(withArgument("CWD", path), storeReply(reply)); !s.ok())
         return s;
     entered = classify(reply.code) == ReplyClass::Done;
     if (answer)
@@ -59,7 +59,7 @@ Status WorkingFolder::returnHome()
     if (folder.home.empty() || !isSafeArgument(folder.home))
         return Status::success();
     Reply reply;
-    if (Status s = channel_.command(withArgument("CWD", folder.home), reply); !s.ok())
+    if (Status s = channel_.command(withArgument("CWD", folder.home), storeReply(reply)); !s.ok())
         return s;
     if (classify(reply.code) != ReplyClass::Done)
         folder.home.clear(), folder.homeAnswer.clear();  // lost: the next PWD asks
@@ -89,7 +89,7 @@ Status WorkingFolder::change(const std::string& path)
     }
     Reply reply;
     const std::string line = withArgument("CWD", path);
-    if (Status s = channel_.command(line, reply); !s.ok())
+    if (Status s = channel_.command(line, storeReply(reply)); !s.ok())
         return s;
     if (Status s = doneOrRefused(line, reply); !s.ok())
         return s;
