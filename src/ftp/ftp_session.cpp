@@ -33,8 +33,7 @@ bool repeatable(const std::string& verb)
 
 struct Session::Impl {
     CommandChannel channel;
-    DataChannel data;
-    FileTransfer transfer{channel, data};
+    FileTransfer transfer{channel};
     SessionEncryption encryption;
 
     // Where the session logged on, kept for logging on again after the
@@ -260,7 +259,7 @@ Status Session::listFolder(const std::string& path, std::vector<ListEntry>& entr
 {
     entries.clear();
     return impl_->withPaths(
-        {path}, [&] { return ftp::listFolder(impl_->channel, impl_->data, path, entries); }, true);
+        {path}, [&] { return ftp::listFolder(impl_->channel, path, entries); }, true);
 }
 
 Status Session::openFile(const std::string& path, TransferDirection direction)

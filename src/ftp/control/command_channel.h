@@ -1,6 +1,7 @@
 #pragma once
-// The command channel: one command line out, its reply in, and the state of
-// the link. Every other part of the session talks to the server through here.
+// The command channel: command lines out, each with the handler of its reply,
+// the replies in, in the order sent, and the state of the link. Every other
+// part of the session talks to the server through here.
 
 #include "ftp/control/control_connection.h"
 #include "ftp/control/link_memory.h"

@@ -145,16 +145,20 @@ std::string digestFrom(const Reply& reply, DigestKind kind, bool viaHash)
 
 } // namespace
 
-Status TransferCheck::beforeDownload(CommandChannel& channel, const std::string& path)
+Status TransferCheck::beforeDownload(CommandChannel& channel, const std::string& path, std::string& restart,
+                                     std::uint64_t knownSize)
 {
     path_ = path;
     if (!channel.link().features.size)
         return Status::success();
-    // The session keeps binary type from logon on, where SIZE counts the bytes RETR sends.
-    return channel.send(withArgument("SIZE", path), [this](const Reply& reply) {
+    const auto takeSize = [this, &restart, knownSize](const Reply& reply) {
         expectedSize_ = sizeFrom(reply);
+        if (expectedSize_ && *expectedSize_ != knownSize)
+            restart.clear();
         return Status::success();
-    }, channel.replyDeadline());
+    };
+    // The session keeps binary type from logon on, where SIZE counts the bytes RETR sends.
+    return channel.send(withArgument("SIZE", path), takeSize, channel.replyDeadline());
 }
 
 void TransferCheck::startDigest(const ServerFeatures& features)

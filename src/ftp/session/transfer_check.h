@@ -51,13 +51,15 @@ constexpr std::uint64_t maxDigestedSize = std::uint64_t(1) << 30;
 class TransferCheck {
 public:
     // Before RETR: asks the server's size, sent ahead of the data connection's
-    // own commands, its answer taken in its turn. Then startDigest() digests
-    // the arriving data when the server can give its own digest to compare.
-    Status beforeDownload(CommandChannel& channel, const std::string& path);
+    // own commands, its answer taken in its turn. A download that continues
+    // (`restart` holds its REST) keeps REST only while that size is still
+    // `knownSize`: a file whose size changed is another file, and its partial
+    // copy is worth nothing. Then startDigest() digests the arriving data when
+    // the server can give its own digest to compare.
+    Status beforeDownload(CommandChannel& channel, const std::string& path, std::string& restart,
+                          std::uint64_t knownSize);
     void startDigest(const ServerFeatures& features);
     void beforeUpload(const std::string& path) { path_ = path; }
-    // The server's size, once its answer was read (when it gave one).
-    const std::optional<std::uint64_t>& expectedSize() const { return expectedSize_; }
 
     // A download that continues at `offset`, before startDigest(): the size
     // check counts the bytes already held, and the digest wants them
