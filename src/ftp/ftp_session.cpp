@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace ftp {
 
@@ -320,17 +321,17 @@ bool Session::isFileOpen() const
 
 std::string Session::encryption() const
 {
-    return isOpen() ? impl_->channel.link().encryption.description : std::string();
+    return isOpen() ? std::as_const(impl_->channel).link().encryption.description : std::string();
 }
 
 bool Session::utf8Names() const
 {
-    return impl_->channel.link().features.utf8;
+    return std::as_const(impl_->channel).link().features.utf8;
 }
 
 bool Session::offersMlst() const
 {
-    return impl_->channel.link().features.mlst;
+    return std::as_const(impl_->channel).link().features.mlst;
 }
 
 } // namespace ftp
