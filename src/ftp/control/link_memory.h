@@ -2,8 +2,10 @@
 // Everything the session knows about one link to the server: what the server
 // offers, what its answers taught, where it stands, how the data connections
 // are protected, and the replies still due. The command channel creates it
-// when the link connects and destroys it when the link ends, so nothing of an
-// old link reaches the next one and nothing needs resetting by hand.
+// when the link connects and destroys it when the link is closed, which every
+// new logon does first: nothing of an old link reaches the next one and
+// nothing needs resetting by hand. A link lost meanwhile (Dropped, Broken)
+// keeps it, minus the replies due, for the operation that found it lost.
 
 #include "ftp/control/reply.h"
 #include "ftp/status.h"
