@@ -262,17 +262,13 @@ bool CommandChannel::keptIsStale() const
     return Clock::now() - *link_->due.front().keptSince > keptReplyAge;
 }
 
-const std::string* CommandChannel::kept() const
+bool CommandChannel::claimKept(std::string& verb, ReplyHandler onReply, Deadline deadline)
 {
-    return keptInFront() && !keptIsStale() ? &link_->due.front().verb : nullptr;
-}
-
-Status CommandChannel::claimKept(ReplyHandler onReply, Deadline deadline)
-{
-    if (!kept())
-        return Status::failure(ErrorKind::WrongState, "No reply is kept");
+    if (!keptInFront() || keptIsStale())
+        return false;
+    verb = link_->due.front().verb;
     link_->due.front().handler = std::move(onReply);
-    return readOldest(deadline);
+    return readOldest(deadline).ok();
 }
 
 Status CommandChannel::readOldest(Deadline deadline)

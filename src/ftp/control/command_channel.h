@@ -103,12 +103,11 @@ public:
     // replies before that drops it, as one nobody needs (an EPSV asked for the
     // next transfer while this one is checked, when something else comes first).
     Status keep(std::string_view line, Deadline deadline);
-    // The verb of the kept command when its reply is the next one due and
-    // still fresh (a few seconds); null otherwise (another command took its
-    // place, the link was reset, or it is stale).
-    const std::string* kept() const;
-    // Reads the kept reply into `onReply`; only when kept() says there is one.
-    Status claimKept(ReplyHandler onReply, Deadline deadline);
+    // Reads the kept reply into `onReply` and names its command in `verb`,
+    // when it is the next reply due and still fresh (a few seconds); false
+    // otherwise (another command took its place, the link was reset, it is
+    // stale, or it could not be read).
+    bool claimKept(std::string& verb, ReplyHandler onReply, Deadline deadline);
 
     // Reads and drops replies nobody asked for, without waiting for more.
     // A closed connection found here (421, or the end) leaves the link Dropped.

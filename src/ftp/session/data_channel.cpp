@@ -38,12 +38,9 @@ void learnFrom(CommandChannel& channel, std::string_view verb, const Reply& repl
 // its reply is the next one due and still fresh.
 bool takeKeptPort(CommandChannel& channel, std::uint16_t& port)
 {
-    const std::string* kept = channel.kept();
-    if (!kept)
-        return false;
-    const std::string verb = *kept;
+    std::string verb;
     Reply reply;
-    if (!channel.claimKept(storeReply(reply), channel.replyDeadline()).ok())
+    if (!channel.claimKept(verb, storeReply(reply), channel.replyDeadline()))
         return false;
     learnFrom(channel, verb, reply);
     const std::optional<std::uint16_t> given = portIn(verb, reply);
