@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace ftp {
 
@@ -33,8 +34,7 @@ bool repeatable(const std::string& verb)
 
 struct Session::Impl {
     CommandChannel channel;
-    DataChannel data;
-    FileTransfer transfer{channel, data};
+    FileTransfer transfer{channel};
     SessionEncryption encryption;
 
     // Where the session logged on, kept for logging on again after the
@@ -61,23 +61,14 @@ struct Session::Impl {
         return list;
     }
 
-    // Everything that lives and dies with one link to the server, forgotten
-    // together: the transfer, the data connections' protection and the TLS
-    // session they resume. The channel forgets the server's features and what
-    // it learnt itself whenever the link closes.
-    void forgetLink()
-    {
-        transfer.abandon();
-        data.reset();
-        encryption.reset();
-    }
-
+    // What the link knew goes with it: the channel creates its memory anew
+    // at connect. The transfer that held it goes too.
     Status logOn()
     {
-        forgetLink();
+        transfer.abandon();
         Status status = channel.connect(endpoint->host, endpoint->port);
         if (status.ok()) {
-            LogonContext context{channel, data, endpoint->host, endpoint->credentials, {}};
+            LogonContext context{channel, endpoint->host, endpoint->credentials, {}};
             status = runLogon(context, steps(endpoint->host, endpoint->port));
         }
         if (!status.ok())
@@ -151,10 +142,7 @@ struct Session::Impl {
             if (Status s = channel.ready(); !s.ok())
                 return s;
             const std::string line = withArgument(verb, argument);
-            Reply reply;
-            if (Status s = channel.command(line, reply); !s.ok())
-                return s;
-            return doneOrRefused(line, reply);
+            return channel.command(line, requireDone(line));
         });
     }
 
@@ -166,7 +154,7 @@ struct Session::Impl {
     void closeSession(Farewell farewell)
     {
         endpoint.reset();
-        forgetLink();
+        transfer.abandon();
         if (farewell == Farewell::None)
             channel.drop();
         else
@@ -259,14 +247,12 @@ Status Session::rename(const std::string& from, const std::string& to)
             return s;
         const std::string renameFrom = withArgument("RNFR", from);
         Reply reply;
-        if (Status s = channel.command(renameFrom, reply); !s.ok())
+        if (Status s = channel.command(renameFrom, storeReply(reply)); !s.ok())
             return s;
         if (Status s = moreOrRefused(renameFrom, reply); !s.ok())
             return s;
         const std::string renameTo = withArgument("RNTO", to);
-        if (Status s = channel.command(renameTo, reply); !s.ok())
-            return s;
-        return doneOrRefused(renameTo, reply);
+        return channel.command(renameTo, requireDone(renameTo));
     });
 }
 
@@ -274,7 +260,7 @@ Status Session::listFolder(const std::string& path, std::vector<ListEntry>& entr
 {
     entries.clear();
     return impl_->withPaths(
-        {path}, [&] { return ftp::listFolder(impl_->channel, impl_->data, path, entries); }, true);
+        {path}, [&] { return ftp::listFolder(impl_->channel, path, entries); }, true);
 }
 
 Status Session::openFile(const std::string& path, TransferDirection direction)
@@ -335,17 +321,17 @@ bool Session::isFileOpen() const
 
 std::string Session::encryption() const
 {
-    return isOpen() ? impl_->encryption.description() : std::string();
+    return isOpen() ? std::as_const(impl_->channel).link().encryption.description : std::string();
 }
 
 bool Session::utf8Names() const
 {
-    return impl_->channel.features().utf8;
+    return std::as_const(impl_->channel).link().features.utf8;
 }
 
 bool Session::offersMlst() const
 {
-    return impl_->channel.features().mlst;
+    return std::as_const(impl_->channel).link().features.mlst;
 }
 
 } // namespace ftp

@@ -115,6 +115,15 @@ TEST(RoundTrips, EachOperationSendsTheFewestCommandsAndReadsTheirRepliesInOrder)
              EXPECT_EQ(download(s).bytes, "345");
          },
          {"SIZE /sub/g.txt", "EPSV", "RETR /sub/g.txt", "EPSV", "SIZE /f.txt", "REST 2", "RETR /f.txt", "PWD"}},
+        {"a changed file resumed on the port asked for starts over", {},
+         [](ftp::Session& s) {
+             downloads(s, "/sub/g.txt", "g", true);
+             std::uint64_t offset = 2;
+             ASSERT_TRUE(s.resumeDownload("/f.txt", 6, offset).ok());
+             EXPECT_EQ(offset, 0u);
+             EXPECT_EQ(download(s).bytes, "12345");
+         },
+         {"SIZE /sub/g.txt", "EPSV", "RETR /sub/g.txt", "EPSV", "SIZE /f.txt", "RETR /f.txt", "PWD"}},
         {"LIST listings walk no more than they must", {"--no-mlst"},
          [](ftp::Session& s) {
              lists(s, "/sub", 1);

@@ -46,48 +46,40 @@ Status FileTransfer::start(const std::string& path, TransferDirection direction,
 {
     if (Status s = channel_.ready(); !s.ok())
         return s;
-    const std::string line = withArgument(direction == TransferDirection::Download ? "RETR" : "STOR", path);
+    DataCommand command;
+    command.line = withArgument(direction == TransferDirection::Download ? "RETR" : "STOR", path);
+    // REST goes just before RETR, unless the server refused it for good; the
+    // answer to SIZE may still take it back.
+    if (offset > 0 && !channel_.link().learnt.restRefused)
+        command.lead = "REST " + std::to_string(offset);
     TransferCheck check;
     if (direction == TransferDirection::Download) {
-        if (Status s = check.beforeDownload(channel_, path); !s.ok())
+        if (Status s = check.beforeDownload(channel_, path, command.lead, knownSize); !s.ok())
             return s;
     } else {
         check.beforeUpload(path);
     }
-    // REST is decided once SIZE has answered: a file whose size changed is
-    // another file, and its partial copy is worth nothing.
-    DataChannel::Lead restart;
-    if (offset > 0) {
-        restart.line = [&]() -> std::string {
-            const std::optional<std::uint64_t> size = check.expectedSize();
-            if (channel_.learnt().restRefused || (size && *size != knownSize))
-                return {};
-            return "REST " + std::to_string(offset);
-        };
-    }
     std::unique_ptr<Stream> stream;
-    std::optional<Reply> finalReply;
-    if (Status s = data_.open(channel_, line, stream, finalReply, [&] { return check.takeSize(channel_); },
-                              offset > 0 ? &restart : nullptr);
-        !s.ok()) {
+    if (Status s = openDataConnection(channel_, command, stream); !s.ok()) {
         check.forgetAnswers(channel_);
         return s;
     }
     // Without "350" the server sends the file from its start.
-    if (!restart.reply || restart.reply->code != 350) {
-        if (restart.reply && classify(restart.reply->code) == ReplyClass::PermanentRefusal)
-            channel_.learnt().restRefused = true;
+    const std::optional<Reply>& restart = command.leadReply;
+    if (!restart || restart->code != 350) {
+        if (restart && classify(restart->code) == ReplyClass::PermanentRefusal)
+            channel_.link().learnt.restRefused = true;
         offset = 0;
     }
     check.resumeAt(offset);
     if (direction == TransferDirection::Download)
-        check.startDigest(channel_.features());
+        check.startDigest(channel_.link().features);
     abandon();
     direction_ = direction;
-    command_ = offset > 0 ? "REST " + std::to_string(offset) + ", " + line : line;
+    command_ = offset > 0 ? "REST " + std::to_string(offset) + ", " + command.line : command.line;
     stream_ = std::move(stream);
     buffer_ = std::make_unique<char[]>(direction == TransferDirection::Download ? receiveBufferSize : sendBufferSize);
-    finalReply_ = std::move(finalReply);
+    finalReply_ = std::move(command.finalReply);
     check_ = std::move(check);
     channel_.transferOpened();
     return Status::success();
@@ -164,10 +156,10 @@ Status FileTransfer::awaitFinalReply()
 bool FileTransfer::awaitData(IoResult::State want, Deadline deadline)
 {
     ControlConnection* watch = finalReply_ ? nullptr : &channel_.connection();
-    switch (DataChannel::waitForData(*stream_, want, watch, deadline)) {
-    case DataChannel::Wait::DataReady:
+    switch (waitForData(*stream_, want, watch, deadline)) {
+    case DataWait::DataReady:
         return true;
-    case DataChannel::Wait::ControlReady:
+    case DataWait::ControlReady:
         if (takeReplyDuringTransfer(deadline))
             return false;
         if (direction_ == TransferDirection::Upload && finalReply_) {
@@ -176,10 +168,10 @@ bool FileTransfer::awaitData(IoResult::State want, Deadline deadline)
             return false;
         }
         return true;
-    case DataChannel::Wait::TimedOut:
+    case DataWait::TimedOut:
         failure_ = dataTimeout();
         return false;
-    case DataChannel::Wait::Failed:
+    case DataWait::Failed:
         failure_ = dataBroken(Status::failure(ErrorKind::Network, describeError(errno)));
         return false;
     }
@@ -209,7 +201,7 @@ bool FileTransfer::refill()
         // size the server gave over the protected control connection vouches for it.
         if (Status s = check_.dataEnded(channel_); !s.ok())
             failure_ = s;
-        else if (Status s = followed_ ? DataChannel::askPassiveLater(channel_) : Status::success(); !s.ok())
+        else if (Status s = followed_ ? askPassiveLater(channel_) : Status::success(); !s.ok())
             failure_ = s;
         else if (Status s = awaitFinalReply(); !s.ok())
             failure_ = s;
@@ -360,7 +352,7 @@ Status FileTransfer::finish()
     if (direction_ == TransferDirection::Download)
         return Status::success();
     return check_.afterUpload(channel_, command_, [this]() {
-        return followed_ ? DataChannel::askPassiveLater(channel_) : Status::success();
+        return followed_ ? askPassiveLater(channel_) : Status::success();
     });
 }
 
@@ -384,12 +376,12 @@ void FileTransfer::abort()
         if (takeReplyDuringTransfer(deadline) || finalReply_ || channel_.state() != LinkState::Transferring)
             return;
     }
-    const Status sent = channel_.send("ABOR", deadline);
+    const Status sent = channel_.sendDuringTransfer("ABOR", deadline);
     stream_.reset();
     Reply reply;
     if (!sent.ok() || !channel_.readReplyIfAny(reply, deadline, true).ok())
         return;  // silence: the session goes on; a late reply is dropped as a stray
-    if (!channel_.send("NOOP", deadline).ok())
+    if (!channel_.sendDuringTransfer("NOOP", deadline).ok())
         return;
     while (channel_.readReplyIfAny(reply, deadline).ok()) {
         if (reply.code == 200)

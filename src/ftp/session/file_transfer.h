@@ -20,7 +20,7 @@ namespace ftp {
 
 class FileTransfer {
 public:
-    FileTransfer(CommandChannel& channel, DataChannel& data) : channel_(channel), data_(data) {}
+    explicit FileTransfer(CommandChannel& channel) : channel_(channel) {}
 
     // Starts RETR/STOR of `path`; the link is Transferring on success.
     Status open(const std::string& path, TransferDirection direction);
@@ -62,7 +62,6 @@ private:
     Status dataBroken(const Status& why) const;
 
     CommandChannel& channel_;
-    DataChannel& data_;
 
     TransferDirection direction_ = TransferDirection::Download;
     std::string command_;  // "RETR /a.txt", for messages

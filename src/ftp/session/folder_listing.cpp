@@ -1,5 +1,6 @@
 #include "ftp/session/folder_listing.h"
 
+#include "ftp/session/data_channel.h"
 #include "ftp/session/working_folder.h"
 
 #include "ftp/listing/listing_parser.h"
@@ -40,13 +41,13 @@ Status receiveListing(CommandChannel& channel, Stream& data, ListingReader& read
     char chunk[64 * 1024];
     std::size_t received = 0;
     const auto wait = [&](IoResult::State want) {
-        switch (DataChannel::waitForData(data, want, nullptr, channel.replyDeadline())) {
-        case DataChannel::Wait::DataReady:
-        case DataChannel::Wait::ControlReady:
+        switch (waitForData(data, want, nullptr, channel.replyDeadline())) {
+        case DataWait::DataReady:
+        case DataWait::ControlReady:
             break;
-        case DataChannel::Wait::TimedOut:
+        case DataWait::TimedOut:
             return Status::failure(ErrorKind::Timeout, "The folder listing stopped arriving");
-        case DataChannel::Wait::Failed:
+        case DataWait::Failed:
             return Status::failure(ErrorKind::Network, "The data connection broke: " + describeError(errno));
         }
         return Status::success();
@@ -132,13 +133,14 @@ Status resolveFolderLinks(WorkingFolder& directory, const std::string& folder, s
 }
 
 // Sends `line` and reads the listing it brings into `entries`.
-Status runListing(CommandChannel& channel, DataChannel& dataChannel, const std::string& line, bool mlsd,
-                  std::vector<ListEntry>& entries)
+Status runListing(CommandChannel& channel, const std::string& line, bool mlsd, std::vector<ListEntry>& entries)
 {
+    DataCommand command;
+    command.line = line;
     std::unique_ptr<Stream> data;
-    std::optional<Reply> finalReply;
-    if (Status s = dataChannel.open(channel, line, data, finalReply); !s.ok())
+    if (Status s = openDataConnection(channel, command, data); !s.ok())
         return s;
+    std::optional<Reply>& finalReply = command.finalReply;
 
     ListingReader reader(mlsd ? ListingFormat::Mlsd : ListingFormat::List, mlsd ? DateTime{} : localNow(),
                          maxListingEntries);
@@ -162,13 +164,12 @@ Status runListing(CommandChannel& channel, DataChannel& dataChannel, const std::
 
 } // namespace
 
-Status listFolder(CommandChannel& channel, DataChannel& dataChannel, const std::string& path,
-                  std::vector<ListEntry>& entries)
+Status listFolder(CommandChannel& channel, const std::string& path, std::vector<ListEntry>& entries)
 {
     entries.clear();
     if (Status s = channel.ready(); !s.ok())
         return s;
-    const bool mlsd = channel.features().mlst;
+    const bool mlsd = channel.link().features.mlst;
     // The listing may leave the server in the folder it listed: the session
     // walks back only when something needs the user's folder again.
     WorkingFolder directory(channel);
@@ -178,8 +179,7 @@ Status listFolder(CommandChannel& channel, DataChannel& dataChannel, const std::
         if (Status s = enterForList(directory, path, inside, cwdRefusal); !s.ok())
             return s;
     }
-    Status status = runListing(channel, dataChannel, withArgument(mlsd ? "MLSD" : "LIST", inside ? "" : path),
-                               mlsd, entries);
+    Status status = runListing(channel, withArgument(mlsd ? "MLSD" : "LIST", inside ? "" : path), mlsd, entries);
     // vsftpd answers LIST of a folder that does not exist with an empty
     // listing: after CWD said the folder cannot be entered, nothing listed
     // means CWD was right, not an empty folder.

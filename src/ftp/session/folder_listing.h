@@ -3,7 +3,6 @@
 // into memory (with a cap) and parsed.
 
 #include "ftp/control/command_channel.h"
-#include "ftp/session/data_channel.h"
 #include "ftp/listing_entry.h"
 #include "ftp/status.h"
 
@@ -12,7 +11,6 @@
 
 namespace ftp {
 
-Status listFolder(CommandChannel& channel, DataChannel& data, const std::string& path,
-                  std::vector<ListEntry>& entries);
+Status listFolder(CommandChannel& channel, const std::string& path, std::vector<ListEntry>& entries);
 
 } // namespace ftp

@@ -78,7 +78,7 @@ Status logonRefused(const Reply& reply)
 Status user(LogonContext& context)
 {
     Reply& reply = context.lastReply;
-    if (Status s = context.channel.command(withArgument("USER", context.credentials.user), reply); !s.ok())
+    if (Status s = context.channel.command(withArgument("USER", context.credentials.user), storeReply(reply)); !s.ok())
         return s;
     if (classify(reply.code) == ReplyClass::Done || reply.code == 331)
         return Status::success();
@@ -88,7 +88,8 @@ Status user(LogonContext& context)
 Status password(LogonContext& context)
 {
     Reply& reply = context.lastReply;
-    if (Status s = context.channel.command(withArgument("PASS", context.credentials.password), reply); !s.ok())
+    if (Status s = context.channel.command(withArgument("PASS", context.credentials.password), storeReply(reply));
+        !s.ok())
         return s;
     return classify(reply.code) == ReplyClass::Done ? Status::success() : logonRefused(reply);
 }
@@ -98,19 +99,15 @@ Status password(LogonContext& context)
 Status features(LogonContext& context)
 {
     Reply& reply = context.lastReply;
-    const Deadline deadline = context.channel.replyDeadline();
-    if (Status s = context.channel.sendAhead("FEAT", deadline); !s.ok())
+    CommandChannel& channel = context.channel;
+    const Deadline deadline = channel.replyDeadline();
+    if (Status s = channel.send("FEAT", storeReply(reply), deadline); !s.ok())
         return s;
-    if (Status s = context.channel.sendAhead("TYPE I", deadline); !s.ok())
+    if (Status s = channel.send("TYPE I", requireDone("TYPE I"), deadline); !s.ok())
         return s;
-    if (Status s = context.channel.readAhead(reply, deadline); !s.ok())
+    if (Status s = channel.await(deadline); !s.ok())
         return s;
-    Reply type;
-    if (Status s = context.channel.readAhead(type, deadline); !s.ok())
-        return s;
-    if (Status s = doneOrRefused("TYPE I", type); !s.ok())
-        return s;
-    ServerFeatures& features = context.channel.features();
+    ServerFeatures& features = channel.link().features;
     if (classify(reply.code) == ReplyClass::Done) {
         features.mlst = offersFeature(reply.text, "MLST");
         features.utf8 = offersFeature(reply.text, "UTF8");
@@ -118,7 +115,7 @@ Status features(LogonContext& context)
         features.xsha256 = offersFeature(reply.text, "XSHA256");
         features.xsha1 = offersFeature(reply.text, "XSHA1");
         if (const auto hash = featureLine(reply.text, "HASH"))
-            readHashAlgorithms(*hash, features, context.channel.learnt());
+            readHashAlgorithms(*hash, features, context.channel.link().learnt);
     }
     return Status::success();
 }
@@ -128,7 +125,7 @@ Status utf8On(LogonContext& context)
     // A server that lists UTF8 in FEAT uses UTF-8 paths whatever it answers
     // here (RFC 2640); many refuse OPTS UTF8 ON because it is always on. So
     // nobody waits for the answer: the next command reads it on its way.
-    return context.channel.sendUnheeded("OPTS UTF8 ON", context.channel.replyDeadline());
+    return context.channel.send("OPTS UTF8 ON", {}, context.channel.replyDeadline());
 }
 
 } // namespace
@@ -144,7 +141,7 @@ std::vector<LogonStep> logonSteps()
     // Slot: steps that protect the data connections (PBSZ 0, PROT P) go here:
     // after logon, before the first data connection.
     steps.push_back({"FEAT", {}, features});
-    steps.push_back({"OPTS UTF8 ON", [](const LogonContext& c) { return !c.channel.features().utf8; }, utf8On});
+    steps.push_back({"OPTS UTF8 ON", [](const LogonContext& c) { return !c.channel.link().features.utf8; }, utf8On});
     return steps;
 }
 

@@ -4,7 +4,6 @@
 // in where the list says, without touching the others.
 
 #include "ftp/control/command_channel.h"
-#include "ftp/session/data_channel.h"
 #include "ftp/control/reply.h"
 #include "ftp/status.h"
 
@@ -23,7 +22,6 @@ struct Credentials {
 // `host` is the name the user gave (what a server certificate must name).
 struct LogonContext {
     CommandChannel& channel;
-    DataChannel& data;
     const std::string& host;
     const Credentials& credentials;
     Reply lastReply;

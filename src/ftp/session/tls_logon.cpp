@@ -4,14 +4,6 @@
 
 namespace ftp {
 
-void SessionEncryption::reset()
-{
-    encrypted_ = false;
-    resumption_ = {};
-    protectionDeferred_ = false;
-    description_.clear();
-}
-
 void SessionEncryption::addSteps(std::vector<LogonStep>& steps, const std::string& host, std::uint16_t port)
 {
     host_ = host;
@@ -19,16 +11,16 @@ void SessionEncryption::addSteps(std::vector<LogonStep>& steps, const std::strin
     const auto named = [&steps](const char* name) {
         return std::find_if(steps.begin(), steps.end(), [name](const LogonStep& step) { return step.name == name; });
     };
-    const auto inClear = [this](const LogonContext&) { return !encrypted_; };
+    const auto inClear = [](const LogonContext& context) { return !context.channel.link().encryption.encrypted; };
     // Some servers take PBSZ and PROT only once logged on ("530 Please login
     // with USER and PASS"): they get them again right after the password.
-    steps.insert(named("FEAT"), {"PBSZ/PROT after logon", [this](const LogonContext&) { return !protectionDeferred_; },
+    steps.insert(named("FEAT"), {"PBSZ/PROT after logon", [](const LogonContext& context) { return !context.channel.link().encryption.protectionDeferred; },
                                  [this](LogonContext& context) { return protectData(context, false); }});
     if (settings_.mode == TlsMode::Implicit) {
         steps.insert(named("greeting"), {"TLS handshake", {}, [this](LogonContext& context) { return handshake(context); }});
     }
     steps.insert(named("USER"), {
-        {"AUTH TLS", [this](const LogonContext&) { return encrypted_; },
+        {"AUTH TLS", [](const LogonContext& context) { return context.channel.link().encryption.encrypted; },
          [this](LogonContext& context) { return secureControl(context); }},
         {"PBSZ/PROT", inClear, [this](LogonContext& context) { return protectData(context, true); }},
     });
@@ -37,7 +29,7 @@ void SessionEncryption::addSteps(std::vector<LogonStep>& steps, const std::strin
 Status SessionEncryption::secureControl(LogonContext& context)
 {
     Reply& reply = context.lastReply;
-    if (Status s = context.channel.command("AUTH TLS", reply); !s.ok())
+    if (Status s = context.channel.command("AUTH TLS", storeReply(reply)); !s.ok())
         return s;
     if (reply.code != 234) {
         // No encryption on offer ("500 AUTH not understood", "502", "534"...).
@@ -75,8 +67,9 @@ Status SessionEncryption::handshake(LogonContext& context)
         return context.channel.failed(s);
     if (Status s = checkCertificate(*tls); !s.ok())
         return s;
-    description_ = tls->description();
-    encrypted_ = true;
+    LinkEncryption& link = context.channel.link().encryption;
+    link.description = tls->description();
+    link.encrypted = true;
     onceEncrypted_ = true;
     connection.setStream(std::move(tls));
     return Status::success();
@@ -95,12 +88,13 @@ Status SessionEncryption::checkCertificate(const TlsStream& stream)
 
 Status SessionEncryption::protectData(LogonContext& context, bool beforeLogon)
 {
+    LinkMemory& link = context.channel.link();
     Reply reply;
     for (const char* command : {"PBSZ 0", "PROT P"}) {
-        if (Status s = context.channel.command(command, reply); !s.ok())
+        if (Status s = context.channel.command(command, storeReply(reply)); !s.ok())
             return s;
         if (beforeLogon && reply.code == 530) {
-            protectionDeferred_ = true;
+            link.encryption.protectionDeferred = true;
             return Status::success();
         }
         // Files must not cross in the clear on a session the user sees as encrypted.
@@ -110,20 +104,22 @@ Status SessionEncryption::protectData(LogonContext& context, bool beforeLogon)
                                        + "): " + reply.text,
                                    reply.code);
     }
-    protectionDeferred_ = false;
+    link.encryption.protectionDeferred = false;
     // The replies to PBSZ and PROT came after the handshake, and with them any
     // TLS 1.3 ticket the server sends: the session is complete now.
     if (const auto* control = dynamic_cast<const TlsStream*>(context.channel.connection().stream()))
-        resumption_ = control->resumption();
+        link.encryption.resumption = control->resumption();
     DataProtection protection;
     protection.finish = [](Stream& stream, Deadline deadline) { return static_cast<TlsStream&>(stream).finish(deadline); };
-    protection.start = [this](std::unique_ptr<Stream>& stream) {
+    // The resumption lives in the same memory as the hook: both go with the link.
+    protection.start = [context = context_, host = host_, resume = &link.encryption.resumption](
+                           std::unique_ptr<Stream>& stream) {
         std::unique_ptr<TlsStream> tls;
-        const Status status = TlsStream::start(std::move(stream), context_, host_, &resumption_, tls);
+        const Status status = TlsStream::start(std::move(stream), context, host, resume, tls);
         stream = std::move(tls);
         return status;
     };
-    context.data.setProtection(std::move(protection));
+    link.dataProtection = std::move(protection);
     return Status::success();
 }
 

@@ -35,16 +35,9 @@ public:
     // `host`:`port` as the user named it; the certificate is checked against that name.
     void addSteps(std::vector<LogonStep>& steps, const std::string& host, std::uint16_t port);
 
-    // "TLSv1.3, TLS_AES_256_GCM_SHA384" once the control connection is encrypted.
-    const std::string& description() const { return description_; }
-    // Forgets the last link's connection; what the session insists on stays.
-    void reset();
-    // A new session: forgets also that an earlier link was encrypted.
-    void forgetSession()
-    {
-        reset();
-        onceEncrypted_ = false;
-    }
+    // A new session: forgets that an earlier link was encrypted. What one
+    // link's encryption knew (LinkEncryption) goes with that link.
+    void forgetSession() { onceEncrypted_ = false; }
 
 private:
     Status secureControl(LogonContext& context);
@@ -56,11 +49,6 @@ private:
     std::string host_;
     std::uint16_t port_ = 0;
     std::shared_ptr<TlsContext> context_;
-    // Tied to the link: forgotten by reset() whenever it ends.
-    bool encrypted_ = false;
-    TlsResumption resumption_;  // the control connection's session, copied once data is protected
-    std::string description_;
-    bool protectionDeferred_ = false;  // PBSZ/PROT refused before logon: sent after it
     // This session's link was encrypted once: its later links must be too.
     bool onceEncrypted_ = false;
 };

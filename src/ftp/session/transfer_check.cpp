@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <charconv>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace ftp {
@@ -144,25 +145,20 @@ std::string digestFrom(const Reply& reply, DigestKind kind, bool viaHash)
 
 } // namespace
 
-Status TransferCheck::beforeDownload(CommandChannel& channel, const std::string& path)
+Status TransferCheck::beforeDownload(CommandChannel& channel, const std::string& path, std::string& restart,
+                                     std::uint64_t knownSize)
 {
     path_ = path;
-    sizeAsked_ = channel.features().size;
-    // The session keeps binary type from logon on, where SIZE counts the bytes RETR sends.
-    return sizeAsked_ ? channel.sendAhead(withArgument("SIZE", path), channel.replyDeadline())
-                      : Status::success();
-}
-
-Status TransferCheck::takeSize(CommandChannel& channel)
-{
-    if (sizeAsked_) {
-        sizeAsked_ = false;
-        Reply reply;
-        if (Status s = channel.readAhead(reply, channel.replyDeadline()); !s.ok())
-            return s;
+    if (!channel.link().features.size)
+        return Status::success();
+    const auto takeSize = [this, &restart, knownSize](const Reply& reply) {
         expectedSize_ = sizeFrom(reply);
-    }
-    return Status::success();
+        if (expectedSize_ && *expectedSize_ != knownSize)
+            restart.clear();
+        return Status::success();
+    };
+    // The session keeps binary type from logon on, where SIZE counts the bytes RETR sends.
+    return channel.send(withArgument("SIZE", path), takeSize, channel.replyDeadline());
 }
 
 void TransferCheck::startDigest(const ServerFeatures& features)
@@ -178,32 +174,31 @@ Status TransferCheck::dataEnded(CommandChannel& channel)
     if (!digest_.active() || (expectedSize_ && moved_ != *expectedSize_) || moved_ > maxDigestedSize
         || heldTaken_ != held_)
         return Status::success();
-    const ServerFeatures& features = channel.features();
-    digestKind_ = digest_.kind();
-    digestViaHash_ = digestKind_ == DigestKind::Sha256 ? features.hashSha256 : features.hashSha1;
+    const ServerFeatures& features = channel.link().features;
+    const DigestKind kind = digest_.kind();
+    digestViaHash_ = kind == DigestKind::Sha256 ? features.hashSha256 : features.hashSha1;
     const Deadline deadline = channel.replyDeadline();
     // A server that will not switch HASH to our algorithm answers HASH in
     // another, which digestFrom() then does not take: no check, no failure.
-    if (digestViaHash_ && !sameLetters(channel.learnt().hashSelected, hashName(digestKind_))) {
-        if (Status s = channel.sendAhead(std::string("OPTS HASH ") + hashName(digestKind_), deadline); !s.ok())
+    if (digestViaHash_ && !sameLetters(channel.link().learnt.hashSelected, hashName(kind))) {
+        if (Status s = channel.send(std::string("OPTS HASH ") + hashName(kind), storeReply(selectReply_.emplace()),
+                                    deadline);
+            !s.ok())
             return s;
-        selectAsked_ = true;
     }
-    const char* verb = digestViaHash_ ? "HASH" : digestKind_ == DigestKind::Sha256 ? "XSHA256" : "XSHA1";
-    if (Status s = channel.sendAhead(withArgument(verb, path_), deadline); !s.ok())
+    const char* verb = digestViaHash_ ? "HASH" : kind == DigestKind::Sha256 ? "XSHA256" : "XSHA1";
+    if (Status s = channel.send(withArgument(verb, path_), storeReply(digestReply_.emplace()), deadline); !s.ok())
         return s;
-    digestAsked_ = true;
+    digestKind_ = kind;
     return Status::success();
 }
 
 void TransferCheck::forgetAnswers(CommandChannel& channel)
 {
-    const Deadline deadline = channel.replyDeadline();
-    const int due = int(sizeAsked_) + int(selectAsked_) + int(digestAsked_);
-    sizeAsked_ = selectAsked_ = digestAsked_ = false;
-    Reply ignored;
-    for (int i = 0; i < due && channel.readAhead(ignored, deadline).ok(); ++i) {
-    }
+    (void)channel.await(channel.replyDeadline());
+    selectReply_.reset();
+    digestReply_.reset();
+    digestKind_ = DigestKind::None;
 }
 
 Status TransferCheck::afterDownload(CommandChannel& channel, const std::string& command)
@@ -214,25 +209,20 @@ Status TransferCheck::afterDownload(CommandChannel& channel, const std::string& 
                                                        + std::to_string(*expectedSize_) + " bytes arrived ("
                                                        + command + ")");
     }
-    if (!digestAsked_)
+    const DigestKind kind = std::exchange(digestKind_, DigestKind::None);
+    if (kind == DigestKind::None)
         return Status::success();
-    const bool selectAsked = selectAsked_;
-    digestAsked_ = selectAsked_ = false;
     const std::string ours = digest_.finish();
-    Reply reply;
-    if (selectAsked) {
-        if (Status s = channel.readAhead(reply, channel.replyDeadline()); !s.ok())
-            return s;
-        if (classify(reply.code) == ReplyClass::Done)
-            channel.learnt().hashSelected = hashName(digestKind_);
-    }
+    // The server reads the whole file for its digest.
     const auto extraWait = std::chrono::milliseconds(moved_ * 1000 / bytesPerExtraSecond);
-    if (Status s = channel.readAhead(reply, channel.replyDeadline() + extraWait); !s.ok())
+    if (Status s = channel.await(channel.replyDeadline() + extraWait); !s.ok())
         return s;
-    const std::string theirs = digestFrom(reply, digestKind_, digestViaHash_);
+    if (selectReply_ && classify(selectReply_->code) == ReplyClass::Done)
+        channel.link().learnt.hashSelected = hashName(kind);
+    const std::string theirs = digestReply_ ? digestFrom(*digestReply_, kind, digestViaHash_) : std::string();
     if (ours.empty() || theirs.empty() || ours == theirs)
         return Status::success();
-    return Status::failure(ErrorKind::Protocol, "The file arrived damaged: its " + std::string(hashName(digestKind_))
+    return Status::failure(ErrorKind::Protocol, "The file arrived damaged: its " + std::string(hashName(kind))
                                                     + " digest differs from the server's (" + command + ")");
 }
 
@@ -242,16 +232,17 @@ Status TransferCheck::afterUpload(CommandChannel& channel, const std::string& co
     // Asked only now: a server that reads commands during a transfer
     // (pyftpdlib) would answer SIZE before the last bytes were stored.
     const Deadline deadline = channel.replyDeadline();
-    if (channel.features().size) {
-        if (Status s = channel.sendAhead(withArgument("SIZE", path_), deadline); !s.ok())
+    const bool asked = channel.link().features.size;
+    Reply reply;
+    if (asked) {
+        if (Status s = channel.send(withArgument("SIZE", path_), storeReply(reply), deadline); !s.ok())
             return s;
     }
     if (Status s = alongside(); !s.ok())
         return s;
-    if (!channel.features().size)
+    if (!asked)
         return Status::success();
-    Reply reply;
-    if (Status s = channel.readAhead(reply, deadline); !s.ok())
+    if (Status s = channel.await(deadline); !s.ok())
         return s;
     const std::optional<std::uint64_t> stored = sizeFrom(reply);
     if (!stored || *stored == moved_)

@@ -51,15 +51,15 @@ constexpr std::uint64_t maxDigestedSize = std::uint64_t(1) << 30;
 class TransferCheck {
 public:
     // Before RETR: asks the server's size, sent ahead of the data connection's
-    // own commands; takeSize() reads the answer in its turn. Then
-    // startDigest() digests the arriving data when the server can give its
-    // own digest to compare.
-    Status beforeDownload(CommandChannel& channel, const std::string& path);
-    Status takeSize(CommandChannel& channel);
+    // own commands, its answer taken in its turn. A download that continues
+    // (`restart` holds its REST) keeps REST only while that size is still
+    // `knownSize`: a file whose size changed is another file, and its partial
+    // copy is worth nothing. Then startDigest() digests the arriving data when
+    // the server can give its own digest to compare.
+    Status beforeDownload(CommandChannel& channel, const std::string& path, std::string& restart,
+                          std::uint64_t knownSize);
     void startDigest(const ServerFeatures& features);
     void beforeUpload(const std::string& path) { path_ = path; }
-    // The server's size, once takeSize() has read it (when it gave one).
-    const std::optional<std::uint64_t>& expectedSize() const { return expectedSize_; }
 
     // A download that continues at `offset`, before startDigest(): the size
     // check counts the bytes already held, and the digest wants them
@@ -97,7 +97,7 @@ public:
     // before it, or whose digest differs from the server's, fails; a longer
     // one passes (a file that grows while it is read, such as a live log).
     Status afterDownload(CommandChannel& channel, const std::string& command);
-    // A transfer that failed before its check reads what it asked ahead.
+    // A transfer that failed before its check reads what it asked ahead, unheeded.
     void forgetAnswers(CommandChannel& channel);
     // After the server's final 2xx: the server's copy must hold exactly the bytes sent.
     // `alongside` sends what may travel with the size question (the next
@@ -112,12 +112,12 @@ private:
     std::uint64_t held_ = 0;       // bytes before a resumed download's start
     std::uint64_t heldTaken_ = 0;  // of which the digest has seen these
     RunningDigest digest_;
-    bool sizeAsked_ = false;
-    // Sent ahead, their answers still to read: OPTS HASH, then HASH (or XSHA…).
-    bool selectAsked_ = false;
-    bool digestAsked_ = false;
-    bool digestViaHash_ = false;
+    // The digest asked of the server once the data ended (None: none asked),
+    // and the answers to OPTS HASH (when sent) and to HASH or XSHA….
     DigestKind digestKind_ = DigestKind::None;
+    bool digestViaHash_ = false;
+    std::optional<Reply> selectReply_;
+    std::optional<Reply> digestReply_;
 };
 
 } // namespace ftp

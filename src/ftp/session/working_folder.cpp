@@ -13,21 +13,21 @@ bool sameFolder(std::string a, std::string b)
 
 Status WorkingFolder::current(std::string& path)
 {
-    LinkLearnt& learnt = channel_.learnt();
-    if (!learnt.away.empty()) {
-        path = learnt.away;
+    FolderMemory& folder = channel_.link().folder;
+    if (!folder.away.empty()) {
+        path = folder.away;
         return Status::success();
     }
-    if (learnt.home.empty()) {
+    if (folder.home.empty()) {
         Reply reply;
-        if (Status s = channel_.command("PWD", reply); !s.ok())
+        if (Status s = channel_.command("PWD", storeReply(reply)); !s.ok())
             return s;
         if (classify(reply.code) == ReplyClass::Done) {
-            learnt.homeAnswer = parsePwdPath(reply.text).value_or("");
-            learnt.home = learnt.homeAnswer;
+            folder.homeAnswer = parsePwdPath(reply.text).value_or("");
+            folder.home = folder.homeAnswer;
         }
     }
-    path = learnt.home;
+    path = folder.home;
     return Status::success();
 }
 
@@ -37,32 +37,32 @@ Status WorkingFolder::visit(const std::string& path, bool& entered, Reply* answe
     if (Status s = current(here); !s.ok())
         return s;
     Reply reply;
-    if (Status s = channel_.command(withArgument("CWD", path), reply); !s.ok())
+    if (Status s = channel_.command(withArgument("CWD", path), storeReply(reply)); !s.ok())
         return s;
     entered = classify(reply.code) == ReplyClass::Done;
     if (answer)
         *answer = reply;
-    LinkLearnt& learnt = channel_.learnt();
+    FolderMemory& folder = channel_.link().folder;
     if (entered)
-        learnt.away = sameFolder(path, learnt.home) ? std::string() : path;
+        folder.away = sameFolder(path, folder.home) ? std::string() : path;
     return Status::success();
 }
 
 Status WorkingFolder::returnHome()
 {
-    LinkLearnt& learnt = channel_.learnt();
-    if (learnt.away.empty())
+    FolderMemory& folder = channel_.link().folder;
+    if (folder.away.empty())
         return Status::success();
-    learnt.away.clear();
+    folder.away.clear();
     // Where the user's folder was never known, the server stays where the
     // listing left it, as it would have without the walk back.
-    if (learnt.home.empty() || !isSafeArgument(learnt.home))
+    if (folder.home.empty() || !isSafeArgument(folder.home))
         return Status::success();
     Reply reply;
-    if (Status s = channel_.command(withArgument("CWD", learnt.home), reply); !s.ok())
+    if (Status s = channel_.command(withArgument("CWD", folder.home), storeReply(reply)); !s.ok())
         return s;
     if (classify(reply.code) != ReplyClass::Done)
-        learnt.home.clear(), learnt.homeAnswer.clear();  // lost: the next PWD asks
+        folder.home.clear(), folder.homeAnswer.clear();  // lost: the next PWD asks
     return Status::success();
 }
 
@@ -70,13 +70,13 @@ Status WorkingFolder::print(std::string& path)
 {
     if (Status s = returnHome(); !s.ok())
         return s;
-    LinkLearnt& learnt = channel_.learnt();
-    if (learnt.homeAnswer.empty()) {
-        if (Status s = commandCarrying(channel_, "PWD", parsePwdPath, learnt.homeAnswer); !s.ok())
+    FolderMemory& folder = channel_.link().folder;
+    if (folder.homeAnswer.empty()) {
+        if (Status s = commandCarrying(channel_, "PWD", parsePwdPath, folder.homeAnswer); !s.ok())
             return s;
-        learnt.home = learnt.homeAnswer;
+        folder.home = folder.homeAnswer;
     }
-    path = learnt.homeAnswer;
+    path = folder.homeAnswer;
     return Status::success();
 }
 
@@ -89,14 +89,14 @@ Status WorkingFolder::change(const std::string& path)
     }
     Reply reply;
     const std::string line = withArgument("CWD", path);
-    if (Status s = channel_.command(line, reply); !s.ok())
+    if (Status s = channel_.command(line, storeReply(reply)); !s.ok())
         return s;
     if (Status s = doneOrRefused(line, reply); !s.ok())
         return s;
-    LinkLearnt& learnt = channel_.learnt();
-    learnt.away.clear();
-    learnt.homeAnswer.clear();
-    learnt.home = path.front() == '/' ? path : std::string();
+    FolderMemory& folder = channel_.link().folder;
+    folder.away.clear();
+    folder.homeAnswer.clear();
+    folder.home = path.front() == '/' ? path : std::string();
     return Status::success();
 }
 
