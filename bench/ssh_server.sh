@@ -7,6 +7,9 @@
 # sets `sshd_port`, `sshd_user` (the current user, who logs on by key) and
 # `ssh_folder`, a stand-in for ~/.ssh holding that key (id_ed25519) and a
 # known_hosts that vouches for the server. Stopped on exit.
+# shellcheck source=common.sh
+source "$repo/bench/common.sh"
+
 bench_start_sshd() {
     local work=$1 root=$2
     mkdir -p "$work/sshd" "$work/ssh"
