@@ -48,8 +48,7 @@ struct Session::Impl {
 
     explicit Impl(SessionOptions options)
         : channel(options.timeout),
-          encryption({options.tlsMode, options.tls, std::move(options.trustCertificate),
-                      std::move(options.continueWithoutEncryption)})
+          encryption({options.tlsMode, options.tls, options.questions})
     {
     }
 

@@ -2,8 +2,8 @@
 // A blocking FTP client session over POSIX sockets: one control connection,
 // passive data connections, at most one open file transfer at a time.
 
-#include "ftp/transport/certificate_check.h"
 #include "ftp/listing_entry.h"
+#include "session/questions.h"
 #include "session/remote_session.h"
 #include "ftp/status.h"
 #include "ftp/transport/tls_context.h"
@@ -22,7 +22,7 @@ namespace ftp {
 // once never logs on again in clear (after the server dropped an idle link):
 // refusing AUTH TLS then fails the logon.
 enum class TlsMode {
-    WhenOffered,  // AUTH TLS; a server that refuses it is asked about (continueWithoutEncryption)
+    WhenOffered,  // AUTH TLS; a server that refuses it is asked about (continueInClear)
     Required,     // AUTH TLS or no logon: nothing else is sent in clear
     Implicit,     // TLS from the first byte (usually port 990), no AUTH TLS
 };
@@ -37,11 +37,10 @@ struct SessionOptions {
     // Authorities trusted besides the system's roots.
     TlsSettings tls;
     // Asked, before anything is sent over the encrypted connection, when the
-    // server's certificate fails the check; true trusts it. Unset: refused.
-    std::function<bool(const CertificateReport&)> trustCertificate;
-    // Asked when the server refuses AUTH TLS in WhenOffered mode on a session
-    // never encrypted before; true logs on in clear. Unset: in clear.
-    std::function<bool()> continueWithoutEncryption;
+    // server's certificate fails the check (trustCertificate), and when the
+    // server refuses AUTH TLS in WhenOffered mode on a session never encrypted
+    // before (continueInClear). Must outlive the session.
+    std::reference_wrapper<session::Questions> questions = session::nobodyToAsk();
 };
 
 using session::TransferDirection;

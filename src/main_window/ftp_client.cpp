@@ -16,6 +16,8 @@ struct ConnectionObject {
     HINTERNET internet = 0;
     std::unique_ptr<session::RemoteSession> session;
     HINTERNET openFile = 0;  // the one remote file open on this connection
+    // Who answers the engine's questions, which it may ask again on logging on anew.
+    const session::Questions* questions = nullptr;
 };
 
 struct FindObject {
@@ -37,7 +39,7 @@ using Object = std::variant<InternetObject, ConnectionObject, FindObject, FileOb
 std::unordered_map<HINTERNET, Object> handles;
 HINTERNET lastHandle = 0;
 std::chrono::milliseconds defaultTimeout{30000};
-ConnectionQuestions questions;
+session::Questions* questions = &session::nobodyToAsk();
 std::string trustedAuthorities;
 std::string hostKeyStore;
 std::string sshFolder;
@@ -208,13 +210,7 @@ HINTERNET InternetConnectA(HINTERNET internet, const std::string& host, std::uin
     session::ConnectOptions options;
     options.timeout = defaultTimeout;
     options.trustedAuthorities = trustedAuthorities;
-    options.trustCertificate = questions.trustCertificate;
-    if (questions.continueWithoutEncryption) {
-        options.continueWithoutEncryption = [ask = questions.continueWithoutEncryption, endpoint] {
-            return ask(endpoint.host, endpoint.port);
-        };
-    }
-    options.trustHostKey = questions.trustHostKey;
+    options.questions = *questions;
     options.hostKeyStore = hostKeyStore;
     options.sshFolder = sshFolder;
     auto session = session::createSession(endpoint.protocol, std::move(options));
@@ -226,7 +222,7 @@ HINTERNET InternetConnectA(HINTERNET internet, const std::string& host, std::uin
             return session->open(endpoint.host, endpoint.port, user, password);
         }))
         return 0;
-    return store(ConnectionObject{internet, std::move(session), 0});
+    return store(ConnectionObject{internet, std::move(session), 0, questions});
 }
 
 bool FtpGetCurrentDirectoryA(HINTERNET connection, std::string& directory)
@@ -424,7 +420,21 @@ std::uint32_t GetLastError() { return lastErrorCode; }
 
 void InternetSetDefaultTimeout(std::chrono::milliseconds timeout) { defaultTimeout = timeout; }
 
-void InternetSetConnectionQuestions(ConnectionQuestions newQuestions) { questions = std::move(newQuestions); }
+void InternetSetConnectionQuestions(session::Questions& newQuestions) { questions = &newQuestions; }
+
+void InternetWithdrawConnectionQuestions(const session::Questions& withdrawn)
+{
+    if (questions == &withdrawn)
+        questions = &session::nobodyToAsk();
+    std::vector<HINTERNET> asking;
+    for (const auto& [key, object] : handles) {
+        const auto* connection = std::get_if<ConnectionObject>(&object);
+        if (connection && connection->questions == &withdrawn)
+            asking.push_back(key);
+    }
+    for (HINTERNET connection : asking)
+        closeConnection(connection, true);
+}
 
 void InternetSetTrustedAuthorities(const std::string& file) { trustedAuthorities = file; }
 

@@ -4,13 +4,11 @@
 // The constants mirror the classic internet client library so the windows read
 // like the procedures they implement; our engine gives most of them no meaning.
 
-#include "ftp/transport/certificate_check.h"
+#include "session/questions.h"
 #include "session/remote_entry.h"
-#include "sftp/host_key_report.h"
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 using HINTERNET = std::uint32_t;
@@ -121,19 +119,13 @@ std::uint32_t GetLastError();
 void InternetSetDefaultTimeout(std::chrono::milliseconds timeout);
 
 // Encryption. InternetConnectA asks for TLS first (AUTH TLS) and may need the
-// windows' answer to two questions before it sends the password:
-struct ConnectionQuestions {
-    // The server's certificate failed the check (report.problems says why):
-    // true to trust it. Unset: such a certificate is refused.
-    std::function<bool(const ftp::CertificateReport& report)> trustCertificate;
-    // The server refused encryption: true to log on in clear. Unset: in clear.
-    std::function<bool(const std::string& host, std::uint16_t port)> continueWithoutEncryption;
-    // SSH: the server's host key is in neither the user's known_hosts nor the
-    // store (report.knownFingerprint is set when a different key is on
-    // record): true to trust it, which keeps it in the store. Unset: refused.
-    std::function<bool(const sftp::HostKeyReport& report)> trustHostKey;
-};
-void InternetSetConnectionQuestions(ConnectionQuestions questions);
+// windows' answers (a certificate that failed the check, a server that refused
+// encryption, an SSH host key no file vouches for) before it sends the
+// password. `questions` answers for connections opened after this call, and
+// must stay until withdrawn; withdrawing it drops, without a word to the
+// server, every connection still asking it. Until set: nobody to ask.
+void InternetSetConnectionQuestions(session::Questions& questions);
+void InternetWithdrawConnectionQuestions(const session::Questions& questions);
 // Trusted authorities added to the system's for sessions opened after this call
 // (a PEM file), e.g. a company's own authority; "" for the system's alone.
 void InternetSetTrustedAuthorities(const std::string& file);

@@ -18,8 +18,7 @@ std::unique_ptr<RemoteSession> createSession(Protocol protocol, ConnectOptions o
         else if (protocol == Protocol::FtpImplicitTls)
             ftpOptions.tlsMode = ftp::TlsMode::Implicit;
         ftpOptions.tls.authorityFile = std::move(options.trustedAuthorities);
-        ftpOptions.trustCertificate = std::move(options.trustCertificate);
-        ftpOptions.continueWithoutEncryption = std::move(options.continueWithoutEncryption);
+        ftpOptions.questions = options.questions;
         return std::make_unique<ftp::Session>(std::move(ftpOptions));
     }
     case Protocol::Sftp: {
@@ -27,7 +26,7 @@ std::unique_ptr<RemoteSession> createSession(Protocol protocol, ConnectOptions o
         sftpOptions.timeout = options.timeout;
         sftpOptions.sshFolder = std::move(options.sshFolder);
         sftpOptions.hostKeyStore = std::move(options.hostKeyStore);
-        sftpOptions.trustHostKey = std::move(options.trustHostKey);
+        sftpOptions.questions = options.questions;
         return std::make_unique<sftp::Session>(std::move(sftpOptions));
     }
     }

@@ -1,10 +1,9 @@
 #pragma once
 // The one place that knows which engine speaks which protocol.
 
-#include "ftp/transport/certificate_check.h"
 #include "session/endpoint.h"
+#include "session/questions.h"
 #include "session/remote_session.h"
-#include "sftp/host_key_report.h"
 
 #include <chrono>
 #include <functional>
@@ -19,13 +18,10 @@ struct ConnectOptions {
     std::chrono::milliseconds timeout{30000};
     // A PEM file of authorities trusted besides the system's; "" for none.
     std::string trustedAuthorities;
-    // The server's certificate failed the check: true trusts it. Unset: refused.
-    std::function<bool(const ftp::CertificateReport&)> trustCertificate;
-    // The server refused encryption: true logs on in clear. Unset: in clear.
-    std::function<bool()> continueWithoutEncryption;
-    // SSH: a host key that neither the user's known_hosts nor the program's
-    // own store vouches for; true trusts it. Unset: refused.
-    sftp::HostKeyQuestion trustHostKey;
+    // Whoever answers the engine's questions (a certificate that failed the
+    // check, a server that refused encryption, an SSH host key no file vouches
+    // for). Must outlive the session.
+    std::reference_wrapper<Questions> questions = nobodyToAsk();
     // SSH: the program's own known_hosts-format file, where trusted keys are
     // kept; "" keeps none.
     std::string hostKeyStore;

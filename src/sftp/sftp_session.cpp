@@ -140,7 +140,7 @@ struct Session::Impl {
             return sshFailure("The SSH connection failed");
 
         const HostKeyFiles files{userKnownHosts, options.hostKeyStore};
-        if (Status s = checkHostKey(ssh, endpoint->host, endpoint->port, files, options.trustHostKey); !s.ok())
+        if (Status s = checkHostKey(ssh, endpoint->host, endpoint->port, files, options.questions.get()); !s.ok())
             return s;
         if (Status s = authenticate(ssh, options.sshFolder, endpoint->password, options.timeout); !s.ok())
             return s;

@@ -4,11 +4,12 @@
 // user's key files tried before the password, at most one file open at a
 // time, its blocks pipelined.
 
-#include "sftp/host_key_report.h"
+#include "session/questions.h"
 #include "sftp/listing_limits.h"
 #include "session/remote_session.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -23,8 +24,9 @@ struct SessionOptions {
     // The program's own known_hosts-format file of keys the user accepted;
     // "" keeps no answer.
     std::string hostKeyStore;
-    // Asked about a key no file vouches for, before the logon. Unset: refused.
-    HostKeyQuestion trustHostKey;
+    // Asked about a key no file vouches for, before the logon (trustHostKey).
+    // Must outlive the session.
+    std::reference_wrapper<session::Questions> questions = session::nobodyToAsk();
     // Where a server that lists for ever is cut off.
     ListingLimits listingLimits;
 };

@@ -2,6 +2,7 @@
 
 #include "sftp/sftp_session.h"
 #include "support/child_process.h"
+#include "support/scripted_questions.h"
 #include "support/test_ftp_server.h"
 #include "support/test_ssh_server.h"
 
@@ -102,7 +103,7 @@ protected:
         result.timeout = 5000ms;
         result.sshFolder = withKey ? server->clientFolder() : server->emptyClientFolder();
         result.hostKeyStore = server->scratch() + "/store/known_hosts";
-        result.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
+        result.questions = trustingHostKeys();
         return result;
     }
     std::unique_ptr<sftp::Session> connected()
@@ -253,7 +254,7 @@ TEST(SftpSessionKilled, aServerKilledMidDownloadFailsTheReadAndNeverEndsIt)
     sftp::SessionOptions options;
     options.timeout = std::chrono::milliseconds(5000);
     options.sshFolder = doomed.clientFolder();
-    options.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
+    options.questions = trustingHostKeys();
     sftp::Session session(options);
     ASSERT_TRUE(session.open("127.0.0.1", std::uint16_t(doomed.port()), doomed.user(), "").ok());
     ASSERT_TRUE(session.openFile("big.bin", session::TransferDirection::Download).ok());

@@ -126,7 +126,7 @@ Status DataChannel::open(CommandChannel& channel, const std::string& line, std::
         return channel.failed(Status::failure(ErrorKind::Network, "The control connection was lost"));
     setPort(peer, port);
     Socket socket;
-    if (Status s = startConnect(peer, socket); !s.ok())
+    if (Status s = statusOf(startConnect(peer, socket)); !s.ok())
         return Status::failure(s.kind(), "Cannot open the data connection: " + s.message());
     // The transfer command goes out while TCP connects: the two round trips
     // overlap. A server takes the command and then waits for the connection.
@@ -143,7 +143,7 @@ Status DataChannel::open(CommandChannel& channel, const std::string& line, std::
     }
     if (Status s = channel.sendAhead(line, deadline); !s.ok())
         return s;
-    if (Status s = finishConnect(socket, deadline); !s.ok())
+    if (Status s = statusOf(finishConnect(socket, deadline)); !s.ok())
         return connectFailed(channel, line, !leadLine.empty(), readEarlier,
                              Status::failure(s.kind(), "Cannot open the data connection: " + s.message()));
     // Uploads leave in large writes whose tail is a small segment; Nagle would

@@ -49,7 +49,7 @@ Status SessionEncryption::secureControl(LogonContext& context)
                                    "The server refused encryption, which this connection requires: " + reply.text,
                                    reply.code);
         }
-        if (settings_.continueWithoutEncryption && !settings_.continueWithoutEncryption())
+        if (!settings_.questions.get().continueInClear(host_, port_))
             return Status::failure(ErrorKind::Insecure, "The server refused encryption: " + reply.text, reply.code);
         return Status::success();
     }
@@ -84,8 +84,8 @@ Status SessionEncryption::handshake(LogonContext& context)
 
 Status SessionEncryption::checkCertificate(const TlsStream& stream)
 {
-    const CertificateReport report = stream.certificateReport(port_);
-    if (report.trusted() || (settings_.trustCertificate && settings_.trustCertificate(report)))
+    const session::CertificateReport report = stream.certificateReport(port_);
+    if (report.trusted() || settings_.questions.get().trustCertificate(report))
         return Status::success();
     std::string reasons;
     for (const std::string& problem : report.problems)
