@@ -39,12 +39,12 @@ struct Session::Impl {
 
     // Where the session logged on, kept for logging on again after the
     // server dropped an idle connection. Empty once closed.
-    struct Endpoint {
+    struct Account {
         std::string host;
         std::uint16_t port = 0;
         Credentials credentials;
     };
-    std::optional<Endpoint> endpoint;
+    std::optional<Account> account;
 
     explicit Impl(SessionOptions options)
         : channel(options.timeout),
@@ -74,10 +74,10 @@ struct Session::Impl {
     Status logOn()
     {
         forgetLink();
-        Status status = channel.connect(endpoint->host, endpoint->port);
+        Status status = channel.connect(account->host, account->port);
         if (status.ok()) {
-            LogonContext context{channel, data, endpoint->host, endpoint->credentials, {}};
-            status = runLogon(context, steps(endpoint->host, endpoint->port));
+            LogonContext context{channel, data, account->host, account->credentials, {}};
+            status = runLogon(context, steps(account->host, account->port));
         }
         if (!status.ok())
             channel.drop();
@@ -95,7 +95,7 @@ struct Session::Impl {
     Status perform(const std::function<Status()>& operation)
     {
         // Never inside a transfer: a transfer whose connection broke has failed.
-        if (!endpoint || transfer.isOpen())
+        if (!account || transfer.isOpen())
             return operation();
         if (channel.state() == LinkState::Ready)
             (void)channel.dropStrayReplies(channel.replyDeadline());
@@ -164,7 +164,7 @@ struct Session::Impl {
 
     void closeSession(Farewell farewell)
     {
-        endpoint.reset();
+        account.reset();
         forgetLink();
         if (farewell == Farewell::None)
             channel.drop();
@@ -192,7 +192,7 @@ Status Session::open(const std::string& host, std::uint16_t port, const std::str
         return Status::failure(ErrorKind::WrongState, "The session is already open");
     impl_->closeSession(Impl::Farewell::Quit);
     impl_->encryption.forgetSession();
-    impl_->endpoint = Impl::Endpoint{host, port, Credentials{user, password}};
+    impl_->account = Impl::Account{host, port, Credentials{user, password}};
     const Status status = impl_->logOn();
     if (!status.ok())
         impl_->closeSession(Impl::Farewell::Quit);

@@ -1,7 +1,5 @@
 #include "main_window/connection_security.h"
 
-#include "session/endpoint.h"
-
 #include "main_window/form1.h"
 #include "main_window/ftp_client.h"
 #include "main_window/remote_names.h"
@@ -123,7 +121,7 @@ void installConnectionQuestions(Form1* window)
     InternetSetHostKeyStore(QFile::encodeName(sshHostKeyStoreFile()).toStdString());
 }
 
-void showConnectionEncryption(Form1* window, const QString& host, std::uint16_t port, const QString& description)
+void showConnectionEncryption(Form1* window, const engine_choice::Endpoint& endpoint, const QString& description)
 {
     if (description.isEmpty()) {
         hideConnectionEncryption(window);
@@ -131,7 +129,6 @@ void showConnectionEncryption(Form1* window, const QString& host, std::uint16_t 
     }
     // Kept under the name and port the engine logs on to, as the clear-text
     // question asks about them: without the scheme typed before the host.
-    const session::Endpoint endpoint = session::parseEndpoint(toRemote(host), port);
     rememberServerSpokeTls(fromRemote(endpoint.host), endpoint.port);
     const QString tip = QStringLiteral("Encrypted connection (%1)").arg(description);
     QLabel* label = padlock(window, true);

@@ -4,6 +4,7 @@
 // offers encryption), answered through the user dialogs and remembered per
 // server; and the padlock that shows while a session is encrypted.
 
+#include "engine_choice/endpoint.h"
 #include "session/questions.h"
 
 #include <QObject>
@@ -38,7 +39,7 @@ void installConnectionQuestions(Form1* window);
 
 // After a successful logon: `description` ("TLSv1.3, TLS_AES_...") is the
 // encryption in use, "" for none. An encrypted server is remembered as such.
-void showConnectionEncryption(Form1* window, const QString& host, std::uint16_t port, const QString& description);
+void showConnectionEncryption(Form1* window, const engine_choice::Endpoint& endpoint, const QString& description);
 // After logoff: no padlock, no tooltip.
 void hideConnectionEncryption(Form1* window);
 

@@ -1,6 +1,6 @@
 #include "main_window/ftp_client.h"
 
-#include "session/session_factory.h"
+#include "engine_choice/engine_choice.h"
 
 #include <memory>
 #include <new>
@@ -201,19 +201,25 @@ HINTERNET InternetOpenA(const std::string&, std::uint32_t, const std::string&, c
 }
 
 HINTERNET InternetConnectA(HINTERNET internet, const std::string& host, std::uint16_t port,
-                           const std::string& user, const std::string& password, std::uint32_t,
-                           std::uint32_t, std::uintptr_t)
+                           const std::string& user, const std::string& password, std::uint32_t service,
+                           std::uint32_t flags, std::uintptr_t context)
+{
+    return InternetConnectA(internet, engine_choice::parseEndpoint(host, port), user, password, service, flags,
+                            context);
+}
+
+HINTERNET InternetConnectA(HINTERNET internet, const engine_choice::Endpoint& endpoint, const std::string& user,
+                           const std::string& password, std::uint32_t, std::uint32_t, std::uintptr_t)
 {
     if (!find<InternetObject>(internet))
         return 0;
-    const session::Endpoint endpoint = session::parseEndpoint(host, port);
-    session::ConnectOptions options;
+    engine_choice::ConnectOptions options;
     options.timeout = defaultTimeout;
     options.trustedAuthorities = trustedAuthorities;
     options.questions = *questions;
     options.hostKeyStore = hostKeyStore;
     options.sshFolder = sshFolder;
-    auto session = session::createSession(endpoint.protocol, std::move(options));
+    auto session = engine_choice::createSession(endpoint.protocol, std::move(options));
     if (!session) {
         fail("This build cannot speak the protocol asked for in the host name");
         return 0;

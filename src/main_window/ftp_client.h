@@ -4,6 +4,7 @@
 // The constants mirror the classic internet client library so the windows read
 // like the procedures they implement; our engine gives most of them no meaning.
 
+#include "engine_choice/endpoint.h"
 #include "session/questions.h"
 #include "session/remote_entry.h"
 
@@ -37,7 +38,13 @@ struct WIN32_FIND_DATAA {
 HINTERNET InternetOpenA(const std::string& agent, std::uint32_t accessType,
                         const std::string& proxy, const std::string& proxyBypass,
                         std::uint32_t flags);
-// Port 0 means the FTP default, 21.
+// Logs on to the host, port and protocol of `endpoint`, read from what the
+// user typed once (engine_choice::parseEndpoint).
+HINTERNET InternetConnectA(HINTERNET internet, const engine_choice::Endpoint& endpoint,
+                           const std::string& user, const std::string& password,
+                           std::uint32_t service, std::uint32_t flags, std::uintptr_t context);
+// The same for a host as typed, a scheme in front of it included. Port 0
+// means the scheme's default (21 for FTP).
 HINTERNET InternetConnectA(HINTERNET internet, const std::string& host, std::uint16_t port,
                            const std::string& user, const std::string& password,
                            std::uint32_t service, std::uint32_t flags, std::uintptr_t context);

@@ -51,7 +51,8 @@ struct Session::Impl {
             options.sshFolder = homeFolder() + "/.ssh";
     }
 
-    struct Endpoint {
+    // Where and as whom the session logged on, kept for logging on again.
+    struct Account {
         std::string host;
         std::uint16_t port = 22;
         std::string user;
@@ -59,7 +60,7 @@ struct Session::Impl {
     };
 
     SessionOptions options;
-    std::optional<Endpoint> endpoint;
+    std::optional<Account> account;
     ssh_session ssh = nullptr;
     Channel channel;
     std::string currentFolder = "/";
@@ -102,7 +103,7 @@ struct Session::Impl {
 
         const auto deadline = std::chrono::steady_clock::now() + options.timeout;
         int fd = -1;
-        if (Status s = connectTcp(endpoint->host, endpoint->port, deadline, fd); !s.ok())
+        if (Status s = connectTcp(account->host, account->port, deadline, fd); !s.ok())
             return s;
         ssh = ssh_new();
         if (!ssh) {
@@ -111,13 +112,13 @@ struct Session::Impl {
         }
         const long seconds = long(options.timeout.count() / 1000);
         const long microseconds = long(options.timeout.count() % 1000) * 1000;
-        const int port = endpoint->port;
+        const int port = account->port;
         const int no = 0;
         const std::string userKnownHosts = options.sshFolder + "/known_hosts";
-        ssh_options_set(ssh, SSH_OPTIONS_HOST, endpoint->host.c_str());
+        ssh_options_set(ssh, SSH_OPTIONS_HOST, account->host.c_str());
         ssh_options_set(ssh, SSH_OPTIONS_PORT, &port);
-        if (!endpoint->user.empty())
-            ssh_options_set(ssh, SSH_OPTIONS_USER, endpoint->user.c_str());
+        if (!account->user.empty())
+            ssh_options_set(ssh, SSH_OPTIONS_USER, account->user.c_str());
         // The logon is what the window says; the user's ssh_config is not read.
         ssh_options_set(ssh, SSH_OPTIONS_PROCESS_CONFIG, &no);
         ssh_options_set(ssh, SSH_OPTIONS_TIMEOUT, &seconds);
@@ -140,9 +141,9 @@ struct Session::Impl {
             return sshFailure("The SSH connection failed");
 
         const HostKeyFiles files{userKnownHosts, options.hostKeyStore};
-        if (Status s = checkHostKey(ssh, endpoint->host, endpoint->port, files, options.questions.get()); !s.ok())
+        if (Status s = checkHostKey(ssh, account->host, account->port, files, options.questions.get()); !s.ok())
             return s;
-        if (Status s = authenticate(ssh, options.sshFolder, endpoint->password, options.timeout); !s.ok())
+        if (Status s = authenticate(ssh, options.sshFolder, account->password, options.timeout); !s.ok())
             return s;
         if (Status s = channel.open(ssh, options.timeout); !s.ok())
             return s;
@@ -167,7 +168,7 @@ struct Session::Impl {
     // only reads runs once more when the link breaks under it.
     Status perform(const std::function<Status()>& operation, bool repeatable)
     {
-        if (!endpoint)
+        if (!account)
             return Status::failure(ErrorKind::WrongState, "Not connected");
         if (download || upload)
             return Status::failure(ErrorKind::WrongState, "A file transfer is open");
@@ -290,24 +291,24 @@ Status Session::open(const std::string& host, std::uint16_t port, const std::str
         return Status::failure(ErrorKind::InvalidArgument, "The host, user name or password contains a NUL character");
     if (isOpen())
         return Status::failure(ErrorKind::WrongState, "The session is already open");
-    impl_->endpoint = Impl::Endpoint{host, port, user, password};
+    impl_->account = Impl::Account{host, port, user, password};
     const Status status = impl_->logOn();
     if (!status.ok()) {
         impl_->dropLink(false);
-        impl_->endpoint.reset();
+        impl_->account.reset();
     }
     return status;
 }
 
 void Session::close()
 {
-    impl_->endpoint.reset();
+    impl_->account.reset();
     impl_->dropLink(impl_->linked());
 }
 
 void Session::abandon()
 {
-    impl_->endpoint.reset();
+    impl_->account.reset();
     impl_->dropLink(false);
 }
 

@@ -1,11 +1,11 @@
-#include "session/session_factory.h"
+#include "engine_choice/engine_choice.h"
 
 #include "ftp/ftp_session.h"
 #include "sftp/sftp_session.h"
 
-namespace session {
+namespace engine_choice {
 
-std::unique_ptr<RemoteSession> createSession(Protocol protocol, ConnectOptions options)
+std::unique_ptr<session::RemoteSession> createSession(Protocol protocol, ConnectOptions options)
 {
     switch (protocol) {
     case Protocol::Ftp:
@@ -33,4 +33,4 @@ std::unique_ptr<RemoteSession> createSession(Protocol protocol, ConnectOptions o
     return nullptr;
 }
 
-} // namespace session
+} // namespace engine_choice

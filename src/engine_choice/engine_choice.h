@@ -1,7 +1,8 @@
 #pragma once
-// The one place that knows which engine speaks which protocol.
+// The one place that knows which engine speaks which protocol. Includes no
+// engine header: callers see the seam's types alone.
 
-#include "session/endpoint.h"
+#include "engine_choice/endpoint.h"
 #include "session/questions.h"
 #include "session/remote_session.h"
 
@@ -10,7 +11,7 @@
 #include <memory>
 #include <string>
 
-namespace session {
+namespace engine_choice {
 
 // What every engine may need before it logs on: how long to wait, whom to
 // trust, and the questions only the user can answer.
@@ -21,7 +22,7 @@ struct ConnectOptions {
     // Whoever answers the engine's questions (a certificate that failed the
     // check, a server that refused encryption, an SSH host key no file vouches
     // for). Must outlive the session.
-    std::reference_wrapper<Questions> questions = nobodyToAsk();
+    std::reference_wrapper<session::Questions> questions = session::nobodyToAsk();
     // SSH: the program's own known_hosts-format file, where trusted keys are
     // kept; "" keeps none.
     std::string hostKeyStore;
@@ -31,6 +32,6 @@ struct ConnectOptions {
 
 // A session, not yet open, that speaks `protocol`; null when this build has
 // no engine for it.
-std::unique_ptr<RemoteSession> createSession(Protocol protocol, ConnectOptions options);
+std::unique_ptr<session::RemoteSession> createSession(Protocol protocol, ConnectOptions options);
 
-} // namespace session
+} // namespace engine_choice
