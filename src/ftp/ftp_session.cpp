@@ -9,8 +9,10 @@
 #include "ftp/session/tls_logon.h"
 #include "ftp/session/working_folder.h"
 
+#include <algorithm>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace ftp {
 
@@ -282,24 +284,30 @@ Status Session::openFile(const std::string& path, TransferDirection direction)
     return impl_->withPaths({path}, [&] { return impl_->transfer.open(path, direction); });
 }
 
-Status Session::resumeDownload(const std::string& path, std::uint64_t knownSize, std::uint64_t& offset)
+Status Session::resumeDownload(const std::string& path, std::uint64_t knownSize,
+                               const std::optional<session::DateTime>&, std::uint64_t& offset,
+                               session::HeldBytes& held)
 {
     // A second try after logging on again asks for the same start.
     const std::uint64_t wanted = offset;
-    return impl_->withPaths({path}, [&] {
-        offset = wanted;
-        return impl_->transfer.resume(path, knownSize, offset);
-    });
-}
-
-bool Session::wantsHeldBytes() const
-{
-    return impl_->transfer.wantsHeld();
-}
-
-void Session::addHeldBytes(const void* data, std::size_t size)
-{
-    impl_->transfer.addHeld(static_cast<const char*>(data), size);
+    if (Status s = impl_->withPaths({path}, [&] {
+            offset = wanted;
+            return impl_->transfer.resume(path, knownSize, offset);
+        });
+        !s.ok())
+        return s;
+    // The server's digest is of the whole file: ours takes in the held bytes
+    // first. Held bytes that cannot all be read leave the size check alone.
+    std::vector<char> buffer;
+    for (std::uint64_t fed = 0; fed < offset && impl_->transfer.wantsHeld();) {
+        buffer.resize(std::size_t(std::min<std::uint64_t>(offset - fed, 256 * 1024)));
+        const std::size_t count = std::min(held.read(buffer.data(), buffer.size()), buffer.size());
+        if (count == 0)
+            break;
+        impl_->transfer.addHeld(buffer.data(), count);
+        fed += count;
+    }
+    return Status::success();
 }
 
 void Session::anotherTransferFollows()

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,11 +85,13 @@ public:
     Status openFile(const std::string& path, TransferDirection direction) override;
     // REST <offset> goes just before RETR, without a round trip of its own;
     // the server's SIZE (asked anyway) must equal `knownSize`, and a REST not
-    // answered 350 leaves the RETR to send the whole file. The size check and
-    // the digest then cover the whole file: the held bytes are digested first.
-    Status resumeDownload(const std::string& path, std::uint64_t knownSize, std::uint64_t& offset) override;
-    bool wantsHeldBytes() const override;
-    void addHeldBytes(const void* data, std::size_t size) override;
+    // answered 350 leaves the RETR to send the whole file. The date is not
+    // asked for: the size and the digest tell a changed file. The size check
+    // and the digest then cover the whole file: the held bytes are read and
+    // digested first, when the server offers a digest.
+    Status resumeDownload(const std::string& path, std::uint64_t knownSize,
+                          const std::optional<session::DateTime>& knownModified, std::uint64_t& offset,
+                          session::HeldBytes& held) override;
     Status read(void* buffer, std::size_t size, std::size_t& count) override;
     // True when `read` of `size` bytes would come back without waiting for the
     // network (so a caller can show its progress before a wait).

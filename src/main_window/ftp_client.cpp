@@ -305,23 +305,14 @@ HINTERNET FtpOpenFileA(HINTERNET connection, const std::string& path, std::uint3
 }
 
 HINTERNET FtpOpenFileAtA(HINTERNET connection, const std::string& path, std::uint64_t knownSize,
-                         std::uint64_t& startAt, std::uint32_t, std::uintptr_t)
+                         const SYSTEMTIME* knownModified, std::uint64_t& startAt, session::HeldBytes& held,
+                         std::uint32_t, std::uintptr_t)
 {
+    const std::optional<session::DateTime> modified =
+        knownModified ? std::optional(*knownModified) : std::nullopt;
     return openFileHandle(connection, [&](session::RemoteSession& session) {
-        return session.resumeDownload(path, knownSize, startAt);
+        return session.resumeDownload(path, knownSize, modified, startAt, held);
     });
-}
-
-bool InternetWantsHeldData(HINTERNET handle)
-{
-    const auto* file = lookUp<FileObject>(handle);
-    return file && file->session->wantsHeldBytes();
-}
-
-void InternetAddHeldData(HINTERNET handle, const void* buffer, std::uint32_t size)
-{
-    if (const auto* file = lookUp<FileObject>(handle))
-        file->session->addHeldBytes(buffer, size);
 }
 
 void InternetTransferFollows(HINTERNET handle)

@@ -7,6 +7,7 @@
 #include "engine_choice/endpoint.h"
 #include "session/questions.h"
 #include "session/remote_entry.h"
+#include "session/remote_session.h"
 
 #include <chrono>
 #include <cstdint>
@@ -63,17 +64,16 @@ bool InternetFindNextFileA(HINTERNET find, WIN32_FIND_DATAA& record);
 HINTERNET FtpOpenFileA(HINTERNET connection, const std::string& path, std::uint32_t access,
                        std::uint32_t flags, std::uintptr_t context);
 // A download that continues a partial copy of `startAt` bytes of a file the
-// caller knows (from the listing) to be `knownSize` bytes long. On return
-// `startAt` says where the data begins: 0 when the server gave another size
-// (the file changed) or cannot start part-way. The classic library would take
-// FtpCommand("REST") before FtpOpenFile; this asks for both in one call.
+// caller knows (from the listing) to be `knownSize` bytes long, last changed
+// at `knownModified` (null: not known). On return `startAt` says where the
+// data begins: 0 when the server gave another size or date (the file
+// changed) or cannot start part-way. `held` hands over the bytes of the
+// partial copy, read only when the final check wants them (a digest of the
+// whole file). The classic library would take FtpCommand("REST") before
+// FtpOpenFile; this asks for both in one call.
 HINTERNET FtpOpenFileAtA(HINTERNET connection, const std::string& path, std::uint64_t knownSize,
-                         std::uint64_t& startAt, std::uint32_t flags, std::uintptr_t context);
-// After FtpOpenFileAtA, before the first InternetReadFile: true while the
-// final check wants the held bytes, which go to InternetAddHeldData in order
-// from the first. Left out, the download is checked by its size alone.
-bool InternetWantsHeldData(HINTERNET file);
-void InternetAddHeldData(HINTERNET file, const void* buffer, std::uint32_t size);
+                         const SYSTEMTIME* knownModified, std::uint64_t& startAt, session::HeldBytes& held,
+                         std::uint32_t flags, std::uintptr_t context);
 // The open file is not the last of its batch: another FtpOpenFile follows
 // its InternetCloseHandle at once, which the connection may prepare meanwhile.
 void InternetTransferFollows(HINTERNET file);

@@ -224,7 +224,15 @@ struct Session::Impl {
             false);
     }
 
-    Status openDownload(const std::string& path)
+    // What a resumed download expects of the file: the size and date it was
+    // listed with. `offset` turns 0 when the file is no longer that one.
+    struct Continuation {
+        std::uint64_t knownSize = 0;
+        std::optional<session::DateTime> knownModified;
+        std::uint64_t& offset;
+    };
+
+    Status openDownload(const std::string& path, Continuation* continuation = nullptr)
     {
         // The open and the size go out together: one round trip.
         const std::uint32_t openId = channel.nextId();
@@ -246,7 +254,19 @@ struct Session::Impl {
             }
             size = stat.attributes.size;
         }
-        auto transfer = std::make_unique<Download>(channel, opened.text, size);
+        std::uint64_t from = 0;
+        if (continuation) {
+            // The part already held is of this very file only when neither its
+            // size nor its date changed; a file without a date is not trusted.
+            const bool unchanged = stat.type == MessageType::Attrs && size == continuation->knownSize
+                                   && continuation->knownModified
+                                   && localTime(stat.attributes.modified) == continuation->knownModified
+                                   && continuation->offset <= continuation->knownSize;
+            if (!unchanged)
+                continuation->offset = 0;
+            from = continuation->offset;
+        }
+        auto transfer = std::make_unique<Download>(channel, opened.text, size, from);
         if (Status s = transfer->start(); !s.ok())
             return s;
         download = std::move(transfer);
@@ -406,6 +426,23 @@ Status Session::openFile(const std::string& path, TransferDirection direction)
             return direction == TransferDirection::Download ? impl_->openDownload(where) : impl_->openUpload(where);
         },
         direction == TransferDirection::Download);
+}
+
+Status Session::resumeDownload(const std::string& path, std::uint64_t knownSize,
+                               const std::optional<session::DateTime>& knownModified, std::uint64_t& offset,
+                               session::HeldBytes&)
+{
+    if (Status s = noNul(path); !s.ok())
+        return s;
+    // A second try after logging on again asks for the same start.
+    const std::uint64_t wanted = offset;
+    return impl_->perform(
+        [&] {
+            offset = wanted;
+            Impl::Continuation continuation{knownSize, knownModified, offset};
+            return impl_->openDownload(impl_->absolute(path), &continuation);
+        },
+        true);
 }
 
 Status Session::read(void* buffer, std::size_t size, std::size_t& count)

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace sftp {
@@ -59,6 +60,12 @@ public:
     Status listFolder(const std::string& path, std::vector<ListEntry>& entries) override;
 
     Status openFile(const std::string& path, TransferDirection direction) override;
+    // Reads on from `offset` when the server's size and date are still
+    // `knownSize` and `knownModified` (the date as a listing shows it); from 0
+    // otherwise. The held bytes are not read: SFTP has no digest to feed.
+    Status resumeDownload(const std::string& path, std::uint64_t knownSize,
+                          const std::optional<session::DateTime>& knownModified, std::uint64_t& offset,
+                          session::HeldBytes& held) override;
     Status read(void* buffer, std::size_t size, std::size_t& count) override;
     bool readReady(std::size_t size) const override;
     Status write(const void* buffer, std::size_t size) override;
