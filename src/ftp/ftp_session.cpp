@@ -8,6 +8,7 @@
 #include "ftp/control/reply.h"
 #include "ftp/session/tls_logon.h"
 #include "ftp/session/working_folder.h"
+#include "session/reconnect.h"
 
 #include <algorithm>
 #include <functional>
@@ -86,14 +87,12 @@ struct Session::Impl {
         return status;
     }
 
-    // Runs one operation that is not part of a transfer. Servers close idle
-    // control connections (with "421" or silently); when this one is found
-    // dropped, log on again once and run the operation then. When the server
-    // drops it while the operation runs, the operation runs again only if the
-    // command it had in flight did not run or can harmlessly run twice. A
-    // link we gave up on (Broken: a server that stalled or talked nonsense,
-    // often over one file, such as a named pipe it cannot read) is logged on
-    // again by the next operation, never by the one that gave up on it.
+    // Runs one operation that is not part of a transfer, logging on again as
+    // every engine does (session/reconnect.h). The link is lost when the
+    // server dropped it (with "421" or silently) or we gave up on it (Broken:
+    // a server that stalled or talked nonsense, often over one file, such as
+    // a named pipe it cannot read); a command in flight when it dropped runs
+    // again only if it did not run or can harmlessly run twice.
     Status perform(const std::function<Status()>& operation)
     {
         // Never inside a transfer: a transfer whose connection broke has failed.
@@ -101,27 +100,16 @@ struct Session::Impl {
             return operation();
         if (channel.state() == LinkState::Ready)
             (void)channel.dropStrayReplies(channel.replyDeadline());
-        bool loggedOnAgain = false;
-        const LinkState state = channel.state();
-        if (state == LinkState::Dropped || state == LinkState::Closed || state == LinkState::Broken) {
-            if (Status s = logOn(); !s.ok())
-                return lostConnection(s);
-            loggedOnAgain = true;
-        }
-        Status status = operation();
-        if (!status.ok() && !loggedOnAgain && channel.state() == LinkState::Dropped
-            && (!channel.lastCommandMayHaveRun() || repeatable(channel.lastVerb()))) {
-            if (Status s = logOn(); !s.ok())
-                return status;
-            status = operation();
-        }
-        return status;
-    }
-
-    static Status lostConnection(const Status& logon)
-    {
-        return Status::failure(logon.kind(), "The connection to the server was lost, and logging on again failed: "
-                                                 + logon.message(), logon.replyCode());
+        return session::runReconnecting(
+            [&] {
+                const LinkState state = channel.state();
+                return state == LinkState::Dropped || state == LinkState::Closed || state == LinkState::Broken;
+            },
+            [&](const Status&) {
+                return channel.state() == LinkState::Dropped
+                       && (!channel.lastCommandMayHaveRun() || repeatable(channel.lastVerb()));
+            },
+            [&] { return logOn(); }, operation);
     }
 
     // Runs an operation on `paths` once every one of them can be sent. A

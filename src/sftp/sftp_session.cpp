@@ -7,6 +7,7 @@
 #include "sftp/sftp_channel.h"
 #include "sftp/ssh_logon.h"
 #include "sftp/tcp_connect.h"
+#include "session/reconnect.h"
 
 #include <libssh/libssh.h>
 
@@ -163,38 +164,26 @@ struct Session::Impl {
         return Status::success();
     }
 
-    // Runs one operation outside a transfer. A link found broken (a server
-    // that stalled or hung up) is logged on again first; an operation that
-    // only reads runs once more when the link breaks under it.
+    // Runs one operation outside a transfer, logging on again as every
+    // engine does (session/reconnect.h): a link found broken (a server that
+    // stalled or hung up) first; an operation that only reads once more when
+    // the link breaks under it.
     Status perform(const std::function<Status()>& operation, bool repeatable)
     {
         if (!account)
             return Status::failure(ErrorKind::WrongState, "Not connected");
         if (download || upload)
             return Status::failure(ErrorKind::WrongState, "A file transfer is open");
-        bool loggedOnAgain = false;
-        if (!linked()) {
-            if (Status s = logOn(); !s.ok()) {
-                dropLink(false);
-                return lostConnection(s);
-            }
-            loggedOnAgain = true;
-        }
-        Status status = operation();
-        if (!status.ok() && !linked() && repeatable && !loggedOnAgain && status.kind() == ErrorKind::Network) {
-            if (Status s = logOn(); !s.ok()) {
-                dropLink(false);
+        return session::runReconnecting(
+            [&] { return !linked(); },
+            [&](const Status& failure) { return repeatable && !linked() && failure.kind() == ErrorKind::Network; },
+            [&] {
+                Status status = logOn();
+                if (!status.ok())
+                    dropLink(false);
                 return status;
-            }
-            status = operation();
-        }
-        return status;
-    }
-
-    static Status lostConnection(const Status& logon)
-    {
-        return Status::failure(logon.kind(), "The connection to the server was lost, and logging on again failed: "
-                                                 + logon.message());
+            },
+            operation);
     }
 
     std::string absolute(const std::string& path) const
