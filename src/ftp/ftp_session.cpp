@@ -1,13 +1,13 @@
 #include "ftp/ftp_session.h"
 
 #include "ftp/control/command_channel.h"
-#include "ftp/session/data_channel.h"
-#include "ftp/session/file_transfer.h"
-#include "ftp/session/folder_listing.h"
-#include "ftp/session/logon.h"
+#include "ftp/operations/data_channel.h"
+#include "ftp/operations/file_transfer.h"
+#include "ftp/operations/folder_listing.h"
+#include "ftp/operations/logon.h"
 #include "ftp/control/reply.h"
-#include "ftp/session/tls_logon.h"
-#include "ftp/session/working_folder.h"
+#include "ftp/operations/tls_logon.h"
+#include "ftp/operations/working_folder.h"
 #include "session/reconnect.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "ftp/session/data_channel.h"
+#include "ftp/operations/data_channel.h"
 
 #include "ftp/transport/socket.h"
 

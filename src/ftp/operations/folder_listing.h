@@ -3,7 +3,7 @@
 // into memory (with a cap) and parsed.
 
 #include "ftp/control/command_channel.h"
-#include "ftp/session/data_channel.h"
+#include "ftp/operations/data_channel.h"
 #include "ftp/listing_entry.h"
 #include "ftp/status.h"
 

@@ -1,6 +1,6 @@
-#include "ftp/session/folder_listing.h"
+#include "ftp/operations/folder_listing.h"
 
-#include "ftp/session/working_folder.h"
+#include "ftp/operations/working_folder.h"
 
 #include "ftp/listing/listing_parser.h"
 #include "ftp/listing/listing_reader.h"

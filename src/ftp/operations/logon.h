@@ -4,7 +4,7 @@
 // in where the list says, without touching the others.
 
 #include "ftp/control/command_channel.h"
-#include "ftp/session/data_channel.h"
+#include "ftp/operations/data_channel.h"
 #include "ftp/control/reply.h"
 #include "ftp/status.h"
 

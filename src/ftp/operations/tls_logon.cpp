@@ -1,4 +1,4 @@
-#include "ftp/session/tls_logon.h"
+#include "ftp/operations/tls_logon.h"
 
 #include <algorithm>
 

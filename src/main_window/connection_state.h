@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-struct FtpSession {
+struct ConnectionState {
     HINTERNET sessionHandle = 0;
     HINTERNET connectionHandle = 0;
     QString hostName;

@@ -5,7 +5,7 @@
 // resuming the control connection's TLS session.
 
 #include "ftp/ftp_session.h"
-#include "ftp/session/logon.h"
+#include "ftp/operations/logon.h"
 #include "ftp/transport/tls_context.h"
 #include "ftp/transport/tls_stream.h"
 
