@@ -1,17 +1,20 @@
 #include "ftp/ftp_session.h"
 
 #include "ftp/control/command_channel.h"
-#include "ftp/session/data_channel.h"
-#include "ftp/session/file_transfer.h"
-#include "ftp/session/folder_listing.h"
-#include "ftp/session/logon.h"
+#include "ftp/operations/data_channel.h"
+#include "ftp/operations/file_transfer.h"
+#include "ftp/operations/folder_listing.h"
+#include "ftp/operations/logon.h"
 #include "ftp/control/reply.h"
-#include "ftp/session/tls_logon.h"
-#include "ftp/session/working_folder.h"
+#include "ftp/operations/tls_logon.h"
+#include "ftp/operations/working_folder.h"
+#include "session/reconnect.h"
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace ftp {
 
@@ -39,17 +42,16 @@ struct Session::Impl {
 
     // Where the session logged on, kept for logging on again after the
     // server dropped an idle connection. Empty once closed.
-    struct Endpoint {
+    struct Account {
         std::string host;
         std::uint16_t port = 0;
         Credentials credentials;
     };
-    std::optional<Endpoint> endpoint;
+    std::optional<Account> account;
 
     explicit Impl(SessionOptions options)
         : channel(options.timeout),
-          encryption({options.tlsMode, options.tls, std::move(options.trustCertificate),
-                      std::move(options.continueWithoutEncryption)})
+          encryption({options.tlsMode, options.tls, options.questions})
     {
     }
 
@@ -66,52 +68,39 @@ struct Session::Impl {
     Status logOn()
     {
         transfer.abandon();
-        Status status = channel.connect(endpoint->host, endpoint->port);
+        Status status = channel.connect(account->host, account->port);
         if (status.ok()) {
-            LogonContext context{channel, endpoint->host, endpoint->credentials, {}};
-            status = runLogon(context, steps(endpoint->host, endpoint->port));
+            LogonContext context{channel, account->host, account->credentials, {}};
+            status = runLogon(context, steps(account->host, account->port));
         }
         if (!status.ok())
             channel.drop();
         return status;
     }
 
-    // Runs one operation that is not part of a transfer. Servers close idle
-    // control connections (with "421" or silently); when this one is found
-    // dropped, log on again once and run the operation then. When the server
-    // drops it while the operation runs, the operation runs again only if the
-    // command it had in flight did not run or can harmlessly run twice. A
-    // link we gave up on (Broken: a server that stalled or talked nonsense,
-    // often over one file, such as a named pipe it cannot read) is logged on
-    // again by the next operation, never by the one that gave up on it.
+    // Runs one operation that is not part of a transfer, logging on again as
+    // every engine does (session/reconnect.h). The link is lost when the
+    // server dropped it (with "421" or silently) or we gave up on it (Broken:
+    // a server that stalled or talked nonsense, often over one file, such as
+    // a named pipe it cannot read); a command in flight when it dropped runs
+    // again only if it did not run or can harmlessly run twice.
     Status perform(const std::function<Status()>& operation)
     {
         // Never inside a transfer: a transfer whose connection broke has failed.
-        if (!endpoint || transfer.isOpen())
+        if (!account || transfer.isOpen())
             return operation();
         if (channel.state() == LinkState::Ready)
             (void)channel.dropStrayReplies(channel.replyDeadline());
-        bool loggedOnAgain = false;
-        const LinkState state = channel.state();
-        if (state == LinkState::Dropped || state == LinkState::Closed || state == LinkState::Broken) {
-            if (Status s = logOn(); !s.ok())
-                return lostConnection(s);
-            loggedOnAgain = true;
-        }
-        Status status = operation();
-        if (!status.ok() && !loggedOnAgain && channel.state() == LinkState::Dropped
-            && (!channel.lastCommandMayHaveRun() || repeatable(channel.lastVerb()))) {
-            if (Status s = logOn(); !s.ok())
-                return status;
-            status = operation();
-        }
-        return status;
-    }
-
-    static Status lostConnection(const Status& logon)
-    {
-        return Status::failure(logon.kind(), "The connection to the server was lost, and logging on again failed: "
-                                                 + logon.message(), logon.replyCode());
+        return session::runReconnecting(
+            [&] {
+                const LinkState state = channel.state();
+                return state == LinkState::Dropped || state == LinkState::Closed || state == LinkState::Broken;
+            },
+            [&](const Status&) {
+                return channel.state() == LinkState::Dropped
+                       && (!channel.lastCommandMayHaveRun() || repeatable(channel.lastVerb()));
+            },
+            [&] { return logOn(); }, operation);
     }
 
     // Runs an operation on `paths` once every one of them can be sent. A
@@ -153,7 +142,7 @@ struct Session::Impl {
 
     void closeSession(Farewell farewell)
     {
-        endpoint.reset();
+        account.reset();
         transfer.abandon();
         if (farewell == Farewell::None)
             channel.drop();
@@ -181,7 +170,7 @@ Status Session::open(const std::string& host, std::uint16_t port, const std::str
         return Status::failure(ErrorKind::WrongState, "The session is already open");
     impl_->closeSession(Impl::Farewell::Quit);
     impl_->encryption.forgetSession();
-    impl_->endpoint = Impl::Endpoint{host, port, Credentials{user, password}};
+    impl_->account = Impl::Account{host, port, Credentials{user, password}};
     const Status status = impl_->logOn();
     if (!status.ok())
         impl_->closeSession(Impl::Farewell::Quit);
@@ -269,24 +258,30 @@ Status Session::openFile(const std::string& path, TransferDirection direction)
     return impl_->withPaths({path}, [&] { return impl_->transfer.open(path, direction); });
 }
 
-Status Session::resumeDownload(const std::string& path, std::uint64_t knownSize, std::uint64_t& offset)
+Status Session::resumeDownload(const std::string& path, std::uint64_t knownSize,
+                               const std::optional<session::DateTime>&, std::uint64_t& offset,
+                               session::HeldBytes& held)
 {
     // A second try after logging on again asks for the same start.
     const std::uint64_t wanted = offset;
-    return impl_->withPaths({path}, [&] {
-        offset = wanted;
-        return impl_->transfer.resume(path, knownSize, offset);
-    });
-}
-
-bool Session::wantsHeldBytes() const
-{
-    return impl_->transfer.wantsHeld();
-}
-
-void Session::addHeldBytes(const void* data, std::size_t size)
-{
-    impl_->transfer.addHeld(static_cast<const char*>(data), size);
+    if (Status s = impl_->withPaths({path}, [&] {
+            offset = wanted;
+            return impl_->transfer.resume(path, knownSize, offset);
+        });
+        !s.ok())
+        return s;
+    // The server's digest is of the whole file: ours takes in the held bytes
+    // first. Held bytes that cannot all be read leave the size check alone.
+    std::vector<char> buffer;
+    for (std::uint64_t fed = 0; fed < offset && impl_->transfer.wantsHeld();) {
+        buffer.resize(std::size_t(std::min<std::uint64_t>(offset - fed, 256 * 1024)));
+        const std::size_t count = std::min(held.read(buffer.data(), buffer.size()), buffer.size());
+        if (count == 0)
+            break;
+        impl_->transfer.addHeld(buffer.data(), count);
+        fed += count;
+    }
+    return Status::success();
 }
 
 void Session::anotherTransferFollows()

@@ -60,10 +60,10 @@ void Form1::PushButton3_Click()
 
     steps.step(118, [&] {
         installConnectionQuestions(this);
+        session.endpoint = engine_choice::parseEndpoint(toRemote(session.hostName), session.port);
         session.connectionHandle =
-            InternetConnectA(session.sessionHandle, toRemote(session.hostName), session.port,
-                             toRemote(session.userName), toRemote(session.password),
-                             INTERNET_SERVICE_FTP, connectFlags, 0);
+            InternetConnectA(session.sessionHandle, session.endpoint, toRemote(session.userName),
+                             toRemote(session.password), INTERNET_SERVICE_FTP, connectFlags, 0);
     });
 
     bool connected = true;
@@ -85,7 +85,7 @@ void Form1::PushButton3_Click()
 
     steps.step(128, [&] {
         setStatus(QStringLiteral("Connected"));
-        showConnectionEncryption(this, session.hostName, session.port == 0 ? 21 : session.port,
+        showConnectionEncryption(this, session.endpoint,
                                  QString::fromStdString(FtpGetConnectionEncryption(session.connectionHandle)));
     });
     steps.step(130, [&] { PushButton3->setEnabled(false); });

@@ -16,8 +16,9 @@ constexpr std::size_t topUpBelow = requestsInFlight - 8;
 
 } // namespace
 
-Download::Download(Channel& channel, std::string handle, std::optional<std::uint64_t> size)
-    : channel_(channel), handle_(std::move(handle)), size_(size), requestLength_(firstRequestLength)
+Download::Download(Channel& channel, std::string handle, std::optional<std::uint64_t> size, std::uint64_t from)
+    : channel_(channel), handle_(std::move(handle)), size_(size), requestLength_(firstRequestLength),
+      nextOffset_(from), delivered_(from), furthestData_(from)
 {
 }
 

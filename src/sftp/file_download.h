@@ -16,8 +16,9 @@ namespace sftp {
 
 class Download {
 public:
-    // `handle` is open for reading; `size` is what the server said the file holds.
-    Download(Channel& channel, std::string handle, std::optional<std::uint64_t> size);
+    // `handle` is open for reading; `size` is what the server said the file
+    // holds. The bytes before `from` are the caller's already: reading starts there.
+    Download(Channel& channel, std::string handle, std::optional<std::uint64_t> size, std::uint64_t from = 0);
     // Sends the first requests.
     Status start();
 

@@ -6,7 +6,6 @@
 #include <ctime>
 
 namespace sftp {
-namespace {
 
 std::optional<session::DateTime> localTime(std::optional<std::uint32_t> seconds)
 {
@@ -19,6 +18,8 @@ std::optional<session::DateTime> localTime(std::optional<std::uint32_t> seconds)
     return session::DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                              local.tm_hour, local.tm_min, local.tm_sec};
 }
+
+namespace {
 
 void describe(const Attributes& attributes, session::ListEntry& entry)
 {

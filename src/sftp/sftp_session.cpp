@@ -7,6 +7,7 @@
 #include "sftp/sftp_channel.h"
 #include "sftp/ssh_logon.h"
 #include "sftp/tcp_connect.h"
+#include "session/reconnect.h"
 
 #include <libssh/libssh.h>
 
@@ -51,7 +52,8 @@ struct Session::Impl {
             options.sshFolder = homeFolder() + "/.ssh";
     }
 
-    struct Endpoint {
+    // Where and as whom the session logged on, kept for logging on again.
+    struct Account {
         std::string host;
         std::uint16_t port = 22;
         std::string user;
@@ -59,7 +61,7 @@ struct Session::Impl {
     };
 
     SessionOptions options;
-    std::optional<Endpoint> endpoint;
+    std::optional<Account> account;
     ssh_session ssh = nullptr;
     Channel channel;
     std::string currentFolder = "/";
@@ -102,7 +104,7 @@ struct Session::Impl {
 
         const auto deadline = std::chrono::steady_clock::now() + options.timeout;
         int fd = -1;
-        if (Status s = connectTcp(endpoint->host, endpoint->port, deadline, fd); !s.ok())
+        if (Status s = connectTcp(account->host, account->port, deadline, fd); !s.ok())
             return s;
         ssh = ssh_new();
         if (!ssh) {
@@ -111,13 +113,13 @@ struct Session::Impl {
         }
         const long seconds = long(options.timeout.count() / 1000);
         const long microseconds = long(options.timeout.count() % 1000) * 1000;
-        const int port = endpoint->port;
+        const int port = account->port;
         const int no = 0;
         const std::string userKnownHosts = options.sshFolder + "/known_hosts";
-        ssh_options_set(ssh, SSH_OPTIONS_HOST, endpoint->host.c_str());
+        ssh_options_set(ssh, SSH_OPTIONS_HOST, account->host.c_str());
         ssh_options_set(ssh, SSH_OPTIONS_PORT, &port);
-        if (!endpoint->user.empty())
-            ssh_options_set(ssh, SSH_OPTIONS_USER, endpoint->user.c_str());
+        if (!account->user.empty())
+            ssh_options_set(ssh, SSH_OPTIONS_USER, account->user.c_str());
         // The logon is what the window says; the user's ssh_config is not read.
         ssh_options_set(ssh, SSH_OPTIONS_PROCESS_CONFIG, &no);
         ssh_options_set(ssh, SSH_OPTIONS_TIMEOUT, &seconds);
@@ -140,9 +142,9 @@ struct Session::Impl {
             return sshFailure("The SSH connection failed");
 
         const HostKeyFiles files{userKnownHosts, options.hostKeyStore};
-        if (Status s = checkHostKey(ssh, endpoint->host, endpoint->port, files, options.trustHostKey); !s.ok())
+        if (Status s = checkHostKey(ssh, account->host, account->port, files, options.questions.get()); !s.ok())
             return s;
-        if (Status s = authenticate(ssh, options.sshFolder, endpoint->password, options.timeout); !s.ok())
+        if (Status s = authenticate(ssh, options.sshFolder, account->password, options.timeout); !s.ok())
             return s;
         if (Status s = channel.open(ssh, options.timeout); !s.ok())
             return s;
@@ -162,38 +164,26 @@ struct Session::Impl {
         return Status::success();
     }
 
-    // Runs one operation outside a transfer. A link found broken (a server
-    // that stalled or hung up) is logged on again first; an operation that
-    // only reads runs once more when the link breaks under it.
+    // Runs one operation outside a transfer, logging on again as every
+    // engine does (session/reconnect.h): a link found broken (a server that
+    // stalled or hung up) first; an operation that only reads once more when
+    // the link breaks under it.
     Status perform(const std::function<Status()>& operation, bool repeatable)
     {
-        if (!endpoint)
+        if (!account)
             return Status::failure(ErrorKind::WrongState, "Not connected");
         if (download || upload)
             return Status::failure(ErrorKind::WrongState, "A file transfer is open");
-        bool loggedOnAgain = false;
-        if (!linked()) {
-            if (Status s = logOn(); !s.ok()) {
-                dropLink(false);
-                return lostConnection(s);
-            }
-            loggedOnAgain = true;
-        }
-        Status status = operation();
-        if (!status.ok() && !linked() && repeatable && !loggedOnAgain && status.kind() == ErrorKind::Network) {
-            if (Status s = logOn(); !s.ok()) {
-                dropLink(false);
+        return session::runReconnecting(
+            [&] { return !linked(); },
+            [&](const Status& failure) { return repeatable && !linked() && failure.kind() == ErrorKind::Network; },
+            [&] {
+                Status status = logOn();
+                if (!status.ok())
+                    dropLink(false);
                 return status;
-            }
-            status = operation();
-        }
-        return status;
-    }
-
-    static Status lostConnection(const Status& logon)
-    {
-        return Status::failure(logon.kind(), "The connection to the server was lost, and logging on again failed: "
-                                                 + logon.message());
+            },
+            operation);
     }
 
     std::string absolute(const std::string& path) const
@@ -223,7 +213,15 @@ struct Session::Impl {
             false);
     }
 
-    Status openDownload(const std::string& path)
+    // What a resumed download expects of the file: the size and date it was
+    // listed with. `offset` turns 0 when the file is no longer that one.
+    struct Continuation {
+        std::uint64_t knownSize = 0;
+        std::optional<session::DateTime> knownModified;
+        std::uint64_t& offset;
+    };
+
+    Status openDownload(const std::string& path, Continuation* continuation = nullptr)
     {
         // The open and the size go out together: one round trip.
         const std::uint32_t openId = channel.nextId();
@@ -245,7 +243,19 @@ struct Session::Impl {
             }
             size = stat.attributes.size;
         }
-        auto transfer = std::make_unique<Download>(channel, opened.text, size);
+        std::uint64_t from = 0;
+        if (continuation) {
+            // The part already held is of this very file only when neither its
+            // size nor its date changed; a file without a date is not trusted.
+            const bool unchanged = stat.type == MessageType::Attrs && size == continuation->knownSize
+                                   && continuation->knownModified
+                                   && localTime(stat.attributes.modified) == continuation->knownModified
+                                   && continuation->offset <= continuation->knownSize;
+            if (!unchanged)
+                continuation->offset = 0;
+            from = continuation->offset;
+        }
+        auto transfer = std::make_unique<Download>(channel, opened.text, size, from);
         if (Status s = transfer->start(); !s.ok())
             return s;
         download = std::move(transfer);
@@ -290,24 +300,24 @@ Status Session::open(const std::string& host, std::uint16_t port, const std::str
         return Status::failure(ErrorKind::InvalidArgument, "The host, user name or password contains a NUL character");
     if (isOpen())
         return Status::failure(ErrorKind::WrongState, "The session is already open");
-    impl_->endpoint = Impl::Endpoint{host, port, user, password};
+    impl_->account = Impl::Account{host, port, user, password};
     const Status status = impl_->logOn();
     if (!status.ok()) {
         impl_->dropLink(false);
-        impl_->endpoint.reset();
+        impl_->account.reset();
     }
     return status;
 }
 
 void Session::close()
 {
-    impl_->endpoint.reset();
+    impl_->account.reset();
     impl_->dropLink(impl_->linked());
 }
 
 void Session::abandon()
 {
-    impl_->endpoint.reset();
+    impl_->account.reset();
     impl_->dropLink(false);
 }
 
@@ -405,6 +415,23 @@ Status Session::openFile(const std::string& path, TransferDirection direction)
             return direction == TransferDirection::Download ? impl_->openDownload(where) : impl_->openUpload(where);
         },
         direction == TransferDirection::Download);
+}
+
+Status Session::resumeDownload(const std::string& path, std::uint64_t knownSize,
+                               const std::optional<session::DateTime>& knownModified, std::uint64_t& offset,
+                               session::HeldBytes&)
+{
+    if (Status s = noNul(path); !s.ok())
+        return s;
+    // A second try after logging on again asks for the same start.
+    const std::uint64_t wanted = offset;
+    return impl_->perform(
+        [&] {
+            offset = wanted;
+            Impl::Continuation continuation{knownSize, knownModified, offset};
+            return impl_->openDownload(impl_->absolute(path), &continuation);
+        },
+        true);
 }
 
 Status Session::read(void* buffer, std::size_t size, std::size_t& count)

@@ -4,12 +4,14 @@
 // user's key files tried before the password, at most one file open at a
 // time, its blocks pipelined.
 
-#include "sftp/host_key_report.h"
+#include "session/questions.h"
 #include "sftp/listing_limits.h"
 #include "session/remote_session.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace sftp {
@@ -23,8 +25,9 @@ struct SessionOptions {
     // The program's own known_hosts-format file of keys the user accepted;
     // "" keeps no answer.
     std::string hostKeyStore;
-    // Asked about a key no file vouches for, before the logon. Unset: refused.
-    HostKeyQuestion trustHostKey;
+    // Asked about a key no file vouches for, before the logon (trustHostKey).
+    // Must outlive the session.
+    std::reference_wrapper<session::Questions> questions = session::nobodyToAsk();
     // Where a server that lists for ever is cut off.
     ListingLimits listingLimits;
 };
@@ -57,6 +60,12 @@ public:
     Status listFolder(const std::string& path, std::vector<ListEntry>& entries) override;
 
     Status openFile(const std::string& path, TransferDirection direction) override;
+    // Reads on from `offset` when the server's size and date are still
+    // `knownSize` and `knownModified` (the date as a listing shows it); from 0
+    // otherwise. The held bytes are not read: SFTP has no digest to feed.
+    Status resumeDownload(const std::string& path, std::uint64_t knownSize,
+                          const std::optional<session::DateTime>& knownModified, std::uint64_t& offset,
+                          session::HeldBytes& held) override;
     Status read(void* buffer, std::size_t size, std::size_t& count) override;
     bool readReady(std::size_t size) const override;
     Status write(const void* buffer, std::size_t size) override;

@@ -14,6 +14,7 @@
 #include "main_window/form1.h"
 #include "main_window/tick_clock.h"
 #include "main_window/user_dialogs.h"
+#include "remote/display_formats.h"
 #include "transfer/file_line_label.h"
 #include "transfer/form2.h"
 #include "transfer/partial_download.h"
@@ -107,10 +108,16 @@ void Form2::Download()
         std::uint64_t offset = partial.held();
 
         owner_.setStatus(QStringLiteral("Transfering data...Please wait."));
-        remoteFileHandle = offset > 0 ? FtpOpenFileAtA(owner_.session.connectionHandle, remotePath,
-                                                       std::uint64_t(size), offset, FTP_TRANSFER_TYPE_BINARY, 0)
-                                      : FtpOpenFileA(owner_.session.connectionHandle, remotePath, GENERIC_READ,
-                                                     FTP_TRANSFER_TYPE_BINARY, 0);
+        if (offset > 0) {
+            // The server's digest, if any, is of the whole file: the held bytes are read for it.
+            HeldPartReader held = partial.heldBytes();
+            const SYSTEMTIME listed = listedDateOfStamp(remoteDates.value(p));
+            remoteFileHandle = FtpOpenFileAtA(owner_.session.connectionHandle, remotePath, std::uint64_t(size),
+                                              &listed, offset, held, FTP_TRANSFER_TYPE_BINARY, 0);
+        } else {
+            remoteFileHandle = FtpOpenFileA(owner_.session.connectionHandle, remotePath, GENERIC_READ,
+                                            FTP_TRANSFER_TYPE_BINARY, 0);
+        }
         if (remoteFileHandle == 0) {
             userDialogs().message(this, QStringLiteral("Can't open file path"));
             owner_.setStatus(QStringLiteral("Can't open file path! Request canceled!"));
@@ -124,12 +131,6 @@ void Form2::Download()
         if (!partial.open(offset))
             throw StepFailure(QStringLiteral("Can't create the local file %1: %2")
                                   .arg(quoted(localPath), partial.errorString()));
-        // The server's digest is of the whole file: ours takes in the held bytes first.
-        if (offset > 0 && InternetWantsHeldData(remoteFileHandle)) {
-            (void)partial.readHeld(offset, [&](const char* data, std::uint32_t count) {
-                InternetAddHeldData(remoteFileHandle, data, count);
-            });
-        }
 
         std::uint32_t now = GetTickCount();
         readouts.startFile(now);

@@ -5,6 +5,7 @@
 // refusals in the middle included.
 
 #include "session_test_helpers.h"
+#include "support/held_string.h"
 
 #include <thread>
 
@@ -110,7 +111,8 @@ TEST(RoundTrips, EachOperationSendsTheFewestCommandsAndReadsTheirRepliesInOrder)
          [](ftp::Session& s) {
              downloads(s, "/sub/g.txt", "g", true);
              std::uint64_t offset = 2;
-             ASSERT_TRUE(s.resumeDownload("/f.txt", 5, offset).ok());
+             HeldString held("012");
+             ASSERT_TRUE(s.resumeDownload("/f.txt", 5, {}, offset, held).ok());
              EXPECT_EQ(offset, 2u);
              EXPECT_EQ(download(s).bytes, "345");
          },

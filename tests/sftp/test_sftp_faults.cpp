@@ -2,6 +2,7 @@
 // ends, and nothing half done passes for done.
 
 #include "sftp/sftp_session.h"
+#include "support/scripted_questions.h"
 #include "support/scripted_sftp_server.h"
 #include "support/test_ftp_server.h"
 
@@ -30,7 +31,7 @@ sftp::SessionOptions quickOptions(const std::string& folder)
     sftp::SessionOptions options;
     options.timeout = 1500ms;
     options.sshFolder = folder;  // no keys, no known_hosts
-    options.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
+    options.questions = trustingHostKeys();
     return options;
 }
 
@@ -151,7 +152,9 @@ TEST(SftpLogon, nothingIsSentForTheLogonBeforeTheKeyIsTrustedAndPasswordsGoEithe
         options.insert(options.end(), {"--log", log});
         ScriptedSftpServer server(options);
         auto settings = quickOptions(std::string(folder) + "/no-keys");
-        settings.trustHostKey = [&](const sftp::HostKeyReport&) { return logon.trustKey; };
+        ScriptedQuestions questions;
+        questions.hostKeyAnswer = logon.trustKey;
+        settings.questions = questions;
         sftp::Session session(settings);
         const auto status = session.open("127.0.0.1", std::uint16_t(server.port()), "test", logon.password);
         EXPECT_EQ(status.ok(), logon.loggedOn) << logon.name << ": " << status.message();

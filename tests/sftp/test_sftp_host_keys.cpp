@@ -2,6 +2,7 @@
 // lines as OpenSSH writes them.
 
 #include "sftp/sftp_session.h"
+#include "support/scripted_questions.h"
 #include "support/test_ssh_server.h"
 
 #include <gtest/gtest.h>
@@ -58,16 +59,16 @@ TEST(SftpHostKeys, knownHostsLinesAreReadAsOpenSshReadsThem)
         if (test.hashed)
             runCommand("ssh-keygen -q -H -f " + folder + "/known_hosts 2>&1");
 
-        std::optional<sftp::HostKeyReport> asked;
+        ScriptedQuestions questions;
+        questions.hostKeyAnswer = false;
         sftp::SessionOptions options;
         options.timeout = 5000ms;
         options.sshFolder = folder;
-        options.trustHostKey = [&](const sftp::HostKeyReport& report) {
-            asked = report;
-            return false;
-        };
+        options.questions = questions;
         sftp::Session session(options);
         const auto status = session.open("127.0.0.1", std::uint16_t(server.port()), server.user(), "");
+        const std::optional<session::HostKeyReport> asked =
+            questions.hostKeys.empty() ? std::nullopt : std::optional(questions.hostKeys.front());
         switch (test.outcome) {
         case Outcome::LoggedOnUnasked:
             EXPECT_TRUE(status.ok()) << test.name << ": " << status.message();

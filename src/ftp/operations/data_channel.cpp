@@ -1,4 +1,4 @@
-#include "ftp/session/data_channel.h"
+#include "ftp/operations/data_channel.h"
 
 #include "ftp/transport/socket.h"
 
@@ -88,7 +88,7 @@ Status startConnecting(CommandChannel& channel, Socket& socket)
     if (!peerAddress(channel.connection().fd(), peer))
         return channel.failed(Status::failure(ErrorKind::Network, "The control connection was lost"));
     setPort(peer, port);
-    if (Status s = startConnect(peer, socket); !s.ok())
+    if (Status s = statusOf(startConnect(peer, socket)); !s.ok())
         return Status::failure(s.kind(), "Cannot open the data connection: " + s.message());
     return Status::success();
 }
@@ -172,7 +172,7 @@ Status openDataConnection(CommandChannel& channel, DataCommand& command, std::un
     const Deadline deadline = channel.replyDeadline();
     if (Status s = sendCommands(channel, command, deadline); !s.ok())
         return s;
-    if (Status s = finishConnect(socket, deadline); !s.ok())
+    if (Status s = statusOf(finishConnect(socket, deadline)); !s.ok())
         return connectFailed(channel, command,
                              Status::failure(s.kind(), "Cannot open the data connection: " + s.message()));
     std::unique_ptr<Stream> data = plainDataStream(std::move(socket));

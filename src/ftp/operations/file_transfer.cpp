@@ -1,4 +1,4 @@
-#include "ftp/session/file_transfer.h"
+#include "ftp/operations/file_transfer.h"
 
 #include <algorithm>
 #include <cerrno>

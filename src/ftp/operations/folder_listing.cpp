@@ -1,7 +1,7 @@
-#include "ftp/session/folder_listing.h"
+#include "ftp/operations/folder_listing.h"
 
-#include "ftp/session/data_channel.h"
-#include "ftp/session/working_folder.h"
+#include "ftp/operations/data_channel.h"
+#include "ftp/operations/working_folder.h"
 
 #include "ftp/listing/listing_parser.h"
 #include "ftp/listing/listing_reader.h"

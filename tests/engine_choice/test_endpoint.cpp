@@ -1,10 +1,10 @@
-#include "session/endpoint.h"
+#include "engine_choice/endpoint.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using session::Protocol;
+using engine_choice::Protocol;
 
 struct EndpointCase {
     const char* typed;
@@ -36,7 +36,7 @@ TEST(Endpoint, SchemeChoosesProtocolAndDefaultPort)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.typed) + " port " + std::to_string(c.port));
-        const auto endpoint = session::parseEndpoint(c.typed, c.port);
+        const auto endpoint = engine_choice::parseEndpoint(c.typed, c.port);
         EXPECT_EQ(endpoint.protocol, c.protocol);
         EXPECT_EQ(endpoint.host, c.host);
         EXPECT_EQ(endpoint.port, c.expectedPort);

@@ -1,4 +1,4 @@
-#include "ftp/session/working_folder.h"
+#include "ftp/operations/working_folder.h"
 
 namespace ftp {
 

@@ -1,4 +1,4 @@
-#include "ftp/session/logon.h"
+#include "ftp/operations/logon.h"
 
 #include "ftp/text/ascii.h"
 

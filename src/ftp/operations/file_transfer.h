@@ -4,12 +4,12 @@
 // digest, where offered) checked with the server around it.
 
 #include "ftp/control/command_channel.h"
-#include "ftp/session/data_channel.h"
+#include "ftp/operations/data_channel.h"
 #include "ftp/ftp_session.h"
 #include "ftp/control/reply.h"
 #include "ftp/status.h"
 #include "ftp/transport/stream.h"
-#include "ftp/session/transfer_check.h"
+#include "ftp/operations/transfer_check.h"
 
 #include <cstddef>
 #include <memory>

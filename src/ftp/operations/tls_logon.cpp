@@ -1,4 +1,4 @@
-#include "ftp/session/tls_logon.h"
+#include "ftp/operations/tls_logon.h"
 
 #include <algorithm>
 
@@ -41,7 +41,7 @@ Status SessionEncryption::secureControl(LogonContext& context)
                                    "The server refused encryption, which this connection requires: " + reply.text,
                                    reply.code);
         }
-        if (settings_.continueWithoutEncryption && !settings_.continueWithoutEncryption())
+        if (!settings_.questions.get().continueInClear(host_, port_))
             return Status::failure(ErrorKind::Insecure, "The server refused encryption: " + reply.text, reply.code);
         return Status::success();
     }
@@ -77,8 +77,8 @@ Status SessionEncryption::handshake(LogonContext& context)
 
 Status SessionEncryption::checkCertificate(const TlsStream& stream)
 {
-    const CertificateReport report = stream.certificateReport(port_);
-    if (report.trusted() || (settings_.trustCertificate && settings_.trustCertificate(report)))
+    const session::CertificateReport report = stream.certificateReport(port_);
+    if (report.trusted() || settings_.questions.get().trustCertificate(report))
         return Status::success();
     std::string reasons;
     for (const std::string& problem : report.problems)

@@ -3,7 +3,8 @@
 // from the engine choice, as the windows get them. New engine behaviour that
 // the windows rely on is tested here, once for both.
 
-#include "session/session_factory.h"
+#include "engine_choice/engine_choice.h"
+#include "support/scripted_questions.h"
 #include "support/test_ftp_server.h"
 #include "support/test_ssh_server.h"
 
@@ -24,20 +25,20 @@ namespace {
 
 enum class Engine { Ftp, Sftp };
 
-session::ConnectOptions optionsFor(const TestFtpServer&)
+engine_choice::ConnectOptions optionsFor(const TestFtpServer&)
 {
-    session::ConnectOptions options;
+    engine_choice::ConnectOptions options;
     options.timeout = 20s;  // generous: the suites run in parallel on a loaded machine
     return options;
 }
 
-session::ConnectOptions optionsFor(const TestSshServer& server)
+engine_choice::ConnectOptions optionsFor(const TestSshServer& server)
 {
-    session::ConnectOptions options;
+    engine_choice::ConnectOptions options;
     options.timeout = 20s;
     options.sshFolder = server.clientFolder();
     options.hostKeyStore = server.scratch() + "/store/known_hosts";
-    options.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
+    options.questions = trustingHostKeys();
     return options;
 }
 
@@ -57,10 +58,10 @@ public:
 template <class Server>
 class ServedBy : public Served {
 public:
-    ServedBy(session::Protocol protocol) : protocol_(protocol) {}
+    ServedBy(engine_choice::Protocol protocol) : protocol_(protocol) {}
     std::unique_ptr<RemoteSession> logOn() override
     {
-        auto session = session::createSession(protocol_, optionsFor(server_));
+        auto session = engine_choice::createSession(protocol_, optionsFor(server_));
         const auto status = session->open("127.0.0.1", std::uint16_t(server_.port()), server_.user(),
                                           server_.password());
         EXPECT_TRUE(status.ok()) << status.message();
@@ -73,14 +74,14 @@ public:
 
 private:
     Server server_;
-    session::Protocol protocol_;
+    engine_choice::Protocol protocol_;
 };
 
 std::unique_ptr<Served> start(Engine engine)
 {
     if (engine == Engine::Ftp)
-        return std::make_unique<ServedBy<TestFtpServer>>(session::Protocol::Ftp);
-    return std::make_unique<ServedBy<TestSshServer>>(session::Protocol::Sftp);
+        return std::make_unique<ServedBy<TestFtpServer>>(engine_choice::Protocol::Ftp);
+    return std::make_unique<ServedBy<TestSshServer>>(engine_choice::Protocol::Sftp);
 }
 
 // Larger than any engine's buffer or request, and not a multiple of one.

@@ -1,10 +1,10 @@
-#include "session/endpoint.h"
+#include "engine_choice/endpoint.h"
 
 #include <array>
 #include <cctype>
 #include <string_view>
 
-namespace session {
+namespace engine_choice {
 namespace {
 
 struct Scheme {
@@ -63,4 +63,4 @@ Endpoint parseEndpoint(const std::string& typedHost, std::uint16_t port)
     return endpoint;
 }
 
-} // namespace session
+} // namespace engine_choice

@@ -1,4 +1,4 @@
-#include "ftp/session/transfer_check.h"
+#include "ftp/operations/transfer_check.h"
 
 #include "ftp/control/reply.h"
 #include "ftp/text/ascii.h"

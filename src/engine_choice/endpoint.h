@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace session {
+namespace engine_choice {
 
 enum class Protocol {
     Ftp,             // "ftp://" or no scheme: TLS when the server offers it
@@ -25,4 +25,4 @@ struct Endpoint {
 // scheme's own default (990 for ftps, 22 for sftp); any other number is kept.
 Endpoint parseEndpoint(const std::string& typedHost, std::uint16_t port);
 
-} // namespace session
+} // namespace engine_choice

@@ -1,11 +1,11 @@
-#include "session/session_factory.h"
+#include "engine_choice/engine_choice.h"
 
 #include "ftp/ftp_session.h"
 #include "sftp/sftp_session.h"
 
-namespace session {
+namespace engine_choice {
 
-std::unique_ptr<RemoteSession> createSession(Protocol protocol, ConnectOptions options)
+std::unique_ptr<session::RemoteSession> createSession(Protocol protocol, ConnectOptions options)
 {
     switch (protocol) {
     case Protocol::Ftp:
@@ -18,8 +18,7 @@ std::unique_ptr<RemoteSession> createSession(Protocol protocol, ConnectOptions o
         else if (protocol == Protocol::FtpImplicitTls)
             ftpOptions.tlsMode = ftp::TlsMode::Implicit;
         ftpOptions.tls.authorityFile = std::move(options.trustedAuthorities);
-        ftpOptions.trustCertificate = std::move(options.trustCertificate);
-        ftpOptions.continueWithoutEncryption = std::move(options.continueWithoutEncryption);
+        ftpOptions.questions = options.questions;
         return std::make_unique<ftp::Session>(std::move(ftpOptions));
     }
     case Protocol::Sftp: {
@@ -27,11 +26,11 @@ std::unique_ptr<RemoteSession> createSession(Protocol protocol, ConnectOptions o
         sftpOptions.timeout = options.timeout;
         sftpOptions.sshFolder = std::move(options.sshFolder);
         sftpOptions.hostKeyStore = std::move(options.hostKeyStore);
-        sftpOptions.trustHostKey = std::move(options.trustHostKey);
+        sftpOptions.questions = options.questions;
         return std::make_unique<sftp::Session>(std::move(sftpOptions));
     }
     }
     return nullptr;
 }
 
-} // namespace session
+} // namespace engine_choice

@@ -5,8 +5,7 @@
 // resuming the control connection's TLS session.
 
 #include "ftp/ftp_session.h"
-#include "ftp/transport/certificate_check.h"
-#include "ftp/session/logon.h"
+#include "ftp/operations/logon.h"
 #include "ftp/transport/tls_context.h"
 #include "ftp/transport/tls_stream.h"
 
@@ -23,8 +22,7 @@ public:
     struct Settings {
         TlsMode mode = TlsMode::WhenOffered;
         TlsSettings tls;
-        std::function<bool(const CertificateReport&)> trustCertificate;  // unset: refuse
-        std::function<bool()> continueWithoutEncryption;                 // unset: go on in clear
+        std::reference_wrapper<session::Questions> questions;
     };
 
     explicit SessionEncryption(Settings settings) : settings_(std::move(settings)) {}
