@@ -3,6 +3,7 @@
 
 #include "sftp/sftp_session.h"
 #include "support/test_ssh_server.h"
+#include "support/scripted_questions.h"
 
 #include <gtest/gtest.h>
 
@@ -131,7 +132,7 @@ TEST(SftpAgent, anAgentThatNeverSignsIsCutOffAndTheLogonGoesOnWithTheKeyFile)
     sftp::SessionOptions options;
     options.timeout = 2000ms;
     options.sshFolder = server.clientFolder();
-    options.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
+    options.questions = trustingHostKeys();
     sftp::Session session(options);
     const auto status = session.open("127.0.0.1", std::uint16_t(server.port()), server.user(), "");
     ::unsetenv("SSH_AUTH_SOCK");
