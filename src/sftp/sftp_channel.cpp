@@ -12,10 +12,15 @@ using Clock = std::chrono::steady_clock;
 // requests never made is talking to someone else.
 constexpr std::size_t maxStrayAnswers = 16;
 
-// Asking libssh for this much at a time also opens the channel's window this
-// wide (its own default is 1.25 MB): the server then never waits for a window
-// adjustment while our 4 MiB of read requests are answered.
+// libssh opens the channel's window as wide as the read asked for whenever
+// the bytes buffered and the window left are fewer: asking this much keeps
+// the server from waiting for a window adjustment while our 4 MiB of read
+// requests are answered (libssh's own width is 1.25 MB).
 constexpr std::size_t readChunk = 8 * 1024 * 1024;
+// Asking for all of it on every read would top the window up after every
+// answer, one small packet of our own each time; asking only for what the
+// window still allows sends none, until it has shrunk below this.
+constexpr std::size_t windowRefill = readChunk / 4 * 3;
 
 int millisecondsUntil(Clock::time_point deadline)
 {
@@ -34,6 +39,7 @@ Status Channel::open(ssh_session ssh, std::chrono::milliseconds timeout)
     start_ = end_ = 0;
     awaited_.clear();
     strayAnswers_ = 0;
+    windowLeft_ = 0;
     channel_ = ssh_channel_new(ssh);
     if (!channel_)
         return fail(ErrorKind::Network, "Cannot open an SSH channel");
@@ -167,8 +173,10 @@ Status Channel::fill(Clock::time_point deadline)
 
     makeRoom();
     for (;;) {
-        const int count = ssh_channel_read_timeout(channel_, buffer_.get() + end_, readChunk, 0,
+        const std::size_t ask = windowLeft_ >= windowRefill ? windowLeft_ : readChunk;
+        const int count = ssh_channel_read_timeout(channel_, buffer_.get() + end_, std::uint32_t(ask), 0,
                                                    std::max(1, millisecondsUntil(deadline)));
+        windowLeft_ = ask - std::size_t(std::max(count, 0));
         if (count > 0) {
             end_ += std::size_t(count);
             return Status::success();
@@ -198,8 +206,10 @@ bool Channel::answerWaiting()
     if (!usable())
         return true;  // the caller's next receive reports the failure at once
     makeRoom();
+    // Reads no more than is buffered: never tops the window up.
     const int count = ssh_channel_read_nonblocking(channel_, buffer_.get() + end_, readChunk, 0);
     end_ += std::size_t(std::max(count, 0));
+    windowLeft_ -= std::min(windowLeft_, std::size_t(std::max(count, 0)));
     return count < 0 || answerBuffered();
 }
 

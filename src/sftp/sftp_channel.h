@@ -97,6 +97,10 @@ private:
     std::size_t capacity_ = 0;
     std::size_t start_ = 0;
     std::size_t end_ = 0;
+    // What libssh's buffer and the window left let the server still send, as
+    // far as our reads tell: asking for no more than this sends no window
+    // adjustment.
+    std::size_t windowLeft_ = 0;
 };
 
 } // namespace sftp
