@@ -46,13 +46,13 @@ std::FILE* openLocal(const std::string& path, const char* mode)
     return file;
 }
 
-// `more`: another file of the batch follows, as the transfer window tells the session.
-void download(sftp::Session& session, const std::string& remote, const std::string& local, bool more)
+// `next`: the file of the batch that follows ("" for none), as the transfer window tells the session.
+void download(sftp::Session& session, const std::string& remote, const std::string& local, const std::string& next)
 {
     std::FILE* out = openLocal(local, "wb");
     check(session.openFile(remote, session::TransferDirection::Download), "open " + remote);
-    if (more)
-        session.anotherTransferFollows();
+    if (!next.empty())
+        session.nextTransferIs(next, session::TransferDirection::Download);
     std::vector<char> buffer(bufferSize);
     for (;;) {
         std::size_t count = 0;
@@ -68,12 +68,12 @@ void download(sftp::Session& session, const std::string& remote, const std::stri
     std::fclose(out);
 }
 
-void upload(sftp::Session& session, const std::string& local, const std::string& remote, bool more)
+void upload(sftp::Session& session, const std::string& local, const std::string& remote, const std::string& next)
 {
     std::FILE* in = openLocal(local, "rb");
     check(session.openFile(remote, session::TransferDirection::Upload), "open " + remote);
-    if (more)
-        session.anotherTransferFollows();
+    if (!next.empty())
+        session.nextTransferIs(next, session::TransferDirection::Upload);
     std::vector<char> buffer(bufferSize);
     while (const std::size_t count = std::fread(buffer.data(), 1, buffer.size(), in))
         check(session.write(buffer.data(), count), "write " + remote);
@@ -114,11 +114,12 @@ int main(int argc, char** argv)
     std::size_t items = 0;
     if ((job == "download" || job == "upload") && args.size() >= 3) {
         for (std::size_t i = 2; i < args.size(); ++i, ++items) {
-            const bool more = i + 1 < args.size();
+            const std::string from = args[0] + "/";
+            const std::string next = i + 1 < args.size() ? from + args[i + 1] : "";
             if (job == "download")
-                download(session, args[0] + "/" + args[i], args[1] + "/" + args[i], more);
+                download(session, from + args[i], args[1] + "/" + args[i], next);
             else
-                upload(session, args[0] + "/" + args[i], args[1] + "/" + args[i], more);
+                upload(session, from + args[i], args[1] + "/" + args[i], next);
         }
     } else if (job == "list") {
         for (const std::string& folder : args) {
