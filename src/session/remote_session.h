@@ -84,6 +84,14 @@ public:
     // closeFile() at once. An engine may prepare that one meanwhile; it must
     // stay correct when nothing follows after all.
     virtual void anotherTransferFollows() {}
+    // The same, naming the transfer that follows: an engine may start it
+    // with the close of this one. It must stay correct when another comes.
+    virtual void nextTransferIs(const std::string& path, TransferDirection direction)
+    {
+        (void)path;
+        (void)direction;
+        anotherTransferFollows();
+    }
 
     // How the link is protected, for the padlock's tooltip ("TLSv1.3, TLS_AES_256_GCM_SHA384");
     // "" when it travels in clear.

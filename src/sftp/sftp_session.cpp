@@ -68,6 +68,21 @@ struct Session::Impl {
     std::string encryption;
     std::unique_ptr<Download> download;
     std::unique_ptr<Upload> upload;
+    // Counts logons: what was asked on an earlier link is never waited for.
+    unsigned linkNumber = 0;
+
+    // A download's OPEN and STAT, asked before its turn: those of the next
+    // file go out with the CLOSE of the one before, in one round trip.
+    struct AskedOpen {
+        std::string path;
+        unsigned link = 0;
+        std::uint32_t openId = 0;
+        std::uint32_t statId = 0;
+        Response opened;
+        Response stat;
+    };
+    std::optional<std::string> nextDownload;  // the path the window said comes next
+    std::unique_ptr<AskedOpen> prepared;
 
     bool linked() const { return ssh && channel.usable(); }
 
@@ -77,6 +92,8 @@ struct Session::Impl {
     {
         download.reset();
         upload.reset();
+        prepared.reset();
+        nextDownload.reset();
         channel.drop();
         if (!ssh)
             return;
@@ -148,6 +165,7 @@ struct Session::Impl {
             return s;
         if (Status s = channel.open(ssh, options.timeout); !s.ok())
             return s;
+        ++linkNumber;
 
         const auto named = [](const char* name) { return std::string(name ? name : "?"); };
         encryption = "SSH-2, " + named(ssh_get_kex_algo(ssh)) + ", " + named(ssh_get_cipher_out(ssh));
@@ -156,8 +174,8 @@ struct Session::Impl {
             encryption += std::string(", ") + mac;
 
         Response response;
-        const std::uint32_t id = channel.nextId();
-        if (Status s = channel.call(RequestWriter(MessageType::Realpath, id).addString("."), id, response); !s.ok())
+        if (Status s = channel.call(RequestWriter(MessageType::Realpath, channel.nextId()).addString("."), response);
+            !s.ok())
             return s;
         if (response.type == MessageType::Name && !response.names.empty())
             currentFolder = response.names.front().name;
@@ -168,12 +186,15 @@ struct Session::Impl {
     // engine does (session/reconnect.h): a link found broken (a server that
     // stalled or hung up) first; an operation that only reads once more when
     // the link breaks under it.
-    Status perform(const std::function<Status()>& operation, bool repeatable)
+    // `keepPrepared`: the operation takes up the download asked before its turn.
+    Status perform(const std::function<Status()>& operation, bool repeatable, bool keepPrepared = false)
     {
         if (!account)
             return Status::failure(ErrorKind::WrongState, "Not connected");
         if (download || upload)
             return Status::failure(ErrorKind::WrongState, "A file transfer is open");
+        if (!keepPrepared)
+            dropPrepared();
         return session::runReconnecting(
             [&] { return !linked(); },
             [&](const Status& failure) { return repeatable && !linked() && failure.kind() == ErrorKind::Network; },
@@ -200,13 +221,12 @@ struct Session::Impl {
             return s;
         return perform(
             [&] {
-                const std::uint32_t id = channel.nextId();
-                RequestWriter request(type, id);
+                RequestWriter request(type, channel.nextId());
                 request.addString(absolute(path));
                 if (withAttributes)
                     request.addNoAttributes();
                 Response response;
-                if (Status s = channel.call(std::move(request), id, response); !s.ok())
+                if (Status s = channel.call(std::move(request), response); !s.ok())
                     return s;
                 return statusOf(response, what + " \"" + path + "\"");
             },
@@ -221,18 +241,58 @@ struct Session::Impl {
         std::uint64_t& offset;
     };
 
+    std::unique_ptr<AskedOpen> askOpen(const std::string& path)
+    {
+        auto asked = std::make_unique<AskedOpen>();
+        asked->path = path;
+        asked->link = linkNumber;
+        AskedOpen& into = *asked;
+        asked->openId = channel.ask(RequestWriter(MessageType::Open, channel.nextId())
+                                        .addString(path)
+                                        .add(openRead)
+                                        .addNoAttributes(),
+                                    [&into](Response& answer) { into.opened = std::move(answer); });
+        asked->statId = channel.ask(RequestWriter(MessageType::Stat, channel.nextId()).addString(path),
+                                    [&into](Response& answer) { into.stat = std::move(answer); });
+        return asked;
+    }
+
+    // Gives up a download asked before its turn that did not come: its file,
+    // if opened, is closed without a wait.
+    void dropPrepared()
+    {
+        if (!prepared)
+            return;
+        const std::unique_ptr<AskedOpen> asked = std::move(prepared);
+        if (asked->link != linkNumber || !channel.usable())
+            return;
+        channel.forget(asked->statId);
+        if (channel.waitFor(asked->openId).ok() && asked->opened.type == MessageType::Handle) {
+            channel.askClose(asked->opened.text);
+            (void)channel.flush();
+        }
+        channel.forget(asked->openId);
+    }
+
     Status openDownload(const std::string& path, Continuation* continuation = nullptr)
     {
-        // The open and the size go out together: one round trip.
-        const std::uint32_t openId = channel.nextId();
-        const std::uint32_t statId = channel.nextId();
-        Response opened, stat;
-        RequestWriter open(MessageType::Open, openId);
-        open.addString(path).add(openRead).addNoAttributes();
-        RequestWriter ask(MessageType::Stat, statId);
-        ask.addString(path);
-        if (Status s = channel.callBoth(std::move(open), openId, std::move(ask), statId, opened, stat); !s.ok())
-            return s;
+        // The open and the size go out together: one round trip, none when
+        // they went out with the close of the file before.
+        std::unique_ptr<AskedOpen> asked;
+        if (prepared && prepared->path == path && prepared->link == linkNumber)
+            asked = std::move(prepared);
+        dropPrepared();
+        if (!asked)
+            asked = askOpen(path);
+        Status waited = channel.waitFor(asked->openId);
+        if (waited.ok())
+            waited = channel.waitFor(asked->statId);
+        channel.forget(asked->openId);
+        channel.forget(asked->statId);
+        if (!waited.ok())
+            return waited;
+        const Response& opened = asked->opened;
+        const Response& stat = asked->stat;
         if (opened.type != MessageType::Handle)
             return statusOf(opened, "Opening \"" + path + "\"");
         std::optional<std::uint64_t> size;
@@ -264,13 +324,12 @@ struct Session::Impl {
 
     Status openUpload(const std::string& path)
     {
-        const std::uint32_t id = channel.nextId();
         Response opened;
-        if (Status s = channel.call(RequestWriter(MessageType::Open, id)
+        if (Status s = channel.call(RequestWriter(MessageType::Open, channel.nextId())
                                         .addString(path)
                                         .add(openWrite | openCreate | openTruncate)
                                         .addNoAttributes(),
-                                    id, opened);
+                                    opened);
             !s.ok())
             return s;
         if (opened.type != MessageType::Handle)
@@ -281,9 +340,7 @@ struct Session::Impl {
 
     void closeHandle(const std::string& handle)
     {
-        const std::uint32_t id = channel.nextId();
-        Response response;
-        (void)channel.call(RequestWriter(MessageType::Close, id).addString(handle), id, response);
+        (void)channel.waitFor(channel.askClose(handle));
     }
 };
 
@@ -340,16 +397,21 @@ Status Session::changeDirectory(const std::string& path)
     return impl_->perform(
         [&]() -> Status {
             Channel& channel = impl_->channel;
-            const std::uint32_t realId = channel.nextId();
-            const std::uint32_t statId = channel.nextId();
             const std::string wanted = impl_->absolute(path);
             Response real, stat;
-            RequestWriter resolve(MessageType::Realpath, realId);
-            resolve.addString(wanted);
-            RequestWriter ask(MessageType::Stat, statId);
-            ask.addString(wanted);
-            if (Status s = channel.callBoth(std::move(resolve), realId, std::move(ask), statId, real, stat); !s.ok())
-                return s;
+            const std::uint32_t realId = channel.ask(
+                RequestWriter(MessageType::Realpath, channel.nextId()).addString(wanted),
+                [&real](Response& answer) { real = std::move(answer); });
+            const std::uint32_t statId = channel.ask(
+                RequestWriter(MessageType::Stat, channel.nextId()).addString(wanted),
+                [&stat](Response& answer) { stat = std::move(answer); });
+            Status waited = channel.waitFor(realId);
+            if (waited.ok())
+                waited = channel.waitFor(statId);
+            channel.forget(realId);
+            channel.forget(statId);
+            if (!waited.ok())
+                return waited;
             if (stat.type != MessageType::Attrs)
                 return statusOf(stat, "Changing to \"" + path + "\"");
             if (!stat.attributes.isFolder())
@@ -383,12 +445,11 @@ Status Session::rename(const std::string& from, const std::string& to)
     return impl_->perform(
         [&] {
             Channel& channel = impl_->channel;
-            const std::uint32_t id = channel.nextId();
             Response response;
-            if (Status s = channel.call(RequestWriter(MessageType::Rename, id)
+            if (Status s = channel.call(RequestWriter(MessageType::Rename, channel.nextId())
                                             .addString(impl_->absolute(from))
                                             .addString(impl_->absolute(to)),
-                                        id, response);
+                                        response);
                 !s.ok())
                 return s;
             return statusOf(response, "Renaming \"" + from + "\"");
@@ -409,12 +470,15 @@ Status Session::openFile(const std::string& path, TransferDirection direction)
 {
     if (Status s = noNul(path); !s.ok())
         return s;
+    // A download asked for already is taken up, not given up, on the way in.
+    const bool asked = direction == TransferDirection::Download && impl_->prepared
+                       && impl_->prepared->path == impl_->absolute(path);
     return impl_->perform(
         [&] {
             const std::string where = impl_->absolute(path);
             return direction == TransferDirection::Download ? impl_->openDownload(where) : impl_->openUpload(where);
         },
-        direction == TransferDirection::Download);
+        direction == TransferDirection::Download, asked);
 }
 
 Status Session::resumeDownload(const std::string& path, std::uint64_t knownSize,
@@ -454,13 +518,25 @@ Status Session::write(const void* buffer, std::size_t size)
 Status Session::closeFile()
 {
     Status status = Status::success();
-    if (impl_->download)
-        status = impl_->download->finish();
-    else if (impl_->upload)
+    if (impl_->download) {
+        // The next file's open and size go out with this one's close.
+        status = impl_->download->finish([this] {
+            if (impl_->nextDownload)
+                impl_->prepared = impl_->askOpen(*impl_->nextDownload);
+        });
+    } else if (impl_->upload) {
         status = impl_->upload->finish();
+    }
     impl_->download.reset();
     impl_->upload.reset();
+    impl_->nextDownload.reset();
     return status;
+}
+
+void Session::nextTransferIs(const std::string& path, TransferDirection direction)
+{
+    if (impl_->download && direction == TransferDirection::Download && !carriesNul(path))
+        impl_->nextDownload = impl_->absolute(path);
 }
 
 bool Session::isFileOpen() const { return impl_->download || impl_->upload; }

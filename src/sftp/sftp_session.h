@@ -75,6 +75,9 @@ public:
     // was confirmed.
     Status closeFile() override;
     bool isFileOpen() const override;
+    // A download followed by another has the next one's open travel with
+    // its close.
+    void nextTransferIs(const std::string& path, TransferDirection direction) override;
 
     // "SSH-2, curve25519-sha256, chacha20-poly1305@openssh.com".
     std::string encryption() const override;
