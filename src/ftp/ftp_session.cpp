@@ -5,6 +5,7 @@
 #include "ftp/session/file_transfer.h"
 #include "ftp/session/folder_listing.h"
 #include "ftp/session/logon.h"
+#include "ftp/session/path_presence.h"
 #include "ftp/control/reply.h"
 #include "ftp/session/tls_logon.h"
 #include "ftp/session/working_folder.h"
@@ -21,7 +22,7 @@ namespace {
 // fate of the command in flight unknown; only these are sent again.
 bool repeatable(const std::string& verb)
 {
-    for (const char* harmless : {"PWD", "CWD", "LIST", "MLSD", "NLST", "SIZE", "MDTM", "EPSV", "PASV", "RETR",
+    for (const char* harmless : {"PWD", "CWD", "LIST", "MLSD", "MLST", "NLST", "SIZE", "MDTM", "EPSV", "PASV", "RETR",
                                  "TYPE", "FEAT", "NOOP", "STAT"}) {
         if (verb == harmless)
             return true;
@@ -267,6 +268,17 @@ Status Session::rename(const std::string& from, const std::string& to)
         if (Status s = channel.command(renameTo, reply); !s.ok())
             return s;
         return doneOrRefused(renameTo, reply);
+    });
+}
+
+Status Session::presenceOf(const std::string& path, session::Presence& presence)
+{
+    presence = session::Presence::Unknown;
+    CommandChannel& channel = impl_->channel;
+    return impl_->withPaths({path}, [&]() -> Status {
+        if (Status s = channel.ready(); !s.ok())
+            return s;
+        return ftp::presenceOf(channel, impl_->data, path, presence);
     });
 }
 

@@ -388,6 +388,17 @@ bool FtpRenameFileA(HINTERNET connection, const std::string& from, const std::st
 
 bool InternetCloseHandle(HINTERNET handle)
 {
+bool FtpAskPathExistsA(HINTERNET connection, const std::string& path, bool& exists)
+{
+    exists = false;
+    auto* session = connectedSession(connection);
+    session::Presence presence = session::Presence::Unknown;
+    if (!session || !succeeded(*session, [&] { return session->presenceOf(path, presence); }))
+        return false;
+    exists = presence == session::Presence::Present;
+    return presence != session::Presence::Unknown;
+}
+
     const auto it = handles.find(handle);
     if (it == handles.end())
         return handle == 0;

@@ -93,6 +93,10 @@ bool FtpRemoveDirectoryA(HINTERNET connection, const std::string& path);
 bool FtpRenameFileA(HINTERNET connection, const std::string& from, const std::string& to);
 
 // Closes any handle, 0 included. For a file handle the result tells whether the
+// Asks the server now whether something stands at `path`. True when it could
+// tell, with the answer in `exists`; false when it had no way to tell or the
+// question failed (`exists` is then false).
+bool FtpAskPathExistsA(HINTERNET connection, const std::string& path, bool& exists);
 // server confirmed the transfer and the file checked whole against the size
 // (and digest) the server gives; closing a connection closes what it owns.
 bool InternetCloseHandle(HINTERNET handle);
