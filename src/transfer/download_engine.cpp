@@ -132,7 +132,7 @@ void Form2::Download()
         }
 
         std::uint32_t now = GetTickCount();
-        readouts.startFile(now);
+        readouts.startFile(now, size);
         readouts.resumeFile(std::int64_t(offset));
         const auto writeFailure = [&] {
             return StepFailure(QStringLiteral("Can't write the local file %1: %2")
@@ -171,7 +171,8 @@ void Form2::Download()
             if (lastBlock)
                 break;
         }
-        readouts.finishFile();
+        if (readouts.finishFile())
+            display.afterBlock(readouts, false, now, true);
         if (!collector.flush())
             throw writeFailure();
 

@@ -161,7 +161,7 @@ void Form2::Upload()
             InternetTransferFollows(remoteFileHandle);
 
         std::int64_t position = 0;
-        steps.step(166, [&] { readouts.startFile(GetTickCount()); });  // 162 to 166
+        steps.step(166, [&] { readouts.startFile(GetTickCount(), size); });  // 162 to 166
         bool abandoned = false;
         do {
             bool readWhole = false;
@@ -203,7 +203,10 @@ void Form2::Upload()
         } while (position < length);  // 232
 
         steps.step(234, [&] { localFile.close(); });
-        steps.step(236, [&] { readouts.finishFile(); });
+        steps.step(236, [&] {
+            if (readouts.finishFile())
+                display.afterBlock(readouts, false, GetTickCount(), true);
+        });
         bool confirmed = false;
         steps.step(238, [&] {
             const HINTERNET handle = remoteFileHandle;
