@@ -3,6 +3,7 @@
 #include "local/dir_list_box.h"
 #include "local/drive_list_box.h"
 #include "local/file_list_box.h"
+#include "local/hidden_files.h"
 #include "main_window/error_report.h"
 #include "main_window/password_setting.h"
 #include "main_window/status_line.h"
@@ -53,6 +54,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     indexTreeRemovals();
     setupRenameEditing();
     setupSettingsSaving();
+    setupHiddenFilesToggle(*this);
     Form_Load();
 }
 
