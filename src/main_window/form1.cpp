@@ -5,6 +5,7 @@
 #include "local/file_list_box.h"
 #include "local/hidden_files.h"
 #include "main_window/error_report.h"
+#include "main_window/kept_servers.h"
 #include "main_window/password_setting.h"
 #include "main_window/status_line.h"
 #include "main_window/twips_layout.h"
@@ -55,6 +56,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     setupRenameEditing();
     setupSettingsSaving();
     setupHiddenFilesToggle(*this);
+    new KeptServers(*this);
     Form_Load();
 }
 
