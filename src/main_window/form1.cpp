@@ -6,6 +6,7 @@
 #include "local/hidden_files.h"
 #include "main_window/error_report.h"
 #include "main_window/kept_servers.h"
+#include "transfer/folder_batch.h"
 #include "main_window/password_setting.h"
 #include "main_window/status_line.h"
 #include "main_window/twips_layout.h"
@@ -57,6 +58,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     setupSettingsSaving();
     setupHiddenFilesToggle(*this);
     new KeptServers(*this);
+    setupFolderTransfers(*this);
     Form_Load();
 }
 

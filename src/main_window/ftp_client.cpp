@@ -118,6 +118,8 @@ bool succeeded(session::RemoteSession& session, Call&& call)
 void fillRecord(session::ListEntry& entry, WIN32_FIND_DATAA& record)
 {
     record.dwFileAttributes = entry.isFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    if (entry.isLink)
+        record.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     // An unknown date becomes the all-zero time the list shows as an empty
     // cell; an unknown size is shown as 0.
     record.ftLastWriteTime = entry.modified.value_or(SYSTEMTIME{});
@@ -386,8 +388,6 @@ bool FtpRenameFileA(HINTERNET connection, const std::string& from, const std::st
     return session && succeeded(*session, [&] { return session->rename(from, to); });
 }
 
-bool InternetCloseHandle(HINTERNET handle)
-{
 bool FtpAskPathExistsA(HINTERNET connection, const std::string& path, bool& exists)
 {
     exists = false;
@@ -399,6 +399,8 @@ bool FtpAskPathExistsA(HINTERNET connection, const std::string& path, bool& exis
     return presence != session::Presence::Unknown;
 }
 
+bool InternetCloseHandle(HINTERNET handle)
+{
     const auto it = handles.find(handle);
     if (it == handles.end())
         return handle == 0;
