@@ -6,6 +6,7 @@
 #include "local/hidden_files.h"
 #include "main_window/error_report.h"
 #include "main_window/kept_servers.h"
+#include "remote/drag_drop.h"
 #include "transfer/folder_batch.h"
 #include "main_window/password_setting.h"
 #include "main_window/status_line.h"
@@ -59,6 +60,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     setupHiddenFilesToggle(*this);
     new KeptServers(*this);
     setupFolderTransfers(*this);
+    setupDragAndDrop(*this);
     Form_Load();
 }
 

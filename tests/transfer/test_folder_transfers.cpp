@@ -3,12 +3,14 @@
 // file the server refuses counted while the batch goes on, a local link loop
 // left out, and no download written through a link out of the chosen folder.
 
+#include "remote/drag_drop.h"
 #include "support/folder_trees.h"
 #include "support/test_certificates.h"
 #include "transfer/folder_batch.h"
 #include "transfer_test_helpers.h"
 
 #include <QLabel>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -46,6 +48,44 @@ struct FolderSetup {
     Form1 window;
     QTemporaryDir local;
 };
+
+// Drops `data` on `view` as the desktop would; true when the drop was taken.
+bool drop(QAbstractItemView* view, const std::unique_ptr<QMimeData>& data)
+{
+    const QPoint at = view->viewport()->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, {});
+    QCoreApplication::sendEvent(view->viewport(), &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent dropped(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, {});
+    QCoreApplication::sendEvent(view->viewport(), &dropped);
+    return dropped.isAccepted();
+}
+
+std::unique_ptr<QMimeData> fromList(const char* list, const QString& folder = {})
+{
+    auto data = std::make_unique<QMimeData>();
+    data->setData(QLatin1String(windowDragFormat), (QLatin1String(list) + (folder.isEmpty() ? QString() : QStringLiteral("\n") + folder)).toUtf8());
+    return data;
+}
+
+// Lets a drop's transfer run: presses start on the dialog it opens and
+// waits until that dialog has closed.
+void runDroppedTransfer(Form1& window)
+{
+    bool pressed = false;
+    QTimer presser;
+    presser.setInterval(5);
+    QObject::connect(&presser, &QTimer::timeout, &window, [&] {
+        auto* dialog = window.findChild<Form2*>();
+        if (dialog && dialog->isVisible() && !pressed) {
+            pressed = true;
+            pressStart(*dialog);
+        }
+    });
+    presser.start();
+    QTRY_VERIFY_WITH_TIMEOUT(pressed && !window.findChild<Form2*>(), 20000);
+}
 
 } // namespace
 
@@ -144,6 +184,48 @@ private slots:
 
         QCOMPARE(setup.dialogs.texts(), QStringList{"1 of 1 files were not transferred."});
         QVERIFY(folderEntries(elsewhere.path()).isEmpty());
+    }
+
+
+    // Each drop starts what its button (or folder menu) starts; a drop on
+    // the side it came from starts nothing.
+    void dropsStartWhatTheButtonsStart()
+    {
+        FolderSetup setup;
+        writeTree(setup.local.filePath("pick"), {{"a.txt", "a"}, {"b.txt", "b"}});
+        writeTree(setup.local.filePath("desk"), {{"tree/in/c.txt", "c"}, {"d.txt", "d"}});
+        selectLocal(setup.window, setup.local.filePath("pick"), {"b.txt"});
+
+        QVERIFY(!drop(setup.window.filLocalFile, fromList("filLocalFile")));
+        QVERIFY(drop(setup.window.ListView1, fromList("filLocalFile")));
+        runDroppedTransfer(setup.window);
+        QVERIFY(!setup.server.exists("a.txt"));
+        QCOMPARE(setup.server.readFile("b.txt"), std::string("b"));
+
+        QVERIFY(drop(setup.window.TView1, fromList("dirLocalDir", setup.local.filePath("pick"))));
+        runDroppedTransfer(setup.window);
+        QCOMPARE(setup.server.readFile("pick/a.txt"), std::string("a"));
+
+        const auto desktop = std::make_unique<QMimeData>();
+        desktop->setUrls({QUrl::fromLocalFile(setup.local.filePath("desk/tree")),
+                          QUrl::fromLocalFile(setup.local.filePath("desk/d.txt"))});
+        QVERIFY(!drop(setup.window.filLocalFile, desktop));
+        QVERIFY(drop(setup.window.ListView1, desktop));
+        runDroppedTransfer(setup.window);
+        QCOMPARE(setup.server.readFile("tree/in/c.txt"), std::string("c"));
+        QCOMPARE(setup.server.readFile("d.txt"), std::string("d"));
+
+        QTemporaryDir into;
+        setup.window.dirLocalDir->setPath(into.path());
+        openFolder(setup.window, QStringLiteral("/"));
+        selectRemote(setup.window, {"d.txt"});
+        QVERIFY(!drop(setup.window.ListView1, fromList("ListView1")));
+        QVERIFY(drop(setup.window.filLocalFile, fromList("ListView1")));
+        runDroppedTransfer(setup.window);
+        QCOMPARE(readLocal(into.filePath("d.txt")), QByteArray("d"));
+        QVERIFY(drop(setup.window.dirLocalDir, fromList("TView1", QStringLiteral("/tree/"))));
+        runDroppedTransfer(setup.window);
+        QCOMPARE(readLocal(into.filePath("tree/in/c.txt")), QByteArray("c"));
     }
 };
 
