@@ -5,6 +5,7 @@
 #include "ftp/operations/file_transfer.h"
 #include "ftp/operations/folder_listing.h"
 #include "ftp/operations/logon.h"
+#include "ftp/operations/path_presence.h"
 #include "ftp/control/reply.h"
 #include "ftp/operations/tls_logon.h"
 #include "ftp/operations/working_folder.h"
@@ -25,7 +26,7 @@ namespace {
 // fate of the command in flight unknown; only these are sent again.
 bool repeatable(const std::string& verb)
 {
-    for (const char* harmless : {"PWD", "CWD", "LIST", "MLSD", "NLST", "SIZE", "MDTM", "EPSV", "PASV", "RETR",
+    for (const char* harmless : {"PWD", "CWD", "LIST", "MLSD", "MLST", "NLST", "SIZE", "MDTM", "EPSV", "PASV", "RETR",
                                  "TYPE", "FEAT", "NOOP", "STAT"}) {
         if (verb == harmless)
             return true;
@@ -242,6 +243,17 @@ Status Session::rename(const std::string& from, const std::string& to)
             return s;
         const std::string renameTo = withArgument("RNTO", to);
         return channel.command(renameTo, requireDone(renameTo));
+    });
+}
+
+Status Session::presenceOf(const std::string& path, session::Presence& presence)
+{
+    presence = session::Presence::Unknown;
+    CommandChannel& channel = impl_->channel;
+    return impl_->withPaths({path}, [&]() -> Status {
+        if (Status s = channel.ready(); !s.ok())
+            return s;
+        return ftp::presenceOf(channel, path, presence);
     });
 }
 

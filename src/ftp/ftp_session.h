@@ -73,6 +73,8 @@ public:
     Status removeDirectory(const std::string& path) override;
     Status deleteFile(const std::string& path) override;
     Status rename(const std::string& from, const std::string& to) override;
+    // MLST where offered, else SIZE, else a listing of the path's folder.
+    Status presenceOf(const std::string& path, session::Presence& presence) override;
 
     // Lists one folder with one request: MLSD when the server offers MLST, else LIST.
     Status listFolder(const std::string& path, std::vector<ListEntry>& entries) override;

@@ -120,6 +120,8 @@ bool succeeded(session::RemoteSession& session, Call&& call)
 void fillRecord(session::ListEntry& entry, WIN32_FIND_DATAA& record)
 {
     record.dwFileAttributes = entry.isFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    if (entry.isLink)
+        record.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     // An unknown date becomes the all-zero time the list shows as an empty
     // cell; an unknown size is shown as 0.
     record.ftLastWriteTime = entry.modified.value_or(SYSTEMTIME{});
@@ -377,6 +379,17 @@ bool FtpRenameFileA(HINTERNET connection, const std::string& from, const std::st
 {
     auto* session = connectedSession(connection);
     return session && succeeded(*session, [&] { return session->rename(from, to); });
+}
+
+bool FtpAskPathExistsA(HINTERNET connection, const std::string& path, bool& exists)
+{
+    exists = false;
+    auto* session = connectedSession(connection);
+    session::Presence presence = session::Presence::Unknown;
+    if (!session || !succeeded(*session, [&] { return session->presenceOf(path, presence); }))
+        return false;
+    exists = presence == session::Presence::Present;
+    return presence != session::Presence::Unknown;
 }
 
 bool InternetCloseHandle(HINTERNET handle)

@@ -25,6 +25,8 @@ constexpr std::uint32_t GENERIC_WRITE = 0x40000000;
 constexpr std::uint32_t FTP_TRANSFER_TYPE_BINARY = 2;
 constexpr std::uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
+// Besides one of the two above: the entry is a symbolic link.
+constexpr std::uint32_t FILE_ATTRIBUTE_REPARSE_POINT = 0x400;
 
 using SYSTEMTIME = session::DateTime;
 
@@ -96,6 +98,10 @@ bool FtpDeleteFileA(HINTERNET connection, const std::string& path);
 bool FtpCreateDirectoryA(HINTERNET connection, const std::string& path);
 bool FtpRemoveDirectoryA(HINTERNET connection, const std::string& path);
 bool FtpRenameFileA(HINTERNET connection, const std::string& from, const std::string& to);
+// Asks the server now whether something stands at `path`. True when it could
+// tell, with the answer in `exists`; false when it had no way to tell or the
+// question failed (`exists` is then false).
+bool FtpAskPathExistsA(HINTERNET connection, const std::string& path, bool& exists);
 
 // Closes any handle, 0 included. For a file handle the result tells whether the
 // server confirmed the transfer and the file checked whole against the size

@@ -1,6 +1,7 @@
 #include "main_window/connection_security.h"
 #include "main_window/error_report.h"
 #include "main_window/form1.h"
+#include "main_window/kept_servers.h"
 #include "main_window/user_dialogs.h"
 #include "remote/file_type_icons.h"
 
@@ -92,6 +93,8 @@ void Form1::PushButton3_Click()
     steps.step(132, [&] { PushButton8->setEnabled(true); });
     steps.step(134, [&] { Frame3->setEnabled(true); });
     steps.step(136, [&] { PushButton1->setEnabled(true); });
+    if (KeptServers* kept = keptServersOf(*this))
+        kept->remember({session.hostName, txtPort->text(), session.userName});
 
     std::string reply;
     bool replied = false;

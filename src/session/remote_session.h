@@ -29,6 +29,10 @@ public:
     virtual std::size_t read(void* buffer, std::size_t size) = 0;
 };
 
+// What the server says stands at a path: something (a file, a folder, a
+// link), nothing, or it has no way to tell.
+enum class Presence { Present, Absent, Unknown };
+
 class RemoteSession {
 public:
     virtual ~RemoteSession() = default;
@@ -49,6 +53,15 @@ public:
     virtual Status removeDirectory(const std::string& path) = 0;
     virtual Status deleteFile(const std::string& path) = 0;
     virtual Status rename(const std::string& from, const std::string& to) = 0;
+    // Asks the server now, not a listing seen earlier, whether `path` exists:
+    // many servers let a rename replace a file without a word, so the caller
+    // asks first. An engine that cannot ask keeps this default.
+    virtual Status presenceOf(const std::string& path, Presence& presence)
+    {
+        (void)path;
+        presence = Presence::Unknown;
+        return Status::success();
+    }
 
     // Every entry of one folder, read as one whole.
     virtual Status listFolder(const std::string& path, std::vector<ListEntry>& entries) = 0;

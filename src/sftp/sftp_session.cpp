@@ -457,6 +457,29 @@ Status Session::rename(const std::string& from, const std::string& to)
         false);
 }
 
+Status Session::presenceOf(const std::string& path, session::Presence& presence)
+{
+    presence = session::Presence::Unknown;
+    if (Status s = noNul(path); !s.ok())
+        return s;
+    return impl_->perform(
+        [&] {
+            Channel& channel = impl_->channel;
+            const std::uint32_t id = channel.nextId();
+            Response response;
+            if (Status s = channel.call(RequestWriter(MessageType::Lstat, id).addString(impl_->absolute(path)), id,
+                                        response);
+                !s.ok())
+                return s;
+            if (response.type == MessageType::Attrs)
+                presence = session::Presence::Present;
+            else if (response.type == MessageType::Status && response.statusCode == StatusNoSuchFile)
+                presence = session::Presence::Absent;
+            return Status::success();
+        },
+        true);
+}
+
 Status Session::listFolder(const std::string& path, std::vector<ListEntry>& entries)
 {
     if (Status s = noNul(path); !s.ok())

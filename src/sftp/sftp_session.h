@@ -56,7 +56,11 @@ public:
     Status makeDirectory(const std::string& path) override;
     Status removeDirectory(const std::string& path) override;
     Status deleteFile(const std::string& path) override;
+    // SFTP's rename already refuses a name that exists (version 3 has no
+    // overwrite); asking first lets the caller say why.
     Status rename(const std::string& from, const std::string& to) override;
+    // LSTAT: a link counts as there even when it leads nowhere.
+    Status presenceOf(const std::string& path, session::Presence& presence) override;
     Status listFolder(const std::string& path, std::vector<ListEntry>& entries) override;
 
     Status openFile(const std::string& path, TransferDirection direction) override;
