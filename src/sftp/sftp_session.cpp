@@ -465,10 +465,9 @@ Status Session::presenceOf(const std::string& path, session::Presence& presence)
     return impl_->perform(
         [&] {
             Channel& channel = impl_->channel;
-            const std::uint32_t id = channel.nextId();
             Response response;
-            if (Status s = channel.call(RequestWriter(MessageType::Lstat, id).addString(impl_->absolute(path)), id,
-                                        response);
+            if (Status s = channel.call(
+                    RequestWriter(MessageType::Lstat, channel.nextId()).addString(impl_->absolute(path)), response);
                 !s.ok())
                 return s;
             if (response.type == MessageType::Attrs)

@@ -121,7 +121,8 @@ TEST(RoundTrips, EachOperationSendsTheFewestCommandsAndReadsTheirRepliesInOrder)
          [](ftp::Session& s) {
              downloads(s, "/sub/g.txt", "g", true);
              std::uint64_t offset = 2;
-             ASSERT_TRUE(s.resumeDownload("/f.txt", 6, offset).ok());
+             HeldString held("12");
+             ASSERT_TRUE(s.resumeDownload("/f.txt", 6, {}, offset, held).ok());
              EXPECT_EQ(offset, 0u);
              EXPECT_EQ(download(s).bytes, "12345");
          },
