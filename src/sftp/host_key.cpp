@@ -7,6 +7,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 #include <sys/stat.h>
@@ -54,6 +55,38 @@ std::string fingerprintOnRecord(const std::string& file, const std::string& serv
             return found;
     }
     return {};
+}
+
+// Which lines of a known_hosts file count: plain ones vouch for a key,
+// "@revoked" ones condemn it. "@cert-authority" lines name no host's key.
+enum class Lines { Plain, Revoked };
+
+// True when `file` has a line of the kind asked for that names `server`
+// (hashed names and patterns too) with exactly `key`.
+bool fileNamesKey(const std::string& file, const std::string& server, const ssh_key key, Lines kind)
+{
+    constexpr std::string_view revokedMarker = "@revoked";
+    std::ifstream lines(file);
+    for (std::string line; std::getline(lines, line);) {
+        std::string_view rest = line;
+        rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(" \t")));
+        const bool revoked = rest.starts_with(revokedMarker) && rest.size() > revokedMarker.size()
+                             && (rest[revokedMarker.size()] == ' ' || rest[revokedMarker.size()] == '\t');
+        if (revoked != (kind == Lines::Revoked) || (!revoked && rest.starts_with('@')))
+            continue;
+        if (revoked) {
+            rest.remove_prefix(revokedMarker.size());
+            rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(" \t")));
+        }
+        ssh_knownhosts_entry* entry = nullptr;
+        const bool named = ssh_known_hosts_parse_line(server.c_str(), std::string(rest).c_str(), &entry) == SSH_OK
+                           && entry && entry->publickey
+                           && ssh_key_cmp(entry->publickey, key, SSH_KEY_CMP_PUBLIC) == 0;
+        ssh_knownhosts_entry_free(entry);
+        if (named)
+            return true;
+    }
+    return false;
 }
 
 // What one file says of the server's key; `onRecord` gets the fingerprint of
@@ -141,14 +174,14 @@ Status storeKey(ssh_session ssh, const std::string& store)
 } // namespace
 
 Status checkHostKey(ssh_session ssh, const std::string& host, std::uint16_t port, const HostKeyFiles& files,
-                    const HostKeyQuestion& ask)
+                    session::Questions& questions)
 {
     ssh_key rawKey = nullptr;
     if (ssh_get_server_publickey(ssh, &rawKey) != SSH_OK || !rawKey)
         return Status::failure(ErrorKind::Protocol, "The server showed no host key");
     const Key key(rawKey);
 
-    HostKeyReport report;
+    session::HostKeyReport report;
     report.host = host;
     report.port = port;
     const char* type = ssh_key_type_to_char(ssh_key_type(key.get()));
@@ -159,6 +192,16 @@ Status checkHostKey(ssh_session ssh, const std::string& host, std::uint16_t port
 
     // known_hosts names a server on another port than 22 as "[host]:port".
     const std::string server = port == 22 ? host : "[" + host + "]:" + std::to_string(port);
+    // A key marked revoked is refused outright, whatever else vouches for it:
+    // no question, as OpenSSH asks none.
+    for (const std::string* file : {&files.userKnownHosts, &files.ownStore}) {
+        for (const std::string& name : {server, host}) {
+            if (!file->empty() && fileNamesKey(*file, name, key.get(), Lines::Revoked))
+                return Status::failure(ErrorKind::Insecure, "The server's host key (" + report.fingerprint
+                                                                + ") is marked as revoked in " + *file
+                                                                + "; the connection is refused");
+        }
+    }
     bool changed = false;
     for (const std::string* file : {&files.userKnownHosts, &files.ownStore}) {
         std::string onRecord;
@@ -175,7 +218,17 @@ Status checkHostKey(ssh_session ssh, const std::string& host, std::uint16_t port
         }
     }
 
-    if (!ask || !ask(report)) {
+    // As OpenSSH does: a server on another port that no file knows under
+    // "[host]:port" is known by the very same key under its plain name. A
+    // different key there is no change: other ports may well run other servers.
+    if (!changed && port != 22) {
+        for (const std::string* file : {&files.userKnownHosts, &files.ownStore}) {
+            if (!file->empty() && fileNamesKey(*file, host, key.get(), Lines::Plain))
+                return Status::success();
+        }
+    }
+
+    if (!questions.trustHostKey(report)) {
         return Status::failure(ErrorKind::Insecure,
                                changed ? "The server's host key has changed (" + report.fingerprint
                                              + "), and it was not trusted"

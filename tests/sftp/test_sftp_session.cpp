@@ -1,30 +1,34 @@
 // The SFTP engine against OpenSSH's sshd.
 
 #include "sftp/sftp_session.h"
+#include "support/child_process.h"
+#include "support/held_string.h"
+#include "support/scripted_questions.h"
 #include "support/test_ftp_server.h"
 #include "support/test_ssh_server.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <stdexcept>
 
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 
 using namespace std::chrono_literals;
 
 namespace {
 
 // An ssh-agent of its own holding one key, which the server accepts. It
-// lives as long as the shell it runs, which ends when the pipe on its
-// descriptor 3 closes: with this object, or with the test process.
+// lives as long as the shell it runs, which ends with its input: with this
+// object, or with the test process.
 class TestAgent {
 public:
     explicit TestAgent(const TestSshServer& server)
@@ -33,23 +37,9 @@ public:
         std::filesystem::create_directories(folder);
         runCommand("ssh-keygen -q -t ed25519 -N '' -C agent -f " + folder + "/key");
         socket_ = folder + "/socket";
-        int lifeline[2];
-        if (::pipe2(lifeline, O_CLOEXEC) != 0)
-            throw std::runtime_error("TestAgent: pipe failed");
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const int devNull = ::open("/dev/null", O_RDWR);
-            for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
-                ::dup2(devNull, fd);
-            ::dup2(lifeline[0], 3);
-        ::fcntl(3, F_SETFD, 0);  // dup2 onto itself keeps close-on-exec
-            ::close_range(4, ~0U, 0);
-            ::execlp("ssh-agent", "ssh-agent", "-a", socket_.c_str(), "/bin/sh", "-c", "read -r _ <&3",
-                     static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(lifeline[0]);
-        lifeline_ = lifeline[1];
+        agent_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"/usr/bin/ssh-agent", "-a", socket_, "/bin/sh", "-c", "read -r _"},
+            folder + "/agent.log");
         for (int i = 0; i < 500 && !std::filesystem::exists(socket_); ++i)
             ::usleep(10000);
         runCommand("SSH_AUTH_SOCK=" + socket_ + " ssh-add -q " + folder + "/key 2>&1");
@@ -58,18 +48,11 @@ public:
         std::getline(publicKey, line);
         server.authorize(line);
     }
-    ~TestAgent()
-    {
-        ::close(lifeline_);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-    }
     const std::string& socket() const { return socket_; }
 
 private:
     std::string socket_;
-    int pid_ = -1;
-    int lifeline_ = -1;
+    std::unique_ptr<ChildProcess> agent_;
 };
 
 // A socket where an agent should be that takes connections and never answers.
@@ -122,7 +105,7 @@ protected:
         result.timeout = 5000ms;
         result.sshFolder = withKey ? server->clientFolder() : server->emptyClientFolder();
         result.hostKeyStore = server->scratch() + "/store/known_hosts";
-        result.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
+        result.questions = trustingHostKeys();
         return result;
     }
     std::unique_ptr<sftp::Session> connected()
@@ -194,6 +177,48 @@ TEST_F(SftpSession, transfersAreByteExactBothWays)
         const auto closed = session->closeFile();
         ASSERT_TRUE(closed.ok()) << closed.message();
         EXPECT_TRUE(server->readFile("up" + name) == got) << size;
+    }
+}
+
+TEST_F(SftpSession, aCutDownloadResumesOnlyWhileTheFileIsUnchanged)
+{
+    const std::size_t size = 3 << 20;
+    for (const bool changed : {false, true}) {
+        server->writePatternFile("resume.bin", size);
+        auto session = connected();
+        std::vector<session::ListEntry> entries;
+        ASSERT_TRUE(session->listFolder(server->root(), entries).ok());
+        const auto listed = std::find_if(entries.begin(), entries.end(),
+                                         [](const session::ListEntry& entry) { return entry.name == "resume.bin"; });
+        ASSERT_NE(listed, entries.end());
+        // The cut: half the file read, then the link gone without a word.
+        ASSERT_TRUE(session->openFile("resume.bin", session::TransferDirection::Download).ok());
+        std::string held(size / 2, '\0');
+        std::size_t count = 0;
+        ASSERT_TRUE(session->read(held.data(), held.size(), count).ok());
+        session->abandon();
+        std::string remote = patternBytes(size);
+        if (changed) {  // same size, other bytes, a later date
+            std::reverse(remote.begin(), remote.end());
+            server->writeFile("resume.bin", remote);
+            const std::filesystem::path path = server->root() + "/resume.bin";
+            std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + std::chrono::hours(1));
+        }
+
+        auto again = connected();
+        std::uint64_t offset = held.size();
+        HeldString reader(held);
+        const auto opened = again->resumeDownload("resume.bin", size, listed->modified, offset, reader);
+        ASSERT_TRUE(opened.ok()) << opened.message();
+        EXPECT_EQ(offset, changed ? 0u : held.size()) << changed;
+        held.resize(offset);
+        char block[65536];
+        for (count = 1; count;) {
+            ASSERT_TRUE(again->read(block, sizeof block, count).ok());
+            held.append(block, count);
+        }
+        ASSERT_TRUE(again->closeFile().ok());
+        EXPECT_TRUE(held == remote) << changed << " got " << held.size();
     }
 }
 
@@ -273,7 +298,7 @@ TEST(SftpSessionKilled, aServerKilledMidDownloadFailsTheReadAndNeverEndsIt)
     sftp::SessionOptions options;
     options.timeout = std::chrono::milliseconds(5000);
     options.sshFolder = doomed.clientFolder();
-    options.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
+    options.questions = trustingHostKeys();
     sftp::Session session(options);
     ASSERT_TRUE(session.open("127.0.0.1", std::uint16_t(doomed.port()), doomed.user(), "").ok());
     ASSERT_TRUE(session.openFile("big.bin", session::TransferDirection::Download).ok());

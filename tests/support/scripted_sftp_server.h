@@ -4,6 +4,9 @@
 // "secret", and stops it when destroyed. Its faults are switched on by the
 // options the script lists (--stall REQUEST, --stall-kex, --die-after N).
 
+#include "support/child_process.h"
+
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,8 +23,7 @@ public:
     static const char* password() { return "secret"; }
 
 private:
-    int pid_ = -1;
-    int stdinFd_ = -1;  // closing it stops the server
+    std::unique_ptr<ChildProcess> server_;
     int port_ = 0;
     std::string base_;
     std::string root_;

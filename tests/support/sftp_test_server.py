@@ -13,12 +13,23 @@ Switches:
   --kbdint-only          passwords only by keyboard-interactive, asked with
                          an echoed "Name:" and a hidden "Password:" prompt
   --short-reads N        answer every read with at most N bytes
+  --fail-close NAME      answer the close of a file named NAME with a failure
+  --fstat-off-by N       report N bytes more than a file holds to FSTAT
+  --listing FILE         every folder lists the names in FILE (one a line, in
+                         hex, so that any bytes can be a name) as plain files
 Faults:
   --stall-kex            accept the connection, then say nothing at all
   --stall REQUEST        never answer REQUEST: open, read, write, close,
                          opendir (a listing), stat, remove, mkdir
   --die-after N          the server process ends at once, without a word,
                          once it has served N bytes of reads
+  --endless-listing HOW  answer every READDIR with fresh names, never the
+                         end: "fast" (1,000 names an answer at full speed),
+                         "long" (100 names of 4,000 bytes), "slow" (one name
+                         every half second)
+  --wrong-ids HOW        answer READDIR and READ with statuses for requests never made,
+                         for ever: "fast" (at full speed) or "slow" (one every
+                         0.2 s, each well within any time-out)
 """
 
 import argparse
@@ -41,6 +52,11 @@ def parse():
     parser.add_argument("--log")
     parser.add_argument("--kbdint-only", action="store_true")
     parser.add_argument("--short-reads", type=int)
+    parser.add_argument("--fail-close")
+    parser.add_argument("--fstat-off-by", type=int, default=0)
+    parser.add_argument("--listing")
+    parser.add_argument("--endless-listing", choices=["fast", "long", "slow"])
+    parser.add_argument("--wrong-ids", choices=["fast", "slow"])
     return parser.parse_args()
 
 
@@ -89,10 +105,6 @@ class Files(asyncssh.SFTPServer):
         if name in OPTIONS.stall:
             await forever()
 
-    async def open(self, path, pflags, attrs):
-        await self._maybe_stall("open")
-        return super().open(path, pflags, attrs)
-
     async def read(self, file_obj, offset, size):
         await self._maybe_stall("read")
         if OPTIONS.short_reads:
@@ -107,12 +119,31 @@ class Files(asyncssh.SFTPServer):
         await self._maybe_stall("write")
         return super().write(file_obj, offset, data)
 
+    async def open(self, path, pflags, attrs):
+        await self._maybe_stall("open")
+        file_obj = super().open(path, pflags, attrs)
+        self._names = getattr(self, "_names", {})
+        self._names[id(file_obj)] = os.path.basename(path.decode())
+        return file_obj
+
     async def close(self, file_obj):
         await self._maybe_stall("close")
-        return super().close(file_obj)
+        name = getattr(self, "_names", {}).pop(id(file_obj), None)
+        super().close(file_obj)
+        if OPTIONS.fail_close and name == OPTIONS.fail_close:
+            raise asyncssh.SFTPFailure("deferred write error")
+
+    def fstat(self, file_obj):
+        attrs = asyncssh.SFTPAttrs.from_local(super().fstat(file_obj))
+        if OPTIONS.fstat_off_by:
+            attrs.size += OPTIONS.fstat_off_by
+        return attrs
 
     async def listdir(self, path):
         await self._maybe_stall("opendir")
+        if OPTIONS.listing:
+            with open(OPTIONS.listing) as lines:
+                return [plain_file(bytes.fromhex(line.strip())) for line in lines]
         return super().listdir(path)
 
     async def stat(self, path):
@@ -126,6 +157,48 @@ class Files(asyncssh.SFTPServer):
     async def mkdir(self, path, attrs):
         await self._maybe_stall("mkdir")
         return super().mkdir(path, attrs)
+
+
+def plain_file(name):
+    return asyncssh.SFTPName(name, b"-rw-r--r-- 1 test test 1 Jan  1 00:00 " + name,
+                             asyncssh.SFTPAttrs(permissions=0o100644, size=1))
+
+
+FRESH = [0]
+
+
+def fresh_names(count, length):
+    names = []
+    for _ in range(count):
+        FRESH[0] += 1
+        names.append(plain_file(str(FRESH[0]).encode().rjust(length, b"n")))
+    return names
+
+
+async def endless_readdir(handler, packet):
+    packet.get_string()
+    if OPTIONS.endless_listing == "slow":
+        await asyncio.sleep(0.5)
+        return fresh_names(1, 8), False
+    if OPTIONS.endless_listing == "long":
+        return fresh_names(100, 4000), False
+    return fresh_names(1000, 12), False
+
+
+async def wrong_ids(handler, packet):
+    status_ok = bytes(4) + bytes(4) + bytes(4)
+    stray = 0x40000000
+    while True:
+        stray += 1
+        handler.send_packet(asyncssh.sftp.FXP_STATUS, stray, status_ok)
+        await asyncio.sleep(0.2 if OPTIONS.wrong_ids == "slow" else 0)
+
+
+if OPTIONS.endless_listing:
+    asyncssh.sftp.SFTPServerHandler._packet_handlers[asyncssh.sftp.FXP_READDIR] = endless_readdir
+if OPTIONS.wrong_ids:
+    for request in (asyncssh.sftp.FXP_READDIR, asyncssh.sftp.FXP_READ):
+        asyncssh.sftp.SFTPServerHandler._packet_handlers[request] = wrong_ids
 
 
 async def silent(reader, writer):

@@ -1,5 +1,7 @@
 #include "support/test_certificates.h"
 
+#include "support/child_process.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
@@ -19,9 +21,9 @@ public:
         if (!::mkdtemp(folderTemplate))
             throw std::runtime_error("cannot create a folder for the test certificates");
         path = folderTemplate;
-        const std::string command = std::string("/usr/bin/python3 ") + CORVELL_TEST_CERTIFICATE_SCRIPT + " '" + path + "'";
-        if (std::system(command.c_str()) != 0)
-            throw std::runtime_error("making the test certificates failed: " + command);
+        ChildProcess maker({"/usr/bin/python3", CORVELL_TEST_CERTIFICATE_SCRIPT, path}, path + "/maker.log");
+        if (maker.wait() != 0)
+            throw std::runtime_error("making the test certificates failed: " + maker.log());
     }
     ~CertificateFolder()
     {

@@ -1,13 +1,12 @@
 #include "support/test_ftp_server.h"
 
+#include "support/child_process.h"
 #include "support/test_certificates.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -16,10 +15,6 @@
 #include <stdexcept>
 #include <system_error>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #ifndef CORVELL_TEST_SERVER_SCRIPT
@@ -33,89 +28,12 @@ namespace {
 constexpr const char* kPython = "/usr/bin/python3";
 // Starting Python and importing pyftpdlib takes well under a second, but a
 // loaded machine running many suites in parallel can be much slower.
-constexpr int kStartTimeoutMs = 30000;
+constexpr std::chrono::seconds kStartTimeout{30};
 
 void ignoreSigpipeOnce()
 {
     static std::once_flag once;
     std::call_once(once, [] { std::signal(SIGPIPE, SIG_IGN); });
-}
-
-std::int64_t nowMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<std::int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
-
-void closeFd(int& fd)
-{
-    if (fd >= 0) {
-        ::close(fd);
-        fd = -1;
-    }
-}
-
-// Reads one line from fd, giving up after timeoutMs. Returns false on
-// timeout or end of file; `line` then holds what arrived.
-bool readLine(int fd, std::string& line, int timeoutMs)
-{
-    const std::int64_t deadline = nowMs() + timeoutMs;
-    for (;;) {
-        const std::int64_t left = deadline - nowMs();
-        if (left <= 0)
-            return false;
-        pollfd p{fd, POLLIN, 0};
-        const int ready = ::poll(&p, 1, static_cast<int>(left));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0)
-            return false;
-        char c = 0;
-        const ssize_t n = ::read(fd, &c, 1);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        if (c == '\n')
-            return true;
-        line.push_back(c);
-    }
-}
-
-std::string readAll(int fd)
-{
-    std::string text;
-    char buffer[4096];
-    for (;;) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, 200) <= 0)
-            break;
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n <= 0)
-            break;
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    return text;
-}
-
-void stopProcess(int pid)
-{
-    if (pid <= 0)
-        return;
-    ::kill(pid, SIGTERM);
-    // The server exits at once on SIGTERM; only a wedged one needs SIGKILL.
-    for (int i = 0; i < 200; ++i) {
-        int status = 0;
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid || (done < 0 && errno == ECHILD))
-            return;
-        ::usleep(10000);
-    }
-    ::kill(pid, SIGKILL);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
 }
 
 fs::path underRoot(const std::string& root, const std::string& relativePath)
@@ -157,17 +75,6 @@ TestFtpServer::TestFtpServer(std::vector<std::string> options)
     logPath_ = base + "/commands.log";
     fs::create_directories(root_);
     { std::ofstream(logPath_).flush(); }
-
-    int toChild[2] = {-1, -1};
-    int fromChild[2] = {-1, -1};
-    if (::pipe2(toChild, O_CLOEXEC) != 0 || ::pipe2(fromChild, O_CLOEXEC) != 0) {
-        const int error = errno;
-        closeFd(toChild[0]);
-        closeFd(toChild[1]);
-        fs::remove_all(base);
-        throw std::runtime_error(std::string("TestFtpServer: pipe failed: ") + std::strerror(error));
-    }
-
     std::vector<std::string> args = {kPython, CORVELL_TEST_SERVER_SCRIPT, "--root", root_,
                                      "--log", logPath_};
     args.insert(args.end(), options.begin(), options.end());
@@ -176,67 +83,19 @@ TestFtpServer::TestFtpServer(std::vector<std::string> options)
     const bool encrypts = has("--tls") || has("--tls-required") || has("--tls-implicit") || has("--tls-first-logon-only");
     if (encrypts && !has("--tls-cert"))
         args.insert(args.end(), {"--tls-cert", testCertificate("trusted.pem")});
-    std::vector<char*> argv;
-    for (auto& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        const int error = errno;
-        for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]})
-            ::close(fd);
-        fs::remove_all(base);
-        throw std::runtime_error(std::string("TestFtpServer: fork failed: ") + std::strerror(error));
-    }
-    if (pid == 0) {
-        // Child: only async-signal-safe calls from here on.
-        ::dup2(toChild[0], STDIN_FILENO);
-        ::dup2(fromChild[1], STDOUT_FILENO);
-        // Sockets the test holds must not live on in the server, or closing
-        // them would never reach the peer.
-        if (::close_range(3, ~0U, 0) != 0) {
-            for (int fd = 3; fd < 4096; ++fd)
-                ::close(fd);
-        }
-        ::signal(SIGPIPE, SIG_DFL);
-        ::execv(kPython, argv.data());
-        const char message[] = "TestFtpServer: cannot run /usr/bin/python3\n";
-        ssize_t ignored = ::write(STDERR_FILENO, message, sizeof message - 1);
-        (void)ignored;
-        ::_exit(127);
-    }
-
-    pid_ = pid;
-    stdinFd_ = toChild[1];
-    ::close(toChild[0]);
-    ::close(fromChild[1]);
-
-    std::string line;
-    const bool gotLine = readLine(fromChild[0], line, kStartTimeoutMs);
-    int port = 0;
-    if (gotLine && line.rfind("PORT ", 0) == 0)
-        port = std::atoi(line.c_str() + 5);
-    if (port <= 0) {
-        const std::string rest = readAll(fromChild[0]);
-        ::close(fromChild[0]);
+    try {
+        server_ = std::make_unique<ChildProcess>(args, base + "/server.log");
+        port_ = server_->readyPort(kStartTimeout);
+    } catch (const std::exception& error) {
         shutDown();
         std::ostringstream message;
-        message << "TestFtpServer: the test FTP server did not start ("
-                << (gotLine ? "unexpected first line \"" + line + "\""
-                            : std::string("no PORT line within the time limit"))
-                << "). Script: " << CORVELL_TEST_SERVER_SCRIPT << ", run by " << kPython
-                << " (it needs the python3-pyftpdlib package); options:";
+        message << "TestFtpServer: the test FTP server did not start. Script: " << CORVELL_TEST_SERVER_SCRIPT
+                << ", run by " << kPython << " (it needs the python3-pyftpdlib package); options:";
         for (const auto& option : options)
             message << ' ' << option;
-        if (!rest.empty())
-            message << "\nOutput: " << rest;
+        message << "\n" << error.what();
         throw std::runtime_error(message.str());
     }
-    port_ = port;
-    // Nothing else is printed on stdout; closing it here means a chatty
-    // server can never block on a full pipe.
-    ::close(fromChild[0]);
 }
 
 TestFtpServer::~TestFtpServer()
@@ -246,11 +105,7 @@ TestFtpServer::~TestFtpServer()
 
 void TestFtpServer::shutDown()
 {
-    closeFd(stdinFd_);
-    if (pid_ > 0) {
-        stopProcess(pid_);
-        pid_ = -1;
-    }
+    server_.reset();
     if (!root_.empty()) {
         std::error_code ignored;
         fs::remove_all(fs::path(root_).parent_path(), ignored);

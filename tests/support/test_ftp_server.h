@@ -76,6 +76,9 @@
 // for benchmarks.
 // The port is read from the script's first line of output: "PORT <n>".
 
+#include "support/child_process.h"
+
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -108,8 +111,7 @@ public:
 private:
     void shutDown();
 
-    int pid_ = -1;
-    int stdinFd_ = -1; // closing it stops the server
+    std::unique_ptr<ChildProcess> server_;
     int port_ = 0;
     std::string root_;
     std::string logPath_;

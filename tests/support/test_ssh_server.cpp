@@ -1,6 +1,12 @@
 #include "support/test_ssh_server.h"
 
+#include "support/child_process.h"
+
 #include "support/test_ftp_server.h"
+
+#ifndef CORVELL_SSHD_CONFIG_TEMPLATE
+#error "CORVELL_SSHD_CONFIG_TEMPLATE must name tests/support/sshd_config.in"
+#endif
 
 #include <cerrno>
 #include <csignal>
@@ -41,18 +47,6 @@ int freePort()
     }
     ::close(fd);
     return ntohs(address.sin_port);
-}
-
-bool accepts(int port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(std::uint16_t(port));
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return ok;
 }
 
 std::string randomText(std::size_t length)
@@ -165,63 +159,38 @@ TestSshServer::TestSshServer()
     port_ = freePort();
     hostKeyLine_ = "[127.0.0.1]:" + std::to_string(port_) + " "
                    + trimmed(runCommand("cut -d' ' -f1,2 " + base_ + "/host_ed25519.pub"));
-    std::ofstream(base_ + "/sshd_config")
-        << "Port " << port_ << "\n"
-        << "ListenAddress 127.0.0.1\n"
-        << "HostKey " << base_ << "/host_ed25519\n"
-        << "PidFile none\n"
-        << "AuthorizedKeysFile " << base_ << "/authorized_keys\n"
-        << "StrictModes no\n"
-        << "UsePAM no\n"
-        << "PasswordAuthentication " << (password_.empty() ? "no" : "yes") << "\n"
-        << "KbdInteractiveAuthentication no\n"
-        << "PubkeyAuthentication yes\n"
-        << "AllowUsers " << user_ << "\n"
-        << "MaxStartups 100\n"
-        << "LogLevel ERROR\n"
-        << "Subsystem sftp internal-sftp -d " << root_ << "\n";
+    writeConfig();
 
-    const std::string log = base_ + "/sshd.log";
-    const std::string config = base_ + "/sshd_config";
-    // sshd runs under a shell that stops it once the pipe on its descriptor 3
-    // closes: when this object goes, or when the test process dies unawares.
-    const std::string watched = std::string(sshd) + " -D -f '" + config + "' -E '" + log
-                                + "' 3<&- & server=$!; { read -r _ <&3; kill $server; } & wait $server";
-    int lifeline[2];
-    if (::pipe2(lifeline, O_CLOEXEC) != 0)
-        throw std::runtime_error("TestSshServer: pipe failed");
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        throw std::runtime_error("TestSshServer: fork failed");
-    if (pid == 0) {
-        const int devNull = ::open("/dev/null", O_RDWR);
-        ::dup2(devNull, STDIN_FILENO);
-        ::dup2(devNull, STDOUT_FILENO);
-        ::dup2(devNull, STDERR_FILENO);
-        ::dup2(lifeline[0], 3);
-        ::fcntl(3, F_SETFD, 0);  // dup2 onto itself keeps close-on-exec
-        ::close_range(4, ~0U, 0);
-        ::signal(SIGPIPE, SIG_DFL);
-        ::execl("/bin/sh", "sh", "-c", watched.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
+    // sshd runs under a shell that stops it once its standard input ends:
+    // when this object goes, or when the test process dies unawares.
+    const std::string watched = std::string("exec 3<&0; ") + sshd + " -D -f '" + base_ + "/sshd_config' -E '" + base_
+                                + "/sshd.log' </dev/null >/dev/null 3<&- & server=$!; { read -r _ <&3; kill $server; } & wait $server";
+    try {
+        server_ = std::make_unique<ChildProcess>(std::vector<std::string>{"/bin/sh", "-c", watched},
+                                                 base_ + "/sshd.log");
+        server_->awaitListening(port_);
+    } catch (...) {
+        server_.reset();
+        if (madeUser_)
+            (void)std::system(("userdel " + user_ + " >/dev/null 2>&1").c_str());
+        throw;
     }
-    ::close(lifeline[0]);
-    lifeline_ = lifeline[1];
-    pid_ = pid;
-    for (int i = 0; i < 500 && !accepts(port_); ++i) {
-        int status = 0;
-        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            std::ifstream in(log);
-            std::stringstream text;
-            text << in.rdbuf();
-            if (madeUser_)
-                (void)std::system(("userdel " + user_ + " >/dev/null 2>&1").c_str());
-            ::close(lifeline_);
-            throw std::runtime_error("TestSshServer: sshd did not start: " + text.str());
-        }
-        ::usleep(10000);
+}
+
+void TestSshServer::writeConfig() const
+{
+    std::ifstream in(CORVELL_SSHD_CONFIG_TEMPLATE);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string config = text.str();
+    const std::pair<std::string, std::string> fills[] = {
+        {"@PORT@", std::to_string(port_)}, {"@FOLDER@", base_}, {"@ROOT@", root_}, {"@USER@", user_},
+        {"@PASSWORDS@", password_.empty() ? "no" : "yes"}};
+    for (const auto& [name, value] : fills) {
+        for (auto at = config.find(name); at != std::string::npos; at = config.find(name, at + value.size()))
+            config.replace(at, name.size(), value);
     }
+    std::ofstream(base_ + "/sshd_config") << config;
 }
 
 TestSshServer::~TestSshServer()
@@ -233,49 +202,10 @@ TestSshServer::~TestSshServer()
     fs::remove_all(base_, ignored);
 }
 
-// Every process under `pid`: sshd's sessions leave its process group.
-static std::vector<int> descendants(int pid)
-{
-    std::vector<int> found;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::ifstream stat(entry.path() / "stat");
-        std::string line;
-        std::getline(stat, line);
-        // "pid (command) state ppid ...": the command may hold blanks and brackets.
-        const auto close = line.rfind(')');
-        if (close == std::string::npos)
-            continue;
-        std::istringstream rest(line.substr(close + 1));
-        std::string state;
-        int parent = 0;
-        rest >> state >> parent;
-        if (parent == pid) {
-            const int child = std::atoi(name.c_str());
-            found.push_back(child);
-            for (int grandchild : descendants(child))
-                found.push_back(grandchild);
-        }
-    }
-    return found;
-}
-
 void TestSshServer::kill()
 {
-    if (pid_ <= 0)
-        return;
-    // The shell, the listening sshd and every session under it.
-    for (int process : descendants(pid_))
-        ::kill(process, SIGKILL);
-    ::kill(pid_, SIGKILL);
-    ::close(lifeline_);
-    lifeline_ = -1;
-    int status = 0;
-    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-    }
-    pid_ = -1;
+    if (server_)
+        server_->kill();
 }
 
 void TestSshServer::authorize(const std::string& publicKeyLine) const

@@ -9,6 +9,9 @@
 // logons both work. Unprivileged, it serves the current user by key only
 // (passwordLogon() is false).
 
+#include "support/child_process.h"
+
+#include <memory>
 #include <string>
 
 class TestSshServer {
@@ -51,9 +54,9 @@ public:
 
 private:
     void giveToUser(const std::string& path) const;
+    void writeConfig() const;
 
-    int pid_ = -1;
-    int lifeline_ = -1;  // closing it stops the server
+    std::unique_ptr<ChildProcess> server_;
     int port_ = 0;
     unsigned uid_ = 0;
     unsigned gid_ = 0;

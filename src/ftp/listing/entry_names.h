@@ -1,18 +1,16 @@
 #pragma once
-// The one place that decides whether a listed name can be an entry of the
-// folder: every dialect passes its names through here.
+// Where every dialect's names pass the rule all engines share on which names
+// can be entries of the folder.
 
 #include "ftp/listing_entry.h"
+#include "session/entry_names.h"
 
 #include <optional>
 #include <string_view>
 
 namespace ftp::listing {
 
-// Empty, "." and ".." name no entry of the folder, and a name holding "/" or
-// NUL cannot be used in a path built from it: such entries yield nothing. A
-// name of blanks only is the padding of a line that ends after its date.
-bool isUsableName(std::string_view name);
+using session::isUsableName;
 
 // `entry` named `name`, or nothing when the name is not usable.
 std::optional<ListEntry> named(ListEntry entry, std::string_view name);

@@ -1,6 +1,7 @@
 #include "ftp/listing/listing_dates.h"
 
 #include "ftp/listing/cjk_dates.h"
+#include "ftp/listing/listing_clocks.h"
 #include "ftp/listing/month_names.h"
 
 #include <algorithm>
@@ -48,20 +49,6 @@ std::optional<int> parseYear(std::string_view token, bool needDot = false)
     if (!year || !validDate(*year, 1, 1))
         return std::nullopt;
     return year;
-}
-
-// "+0100", "-0500", "+01:00", "Z": the zone of "ls --full-time" and of ISO
-// times. The time stays as printed.
-bool isZone(std::string_view token)
-{
-    if (token == "Z")
-        return true;
-    if (token.size() < 5 || (token[0] != '+' && token[0] != '-'))
-        return false;
-    token.remove_prefix(1);
-    if (token.size() == 5 && token[2] == ':')
-        return allDigits(token.substr(0, 2)) && allDigits(token.substr(3));
-    return token.size() == 4 && allDigits(token);
 }
 
 // English day names, which ctime-style dates put first: "Thu Dec  7 09:37:12 2023".
@@ -115,29 +102,11 @@ std::optional<DateSpan> withOptionalClock(const LineTokens& tokens, std::size_t 
     return DateSpan{date, j};
 }
 
-// After month and day: "09:37" (this year or the last), "09:37:12 2023" as
-// BSD "ls -T" prints it, "2023", or "2023 09:37".
-// "10.28": the time as Italian, Swedish, Czech and Hungarian "ls" print it.
-// Only where a time or a year must follow a month and day, so that nothing
-// else with a dot is taken for one.
-std::optional<Clock> parseDottedClock(std::string_view word)
-{
-    const auto dot = word.find('.');
-    if (dot == std::string_view::npos || dot == 0 || dot > 2 || word.size() != dot + 3)
-        return std::nullopt;
-    const auto hour = parseSmall(word.substr(0, dot), 1, 2);
-    const auto minute = parseSmall(word.substr(dot + 1), 2, 2);
-    if (!hour || !minute || !validTime(*hour, *minute, 0))
-        return std::nullopt;
-    Clock clock;
-    clock.hour = *hour;
-    clock.minute = *minute;
-    return clock;
-}
-
 // Serbian puts "у" ("at", "u" in Latin letters) before the time.
 bool isAtWord(std::string_view word) { return word == "\xd1\x83" || word == "u"; }
 
+// After month and day: "09:37" (this year or the last), "09:37:12 2023" as
+// BSD "ls -T" prints it, "2023", or "2023 09:37".
 std::optional<DateSpan> finishWithClockOrYear(const LineTokens& tokens, std::size_t j, int month, int day,
                                               const DateTime& now)
 {
@@ -488,80 +457,6 @@ bool validDate(int year, int month, int day)
     return day <= (month == 2 && !leap ? 28 : days[month - 1]);
 }
 
-bool validTime(int hour, int minute, int second)
-{
-    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 60;
-}
-
-std::optional<Clock> parseClock(std::string_view token)
-{
-    const auto colon = token.find(':');
-    if (colon == std::string_view::npos || colon == 0 || colon > 2)
-        return std::nullopt;
-    Clock clock;
-    const auto hour = parseSmall(token.substr(0, colon), 1, 2);
-    const auto minute = parseSmall(token.substr(colon + 1, 2), 2, 2);
-    if (!hour || !minute)
-        return std::nullopt;
-    std::string_view rest = token.substr(std::min(token.size(), colon + 3));
-    if (!rest.empty()) {
-        if (rest.size() < 3 || rest[0] != ':')
-            return std::nullopt;
-        const auto second = parseSmall(rest.substr(1, 2), 2, 2);
-        if (!second)
-            return std::nullopt;
-        clock.second = *second;
-        clock.withSeconds = true;
-        rest.remove_prefix(3);
-        if (!rest.empty() && (rest[0] == '.' || rest[0] == ',')) {
-            std::size_t digits = 1;
-            while (digits < rest.size() && isDigit(rest[digits]))
-                ++digits;
-            if (digits == 1)
-                return std::nullopt;
-            rest.remove_prefix(digits);
-        }
-        // "09:37:12.123+01:00": ISO times may carry their zone.
-        if (!rest.empty() && !isZone(rest))
-            return std::nullopt;
-    }
-    clock.hour = *hour;
-    clock.minute = *minute;
-    if (!validTime(clock.hour, clock.minute, clock.second))
-        return std::nullopt;
-    return clock;
-}
-
-std::optional<ClockSpan> parseClockAt(const LineTokens& tokens, std::size_t j)
-{
-    const auto isMeridiem = [](std::string_view text) {
-        return equalsIgnoringCase(text, "am") || equalsIgnoringCase(text, "pm");
-    };
-    std::string_view word = tokens.text(j);
-    std::string_view meridiem;
-    std::size_t words = 1;
-    if (word.size() > 2 && isMeridiem(word.substr(word.size() - 2))) {
-        meridiem = word.substr(word.size() - 2);
-        word.remove_suffix(2);
-    } else if (isMeridiem(tokens.text(j + 1))) {
-        meridiem = tokens.text(j + 1);
-        words = 2;
-    }
-    auto clock = parseClock(word);
-    if (!clock)
-        return std::nullopt;
-    if (!meridiem.empty()) {
-        if (clock->hour < 1 || clock->hour > 12)
-            return std::nullopt;
-        clock->hour = clock->hour % 12 + (lowerAscii(meridiem[0]) == 'p' ? 12 : 0);
-    }
-    return ClockSpan{*clock, words};
-}
-
-bool looksLikeClock(std::string_view word)
-{
-    return !word.empty() && isDigit(word[0]) && word.find(':') != std::string_view::npos;
-}
 
 int fullYear(int twoDigitYear) { return twoDigitYear + (twoDigitYear < 70 ? 2000 : 1900); }
 

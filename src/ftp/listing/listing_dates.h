@@ -1,10 +1,11 @@
 #pragma once
-// The dates of listing lines: clocks, numeric dates in the orders servers
-// use, month-name dates in many languages, the CJK year/month/day forms
-// (their signs are read in cjk_dates.h), and the year a date without one
-// belongs to.
+// The dates of listing lines: numeric dates in the orders servers use,
+// month-name dates in many languages, the CJK year/month/day forms (their
+// signs are read in cjk_dates.h), and the year a date without one belongs
+// to. The times of day they carry are read in listing_clocks.h.
 
 #include "ftp/listing/line_tokens.h"
+#include "ftp/listing/listing_clocks.h"
 #include "ftp/listing_entry.h"
 
 #include <optional>
@@ -13,28 +14,6 @@
 namespace ftp::listing {
 
 bool validDate(int year, int month, int day);
-bool validTime(int hour, int minute, int second);
-
-struct Clock {
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-    bool withSeconds = false;
-};
-// "9:37", "09:37", "09:37:12", "09:37:12.123456789", "09:37:12+01:00".
-std::optional<Clock> parseClock(std::string_view token);
-
-// A time at word `j` as Windows-minded servers print it too: "09:37",
-// "21:37:05", "09:37PM", "09:37 pm" (two words).
-struct ClockSpan {
-    Clock clock;
-    std::size_t words = 1;
-};
-std::optional<ClockSpan> parseClockAt(const LineTokens& tokens, std::size_t j);
-
-// A word that starts like a time ("25:99" does, "report" does not): after a
-// date it is either a valid time or the line is not understood.
-bool looksLikeClock(std::string_view word);
 
 // A two-digit year: 70..99 are 1970..1999, the rest this century.
 int fullYear(int twoDigitYear);
