@@ -5,7 +5,9 @@
 #include "local/drive_list_box.h"
 #include "local/file_list_box.h"
 #include "local/hidden_files.h"
+#include "main_window/accessible_names.h"
 #include "main_window/error_report.h"
+#include "main_window/keyboard_actions.h"
 #include "main_window/kept_servers.h"
 #include "remote/drag_drop.h"
 #include "transfer/folder_batch.h"
@@ -62,6 +64,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     new KeptServers(*this);
     setupFolderTransfers(*this);
     setupDragAndDrop(*this);
+    nameMainWindowControls(*this);
+    installMainWindowKeys(*this);
     Form_Load();
 }
 
