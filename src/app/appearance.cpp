@@ -1,6 +1,7 @@
 #include "app/appearance.h"
 
 #include "app/cursor_file.h"
+#include "app/palette.h"
 #include "main_window/error_report.h"
 
 #include <QApplication>
@@ -12,6 +13,8 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QAbstractItemView>
 #include <QPalette>
 #include <QPixmap>
 #include <QRadioButton>
@@ -94,13 +97,7 @@ QColor buttonFaceColour() { return QApplication::palette().color(QPalette::Butto
 
 namespace {
 
-void paintBackground(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
+void paintBackground(QWidget* widget, const QColor& colour) { paintSurface(widget, colour); }
 
 bool takesButtonFace(const QWidget* widget)
 {
@@ -194,8 +191,19 @@ void applyMainWindowAppearance(QWidget* window, const QStringList& folders)
     if (!skin)
         return;
     applyClassicColours(window);
+    const QString sheet = readSkin(*skin);
+    // A style sheet makes the widgets under it take the application's palette,
+    // a dark one on a dark desktop; the text boxes and lists, which the skin
+    // step leaves white, keep their white and dark text by rules of their own,
+    // which outrank the skin's.
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        if (!qobject_cast<QLineEdit*>(widget) && !qobject_cast<QAbstractItemView*>(widget))
+            continue;
+        if (!widget->styleSheet().contains(QLatin1String("background-color")))
+            keepColoursUnderStyleSheet(widget);
+    }
     // A skin that fails to load leaves the colours set above in place.
-    window->setStyleSheet(readSkin(*skin));
+    window->setStyleSheet(sheet);
 }
 
 bool filePresent(const QString& path)

@@ -2,6 +2,7 @@
 // runs in its constructor, then it shows centred on the screen. Closing it ends
 // the program.
 
+#include "app/palette.h"
 #include "main_window/form1.h"
 #include "remote/file_type_icons.h"
 
@@ -11,6 +12,7 @@
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    useReadablePalette();
     QApplication::setApplicationName(QStringLiteral("Corvell"));
     QApplication::setWindowIcon(applicationIcon());
     // Lets the desktop match the window to the installed entry and its icon.

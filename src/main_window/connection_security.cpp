@@ -32,6 +32,7 @@ QLabel* padlock(Form1* window, bool create)
     // out of the way of every control, and where a padlock is looked for.
     label = new QLabel(window->Frame2);
     label->setObjectName(QLatin1String(padlockName));
+    label->setAccessibleName(QStringLiteral("Encrypted connection"));
     label->setPixmap(QIcon(QStringLiteral(":/icons/padlock-16.svg")).pixmap(16, 16));
     label->setFixedSize(16, 16);
     label->move(window->Frame2->width() - 16 - 8, 2);
@@ -133,6 +134,7 @@ void showConnectionEncryption(Form1* window, const engine_choice::Endpoint& endp
     const QString tip = QStringLiteral("Encrypted connection (%1)").arg(description);
     QLabel* label = padlock(window, true);
     label->setToolTip(tip);
+    label->setAccessibleDescription(tip);
     label->show();
     window->lblStatus->setToolTip(tip);
 }

@@ -1,10 +1,13 @@
 #include "main_window/form1.h"
 
+#include "app/palette.h"
 #include "local/dir_list_box.h"
 #include "local/drive_list_box.h"
 #include "local/file_list_box.h"
 #include "local/hidden_files.h"
+#include "main_window/accessible_names.h"
 #include "main_window/error_report.h"
+#include "main_window/keyboard_actions.h"
 #include "main_window/kept_servers.h"
 #include "remote/drag_drop.h"
 #include "transfer/folder_batch.h"
@@ -61,6 +64,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     new KeptServers(*this);
     setupFolderTransfers(*this);
     setupDragAndDrop(*this);
+    nameMainWindowControls(*this);
+    installMainWindowKeys(*this);
     Form_Load();
 }
 
@@ -85,10 +90,7 @@ void Form1::buildLayout()
     setFont(font);
     // The designed look is white throughout; the skin step may change it.
     setAutoFillBackground(true);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    white.setColor(QPalette::Base, Qt::white);
-    setPalette(white);
+    setPalette(whiteSurfacePalette(QApplication::palette()));
 
     Frame2 = makeFrame(this, "Frame2", QStringLiteral("FTP settings"), 120, 90, 7800, 2235);
     Label1 = makeLabel(Frame2, "Label1", QStringLiteral("Host name:"), 240, 345, 975, 255);
@@ -100,6 +102,7 @@ void Form1::buildLayout()
     txtPassword->setEchoMode(QLineEdit::Password);
     // Every character shows as "*", as the classic password box does.
     txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    keepColoursUnderStyleSheet(txtPassword);
     Label6 = makeLabel(Frame2, "Label6", QStringLiteral("Port:"), 6000, 345, 615, 255);
     txtPort = makeAt<QLineEdit>(Frame2, "txtPort", 6600, 300, 950, 345);
     txtPort->setText(QStringLiteral("21"));

@@ -5,6 +5,7 @@
 #include "main_window/form1.h"
 
 #include "app/appearance.h"
+#include "app/palette.h"
 #include "main_window/error_report.h"
 #include "main_window/password_setting.h"
 #include "main_window/settings_store.h"
@@ -80,10 +81,7 @@ void Form1::Form_Load()
     steps.step(148, [&] { fileMask = QStringLiteral("*.*"); });
 
     steps.step(150, [&] {
-        QPalette palette = lblStatus->palette();
-        palette.setColor(QPalette::Window, Qt::white);
-        lblStatus->setPalette(palette);
-        lblStatus->setAutoFillBackground(true);
+        paintSurface(lblStatus, Qt::white);
         // A skin's style sheet outranks the palette; the status line's own rule
         // outranks the skin's.
         if (!styleSheet().isEmpty())

@@ -1,7 +1,9 @@
 #include "transfer/form2.h"
 
 #include "app/appearance.h"
+#include "main_window/accessible_names.h"
 #include "main_window/error_report.h"
+#include "main_window/keyboard_actions.h"
 #include "main_window/twips_layout.h"
 #include "main_window/form1.h"
 #include "main_window/user_dialogs.h"
@@ -65,10 +67,26 @@ Form2::Form2(Form1& owner) : QDialog(&owner), owner_(owner)
     buildLayout();
     connect(PushButton1, &QPushButton::clicked, this, &Form2::PushButton1_Click);
     connect(PushButton2, &QPushButton::clicked, this, &Form2::PushButton2_Click);
+    nameControls();
+    pressFocusedButtonOnEnter(this);
     Form_Load();
 }
 
 Form2::~Form2() = default;
+
+// A screen reader hears each read-out with its caption and the bars by what
+// they measure; the captions themselves stay as they are on screen.
+void Form2::nameControls()
+{
+    nameReadoutByCaption(lbCelkem, Label3);
+    nameReadoutByCaption(lbTime, Label6);
+    nameReadoutByCaption(lbFar, Label4);
+    nameReadoutByCaption(lbTimeLeft, Label9);
+    nameReadoutByCaption(lbLeft, Label5);
+    nameReadoutByCaption(lbSpeed, Label7);
+    ProgressBar1->setAccessibleName(QStringLiteral("Progress of this file"));
+    ProgressBar2->setAccessibleName(QStringLiteral("Progress of all files"));
+}
 
 void Form2::buildLayout()
 {

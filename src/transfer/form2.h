@@ -104,6 +104,7 @@ protected:
 
 private:
     void buildLayout();
+    void nameControls();
     void closeLeftoverRemoteFile();
     void letFramesShowThroughLabels();
     Form1& owner_;
