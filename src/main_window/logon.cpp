@@ -87,6 +87,9 @@ void Form1::PushButton3_Click()
         setStatus(QStringLiteral("Connected"));
         showConnectionEncryption(this, session.hostName, session.port == 0 ? 21 : session.port,
                                  QString::fromStdString(FtpGetConnectionEncryption(session.connectionHandle)));
+        // Which ~/.ssh/config entry made this logon, for whoever wonders why it went where it did.
+        if (const QString notes = QString::fromStdString(FtpGetLogonNotes(session.connectionHandle)); !notes.isEmpty())
+            lblStatus->setToolTip(lblStatus->toolTip().isEmpty() ? notes : lblStatus->toolTip() + QLatin1Char('\n') + notes);
     });
     steps.step(130, [&] { PushButton3->setEnabled(false); });
     steps.step(132, [&] { PushButton8->setEnabled(true); });

@@ -6,6 +6,7 @@
 
 #include "sftp/host_key_report.h"
 #include "sftp/listing_limits.h"
+#include "session/questions.h"
 #include "session/remote_session.h"
 
 #include <chrono>
@@ -17,8 +18,8 @@ namespace sftp {
 struct SessionOptions {
     // Applies to connect, the key exchange, each step of the logon and every request.
     std::chrono::milliseconds timeout{30000};
-    // The user's OpenSSH folder, with known_hosts and the default key files;
-    // "" for ~/.ssh.
+    // The user's OpenSSH folder, with config, known_hosts and the default
+    // key files; "" for ~/.ssh.
     std::string sshFolder;
     // The program's own known_hosts-format file of keys the user accepted;
     // "" keeps no answer.
@@ -27,6 +28,9 @@ struct SessionOptions {
     HostKeyQuestion trustHostKey;
     // Where a server that lists for ever is cut off.
     ListingLimits listingLimits;
+    // A key's passphrase and the server's keyboard-interactive prompts. Unset:
+    // protected keys are skipped and prompts other than the password's cancel the logon.
+    session::Questions* questions = nullptr;
 };
 
 using session::ListEntry;
@@ -69,6 +73,9 @@ public:
 
     // "SSH-2, curve25519-sha256, chacha20-poly1305@openssh.com".
     std::string encryption() const override;
+    // Which ~/.ssh/config entries shaped the last logon, and config files
+    // that could not be read; "" when no config took part.
+    std::string logonNotes() const override;
 
 private:
     struct Impl;

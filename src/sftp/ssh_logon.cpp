@@ -43,10 +43,9 @@ Outcome tryAgent(ssh_session ssh, std::chrono::milliseconds timeout)
     return outcomeOf(result);
 }
 
-Outcome tryKeyFiles(ssh_session ssh, const std::string& keyFolder)
+Outcome tryKeyFiles(ssh_session ssh, const std::vector<std::string>& keyFiles)
 {
-    for (const char* name : {"id_ed25519", "id_ecdsa", "id_rsa"}) {
-        const std::string path = keyFolder + "/" + name;
+    for (const std::string& path : keyFiles) {
         if (::access(path.c_str(), R_OK) != 0)
             continue;
         ssh_key key = nullptr;
@@ -96,15 +95,15 @@ Status broken(ssh_session ssh)
 
 } // namespace
 
-Status authenticate(ssh_session ssh, const std::string& keyFolder, const std::string& password,
-                    std::chrono::milliseconds timeout)
+Status authenticate(ssh_session ssh, const Credentials& credentials, std::chrono::milliseconds timeout)
 {
     struct Means {
-        const std::string& keyFolder;
+        const std::vector<std::string>& keyFiles;
+        bool useAgent;
         const std::string& password;
         std::chrono::milliseconds timeout;
     };
-    const Means means{keyFolder, password, timeout};
+    const Means means{credentials.keyFiles, credentials.useAgent, credentials.password, timeout};
     using Attempt = Outcome (*)(ssh_session, const Means&);
     constexpr int alwaysTried = 0;  // a method flag no list needs to hold
     struct Method {
@@ -114,8 +113,10 @@ Status authenticate(ssh_session ssh, const std::string& keyFolder, const std::st
     const Method methods[] = {
         // "none" tells which methods the server takes; rarely it is all it needs.
         {alwaysTried, [](ssh_session s, const Means&) { return outcomeOf(ssh_userauth_none(s, nullptr)); }},
-        {SSH_AUTH_METHOD_PUBLICKEY, [](ssh_session s, const Means& m) { return tryAgent(s, m.timeout); }},
-        {SSH_AUTH_METHOD_PUBLICKEY, [](ssh_session s, const Means& m) { return tryKeyFiles(s, m.keyFolder); }},
+        {SSH_AUTH_METHOD_PUBLICKEY, [](ssh_session s, const Means& m) {
+             return m.useAgent ? tryAgent(s, m.timeout) : Outcome::NotThisWay;
+         }},
+        {SSH_AUTH_METHOD_PUBLICKEY, [](ssh_session s, const Means& m) { return tryKeyFiles(s, m.keyFiles); }},
         {SSH_AUTH_METHOD_PASSWORD,
          [](ssh_session s, const Means& m) { return outcomeOf(ssh_userauth_password(s, nullptr, m.password.c_str())); }},
         {SSH_AUTH_METHOD_INTERACTIVE, [](ssh_session s, const Means& m) { return tryKeyboardInteractive(s, m.password); }},

@@ -10,13 +10,21 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace sftp {
 
-// `keyFolder` holds id_ed25519, id_ecdsa and id_rsa (~/.ssh). A logon every
-// method failed is Refused. `timeout` bounds the wait for an ssh-agent (the
-// server's answers are bounded by the session's own time-out).
-session::Status authenticate(ssh_session ssh, const std::string& keyFolder, const std::string& password,
-                             std::chrono::milliseconds timeout);
+// What the logon may use besides what the server says.
+struct Credentials {
+    // Tried in order after the agent's keys (~/.ssh/id_ed25519, id_ecdsa,
+    // id_rsa, or the config's IdentityFile lines).
+    std::vector<std::string> keyFiles;
+    bool useAgent = true;  // IdentitiesOnly leaves the agent out
+    std::string password;
+};
+
+// A logon every method failed is Refused. `timeout` bounds the wait for an
+// ssh-agent (the server's answers are bounded by the session's own time-out).
+session::Status authenticate(ssh_session ssh, const Credentials& credentials, std::chrono::milliseconds timeout);
 
 } // namespace sftp

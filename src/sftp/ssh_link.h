@@ -1,0 +1,62 @@
+#pragma once
+// One logged-on SSH connection, made as the OpenSSH client makes it: the
+// user's ~/.ssh/config consulted for the typed name, the socket connected
+// within the time-out, the server's host key checked before anything is
+// sent for the logon, then the logon itself.
+
+#include "sftp/host_key_report.h"
+#include "session/status.h"
+
+#include <libssh/libssh.h>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace session {
+class Questions;
+}
+
+namespace sftp {
+
+struct LinkOptions {
+    std::chrono::milliseconds timeout{30000};
+    std::string sshFolder;  // known_hosts, config and the default keys; never ""
+    std::string hostKeyStore;
+    HostKeyQuestion trustHostKey;
+    session::Questions* questions = nullptr;
+};
+
+// Who to log on to, as the window's fields say.
+struct LinkTarget {
+    std::string host;
+    std::uint16_t port = 22;  // 22 (the field empty or the default) lets the config choose
+    std::string user;         // "" lets the config choose
+    std::string password;
+};
+
+class SshLink {
+public:
+    SshLink();
+    ~SshLink();
+    SshLink(const SshLink&) = delete;
+    SshLink& operator=(const SshLink&) = delete;
+
+    // A failure leaves the link closed; notes() still says what the config did.
+    session::Status open(const LinkOptions& options, const LinkTarget& target);
+    // `politely` says goodbye to the server; otherwise the socket is shut
+    // first, so that nothing libssh still does can wait on the server.
+    void drop(bool politely);
+
+    ssh_session get() const { return ssh_; }
+    // Which ~/.ssh/config entries applied and which files could not be read,
+    // one sentence per line; "" when no config took part.
+    const std::string& notes() const { return notes_; }
+
+private:
+    ssh_session ssh_ = nullptr;
+    std::string notes_;
+};
+
+} // namespace sftp
