@@ -1,6 +1,7 @@
 #include "sftp/ssh_link.h"
 
 #include "sftp/host_key.h"
+#include "sftp/proxy_jump.h"
 #include "sftp/ssh_config.h"
 #include "sftp/ssh_logon.h"
 #include "sftp/tcp_connect.h"
@@ -101,9 +102,11 @@ void SshLink::drop(bool politely)
         ssh_free(ssh_);
         ssh_ = nullptr;
     }
+    bridge_.reset();
 }
 
-Status SshLink::open(const LinkOptions& options, const LinkTarget& target)
+Status SshLink::open(const LinkOptions& options, const LinkTarget& target,
+                     const std::optional<std::vector<std::string>>& jumps)
 {
     drop(false);
     static std::once_flag initialised;
@@ -123,8 +126,12 @@ Status SshLink::open(const LinkOptions& options, const LinkTarget& target)
                                  ? std::chrono::duration_cast<std::chrono::milliseconds>(*config.connectTimeout)
                                  : options.timeout;
     int fd = -1;
-    if (Status s = connectTcp(host, port, std::chrono::steady_clock::now() + connectWait, fd); !s.ok())
+    if (const std::vector<std::string>& hops = jumps ? *jumps : config.proxyJump; !hops.empty()) {
+        if (Status s = JumpBridge::open(options, hops, host, port, bridge_, fd, notes_); !s.ok())
+            return s;
+    } else if (Status s = connectTcp(host, port, std::chrono::steady_clock::now() + connectWait, fd); !s.ok()) {
         return s;
+    }
     ssh_ = ssh_new();
     if (!ssh_) {
         ::close(fd);

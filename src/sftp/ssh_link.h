@@ -12,7 +12,9 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace session {
 class Questions;
@@ -36,6 +38,8 @@ struct LinkTarget {
     std::string password;
 };
 
+class JumpBridge;
+
 class SshLink {
 public:
     SshLink();
@@ -44,7 +48,10 @@ public:
     SshLink& operator=(const SshLink&) = delete;
 
     // A failure leaves the link closed; notes() still says what the config did.
-    session::Status open(const LinkOptions& options, const LinkTarget& target);
+    // `jumps` are "[user@]host[:port]" hops to go through in place of the
+    // config's ProxyJump; none given: the config's.
+    session::Status open(const LinkOptions& options, const LinkTarget& target,
+                         const std::optional<std::vector<std::string>>& jumps = std::nullopt);
     // `politely` says goodbye to the server; otherwise the socket is shut
     // first, so that nothing libssh still does can wait on the server.
     void drop(bool politely);
@@ -56,6 +63,7 @@ public:
 
 private:
     ssh_session ssh_ = nullptr;
+    std::unique_ptr<JumpBridge> bridge_;  // the way in when through jump hosts; outlives ssh_
     std::string notes_;
 };
 

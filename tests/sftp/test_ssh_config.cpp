@@ -168,4 +168,52 @@ TEST(SshConfigLogon, anAliasLogsOnWithTheConfigsNamePortUserAndKey)
     }
 }
 
+TEST(SshConfigLogon, proxyJumpReachesTheServerThroughTheJumpHostWhoseKeyIsCheckedToo)
+{
+    ::unsetenv("SSH_AUTH_SOCK");
+    TestSshServer gate;
+    const TestSshServer target;
+    const std::string folder = target.scratch() + "/dotssh";
+    fs::create_directories(folder);
+    std::ofstream(folder + "/config") << "Host gate\n  HostName 127.0.0.1\n  Port " << gate.port() << "\n  User "
+                                      << gate.user() << "\n  IdentityFile " << gate.clientFolder() << "/id_ed25519\n"
+                                      << "Host target\n  HostName 127.0.0.1\n  Port " << target.port() << "\n  User "
+                                      << target.user() << "\n  IdentityFile " << target.clientFolder()
+                                      << "/id_ed25519\n  ProxyJump gate\n";
+    std::vector<int> asked;  // the ports whose host keys were asked about
+    sftp::SessionOptions options;
+    options.timeout = 5000ms;
+    options.sshFolder = folder;
+    options.trustHostKey = [&](const sftp::HostKeyReport& report) {
+        asked.push_back(report.port);
+        return true;
+    };
+    {
+        sftp::Session session(options);
+        const auto status = session.open("target", 22, "", "");
+        ASSERT_TRUE(status.ok()) << status.message();
+        EXPECT_EQ(asked, (std::vector<int>{gate.port(), target.port()}));
+        std::vector<session::ListEntry> entries;
+        target.writeFile("through.txt", std::string(300000, 'j'));
+        std::string path;
+        ASSERT_TRUE(session.printWorkingDirectory(path).ok());
+        ASSERT_TRUE(session.openFile(path + "/through.txt", session::TransferDirection::Download).ok());
+        std::string got(400000, '\0');
+        std::size_t total = 0, count = 0;
+        do {
+            ASSERT_TRUE(session.read(got.data() + total, got.size() - total, count).ok());
+            total += count;
+        } while (count > 0);
+        EXPECT_EQ(total, 300000u);
+        EXPECT_TRUE(session.closeFile().ok());
+        EXPECT_NE(session.logonNotes().find("Host gate"), std::string::npos) << session.logonNotes();
+    }
+    // Without the jump host there is no way in: the route went through it.
+    gate.kill();
+    sftp::Session session(options);
+    const auto status = session.open("target", 22, "", "");
+    EXPECT_FALSE(status.ok());
+    EXPECT_NE(status.message().find("jump host gate"), std::string::npos) << status.message();
+}
+
 } // namespace
