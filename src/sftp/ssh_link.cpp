@@ -157,6 +157,7 @@ Status SshLink::open(const LinkOptions& options, const LinkTarget& target,
 
     Credentials credentials;
     credentials.password = target.password;
+    credentials.questions = options.questions;
     credentials.useAgent = !config.identitiesOnly;
     credentials.keyFiles = config.identityFiles;
     if (credentials.keyFiles.empty()) {

@@ -1,6 +1,7 @@
 #include "sftp/ssh_logon.h"
 
 #include "sftp/agent_probe.h"
+#include "sftp/key_files.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -43,25 +44,6 @@ Outcome tryAgent(ssh_session ssh, std::chrono::milliseconds timeout)
     return outcomeOf(result);
 }
 
-Outcome tryKeyFiles(ssh_session ssh, const std::vector<std::string>& keyFiles)
-{
-    for (const std::string& path : keyFiles) {
-        if (::access(path.c_str(), R_OK) != 0)
-            continue;
-        ssh_key key = nullptr;
-        // No passphrase and no way to ask for one: a protected key is skipped.
-        if (ssh_pki_import_privkey_file(path.c_str(), nullptr, nullptr, nullptr, &key) != SSH_OK) {
-            ssh_key_free(key);
-            continue;
-        }
-        const int result = ssh_userauth_publickey(ssh, nullptr, key);
-        ssh_key_free(key);
-        if (const Outcome outcome = outcomeOf(result); outcome != Outcome::NotThisWay)
-            return outcome;
-    }
-    return Outcome::NotThisWay;
-}
-
 // Answers every hidden prompt with the password. A server that asks again
 // after the answer has refused it; it is not told the same thing twice.
 Outcome tryKeyboardInteractive(ssh_session ssh, const std::string& password)
@@ -100,10 +82,11 @@ Status authenticate(ssh_session ssh, const Credentials& credentials, std::chrono
     struct Means {
         const std::vector<std::string>& keyFiles;
         bool useAgent;
+        session::Questions* questions;
         const std::string& password;
         std::chrono::milliseconds timeout;
     };
-    const Means means{credentials.keyFiles, credentials.useAgent, credentials.password, timeout};
+    const Means means{credentials.keyFiles, credentials.useAgent, credentials.questions, credentials.password, timeout};
     using Attempt = Outcome (*)(ssh_session, const Means&);
     constexpr int alwaysTried = 0;  // a method flag no list needs to hold
     struct Method {
@@ -116,7 +99,9 @@ Status authenticate(ssh_session ssh, const Credentials& credentials, std::chrono
         {SSH_AUTH_METHOD_PUBLICKEY, [](ssh_session s, const Means& m) {
              return m.useAgent ? tryAgent(s, m.timeout) : Outcome::NotThisWay;
          }},
-        {SSH_AUTH_METHOD_PUBLICKEY, [](ssh_session s, const Means& m) { return tryKeyFiles(s, m.keyFiles); }},
+        {SSH_AUTH_METHOD_PUBLICKEY, [](ssh_session s, const Means& m) {
+             return outcomeOf(tryKeyFiles(s, m.keyFiles, m.questions));
+         }},
         {SSH_AUTH_METHOD_PASSWORD,
          [](ssh_session s, const Means& m) { return outcomeOf(ssh_userauth_password(s, nullptr, m.password.c_str())); }},
         {SSH_AUTH_METHOD_INTERACTIVE, [](ssh_session s, const Means& m) { return tryKeyboardInteractive(s, m.password); }},

@@ -1,6 +1,6 @@
 #pragma once
 // Authentication in the OpenSSH client's order: the keys a running ssh-agent
-// offers, then the user's default key files that need no passphrase, then the
+// offers, then the user's key files (a protected one asked for), then the
 // password (by the "password" method or by keyboard-interactive, which many
 // servers use for passwords).
 
@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+namespace session {
+class Questions;
+}
+
 namespace sftp {
 
 // What the logon may use besides what the server says.
@@ -21,6 +25,7 @@ struct Credentials {
     std::vector<std::string> keyFiles;
     bool useAgent = true;  // IdentitiesOnly leaves the agent out
     std::string password;
+    session::Questions* questions = nullptr;  // passphrases; null skips protected keys
 };
 
 // A logon every method failed is Refused. `timeout` bounds the wait for an
