@@ -158,6 +158,7 @@ Status SshLink::open(const LinkOptions& options, const LinkTarget& target,
     Credentials credentials;
     credentials.password = target.password;
     credentials.questions = options.questions;
+    credentials.host = target.host;
     credentials.useAgent = !config.identitiesOnly;
     credentials.keyFiles = config.identityFiles;
     if (credentials.keyFiles.empty()) {

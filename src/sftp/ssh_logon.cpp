@@ -1,6 +1,7 @@
 #include "sftp/ssh_logon.h"
 
 #include "sftp/agent_probe.h"
+#include "sftp/interactive_logon.h"
 #include "sftp/key_files.h"
 
 #include <algorithm>
@@ -15,7 +16,7 @@ namespace {
 using session::ErrorKind;
 using session::Status;
 
-enum class Outcome { LoggedOn, NotThisWay, Broken };
+enum class Outcome { LoggedOn, NotThisWay, Broken, Stopped };
 
 Outcome outcomeOf(int result)
 {
@@ -44,30 +45,6 @@ Outcome tryAgent(ssh_session ssh, std::chrono::milliseconds timeout)
     return outcomeOf(result);
 }
 
-// Answers every hidden prompt with the password. A server that asks again
-// after the answer has refused it; it is not told the same thing twice.
-Outcome tryKeyboardInteractive(ssh_session ssh, const std::string& password)
-{
-    bool answered = false;
-    int result = ssh_userauth_kbdint(ssh, nullptr, nullptr);
-    for (int round = 0; result == SSH_AUTH_INFO && round < 8; ++round) {
-        const int prompts = ssh_userauth_kbdint_getnprompts(ssh);
-        bool asksPassword = false;
-        for (int index = 0; index < prompts; ++index) {
-            char echo = 0;
-            (void)ssh_userauth_kbdint_getprompt(ssh, unsigned(index), &echo);
-            asksPassword = asksPassword || !echo;
-            if (ssh_userauth_kbdint_setanswer(ssh, unsigned(index), echo ? "" : password.c_str()) < 0)
-                return Outcome::Broken;
-        }
-        if (asksPassword && answered)
-            return Outcome::NotThisWay;
-        answered = answered || asksPassword;
-        result = ssh_userauth_kbdint(ssh, nullptr, nullptr);
-    }
-    return outcomeOf(result);
-}
-
 Status broken(ssh_session ssh)
 {
     const std::string error = ssh_get_error(ssh);
@@ -84,9 +61,13 @@ Status authenticate(ssh_session ssh, const Credentials& credentials, std::chrono
         bool useAgent;
         session::Questions* questions;
         const std::string& password;
+        const std::string& host;
         std::chrono::milliseconds timeout;
+        std::string* stopped;  // why the logon ends without trying further
     };
-    const Means means{credentials.keyFiles, credentials.useAgent, credentials.questions, credentials.password, timeout};
+    std::string stopped;
+    const Means means{credentials.keyFiles, credentials.useAgent, credentials.questions, credentials.password,
+                      credentials.host,     timeout,              &stopped};
     using Attempt = Outcome (*)(ssh_session, const Means&);
     constexpr int alwaysTried = 0;  // a method flag no list needs to hold
     struct Method {
@@ -104,7 +85,11 @@ Status authenticate(ssh_session ssh, const Credentials& credentials, std::chrono
          }},
         {SSH_AUTH_METHOD_PASSWORD,
          [](ssh_session s, const Means& m) { return outcomeOf(ssh_userauth_password(s, nullptr, m.password.c_str())); }},
-        {SSH_AUTH_METHOD_INTERACTIVE, [](ssh_session s, const Means& m) { return tryKeyboardInteractive(s, m.password); }},
+        {SSH_AUTH_METHOD_INTERACTIVE, [](ssh_session s, const Means& m) {
+             InteractiveOutcome outcome = answerKeyboardInteractive(s, m.host, m.password, m.questions);
+             *m.stopped = std::move(outcome.stopped);
+             return m.stopped->empty() ? outcomeOf(outcome.result) : Outcome::Stopped;
+         }},
     };
     for (const Method& method : methods) {
         // The list changes after a partial success, so it is asked each time.
@@ -115,6 +100,8 @@ Status authenticate(ssh_session ssh, const Credentials& credentials, std::chrono
             return Status::success();
         case Outcome::Broken:
             return broken(ssh);
+        case Outcome::Stopped:
+            return Status::failure(ErrorKind::Refused, stopped);
         case Outcome::NotThisWay:
             break;
         }

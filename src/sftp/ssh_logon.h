@@ -2,7 +2,7 @@
 // Authentication in the OpenSSH client's order: the keys a running ssh-agent
 // offers, then the user's key files (a protected one asked for), then the
 // password (by the "password" method or by keyboard-interactive, which many
-// servers use for passwords).
+// servers use for passwords and some for a second factor).
 
 #include "session/status.h"
 
@@ -25,7 +25,10 @@ struct Credentials {
     std::vector<std::string> keyFiles;
     bool useAgent = true;  // IdentitiesOnly leaves the agent out
     std::string password;
-    session::Questions* questions = nullptr;  // passphrases; null skips protected keys
+    // Passphrases and the server's own prompts; null skips protected keys
+    // and cancels at any prompt but the password's.
+    session::Questions* questions = nullptr;
+    std::string host;  // as typed, for the prompts' title
 };
 
 // A logon every method failed is Refused. `timeout` bounds the wait for an

@@ -152,6 +152,14 @@ TEST(SftpLogon, nothingIsSentForTheLogonBeforeTheKeyIsTrustedAndPasswordsGoEithe
         ScriptedSftpServer server(options);
         auto settings = quickOptions(std::string(folder) + "/no-keys");
         settings.trustHostKey = [&](const sftp::HostKeyReport&) { return logon.trustKey; };
+        // The echoed "Name:" is the user's to answer; the password prompt is the window's.
+        struct NameGiver : session::Questions {
+            std::optional<std::vector<std::string>> answerPrompts(const session::InteractivePrompts& asked) override
+            {
+                return std::vector<std::string>(asked.prompts.size(), "test");
+            }
+        } names;
+        settings.questions = &names;
         sftp::Session session(settings);
         const auto status = session.open("127.0.0.1", std::uint16_t(server.port()), "test", logon.password);
         EXPECT_EQ(status.ok(), logon.loggedOn) << logon.name << ": " << status.message();
