@@ -38,6 +38,19 @@ std::unordered_map<HINTERNET, Object> handles;
 HINTERNET lastHandle = 0;
 std::chrono::milliseconds defaultTimeout{30000};
 ConnectionQuestions questions;
+
+// The engine's view of the two SSH questions, asked of whatever the windows installed last.
+class InstalledQuestions final : public session::Questions {
+public:
+    std::optional<std::string> keyPassphrase(const session::PassphraseRequest& request) override
+    {
+        return questions.keyPassphrase ? questions.keyPassphrase(request) : std::nullopt;
+    }
+    std::optional<std::vector<std::string>> answerPrompts(const session::InteractivePrompts& prompts) override
+    {
+        return questions.answerPrompts ? questions.answerPrompts(prompts) : std::nullopt;
+    }
+} installedQuestions;
 std::string trustedAuthorities;
 std::string hostKeyStore;
 std::string sshFolder;
@@ -217,6 +230,7 @@ HINTERNET InternetConnectA(HINTERNET internet, const std::string& host, std::uin
     options.trustHostKey = questions.trustHostKey;
     options.hostKeyStore = hostKeyStore;
     options.sshFolder = sshFolder;
+    options.questions = &installedQuestions;
     auto session = session::createSession(endpoint.protocol, std::move(options));
     if (!session) {
         fail("This build cannot speak the protocol asked for in the host name");

@@ -5,12 +5,14 @@
 // like the procedures they implement; our engine gives most of them no meaning.
 
 #include "ftp/transport/certificate_check.h"
+#include "session/questions.h"
 #include "session/remote_entry.h"
 #include "sftp/host_key_report.h"
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 using HINTERNET = std::uint32_t;
@@ -132,6 +134,10 @@ struct ConnectionQuestions {
     // store (report.knownFingerprint is set when a different key is on
     // record): true to trust it, which keeps it in the store. Unset: refused.
     std::function<bool(const sftp::HostKeyReport& report)> trustHostKey;
+    // SSH: the passphrase of a protected key file; nothing skips the key.
+    std::function<std::optional<std::string>(const session::PassphraseRequest& request)> keyPassphrase;
+    // SSH: the server's own keyboard-interactive prompts, one answer each; nothing ends the logon.
+    std::function<std::optional<std::vector<std::string>>(const session::InteractivePrompts& prompts)> answerPrompts;
 };
 void InternetSetConnectionQuestions(ConnectionQuestions questions);
 // Trusted authorities added to the system's for sessions opened after this call

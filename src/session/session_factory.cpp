@@ -28,6 +28,7 @@ std::unique_ptr<RemoteSession> createSession(Protocol protocol, ConnectOptions o
         sftpOptions.sshFolder = std::move(options.sshFolder);
         sftpOptions.hostKeyStore = std::move(options.hostKeyStore);
         sftpOptions.trustHostKey = std::move(options.trustHostKey);
+        sftpOptions.questions = options.questions;
         return std::make_unique<sftp::Session>(std::move(sftpOptions));
     }
     }

@@ -3,6 +3,7 @@
 
 #include "ftp/transport/certificate_check.h"
 #include "session/endpoint.h"
+#include "session/questions.h"
 #include "session/remote_session.h"
 #include "sftp/host_key_report.h"
 
@@ -29,8 +30,10 @@ struct ConnectOptions {
     // SSH: the program's own known_hosts-format file, where trusted keys are
     // kept; "" keeps none.
     std::string hostKeyStore;
-    // SSH: the user's OpenSSH folder (known_hosts, default key files); "" for ~/.ssh.
+    // SSH: the user's OpenSSH folder (config, known_hosts, default key files); "" for ~/.ssh.
     std::string sshFolder;
+    // SSH: a key's passphrase and the server's own prompts; null asks nothing.
+    Questions* questions = nullptr;
 };
 
 // A session, not yet open, that speaks `protocol`; null when this build has
