@@ -54,7 +54,7 @@ struct JumpBridge::State {
                     break;
                 downLength = std::size_t(count > 0 ? count : 0);
                 downSent = 0;
-                if (count == 0 && ssh_channel_is_eof(channel)) {
+                if (count == SSH_EOF || (count == 0 && ssh_channel_is_eof(channel))) {
                     // The server closed: the session on the pair sees the end.
                     ::shutdown(fd, SHUT_WR);
                     serverEnded = true;

@@ -172,7 +172,7 @@ TEST(SshConfigLogon, proxyJumpReachesTheServerThroughTheJumpHostWhoseKeyIsChecke
 {
     ::unsetenv("SSH_AUTH_SOCK");
     TestSshServer gate;
-    const TestSshServer target;
+    TestSshServer target;
     const std::string folder = target.scratch() + "/dotssh";
     fs::create_directories(folder);
     std::ofstream(folder + "/config") << "Host gate\n  HostName 127.0.0.1\n  Port " << gate.port() << "\n  User "
@@ -193,7 +193,6 @@ TEST(SshConfigLogon, proxyJumpReachesTheServerThroughTheJumpHostWhoseKeyIsChecke
         const auto status = session.open("target", 22, "", "");
         ASSERT_TRUE(status.ok()) << status.message();
         EXPECT_EQ(asked, (std::vector<int>{gate.port(), target.port()}));
-        std::vector<session::ListEntry> entries;
         target.writeFile("through.txt", std::string(300000, 'j'));
         std::string path;
         ASSERT_TRUE(session.printWorkingDirectory(path).ok());
@@ -207,6 +206,11 @@ TEST(SshConfigLogon, proxyJumpReachesTheServerThroughTheJumpHostWhoseKeyIsChecke
         EXPECT_EQ(total, 300000u);
         EXPECT_TRUE(session.closeFile().ok());
         EXPECT_NE(session.logonNotes().find("Host gate"), std::string::npos) << session.logonNotes();
+        // The server's end closing reaches the session as a closed link, not a silence.
+        target.kill();
+        std::vector<session::ListEntry> listed;
+        const auto lost = session.listFolder(path, listed);
+        EXPECT_EQ(lost.kind(), session::ErrorKind::Network) << lost.message();
     }
     // Without the jump host there is no way in: the route went through it.
     gate.kill();
