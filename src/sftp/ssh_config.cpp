@@ -166,6 +166,8 @@ struct Reader {
     {
         for (std::size_t i = 1; i < words.size(); ++i) {
             std::string pattern = words[i];
+            if (pattern.empty())
+                continue;
             if (pattern.rfind("~/", 0) == 0)
                 pattern = query.home + pattern.substr(1);
             else if (pattern.front() != '/')

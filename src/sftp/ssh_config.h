@@ -49,8 +49,8 @@ struct SshConfig {
 // Reads `query.sshFolder`/config. No file: an empty result, as if no config existed.
 SshConfig readSshConfig(const ConfigQuery& query);
 
-// The settings of one file's text, `fileName` used in messages and
-// `depth` bounding nested Includes. Exposed for the tests.
+// The settings of one file's text, `fileName` naming it in messages;
+// relative Includes are read from `query.sshFolder`.
 SshConfig parseSshConfig(const std::string& text, const std::string& fileName, const ConfigQuery& query);
 
 // True when `name` matches an ssh_config pattern list ("*.example.com,!bad*"),
