@@ -166,6 +166,16 @@ TEST(SshConfigLogon, anAliasLogsOnWithTheConfigsNamePortUserAndKey)
         const std::string said = status.ok() ? session.logonNotes() : status.message();
         EXPECT_NE(said.find(logon.noteHas), std::string::npos) << logon.name << ": " << said;
     }
+
+    // The algorithm lists are libssh's to read from the same entry.
+    std::ofstream(folder + "/config") << alias << "  Ciphers aes256-ctr\n  HostKeyAlgorithms ssh-ed25519\n";
+    sftp::SessionOptions options;
+    options.timeout = 5000ms;
+    options.sshFolder = folder;
+    options.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
+    sftp::Session session(options);
+    ASSERT_TRUE(session.open("web", 22, "", "").ok());
+    EXPECT_NE(session.encryption().find("aes256-ctr"), std::string::npos) << session.encryption();
 }
 
 TEST(SshConfigLogon, proxyJumpReachesTheServerThroughTheJumpHostWhoseKeyIsCheckedToo)
