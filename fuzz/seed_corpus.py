@@ -142,6 +142,49 @@ def cursors():
     return seeds
 
 
+def sftp_answers():
+    """SFTP answers as servers send them, each alone and all in one stream,
+    with some cut short: the message parser's starting points."""
+    def u32(value):
+        return struct.pack(">I", value)
+
+    def string(data):
+        return u32(len(data)) + data
+
+    def message(kind, ident, rest):
+        body = bytes([kind]) + u32(ident) + rest
+        return u32(len(body)) + body
+
+    def attributes(size, permissions, extended=()):
+        flags = 0x0F | (0x80000000 if extended else 0)
+        out = u32(flags) + struct.pack(">Q", size) + u32(1000) + u32(1000) + u32(permissions)
+        out += u32(1700000000) + u32(1700000001)
+        if extended:
+            out += u32(len(extended)) + b"".join(string(k) + string(v) for k, v in extended)
+        return out
+
+    version = u32(5) + bytes([2]) + u32(3)
+    version_extended = bytes([2]) + u32(3) + string(b"posix-rename@openssh.com") + string(b"1")
+    version_extended = u32(len(version_extended)) + version_extended
+    listing = message(104, 7, u32(2)
+                      + string(b".") + string(b"drwxr-xr-x    2 user     user         4096 Nov 14 22:13 .")
+                      + attributes(4096, 0o40755)
+                      + string(b"notes.txt")
+                      + string(b"-rw-r--r--    1 user     user           12 Nov 14 22:13 notes.txt")
+                      + attributes(12, 0o100644))
+    answers = [
+        version, version_extended, listing,
+        message(101, 3, u32(1) + string(b"End of file") + string(b"")),
+        message(101, 4, u32(0)),
+        message(102, 5, string(b"\0\0\0\1")),
+        message(103, 6, string(b"a\0b\r\n" * 20)),
+        message(104, 8, u32(1) + string(b"/home/user") + string(b"") + u32(0)),
+        message(105, 9, attributes(77, 0o100600, [(b"acl@example.com", b"u::rw-")])),
+        message(105, 10, u32(0x08) + u32(1) + u32(1700000002)),
+    ]
+    return answers + [b"".join(answers)] + [answer[:len(answer) - 3] for answer in answers]
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__.strip())
@@ -161,6 +204,7 @@ def main():
     write(corpus, "reply_reader", [reply + b"\r\n" for reply in replies] + bodies(replies, 4))
     write(corpus, "remote_names", names)
     write(corpus, "cursor_file", cursors())
+    write(corpus, "sftp_messages", sftp_answers())
 
 
 if __name__ == "__main__":

@@ -23,5 +23,9 @@ bench_start_server "$work" --root "$work/root" --nagle
 line=$("$bench" "$port" "$files")
 echo "$line"
 # Both "<x> ms each" figures must stay under the target.
-awk '{ for (i = 2; i <= NF; ++i) if ($i == "ms" && $(i - 1) + 0 >= 10) bad = 1 }
-     END { print bad ? "FAIL" : "PASS"; exit bad }' <<<"$line"
+verdict=PASS
+for ms in $(grep -oE '[0-9.]+ ms' <<<"$line" | cut -d' ' -f1); do
+    bench_less "$ms" 10 || verdict=FAIL
+done
+echo "$verdict"
+[ "$verdict" = PASS ]

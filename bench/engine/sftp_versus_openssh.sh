@@ -13,11 +13,11 @@ sftp_bench="$build/bench/engine/sftp_bench"
 
 openssh_sftp_seconds() {  # one batch command
     local t0 t1
-    t0=$(date +%s.%N)
+    t0=$(bench_now)
     sftp -q -b - -i "$ssh_folder/id_ed25519" -o UserKnownHostsFile="$ssh_folder/known_hosts" \
         -o BatchMode=yes -P "$sshd_port" "$sshd_user@127.0.0.1" <<< "$1" > /dev/null
-    t1=$(date +%s.%N)
-    awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", b - a }'
+    t1=$(bench_now)
+    bench_elapsed "$t0" "$t1"
 }
 sftp_engine_seconds() {  # download|upload from to
     "$sftp_bench" "$1" 127.0.0.1 "$sshd_port" "$sshd_user" "$ssh_folder" "$2" "$3" \
@@ -36,7 +36,7 @@ done
 for uploaded in up_engine.bin up_sftp.bin; do
     cmp -s "$work/big.bin" "$sftp_root/$uploaded" || { echo "SFTP upload $uploaded is not byte-exact"; exit 1; }
 done
-sftp_fastest() { awk -v k="$1" '$1 == k { print $2 }' "$work/sftp-times" | sort -g | head -1; }
+sftp_fastest() { awk -v k="$1" '$1 == k { print $2 }' "$work/sftp-times" | bench_best; }
 engine_down=$(sftp_fastest engine_down); sftp_down=$(sftp_fastest sftp_down)
 engine_up=$(sftp_fastest engine_up); sftp_up=$(sftp_fastest sftp_up)
 printf '%-40s %10s MiB/s\n' "SFTP engine download (1024-byte reads)" "$(bench_rate 256 "$engine_down")"

@@ -45,20 +45,20 @@ openssh_sftp() {
 # What an sftp run costs that moves nothing: start-up, key exchange, logon.
 setup=""
 for _ in 1 2 3 4 5; do
-    t0=$(now); openssh_sftp "pwd"; t1=$(now)
-    setup=$(min "$setup" "$(calc "$t1 - $t0")")
+    t0=$(bench_now); openssh_sftp "pwd"; t1=$(bench_now)
+    setup=$(bench_min "$setup" "$(bench_elapsed "$t0" "$t1")")
 done
 
 # One round of each side; sets sftp_process, ours_transfer, ours_process.
 round() {
     local direction=$1 t0 t1
     if [ "$direction" = download ]; then
-        t0=$(now); openssh_sftp "get big.bin $work/sftp-down.bin"; t1=$(now)
+        t0=$(bench_now); openssh_sftp "get big.bin $work/sftp-down.bin"; t1=$(bench_now)
     else
         rm -f "$root/sftp-up.bin"
-        t0=$(now); openssh_sftp "put $work/upload.bin sftp-up.bin"; t1=$(now)
+        t0=$(bench_now); openssh_sftp "put $work/upload.bin sftp-up.bin"; t1=$(bench_now)
     fi
-    sftp_process=$(calc "$t1 - $t0")
+    sftp_process=$(bench_elapsed "$t0" "$t1")
 
     dialog_round "$direction" "$sshd_port"
 }
@@ -67,15 +67,17 @@ measure() {
     local direction=$1 best_sp="" best_ot="" best_op=""
     for _ in 1 2 3 4 5 6 7 8 9; do
         round "$direction"
-        best_sp=$(min "$best_sp" "$sftp_process")
-        best_ot=$(min "$best_ot" "$ours_transfer"); best_op=$(min "$best_op" "$ours_process")
+        best_sp=$(bench_min "$best_sp" "$sftp_process")
+        best_ot=$(bench_min "$best_ot" "$ours_transfer"); best_op=$(bench_min "$best_op" "$ours_process")
     done
     local best_st
-    best_st=$(calc "$best_sp - $setup")
+    best_st=$(bench_elapsed "$setup" "$best_sp")
     printf '%-8s 256 MiB  transfer: sftp %8s MiB/s  dialog %8s MiB/s  ratio %s (target >= 0.85)\n' \
-        "$direction" "$(mibs "$size" "$best_st")" "$(mibs "$size" "$best_ot")" "$(calc "$best_st / $best_ot")"
+        "$direction" "$(bench_rate_bytes "$size" "$best_st")" "$(bench_rate_bytes "$size" "$best_ot")" \
+        "$(bench_ratio "$best_ot" "$best_st")"
     printf '%-8s 256 MiB  process:  sftp %8s MiB/s  dialog %8s MiB/s  ratio %s\n' \
-        "$direction" "$(mibs "$size" "$best_sp")" "$(mibs "$size" "$best_op")" "$(calc "$best_sp / $best_op")"
+        "$direction" "$(bench_rate_bytes "$size" "$best_sp")" "$(bench_rate_bytes "$size" "$best_op")" \
+        "$(bench_ratio "$best_op" "$best_sp")"
 }
 
 openssh_sftp "get big.bin /dev/null"  # warm the page cache and the server

@@ -44,17 +44,18 @@ source "$here/dialog_side.sh"
 round() {
     local direction=$1 t0 t1 times
     if [ "$direction" = download ]; then
-        t0=$(now)
-        times=$(curl -s -o "$work/curl/big.bin" -w '%{time_total} %{time_pretransfer}' "$url/big.bin")
-        t1=$(now)
+        t0=$(bench_now)
+        times=$(curl -s -o "$work/curl/big.bin" -w '%{time_pretransfer} %{time_total}' "$url/big.bin")
+        t1=$(bench_now)
     else
         rm -f "$root/big.bin"
-        t0=$(now)
-        times=$(curl -s -T "$work/upload.bin" -w '%{time_total} %{time_pretransfer}' "$url/big.bin")
-        t1=$(now)
+        t0=$(bench_now)
+        times=$(curl -s -T "$work/upload.bin" -w '%{time_pretransfer} %{time_total}' "$url/big.bin")
+        t1=$(bench_now)
     fi
-    curl_transfer=$(awk '{ printf "%.4f", $1 - $2 }' <<< "$times")
-    curl_process=$(calc "$t1 - $t0")
+    # shellcheck disable=SC2086  # the two times are the two arguments
+    curl_transfer=$(bench_elapsed $times)
+    curl_process=$(bench_elapsed "$t0" "$t1")
 
     dialog_round "$direction" "$port"
 }
@@ -63,13 +64,15 @@ measure() {
     local direction=$1 best_ct="" best_cp="" best_ot="" best_op=""
     for _ in 1 2 3 4 5 6 7 8 9; do
         round "$direction"
-        best_ct=$(min "$best_ct" "$curl_transfer"); best_cp=$(min "$best_cp" "$curl_process")
-        best_ot=$(min "$best_ot" "$ours_transfer"); best_op=$(min "$best_op" "$ours_process")
+        best_ct=$(bench_min "$best_ct" "$curl_transfer"); best_cp=$(bench_min "$best_cp" "$curl_process")
+        best_ot=$(bench_min "$best_ot" "$ours_transfer"); best_op=$(bench_min "$best_op" "$ours_process")
     done
     printf '%-8s 256 MiB  transfer: curl %8s MiB/s  dialog %8s MiB/s  ratio %s (target >= 0.95)\n' \
-        "$direction" "$(mibs "$size" "$best_ct")" "$(mibs "$size" "$best_ot")" "$(calc "$best_ct / $best_ot")"
+        "$direction" "$(bench_rate_bytes "$size" "$best_ct")" "$(bench_rate_bytes "$size" "$best_ot")" \
+        "$(bench_ratio "$best_ot" "$best_ct")"
     printf '%-8s 256 MiB  process:  curl %8s MiB/s  dialog %8s MiB/s  ratio %s\n' \
-        "$direction" "$(mibs "$size" "$best_cp")" "$(mibs "$size" "$best_op")" "$(calc "$best_cp / $best_op")"
+        "$direction" "$(bench_rate_bytes "$size" "$best_cp")" "$(bench_rate_bytes "$size" "$best_op")" \
+        "$(bench_ratio "$best_op" "$best_cp")"
 }
 
 curl -s -o /dev/null "$url/big.bin"  # warm the page cache and the server
@@ -82,4 +85,4 @@ head -c "$gib" /dev/zero > "$root/huge.bin"
 huge_line=$("$bench" download "$port" huge.bin "$work/down" "$gib" 2>/dev/null)
 [ "$(stat -c %s "$work/down/huge.bin")" = "$gib" ] || { echo "1 GiB download incomplete" >&2; exit 1; }
 printf 'download 1 GiB   %s MiB/s, peak memory %s MiB (target < 100 MiB)\n' \
-    "$(awk '{ print $6 }' <<< "$huge_line")" "$(calc "$(awk '{ print $9 }' <<< "$huge_line") / 1024")"
+    "$(awk '{ print $6 }' <<< "$huge_line")" "$(bench_mib_of_kib "$(awk '{ print $9 }' <<< "$huge_line")")"

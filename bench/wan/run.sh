@@ -220,14 +220,14 @@ run_job() {  # pair job rtt items
     local pair=$1 job=$2 rtt=$3 items=$4 first last start end
     prepare_job "$pair" "$job" "$rtt"
     first=$(wc -l < "$work/$pair.log")
-    start=$(date +%s.%N)
+    start=$(bench_now)
     if ! LD_PRELOAD="$preload" CORVELL_WAN_CONNECT_MS="$rtt" timeout 900 "${job_command[@]}" \
             > "$work/out-$pair-$rtt-$job" 2> "$work/err-$pair-$rtt-$job"; then
         echo "$pair $job at $rtt ms failed:" >&2
         cat "$work/err-$pair-$rtt-$job" >&2
         return 1
     fi
-    end=$(date +%s.%N)
+    end=$(bench_now)
     # A client that does not wait for QUIT's answer may exit before the
     # server has logged it: the job ends with that line, not the next job.
     for _ in $(seq 200); do
@@ -235,7 +235,7 @@ run_job() {  # pair job rtt items
         sleep 0.01
     done
     last=$(wc -l < "$work/$pair.log")
-    echo "$rtt $pair $job $items $(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }') $first $last" \
+    echo "$rtt $pair $job $items $(bench_elapsed "$start" "$end") $first $last" \
         >> "$work/results"
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """A slow link in user space, between FTP clients and one FTP server.
 
-  wan_proxy.py --upstream-port N --passive FIRST-LAST --rtt-ms MS
+  wan_proxy.py --upstream-port N [--passive FIRST-LAST] --rtt-ms MS
                [--to-server-ms MS --to-client-ms MS]
                [--listen ::1] [--upstream 127.0.0.1]
 
@@ -135,10 +135,11 @@ class Link:
 
 async def run(args):
     link = Link(args)
-    first, _, last = args.passive.partition("-")
     servers = []
-    for port in range(int(first), int(last or first) + 1):
-        servers.append(await link.listen(port, port))
+    if args.passive:
+        first, _, last = args.passive.partition("-")
+        for port in range(int(first), int(last or first) + 1):
+            servers.append(await link.listen(port, port))
     control = await link.listen(0, args.upstream_port)
     servers.append(control)
     sys.stdout.write("PORT %d\n" % control.sockets[0].getsockname()[1])
@@ -151,7 +152,8 @@ def main():
     parser.add_argument("--listen", default="::1")
     parser.add_argument("--upstream", default="127.0.0.1")
     parser.add_argument("--upstream-port", type=int, required=True)
-    parser.add_argument("--passive", required=True, metavar="FIRST-LAST")
+    # SFTP needs none: everything crosses the one connection.
+    parser.add_argument("--passive", default="", metavar="FIRST-LAST")
     parser.add_argument("--rtt-ms", type=float, default=0.0)
     parser.add_argument("--to-server-ms", type=float)
     parser.add_argument("--to-client-ms", type=float)

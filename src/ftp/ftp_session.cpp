@@ -1,16 +1,21 @@
 #include "ftp/ftp_session.h"
 
 #include "ftp/control/command_channel.h"
-#include "ftp/session/data_channel.h"
-#include "ftp/session/file_transfer.h"
-#include "ftp/session/folder_listing.h"
-#include "ftp/session/logon.h"
+#include "ftp/operations/data_channel.h"
+#include "ftp/operations/file_transfer.h"
+#include "ftp/operations/folder_listing.h"
+#include "ftp/operations/logon.h"
+#include "ftp/operations/path_presence.h"
 #include "ftp/control/reply.h"
-#include "ftp/session/tls_logon.h"
-#include "ftp/session/working_folder.h"
+#include "ftp/operations/tls_logon.h"
+#include "ftp/operations/working_folder.h"
+#include "session/reconnect.h"
 
+#include <algorithm>
 #include <functional>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace ftp {
 
@@ -21,7 +26,7 @@ namespace {
 // fate of the command in flight unknown; only these are sent again.
 bool repeatable(const std::string& verb)
 {
-    for (const char* harmless : {"PWD", "CWD", "LIST", "MLSD", "NLST", "SIZE", "MDTM", "EPSV", "PASV", "RETR",
+    for (const char* harmless : {"PWD", "CWD", "LIST", "MLSD", "MLST", "NLST", "SIZE", "MDTM", "EPSV", "PASV", "RETR",
                                  "TYPE", "FEAT", "NOOP", "STAT"}) {
         if (verb == harmless)
             return true;
@@ -33,23 +38,21 @@ bool repeatable(const std::string& verb)
 
 struct Session::Impl {
     CommandChannel channel;
-    DataChannel data;
-    FileTransfer transfer{channel, data};
+    FileTransfer transfer{channel};
     SessionEncryption encryption;
 
     // Where the session logged on, kept for logging on again after the
     // server dropped an idle connection. Empty once closed.
-    struct Endpoint {
+    struct Account {
         std::string host;
         std::uint16_t port = 0;
         Credentials credentials;
     };
-    std::optional<Endpoint> endpoint;
+    std::optional<Account> account;
 
     explicit Impl(SessionOptions options)
         : channel(options.timeout),
-          encryption({options.tlsMode, options.tls, std::move(options.trustCertificate),
-                      std::move(options.continueWithoutEncryption)})
+          encryption({options.tlsMode, options.tls, options.questions})
     {
     }
 
@@ -61,66 +64,44 @@ struct Session::Impl {
         return list;
     }
 
-    // Everything that lives and dies with one link to the server, forgotten
-    // together: the transfer, the data connections' protection and the TLS
-    // session they resume. The channel forgets the server's features and what
-    // it learnt itself whenever the link closes.
-    void forgetLink()
-    {
-        transfer.abandon();
-        data.reset();
-        encryption.reset();
-    }
-
+    // What the link knew goes with it: the channel creates its memory anew
+    // at connect. The transfer that held it goes too.
     Status logOn()
     {
-        forgetLink();
-        Status status = channel.connect(endpoint->host, endpoint->port);
+        transfer.abandon();
+        Status status = channel.connect(account->host, account->port);
         if (status.ok()) {
-            LogonContext context{channel, data, endpoint->host, endpoint->credentials, {}};
-            status = runLogon(context, steps(endpoint->host, endpoint->port));
+            LogonContext context{channel, account->host, account->credentials, {}};
+            status = runLogon(context, steps(account->host, account->port));
         }
         if (!status.ok())
             channel.drop();
         return status;
     }
 
-    // Runs one operation that is not part of a transfer. Servers close idle
-    // control connections (with "421" or silently); when this one is found
-    // dropped, log on again once and run the operation then. When the server
-    // drops it while the operation runs, the operation runs again only if the
-    // command it had in flight did not run or can harmlessly run twice. A
-    // link we gave up on (Broken: a server that stalled or talked nonsense,
-    // often over one file, such as a named pipe it cannot read) is logged on
-    // again by the next operation, never by the one that gave up on it.
+    // Runs one operation that is not part of a transfer, logging on again as
+    // every engine does (session/reconnect.h). The link is lost when the
+    // server dropped it (with "421" or silently) or we gave up on it (Broken:
+    // a server that stalled or talked nonsense, often over one file, such as
+    // a named pipe it cannot read); a command in flight when it dropped runs
+    // again only if it did not run or can harmlessly run twice.
     Status perform(const std::function<Status()>& operation)
     {
         // Never inside a transfer: a transfer whose connection broke has failed.
-        if (!endpoint || transfer.isOpen())
+        if (!account || transfer.isOpen())
             return operation();
         if (channel.state() == LinkState::Ready)
             (void)channel.dropStrayReplies(channel.replyDeadline());
-        bool loggedOnAgain = false;
-        const LinkState state = channel.state();
-        if (state == LinkState::Dropped || state == LinkState::Closed || state == LinkState::Broken) {
-            if (Status s = logOn(); !s.ok())
-                return lostConnection(s);
-            loggedOnAgain = true;
-        }
-        Status status = operation();
-        if (!status.ok() && !loggedOnAgain && channel.state() == LinkState::Dropped
-            && (!channel.lastCommandMayHaveRun() || repeatable(channel.lastVerb()))) {
-            if (Status s = logOn(); !s.ok())
-                return status;
-            status = operation();
-        }
-        return status;
-    }
-
-    static Status lostConnection(const Status& logon)
-    {
-        return Status::failure(logon.kind(), "The connection to the server was lost, and logging on again failed: "
-                                                 + logon.message(), logon.replyCode());
+        return session::runReconnecting(
+            [&] {
+                const LinkState state = channel.state();
+                return state == LinkState::Dropped || state == LinkState::Closed || state == LinkState::Broken;
+            },
+            [&](const Status&) {
+                return channel.state() == LinkState::Dropped
+                       && (!channel.lastCommandMayHaveRun() || repeatable(channel.lastVerb()));
+            },
+            [&] { return logOn(); }, operation);
     }
 
     // Runs an operation on `paths` once every one of them can be sent. A
@@ -151,10 +132,7 @@ struct Session::Impl {
             if (Status s = channel.ready(); !s.ok())
                 return s;
             const std::string line = withArgument(verb, argument);
-            Reply reply;
-            if (Status s = channel.command(line, reply); !s.ok())
-                return s;
-            return doneOrRefused(line, reply);
+            return channel.command(line, requireDone(line));
         });
     }
 
@@ -165,8 +143,8 @@ struct Session::Impl {
 
     void closeSession(Farewell farewell)
     {
-        endpoint.reset();
-        forgetLink();
+        account.reset();
+        transfer.abandon();
         if (farewell == Farewell::None)
             channel.drop();
         else
@@ -193,7 +171,7 @@ Status Session::open(const std::string& host, std::uint16_t port, const std::str
         return Status::failure(ErrorKind::WrongState, "The session is already open");
     impl_->closeSession(Impl::Farewell::Quit);
     impl_->encryption.forgetSession();
-    impl_->endpoint = Impl::Endpoint{host, port, Credentials{user, password}};
+    impl_->account = Impl::Account{host, port, Credentials{user, password}};
     const Status status = impl_->logOn();
     if (!status.ok())
         impl_->closeSession(Impl::Farewell::Quit);
@@ -259,14 +237,23 @@ Status Session::rename(const std::string& from, const std::string& to)
             return s;
         const std::string renameFrom = withArgument("RNFR", from);
         Reply reply;
-        if (Status s = channel.command(renameFrom, reply); !s.ok())
+        if (Status s = channel.command(renameFrom, storeReply(reply)); !s.ok())
             return s;
         if (Status s = moreOrRefused(renameFrom, reply); !s.ok())
             return s;
         const std::string renameTo = withArgument("RNTO", to);
-        if (Status s = channel.command(renameTo, reply); !s.ok())
+        return channel.command(renameTo, requireDone(renameTo));
+    });
+}
+
+Status Session::presenceOf(const std::string& path, session::Presence& presence)
+{
+    presence = session::Presence::Unknown;
+    CommandChannel& channel = impl_->channel;
+    return impl_->withPaths({path}, [&]() -> Status {
+        if (Status s = channel.ready(); !s.ok())
             return s;
-        return doneOrRefused(renameTo, reply);
+        return ftp::presenceOf(channel, path, presence);
     });
 }
 
@@ -274,7 +261,7 @@ Status Session::listFolder(const std::string& path, std::vector<ListEntry>& entr
 {
     entries.clear();
     return impl_->withPaths(
-        {path}, [&] { return ftp::listFolder(impl_->channel, impl_->data, path, entries); }, true);
+        {path}, [&] { return ftp::listFolder(impl_->channel, path, entries); }, true);
 }
 
 Status Session::openFile(const std::string& path, TransferDirection direction)
@@ -283,24 +270,30 @@ Status Session::openFile(const std::string& path, TransferDirection direction)
     return impl_->withPaths({path}, [&] { return impl_->transfer.open(path, direction); });
 }
 
-Status Session::resumeDownload(const std::string& path, std::uint64_t knownSize, std::uint64_t& offset)
+Status Session::resumeDownload(const std::string& path, std::uint64_t knownSize,
+                               const std::optional<session::DateTime>&, std::uint64_t& offset,
+                               session::HeldBytes& held)
 {
     // A second try after logging on again asks for the same start.
     const std::uint64_t wanted = offset;
-    return impl_->withPaths({path}, [&] {
-        offset = wanted;
-        return impl_->transfer.resume(path, knownSize, offset);
-    });
-}
-
-bool Session::wantsHeldBytes() const
-{
-    return impl_->transfer.wantsHeld();
-}
-
-void Session::addHeldBytes(const void* data, std::size_t size)
-{
-    impl_->transfer.addHeld(static_cast<const char*>(data), size);
+    if (Status s = impl_->withPaths({path}, [&] {
+            offset = wanted;
+            return impl_->transfer.resume(path, knownSize, offset);
+        });
+        !s.ok())
+        return s;
+    // The server's digest is of the whole file: ours takes in the held bytes
+    // first. Held bytes that cannot all be read leave the size check alone.
+    std::vector<char> buffer;
+    for (std::uint64_t fed = 0; fed < offset && impl_->transfer.wantsHeld();) {
+        buffer.resize(std::size_t(std::min<std::uint64_t>(offset - fed, 256 * 1024)));
+        const std::size_t count = std::min(held.read(buffer.data(), buffer.size()), buffer.size());
+        if (count == 0)
+            break;
+        impl_->transfer.addHeld(buffer.data(), count);
+        fed += count;
+    }
+    return Status::success();
 }
 
 void Session::anotherTransferFollows()
@@ -335,17 +328,17 @@ bool Session::isFileOpen() const
 
 std::string Session::encryption() const
 {
-    return isOpen() ? impl_->encryption.description() : std::string();
+    return isOpen() ? std::as_const(impl_->channel).link().encryption.description : std::string();
 }
 
 bool Session::utf8Names() const
 {
-    return impl_->channel.features().utf8;
+    return std::as_const(impl_->channel).link().features.utf8;
 }
 
 bool Session::offersMlst() const
 {
-    return impl_->channel.features().mlst;
+    return std::as_const(impl_->channel).link().features.mlst;
 }
 
 } // namespace ftp

@@ -2,8 +2,8 @@
 // A blocking FTP client session over POSIX sockets: one control connection,
 // passive data connections, at most one open file transfer at a time.
 
-#include "ftp/transport/certificate_check.h"
 #include "ftp/listing_entry.h"
+#include "session/questions.h"
 #include "session/remote_session.h"
 #include "ftp/status.h"
 #include "ftp/transport/tls_context.h"
@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,7 @@ namespace ftp {
 // once never logs on again in clear (after the server dropped an idle link):
 // refusing AUTH TLS then fails the logon.
 enum class TlsMode {
-    WhenOffered,  // AUTH TLS; a server that refuses it is asked about (continueWithoutEncryption)
+    WhenOffered,  // AUTH TLS; a server that refuses it is asked about (continueInClear)
     Required,     // AUTH TLS or no logon: nothing else is sent in clear
     Implicit,     // TLS from the first byte (usually port 990), no AUTH TLS
 };
@@ -37,11 +38,10 @@ struct SessionOptions {
     // Authorities trusted besides the system's roots.
     TlsSettings tls;
     // Asked, before anything is sent over the encrypted connection, when the
-    // server's certificate fails the check; true trusts it. Unset: refused.
-    std::function<bool(const CertificateReport&)> trustCertificate;
-    // Asked when the server refuses AUTH TLS in WhenOffered mode on a session
-    // never encrypted before; true logs on in clear. Unset: in clear.
-    std::function<bool()> continueWithoutEncryption;
+    // server's certificate fails the check (trustCertificate), and when the
+    // server refuses AUTH TLS in WhenOffered mode on a session never encrypted
+    // before (continueInClear). Must outlive the session.
+    std::reference_wrapper<session::Questions> questions = session::nobodyToAsk();
 };
 
 using session::TransferDirection;
@@ -73,6 +73,8 @@ public:
     Status removeDirectory(const std::string& path) override;
     Status deleteFile(const std::string& path) override;
     Status rename(const std::string& from, const std::string& to) override;
+    // MLST where offered, else SIZE, else a listing of the path's folder.
+    Status presenceOf(const std::string& path, session::Presence& presence) override;
 
     // Lists one folder with one request: MLSD when the server offers MLST, else LIST.
     Status listFolder(const std::string& path, std::vector<ListEntry>& entries) override;
@@ -85,11 +87,13 @@ public:
     Status openFile(const std::string& path, TransferDirection direction) override;
     // REST <offset> goes just before RETR, without a round trip of its own;
     // the server's SIZE (asked anyway) must equal `knownSize`, and a REST not
-    // answered 350 leaves the RETR to send the whole file. The size check and
-    // the digest then cover the whole file: the held bytes are digested first.
-    Status resumeDownload(const std::string& path, std::uint64_t knownSize, std::uint64_t& offset) override;
-    bool wantsHeldBytes() const override;
-    void addHeldBytes(const void* data, std::size_t size) override;
+    // answered 350 leaves the RETR to send the whole file. The date is not
+    // asked for: the size and the digest tell a changed file. The size check
+    // and the digest then cover the whole file: the held bytes are read and
+    // digested first, when the server offers a digest.
+    Status resumeDownload(const std::string& path, std::uint64_t knownSize,
+                          const std::optional<session::DateTime>& knownModified, std::uint64_t& offset,
+                          session::HeldBytes& held) override;
     Status read(void* buffer, std::size_t size, std::size_t& count) override;
     // True when `read` of `size` bytes would come back without waiting for the
     // network (so a caller can show its progress before a wait).

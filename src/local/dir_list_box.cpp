@@ -140,6 +140,14 @@ void DirListBox::keyPressEvent(QKeyEvent* event)
     QListWidget::keyPressEvent(event);
 }
 
+void DirListBox::setShowHidden(bool show)
+{
+    if (show == showHidden_)
+        return;
+    showHidden_ = show;
+    fill();
+}
+
 void DirListBox::fill()
 {
     clear();
@@ -162,10 +170,10 @@ void DirListBox::fill()
         current = addRow(openFolder, name, folder, ++level);
     }
 
-    // Its sub-folders one step further in; hidden ones stay out, as in the file list.
+    // Its sub-folders one step further in; hidden ones as in the file list.
     if (isReadableFolder(path_)) {
-        const QStringList names =
-            QDir(path_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+        const QDir::Filters filters = QDir::Dirs | QDir::NoDotAndDotDot;
+        const QStringList names = QDir(path_).entryList(showHidden_ ? filters | QDir::Hidden : filters, QDir::NoSort);
         for (const QString& name : sortedByName(names))
             addRow(closedFolder, name, childPath(path_, name), level + 1);
     }

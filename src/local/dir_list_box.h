@@ -20,6 +20,10 @@ public:
     // Opens the folder of `row`, as a double-click or Enter on it does.
     void openRow(int row);
 
+    // Dot-folders are left out unless asked for; changing it fills the list again.
+    bool showsHidden() const { return showHidden_; }
+    void setShowHidden(bool show);
+
     static constexpr int PathRole = Qt::UserRole;
     static constexpr int LevelRole = Qt::UserRole + 1;
 
@@ -33,6 +37,7 @@ private:
     void fill();
 
     QString path_;
+    bool showHidden_ = false;
 };
 
 // `path` made absolute and clean: no "." or "..", no doubled or trailing "/"

@@ -21,10 +21,19 @@ void FileListBox::setPath(const QString& path)
     // An unreadable or vanished folder simply lists nothing.
     if (!isReadableFolder(path_))
         return;
-    // Plain files and links to them; hidden files, sockets, pipes, devices and
-    // broken links stay out.
-    const QStringList names = QDir(path_).entryList(QDir::Files, QDir::NoSort);
+    // Plain files and links to them; hidden files (unless asked for), sockets,
+    // pipes, devices and broken links stay out.
+    const QDir::Filters filters = showHidden_ ? QDir::Files | QDir::Hidden : QDir::Files;
+    const QStringList names = QDir(path_).entryList(filters, QDir::NoSort);
     addItems(sortedByName(names));
+}
+
+void FileListBox::setShowHidden(bool show)
+{
+    if (show == showHidden_)
+        return;
+    showHidden_ = show;
+    setPath(path_);
 }
 
 int FileListBox::ListCount() const { return count(); }

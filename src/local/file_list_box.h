@@ -14,6 +14,10 @@ public:
     QString List(int index) const;       // bare file name, index from 0; "" outside the list
     bool Selected(int index) const;      // false outside the list
     void setSelected(int index, bool selected);
+    // Dot-files are left out unless asked for; changing it reads the folder again.
+    bool showsHidden() const { return showHidden_; }
+    void setShowHidden(bool show);
 private:
     QString path_;
+    bool showHidden_ = false;
 };

@@ -1,7 +1,5 @@
 #include "main_window/connection_security.h"
 
-#include "session/endpoint.h"
-
 #include "main_window/form1.h"
 #include "main_window/ftp_client.h"
 #include "main_window/remote_names.h"
@@ -43,17 +41,11 @@ QLabel* padlock(Form1* window, bool create)
     return label;
 }
 
-// Passphrases the user typed in this run, by key file: kept in memory only,
-// for later logons with the same key, and never written anywhere.
-std::map<std::string, std::string>& passphrasesTyped()
+// `typed`: passphrases the user typed in this run, by key file: kept in
+// memory only, for later logons with the same key, and never written anywhere.
+std::optional<std::string> askKeyPassphrase(QWidget* parent, std::map<std::string, std::string>& typed,
+                                            const session::PassphraseRequest& request)
 {
-    static std::map<std::string, std::string> typed;
-    return typed;
-}
-
-std::optional<std::string> askKeyPassphrase(QWidget* parent, const session::PassphraseRequest& request)
-{
-    auto& typed = passphrasesTyped();
     if (const auto kept = typed.find(request.keyFile); kept != typed.end()) {
         if (request.attempt == 1)
             return kept->second;
@@ -95,7 +87,7 @@ std::optional<std::vector<std::string>> askServerPrompts(QWidget* parent, const 
 
 } // namespace
 
-QString certificateQuestion(const ftp::CertificateReport& report, bool changed)
+QString certificateQuestion(const session::CertificateReport& report, bool changed)
 {
     const QString server = serverName(fromRemote(report.host), report.port);
     QString text = changed ? QStringLiteral("The certificate of %1 has changed since you chose to trust it, "
@@ -119,7 +111,7 @@ QString withoutEncryptionQuestion(const QString& host, std::uint16_t port)
         .arg(serverName(host, port));
 }
 
-QString hostKeyQuestion(const sftp::HostKeyReport& report)
+QString hostKeyQuestion(const session::HostKeyReport& report)
 {
     const QString server = serverName(fromRemote(report.host), report.port);
     const QString type = QString::fromStdString(report.keyType);
@@ -138,39 +130,54 @@ QString hostKeyQuestion(const sftp::HostKeyReport& report)
         .arg(server, QString::fromStdString(report.knownFingerprint), type, fingerprint);
 }
 
+ConnectionQuestions::ConnectionQuestions(QWidget* parent) : QObject(parent), parent_(parent) {}
+
+ConnectionQuestions::~ConnectionQuestions() { InternetWithdrawConnectionQuestions(*this); }
+
+bool ConnectionQuestions::trustCertificate(const session::CertificateReport& report)
+{
+    const QString host = fromRemote(report.host);
+    const QString stored = trustedCertificateFingerprint(host, report.port);
+    const QString fingerprint = QString::fromStdString(report.sha256Fingerprint);
+    if (!stored.isEmpty() && stored == fingerprint)
+        return true;
+    if (!userDialogs().confirmRisk(parent_, certificateQuestion(report, !stored.isEmpty())))
+        return false;
+    storeTrustedCertificateFingerprint(host, report.port, fingerprint);
+    return true;
+}
+
+bool ConnectionQuestions::continueInClear(const std::string& remoteHost, std::uint16_t port)
+{
+    const QString host = fromRemote(remoteHost);
+    return !serverSpokeTls(host, port) || userDialogs().confirmRisk(parent_, withoutEncryptionQuestion(host, port));
+}
+
+bool ConnectionQuestions::trustHostKey(const session::HostKeyReport& report)
+{
+    return userDialogs().confirmRisk(parent_, hostKeyQuestion(report), !report.knownFingerprint.empty());
+}
+
+std::optional<std::string> ConnectionQuestions::keyPassphrase(const session::PassphraseRequest& request)
+{
+    return askKeyPassphrase(parent_, passphrases_, request);
+}
+
+std::optional<std::vector<std::string>> ConnectionQuestions::answerPrompts(const session::InteractivePrompts& prompts)
+{
+    return askServerPrompts(parent_, prompts);
+}
+
 void installConnectionQuestions(Form1* window)
 {
-    QPointer<Form1> parent(window);
-    ConnectionQuestions questions;
-    questions.trustCertificate = [parent](const ftp::CertificateReport& report) {
-        const QString host = fromRemote(report.host);
-        const QString stored = trustedCertificateFingerprint(host, report.port);
-        const QString fingerprint = QString::fromStdString(report.sha256Fingerprint);
-        if (!stored.isEmpty() && stored == fingerprint)
-            return true;
-        if (!userDialogs().confirmRisk(parent, certificateQuestion(report, !stored.isEmpty())))
-            return false;
-        storeTrustedCertificateFingerprint(host, report.port, fingerprint);
-        return true;
-    };
-    questions.continueWithoutEncryption = [parent](const std::string& remoteHost, std::uint16_t port) {
-        const QString host = fromRemote(remoteHost);
-        return !serverSpokeTls(host, port) || userDialogs().confirmRisk(parent, withoutEncryptionQuestion(host, port));
-    };
-    questions.trustHostKey = [parent](const sftp::HostKeyReport& report) {
-        return userDialogs().confirmRisk(parent, hostKeyQuestion(report), !report.knownFingerprint.empty());
-    };
-    questions.keyPassphrase = [parent](const session::PassphraseRequest& request) {
-        return askKeyPassphrase(parent, request);
-    };
-    questions.answerPrompts = [parent](const session::InteractivePrompts& round) {
-        return askServerPrompts(parent, round);
-    };
-    InternetSetConnectionQuestions(std::move(questions));
+    auto* questions = window->findChild<ConnectionQuestions*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!questions)
+        questions = new ConnectionQuestions(window);
+    InternetSetConnectionQuestions(*questions);
     InternetSetHostKeyStore(QFile::encodeName(sshHostKeyStoreFile()).toStdString());
 }
 
-void showConnectionEncryption(Form1* window, const QString& host, std::uint16_t port, const QString& description)
+void showConnectionEncryption(Form1* window, const engine_choice::Endpoint& endpoint, const QString& description)
 {
     if (description.isEmpty()) {
         hideConnectionEncryption(window);
@@ -178,7 +185,6 @@ void showConnectionEncryption(Form1* window, const QString& host, std::uint16_t 
     }
     // Kept under the name and port the engine logs on to, as the clear-text
     // question asks about them: without the scheme typed before the host.
-    const session::Endpoint endpoint = session::parseEndpoint(toRemote(host), port);
     rememberServerSpokeTls(fromRemote(endpoint.host), endpoint.port);
     const QString tip = QStringLiteral("Encrypted connection (%1)").arg(description);
     QLabel* label = padlock(window, true);

@@ -3,7 +3,11 @@
 #include "local/dir_list_box.h"
 #include "local/drive_list_box.h"
 #include "local/file_list_box.h"
+#include "local/hidden_files.h"
 #include "main_window/error_report.h"
+#include "main_window/kept_servers.h"
+#include "remote/drag_drop.h"
+#include "transfer/folder_batch.h"
 #include "main_window/password_setting.h"
 #include "main_window/status_line.h"
 #include "main_window/twips_layout.h"
@@ -53,6 +57,10 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     indexTreeRemovals();
     setupRenameEditing();
     setupSettingsSaving();
+    setupHiddenFilesToggle(*this);
+    new KeptServers(*this);
+    setupFolderTransfers(*this);
+    setupDragAndDrop(*this);
     Form_Load();
 }
 

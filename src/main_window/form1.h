@@ -2,7 +2,7 @@
 // The main window: FTP settings, the local browser, the remote browser and the
 // status line. Handlers carry the names of the events they answer.
 
-#include "main_window/ftp_session_state.h"
+#include "main_window/connection_state.h"
 #include "main_window/window_pointer.h"
 
 #include <QCursor>
@@ -63,7 +63,7 @@ public:
     QLabel* lblStatus = nullptr;
 
     // --- Window-level values ---
-    FtpSession session;
+    ConnectionState session;
     QString fileMask;
     QTreeWidgetItem* currentNode = nullptr;      // the window's current tree node
     QTreeWidgetItem* currentListItem = nullptr;  // the most recently added file row

@@ -1,6 +1,6 @@
 #include "main_window/ftp_client.h"
 
-#include "session/session_factory.h"
+#include "engine_choice/engine_choice.h"
 
 #include <memory>
 #include <new>
@@ -16,6 +16,8 @@ struct ConnectionObject {
     HINTERNET internet = 0;
     std::unique_ptr<session::RemoteSession> session;
     HINTERNET openFile = 0;  // the one remote file open on this connection
+    // Who answers the engine's questions, which it may ask again on logging on anew.
+    const session::Questions* questions = nullptr;
 };
 
 struct FindObject {
@@ -37,20 +39,7 @@ using Object = std::variant<InternetObject, ConnectionObject, FindObject, FileOb
 std::unordered_map<HINTERNET, Object> handles;
 HINTERNET lastHandle = 0;
 std::chrono::milliseconds defaultTimeout{30000};
-ConnectionQuestions questions;
-
-// The engine's view of the two SSH questions, asked of whatever the windows installed last.
-class InstalledQuestions final : public session::Questions {
-public:
-    std::optional<std::string> keyPassphrase(const session::PassphraseRequest& request) override
-    {
-        return questions.keyPassphrase ? questions.keyPassphrase(request) : std::nullopt;
-    }
-    std::optional<std::vector<std::string>> answerPrompts(const session::InteractivePrompts& prompts) override
-    {
-        return questions.answerPrompts ? questions.answerPrompts(prompts) : std::nullopt;
-    }
-} installedQuestions;
+session::Questions* questions = &session::nobodyToAsk();
 std::string trustedAuthorities;
 std::string hostKeyStore;
 std::string sshFolder;
@@ -131,6 +120,8 @@ bool succeeded(session::RemoteSession& session, Call&& call)
 void fillRecord(session::ListEntry& entry, WIN32_FIND_DATAA& record)
 {
     record.dwFileAttributes = entry.isFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    if (entry.isLink)
+        record.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     // An unknown date becomes the all-zero time the list shows as an empty
     // cell; an unknown size is shown as 0.
     record.ftLastWriteTime = entry.modified.value_or(SYSTEMTIME{});
@@ -212,26 +203,25 @@ HINTERNET InternetOpenA(const std::string&, std::uint32_t, const std::string&, c
 }
 
 HINTERNET InternetConnectA(HINTERNET internet, const std::string& host, std::uint16_t port,
-                           const std::string& user, const std::string& password, std::uint32_t,
-                           std::uint32_t, std::uintptr_t)
+                           const std::string& user, const std::string& password, std::uint32_t service,
+                           std::uint32_t flags, std::uintptr_t context)
+{
+    return InternetConnectA(internet, engine_choice::parseEndpoint(host, port), user, password, service, flags,
+                            context);
+}
+
+HINTERNET InternetConnectA(HINTERNET internet, const engine_choice::Endpoint& endpoint, const std::string& user,
+                           const std::string& password, std::uint32_t, std::uint32_t, std::uintptr_t)
 {
     if (!find<InternetObject>(internet))
         return 0;
-    const session::Endpoint endpoint = session::parseEndpoint(host, port);
-    session::ConnectOptions options;
+    engine_choice::ConnectOptions options;
     options.timeout = defaultTimeout;
     options.trustedAuthorities = trustedAuthorities;
-    options.trustCertificate = questions.trustCertificate;
-    if (questions.continueWithoutEncryption) {
-        options.continueWithoutEncryption = [ask = questions.continueWithoutEncryption, endpoint] {
-            return ask(endpoint.host, endpoint.port);
-        };
-    }
-    options.trustHostKey = questions.trustHostKey;
+    options.questions = *questions;
     options.hostKeyStore = hostKeyStore;
     options.sshFolder = sshFolder;
-    options.questions = &installedQuestions;
-    auto session = session::createSession(endpoint.protocol, std::move(options));
+    auto session = engine_choice::createSession(endpoint.protocol, std::move(options));
     if (!session) {
         fail("This build cannot speak the protocol asked for in the host name");
         return 0;
@@ -240,7 +230,7 @@ HINTERNET InternetConnectA(HINTERNET internet, const std::string& host, std::uin
             return session->open(endpoint.host, endpoint.port, user, password);
         }))
         return 0;
-    return store(ConnectionObject{internet, std::move(session), 0});
+    return store(ConnectionObject{internet, std::move(session), 0, questions});
 }
 
 bool FtpGetCurrentDirectoryA(HINTERNET connection, std::string& directory)
@@ -317,23 +307,14 @@ HINTERNET FtpOpenFileA(HINTERNET connection, const std::string& path, std::uint3
 }
 
 HINTERNET FtpOpenFileAtA(HINTERNET connection, const std::string& path, std::uint64_t knownSize,
-                         std::uint64_t& startAt, std::uint32_t, std::uintptr_t)
+                         const SYSTEMTIME* knownModified, std::uint64_t& startAt, session::HeldBytes& held,
+                         std::uint32_t, std::uintptr_t)
 {
+    const std::optional<session::DateTime> modified =
+        knownModified ? std::optional(*knownModified) : std::nullopt;
     return openFileHandle(connection, [&](session::RemoteSession& session) {
-        return session.resumeDownload(path, knownSize, startAt);
+        return session.resumeDownload(path, knownSize, modified, startAt, held);
     });
-}
-
-bool InternetWantsHeldData(HINTERNET handle)
-{
-    const auto* file = lookUp<FileObject>(handle);
-    return file && file->session->wantsHeldBytes();
-}
-
-void InternetAddHeldData(HINTERNET handle, const void* buffer, std::uint32_t size)
-{
-    if (const auto* file = lookUp<FileObject>(handle))
-        file->session->addHeldBytes(buffer, size);
 }
 
 void InternetTransferFollows(HINTERNET handle)
@@ -400,6 +381,17 @@ bool FtpRenameFileA(HINTERNET connection, const std::string& from, const std::st
     return session && succeeded(*session, [&] { return session->rename(from, to); });
 }
 
+bool FtpAskPathExistsA(HINTERNET connection, const std::string& path, bool& exists)
+{
+    exists = false;
+    auto* session = connectedSession(connection);
+    session::Presence presence = session::Presence::Unknown;
+    if (!session || !succeeded(*session, [&] { return session->presenceOf(path, presence); }))
+        return false;
+    exists = presence == session::Presence::Present;
+    return presence != session::Presence::Unknown;
+}
+
 bool InternetCloseHandle(HINTERNET handle)
 {
     const auto it = handles.find(handle);
@@ -438,7 +430,21 @@ std::uint32_t GetLastError() { return lastErrorCode; }
 
 void InternetSetDefaultTimeout(std::chrono::milliseconds timeout) { defaultTimeout = timeout; }
 
-void InternetSetConnectionQuestions(ConnectionQuestions newQuestions) { questions = std::move(newQuestions); }
+void InternetSetConnectionQuestions(session::Questions& newQuestions) { questions = &newQuestions; }
+
+void InternetWithdrawConnectionQuestions(const session::Questions& withdrawn)
+{
+    if (questions == &withdrawn)
+        questions = &session::nobodyToAsk();
+    std::vector<HINTERNET> asking;
+    for (const auto& [key, object] : handles) {
+        const auto* connection = std::get_if<ConnectionObject>(&object);
+        if (connection && connection->questions == &withdrawn)
+            asking.push_back(key);
+    }
+    for (HINTERNET connection : asking)
+        closeConnection(connection, true);
+}
 
 void InternetSetTrustedAuthorities(const std::string& file) { trustedAuthorities = file; }
 

@@ -4,15 +4,13 @@
 // The constants mirror the classic internet client library so the windows read
 // like the procedures they implement; our engine gives most of them no meaning.
 
-#include "ftp/transport/certificate_check.h"
+#include "engine_choice/endpoint.h"
 #include "session/questions.h"
 #include "session/remote_entry.h"
-#include "sftp/host_key_report.h"
+#include "session/remote_session.h"
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
-#include <optional>
 #include <string>
 
 using HINTERNET = std::uint32_t;
@@ -27,6 +25,8 @@ constexpr std::uint32_t GENERIC_WRITE = 0x40000000;
 constexpr std::uint32_t FTP_TRANSFER_TYPE_BINARY = 2;
 constexpr std::uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
+// Besides one of the two above: the entry is a symbolic link.
+constexpr std::uint32_t FILE_ATTRIBUTE_REPARSE_POINT = 0x400;
 
 using SYSTEMTIME = session::DateTime;
 
@@ -41,7 +41,13 @@ struct WIN32_FIND_DATAA {
 HINTERNET InternetOpenA(const std::string& agent, std::uint32_t accessType,
                         const std::string& proxy, const std::string& proxyBypass,
                         std::uint32_t flags);
-// Port 0 means the FTP default, 21.
+// Logs on to the host, port and protocol of `endpoint`, read from what the
+// user typed once (engine_choice::parseEndpoint).
+HINTERNET InternetConnectA(HINTERNET internet, const engine_choice::Endpoint& endpoint,
+                           const std::string& user, const std::string& password,
+                           std::uint32_t service, std::uint32_t flags, std::uintptr_t context);
+// The same for a host as typed, a scheme in front of it included. Port 0
+// means the scheme's default (21 for FTP).
 HINTERNET InternetConnectA(HINTERNET internet, const std::string& host, std::uint16_t port,
                            const std::string& user, const std::string& password,
                            std::uint32_t service, std::uint32_t flags, std::uintptr_t context);
@@ -60,17 +66,16 @@ bool InternetFindNextFileA(HINTERNET find, WIN32_FIND_DATAA& record);
 HINTERNET FtpOpenFileA(HINTERNET connection, const std::string& path, std::uint32_t access,
                        std::uint32_t flags, std::uintptr_t context);
 // A download that continues a partial copy of `startAt` bytes of a file the
-// caller knows (from the listing) to be `knownSize` bytes long. On return
-// `startAt` says where the data begins: 0 when the server gave another size
-// (the file changed) or cannot start part-way. The classic library would take
-// FtpCommand("REST") before FtpOpenFile; this asks for both in one call.
+// caller knows (from the listing) to be `knownSize` bytes long, last changed
+// at `knownModified` (null: not known). On return `startAt` says where the
+// data begins: 0 when the server gave another size or date (the file
+// changed) or cannot start part-way. `held` hands over the bytes of the
+// partial copy, read only when the final check wants them (a digest of the
+// whole file). The classic library would take FtpCommand("REST") before
+// FtpOpenFile; this asks for both in one call.
 HINTERNET FtpOpenFileAtA(HINTERNET connection, const std::string& path, std::uint64_t knownSize,
-                         std::uint64_t& startAt, std::uint32_t flags, std::uintptr_t context);
-// After FtpOpenFileAtA, before the first InternetReadFile: true while the
-// final check wants the held bytes, which go to InternetAddHeldData in order
-// from the first. Left out, the download is checked by its size alone.
-bool InternetWantsHeldData(HINTERNET file);
-void InternetAddHeldData(HINTERNET file, const void* buffer, std::uint32_t size);
+                         const SYSTEMTIME* knownModified, std::uint64_t& startAt, session::HeldBytes& held,
+                         std::uint32_t flags, std::uintptr_t context);
 // The open file is not the last of its batch: another FtpOpenFile follows
 // its InternetCloseHandle at once, which the connection may prepare meanwhile.
 void InternetTransferFollows(HINTERNET file);
@@ -93,6 +98,10 @@ bool FtpDeleteFileA(HINTERNET connection, const std::string& path);
 bool FtpCreateDirectoryA(HINTERNET connection, const std::string& path);
 bool FtpRemoveDirectoryA(HINTERNET connection, const std::string& path);
 bool FtpRenameFileA(HINTERNET connection, const std::string& from, const std::string& to);
+// Asks the server now whether something stands at `path`. True when it could
+// tell, with the answer in `exists`; false when it had no way to tell or the
+// question failed (`exists` is then false).
+bool FtpAskPathExistsA(HINTERNET connection, const std::string& path, bool& exists);
 
 // Closes any handle, 0 included. For a file handle the result tells whether the
 // server confirmed the transfer and the file checked whole against the size
@@ -123,23 +132,13 @@ std::uint32_t GetLastError();
 void InternetSetDefaultTimeout(std::chrono::milliseconds timeout);
 
 // Encryption. InternetConnectA asks for TLS first (AUTH TLS) and may need the
-// windows' answer to two questions before it sends the password:
-struct ConnectionQuestions {
-    // The server's certificate failed the check (report.problems says why):
-    // true to trust it. Unset: such a certificate is refused.
-    std::function<bool(const ftp::CertificateReport& report)> trustCertificate;
-    // The server refused encryption: true to log on in clear. Unset: in clear.
-    std::function<bool(const std::string& host, std::uint16_t port)> continueWithoutEncryption;
-    // SSH: the server's host key is in neither the user's known_hosts nor the
-    // store (report.knownFingerprint is set when a different key is on
-    // record): true to trust it, which keeps it in the store. Unset: refused.
-    std::function<bool(const sftp::HostKeyReport& report)> trustHostKey;
-    // SSH: the passphrase of a protected key file; nothing skips the key.
-    std::function<std::optional<std::string>(const session::PassphraseRequest& request)> keyPassphrase;
-    // SSH: the server's own keyboard-interactive prompts, one answer each; nothing ends the logon.
-    std::function<std::optional<std::vector<std::string>>(const session::InteractivePrompts& prompts)> answerPrompts;
-};
-void InternetSetConnectionQuestions(ConnectionQuestions questions);
+// windows' answers (a certificate that failed the check, a server that refused
+// encryption, an SSH host key no file vouches for) before it sends the
+// password. `questions` answers for connections opened after this call, and
+// must stay until withdrawn; withdrawing it drops, without a word to the
+// server, every connection still asking it. Until set: nobody to ask.
+void InternetSetConnectionQuestions(session::Questions& questions);
+void InternetWithdrawConnectionQuestions(const session::Questions& questions);
 // Trusted authorities added to the system's for sessions opened after this call
 // (a PEM file), e.g. a company's own authority; "" for the system's alone.
 void InternetSetTrustedAuthorities(const std::string& file);

@@ -2,6 +2,7 @@
 #include "main_window/error_report.h"
 #include "main_window/form1.h"
 #include "main_window/ftp_client.h"
+#include "main_window/kept_servers.h"
 #include "main_window/pasted_address.h"
 #include "main_window/remote_names.h"
 #include "main_window/user_dialogs.h"
@@ -67,10 +68,10 @@ void Form1::PushButton3_Click()
 
     steps.step(118, [&] {
         installConnectionQuestions(this);
+        session.endpoint = engine_choice::parseEndpoint(toRemote(session.hostName), session.port);
         session.connectionHandle =
-            InternetConnectA(session.sessionHandle, toRemote(session.hostName), session.port,
-                             toRemote(session.userName), toRemote(session.password),
-                             INTERNET_SERVICE_FTP, connectFlags, 0);
+            InternetConnectA(session.sessionHandle, session.endpoint, toRemote(session.userName),
+                             toRemote(session.password), INTERNET_SERVICE_FTP, connectFlags, 0);
     });
 
     bool connected = true;
@@ -92,7 +93,7 @@ void Form1::PushButton3_Click()
 
     steps.step(128, [&] {
         setStatus(QStringLiteral("Connected"));
-        showConnectionEncryption(this, session.hostName, session.port == 0 ? 21 : session.port,
+        showConnectionEncryption(this, session.endpoint,
                                  QString::fromStdString(FtpGetConnectionEncryption(session.connectionHandle)));
         // Which ~/.ssh/config entry made this logon, for whoever wonders why it went where it did.
         if (const QString notes = QString::fromStdString(FtpGetLogonNotes(session.connectionHandle)); !notes.isEmpty())
@@ -102,6 +103,8 @@ void Form1::PushButton3_Click()
     steps.step(132, [&] { PushButton8->setEnabled(true); });
     steps.step(134, [&] { Frame3->setEnabled(true); });
     steps.step(136, [&] { PushButton1->setEnabled(true); });
+    if (KeptServers* kept = keptServersOf(*this))
+        kept->remember({session.hostName, txtPort->text(), session.userName});
 
     std::string reply;
     bool replied = false;

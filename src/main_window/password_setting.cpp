@@ -129,6 +129,40 @@ void PasswordSetting::flush()
     }
 }
 
+std::optional<QString> PasswordSetting::recall()
+{
+    if (!keyringAnswers_ || writing_)
+        return std::nullopt;
+    if (pending_)
+        writePending();
+    const PasswordVault::Reading reading = vault_.read(passwordKey(account_));
+    switch (reading.answer) {
+    case PasswordVault::Answer::Found:
+        known_ = account_;
+        inKeyring_ = reading.text;
+        return reading.text;
+    case PasswordVault::Answer::NotFound:
+        known_ = account_;
+        inKeyring_.reset();
+        return std::nullopt;
+    case PasswordVault::Answer::Unavailable:
+        keyringAnswers_ = false;
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+bool PasswordSetting::forget(const PasswordAccount& account)
+{
+    if (!keyringAnswers_ || writing_)
+        return false;
+    if (known_ == account) {
+        known_.reset();
+        inKeyring_.reset();
+    }
+    return vault_.remove(passwordKey(account));
+}
+
 void PasswordSetting::writePending()
 {
     idle_.stop();

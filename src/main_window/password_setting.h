@@ -47,6 +47,11 @@ public:
     // the user moved to without typing a password the one shown, unless the
     // keyring already holds one for it.
     void flush();
+    // What the keyring holds for the account now set, for a kept server just
+    // picked; nothing when it holds none or does not answer.
+    std::optional<QString> recall();
+    // Takes `account`'s password out of the keyring; true once it confirmed.
+    bool forget(const PasswordAccount& account);
 
 private:
     QString restore();

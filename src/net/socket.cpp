@@ -29,26 +29,26 @@ int millisecondsUntil(Deadline deadline)
     return left > 1000000 ? 1000000 : int(left) + 1;
 }
 
-Status startConnect(const sockaddr* address, socklen_t length, Socket& result)
+Result startConnect(const sockaddr* address, socklen_t length, Socket& result)
 {
     Socket socket(::socket(address->sa_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (!socket.valid())
-        return Status::failure(ErrorKind::Network, "Cannot create a socket: " + describeError(errno));
+        return Result::failure(Failure::Network, "Cannot create a socket: " + describeError(errno));
     if (::connect(socket.fd(), address, length) != 0 && errno != EINPROGRESS && errno != EINTR)
-        return Status::failure(ErrorKind::Network, "Cannot connect: " + describeError(errno));
+        return Result::failure(Failure::Network, "Cannot connect: " + describeError(errno));
     result = std::move(socket);
-    return Status::success();
+    return Result::success();
 }
 
-Status connectOnce(const sockaddr* address, socklen_t length, Deadline deadline, Socket& result)
+Result connectOnce(const sockaddr* address, socklen_t length, Deadline deadline, Socket& result)
 {
     Socket socket;
-    if (Status s = startConnect(address, length, socket); !s.ok())
+    if (Result s = startConnect(address, length, socket); !s.ok())
         return s;
-    if (Status s = finishConnect(socket, deadline); !s.ok())
+    if (Result s = finishConnect(socket, deadline); !s.ok())
         return s;
     result = std::move(socket);
-    return Status::success();
+    return Result::success();
 }
 
 // One host-name lookup on a helper thread, so that a resolver that does not
@@ -69,7 +69,7 @@ struct Lookup {
 };
 
 // The addresses of `host`, or why there are none, before `deadline`.
-Status lookUp(const std::string& host, std::uint16_t port, Deadline deadline, addrinfo*& found)
+Result lookUp(const std::string& host, std::uint16_t port, Deadline deadline, addrinfo*& found)
 {
     auto lookup = std::make_shared<Lookup>();
     try {
@@ -87,18 +87,18 @@ Status lookUp(const std::string& host, std::uint16_t port, Deadline deadline, ad
             lookup->done.notify_one();
         }).detach();
     } catch (const std::system_error&) {
-        return Status::failure(ErrorKind::Network, "Cannot look up the host \"" + host + "\": no thread for it");
+        return Result::failure(Failure::Network, "Cannot look up the host \"" + host + "\": no thread for it");
     }
     std::unique_lock lock(lookup->mutex);
     if (!lookup->done.wait_until(lock, deadline, [&] { return lookup->finished; })) {
-        return Status::failure(ErrorKind::Timeout, "The host name \"" + host + "\" could not be looked up in time");
+        return Result::failure(Failure::Timeout, "The host name \"" + host + "\" could not be looked up in time");
     }
     if (lookup->error != 0) {
-        return Status::failure(ErrorKind::Network,
+        return Result::failure(Failure::Network,
                                "Cannot find the host \"" + host + "\": " + ::gai_strerror(lookup->error));
     }
     found = std::exchange(lookup->found, nullptr);
-    return Status::success();
+    return Result::success();
 }
 
 } // namespace
@@ -140,12 +140,12 @@ WaitResult waitFor(int fd, short events, Deadline deadline)
     }
 }
 
-Status connectToHost(const std::string& host, std::uint16_t port, Deadline deadline, Socket& socket)
+Result connectToHost(const std::string& host, std::uint16_t port, Deadline deadline, Socket& socket)
 {
     if (host.empty())
-        return Status::failure(ErrorKind::InvalidArgument, "No host name was given");
+        return Result::failure(Failure::InvalidArgument, "No host name was given");
     addrinfo* found = nullptr;
-    if (Status s = lookUp(host, port, deadline, found); !s.ok())
+    if (Result s = lookUp(host, port, deadline, found); !s.ok())
         return s;
     std::size_t left = 0;
     for (const addrinfo* candidate = found; candidate; candidate = candidate->ai_next)
@@ -153,7 +153,7 @@ Status connectToHost(const std::string& host, std::uint16_t port, Deadline deadl
     // A host with an address that swallows packets (a broken IPv6 route, a
     // stale record) must not use up the whole wait: each address gets its
     // share of what is left, and the next one is tried after it.
-    Status last = Status::failure(ErrorKind::Network, "Cannot connect to \"" + host + "\"");
+    Result last = Result::failure(Failure::Network, "Cannot connect to \"" + host + "\"");
     for (const addrinfo* candidate = found; candidate; candidate = candidate->ai_next, --left) {
         const auto now = Clock::now();
         const Deadline share = now >= deadline ? deadline : now + (deadline - now) / static_cast<long>(left);
@@ -165,18 +165,18 @@ Status connectToHost(const std::string& host, std::uint16_t port, Deadline deadl
     return last;
 }
 
-Status startConnect(const SocketAddress& address, Socket& socket)
+Result startConnect(const SocketAddress& address, Socket& socket)
 {
     return startConnect(reinterpret_cast<const sockaddr*>(&address.storage), address.length, socket);
 }
 
-Status finishConnect(const Socket& socket, Deadline deadline)
+Result finishConnect(const Socket& socket, Deadline deadline)
 {
     switch (waitFor(socket.fd(), POLLOUT, deadline)) {
     case WaitResult::TimedOut:
-        return Status::failure(ErrorKind::Timeout, "The server did not accept the connection in time");
+        return Result::failure(Failure::Timeout, "The server did not accept the connection in time");
     case WaitResult::Failed:
-        return Status::failure(ErrorKind::Network, "Cannot connect: " + describeError(errno));
+        return Result::failure(Failure::Network, "Cannot connect: " + describeError(errno));
     case WaitResult::Ready:
         break;
     }
@@ -185,11 +185,11 @@ Status finishConnect(const Socket& socket, Deadline deadline)
     if (::getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &error, &errorLength) != 0)
         error = errno;
     if (error != 0)
-        return Status::failure(ErrorKind::Network, "Cannot connect: " + describeError(error));
-    return Status::success();
+        return Result::failure(Failure::Network, "Cannot connect: " + describeError(error));
+    return Result::success();
 }
 
-Status connectToAddress(const SocketAddress& address, Deadline deadline, Socket& socket)
+Result connectToAddress(const SocketAddress& address, Deadline deadline, Socket& socket)
 {
     return connectOnce(reinterpret_cast<const sockaddr*>(&address.storage), address.length, deadline, socket);
 }
@@ -231,24 +231,24 @@ long receiveSome(int fd, char* buffer, std::size_t size)
 
 bool wouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
 
-Status sendAll(int fd, const char* data, std::size_t size, Deadline deadline)
+Result sendAll(int fd, const char* data, std::size_t size, Deadline deadline)
 {
     while (size > 0) {
         const long sent = sendSome(fd, data, size);
         if (sent < 0)
-            return Status::failure(ErrorKind::Network, "Sending to the server failed: " + describeError(errno));
+            return Result::failure(Failure::Network, "Sending to the server failed: " + describeError(errno));
         if (sent == 0) {
             const WaitResult wait = waitFor(fd, POLLOUT, deadline);
             if (wait == WaitResult::TimedOut)
-                return Status::failure(ErrorKind::Timeout, "The server stopped accepting data");
+                return Result::failure(Failure::Timeout, "The server stopped accepting data");
             if (wait == WaitResult::Failed)
-                return Status::failure(ErrorKind::Network, "Sending to the server failed: " + describeError(errno));
+                return Result::failure(Failure::Network, "Sending to the server failed: " + describeError(errno));
             continue;
         }
         data += sent;
         size -= std::size_t(sent);
     }
-    return Status::success();
+    return Result::success();
 }
 
 std::string describeError(int error) { return std::strerror(error); }

@@ -129,6 +129,22 @@ qint64 listedDateStamp(const SYSTEMTIME& time)
            + time.second;
 }
 
+SYSTEMTIME listedDateOfStamp(qint64 stamp)
+{
+    SYSTEMTIME time;
+    time.second = int(stamp % 60);
+    stamp /= 60;
+    time.minute = int(stamp % 60);
+    stamp /= 60;
+    time.hour = int(stamp % 24);
+    stamp /= 24;
+    time.day = int(stamp % 32);
+    stamp /= 32;
+    time.month = int(stamp % 13);
+    time.year = int(stamp / 13);
+    return time;
+}
+
 QString DateText(const SYSTEMTIME& time)
 {
     // "5.3.2021 14:07", written into one buffer: this runs once per listed file.

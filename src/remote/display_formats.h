@@ -11,3 +11,5 @@ short ImgNumber(const QString& name);
 QString DateText(const SYSTEMTIME& time);
 // The same date to the second as one number that grows with it (Form1::RemoteDateRole).
 qint64 listedDateStamp(const SYSTEMTIME& time);
+// The date and time a stamp was made of.
+SYSTEMTIME listedDateOfStamp(qint64 stamp);

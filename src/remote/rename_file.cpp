@@ -1,5 +1,6 @@
 #include "main_window/error_report.h"
 #include "main_window/form1.h"
+#include "main_window/ftp_client.h"
 #include "main_window/user_dialogs.h"
 #include "remote/rename_delegate.h"
 
@@ -25,6 +26,20 @@ bool listedBesides(const QTreeWidget* list, const QTreeWidgetItem* edited, const
             return true;
     }
     return false;
+}
+
+// True when the server says something stands at `path` now. A name that only
+// changes the letter case of the old one is left to the listing: a server that
+// ignores case would find the file being renamed.
+bool onServer(HINTERNET connection, const std::string& oldPath, const std::string& path)
+{
+    const auto lower = [](std::string text) {
+        for (char& c : text)
+            c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+        return text;
+    };
+    bool exists = false;
+    return lower(oldPath) != lower(path) && FtpAskPathExistsA(connection, path, exists) && exists;
 }
 
 } // namespace
@@ -93,12 +108,13 @@ void Form1::ListView1_AfterLabelEdit(int& cancel, const QString& newText)
         const std::string newPath = folder + newRemoteName;
 
         // Most servers let RNTO replace a file of that name without a word.
-        if (listedBesides(ListView1, item, newRemoteName)) {
+        const auto refuseClash = [&] {
             userDialogs().message(this, QStringLiteral("More files with the same name in one folder"));
             setStatus(QStringLiteral("Wrong file parameter"));
             cancel = 1;
-            return;
-        }
+        };
+        if (listedBesides(ListView1, item, newRemoteName))
+            return refuseClash();
 
         const QString oldExtension = extensionOf(oldName);
         const QString newExtension = extensionOf(newText);
@@ -111,6 +127,11 @@ void Form1::ListView1_AfterLabelEdit(int& cancel, const QString& newText)
                 return;
             }
         }
+
+        // A file put there after the listing (by another client) counts as
+        // much as a listed one; asked only once the user wants the rename.
+        if (onServer(session.connectionHandle, oldPath, newPath))
+            return refuseClash();
 
         cancel = 0;
         setStatus(QStringLiteral("Sending request to rename file: \"") + displayPath(oldPath) + QLatin1Char('"'));

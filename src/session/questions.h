@@ -95,4 +95,12 @@ public:
     }
 };
 
+// The default answers, for a session nobody can be asked about: a caller that
+// has no user (a test, a benchmark, a script) hands this one down.
+inline Questions& nobodyToAsk()
+{
+    static Questions defaults;
+    return defaults;
+}
+
 } // namespace session

@@ -9,7 +9,7 @@ namespace session {
 
 enum class ErrorKind {
     None,
-    Refused,        // the server answered 4xx or 5xx
+    Refused,        // the server understood the request and would not or could not do it
     Protocol,       // the server's reply made no sense, or a line was too long
     Network,        // connect, send or receive failed, or the peer closed
     Timeout,        // nothing arrived within the session's timeout
@@ -34,7 +34,7 @@ public:
     bool ok() const { return kind_ == ErrorKind::None; }
     explicit operator bool() const { return ok(); }
     ErrorKind kind() const { return kind_; }
-    // The server's reply code when the server refused, else 0.
+    // The server's own code for its refusal when it gave one, else 0.
     int replyCode() const { return replyCode_; }
     // Human-readable description, including the server's own text when there is one.
     const std::string& message() const { return message_; }

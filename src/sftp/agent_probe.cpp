@@ -51,26 +51,70 @@ bool waitFor(int fd, short events, std::chrono::steady_clock::time_point deadlin
 
 } // namespace
 
-bool agentAnswers(const std::string& socketPath, std::chrono::milliseconds wait)
+namespace {
+
+// A non-blocking connection to the agent, made before `deadline`; -1 when none.
+int connectBefore(const std::string& socketPath, std::chrono::steady_clock::time_point deadline)
 {
     sockaddr_un address{};
     if (socketPath.empty() || socketPath.size() >= sizeof address.sun_path)
-        return false;
+        return -1;
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, socketPath.data(), socketPath.size());
-    const Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    if (socket.get() < 0)
-        return false;
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        if (errno != EINPROGRESS && errno != EAGAIN)
-            return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         int error = 0;
         socklen_t length = sizeof error;
-        if (!waitFor(socket.get(), POLLOUT, deadline)
-            || ::getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0)
-            return false;
+        if ((errno != EINPROGRESS && errno != EAGAIN) || !waitFor(fd, POLLOUT, deadline)
+            || ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
+            ::close(fd);
+            return -1;
+        }
     }
+    return fd;
+}
+
+} // namespace
+
+int connectAgent(const std::string& socketPath, std::chrono::milliseconds wait)
+{
+    const int fd = connectBefore(socketPath, std::chrono::steady_clock::now() + wait);
+    // libssh reads and writes as if the socket blocked, as its own does.
+    if (fd >= 0 && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+AgentDeadline::AgentDeadline(int fd, std::chrono::milliseconds wait)
+{
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    watcher_ = std::thread([this, fd, deadline] {
+        std::unique_lock lock(mutex_);
+        if (!wake_.wait_until(lock, deadline, [this] { return done_; }))
+            ::shutdown(fd, SHUT_RDWR);
+    });
+}
+
+AgentDeadline::~AgentDeadline()
+{
+    {
+        const std::lock_guard lock(mutex_);
+        done_ = true;
+    }
+    wake_.notify_one();
+    watcher_.join();
+}
+
+bool agentAnswers(const std::string& socketPath, std::chrono::milliseconds wait)
+{
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    const Descriptor socket(connectBefore(socketPath, deadline));
+    if (socket.get() < 0)
+        return false;
     const unsigned char request[] = {0, 0, 0, 1, requestIdentities};
     if (::send(socket.get(), request, sizeof request, MSG_NOSIGNAL) != ssize_t(sizeof request))
         return false;

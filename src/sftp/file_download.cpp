@@ -16,15 +16,28 @@ constexpr std::size_t topUpBelow = requestsInFlight - 8;
 
 } // namespace
 
-Download::Download(Channel& channel, std::string handle, std::optional<std::uint64_t> size)
-    : channel_(channel), handle_(std::move(handle)), size_(size), requestLength_(firstRequestLength)
+Download::Download(Channel& channel, std::string handle, std::optional<std::uint64_t> size, std::uint64_t from)
+    : channel_(channel), handle_(std::move(handle)), size_(size), requestLength_(firstRequestLength),
+      nextOffset_(from), delivered_(from), furthestData_(from)
 {
+}
+
+Download::~Download()
+{
+    // Their answers may still come; nobody here takes them any more.
+    for (const auto& [offset, piece] : pieces_) {
+        if (!piece.answered)
+            channel_.forget(piece.id);
+    }
 }
 
 Status Download::start()
 {
     topUp();
-    return sendQueued();
+    checkEnd();
+    if (Status s = channel_.flush(); !s.ok())
+        return fail(s);
+    return Status::success();
 }
 
 Status Download::fail(Status status)
@@ -34,99 +47,94 @@ Status Download::fail(Status status)
     return *failure_;
 }
 
+void Download::ask(std::uint64_t offset, std::uint32_t length)
+{
+    const std::uint32_t id = channel_.ask(
+        RequestWriter(MessageType::Read, channel_.nextId()).addString(handle_).add64(offset).add(length),
+        [this, offset](Response& response) { answer(offset, response); });
+    pieces_[offset] = Piece{id, length, false, false, {}};
+}
+
 void Download::topUp()
 {
-    if (endSeen_ || requests_.size() > topUpBelow)
+    if (endSeen_ || pieces_.size() > topUpBelow)
         return;
-    while (requests_.size() < requestsInFlight) {
-        // Up to the size the server told, and one request past it that
-        // meets the end; a file that grows while read is read on.
-        if (size_ && nextOffset_ > std::max(*size_, furthestData_))
-            break;
-        Request request;
-        request.id = channel_.nextId();
-        request.length = requestLength_;
-        RequestWriter(MessageType::Read, request.id).addString(handle_).add64(nextOffset_).add(requestLength_)
-            .finishInto(queued_);
-        offsetOfId_[request.id] = nextOffset_;
-        requests_.emplace(nextOffset_, std::move(request));
-        nextOffset_ += requestLength_;
+    while (pieces_.size() < requestsInFlight) {
+        std::uint32_t length = requestLength_;
+        // The size the server told decides the reads; without it, they go
+        // on until one meets the end.
+        if (size_) {
+            if (nextOffset_ >= *size_)
+                break;
+            length = std::uint32_t(std::min<std::uint64_t>(length, *size_ - nextOffset_));
+        }
+        ask(nextOffset_, length);
+        nextOffset_ += length;
     }
 }
 
-Status Download::sendQueued()
+void Download::answer(std::uint64_t offset, Response& response)
 {
-    if (queued_.empty())
-        return Status::success();
-    if (Status s = channel_.send(queued_); !s.ok())
-        return fail(s);
-    return Status::success();
-}
-
-Status Download::handle(Response& response)
-{
-    const auto known = offsetOfId_.find(response.id);
-    if (known == offsetOfId_.end())
-        return Status::success();  // the answer to something given up on
-    const std::uint64_t offset = known->second;
-    offsetOfId_.erase(known);
-    Request& request = requests_[offset];
-    request.answered = true;
+    const auto found = pieces_.find(offset);
+    if (found == pieces_.end())
+        return;
+    Piece& piece = found->second;
+    piece.answered = true;
     if (response.type == MessageType::Status) {
-        if (response.statusCode != StatusEof)
-            return fail(Status::failure(ErrorKind::Refused, "Reading the file failed: " + response.text,
-                                        int(response.statusCode)));
-        request.endOfFile = true;
+        if (response.statusCode != StatusEof) {
+            (void)fail(Status::failure(ErrorKind::Refused, "Reading the file failed: " + response.text,
+                                       int(response.statusCode)));
+        }
+        piece.endOfFile = true;
         endSeen_ = true;
-        return Status::success();
+        return;
     }
-    if (response.type != MessageType::Data || response.text.size() > request.length)
-        return fail(Status::failure(ErrorKind::Protocol, "The server answered a read with something else"));
+    if (response.type != MessageType::Data || response.text.size() > piece.length) {
+        (void)fail(Status::failure(ErrorKind::Protocol, "The server answered a read with something else"));
+        return;
+    }
     if (response.text.empty()) {
-        request.endOfFile = true;
+        piece.endOfFile = true;
         endSeen_ = true;
-        return Status::success();
+        return;
     }
     // A server may send less than asked before the end: the rest is asked again.
-    if (response.text.size() < request.length) {
-        const std::uint64_t restOffset = offset + response.text.size();
-        Request rest;
-        rest.id = channel_.nextId();
-        rest.length = request.length - std::uint32_t(response.text.size());
-        RequestWriter(MessageType::Read, rest.id).addString(handle_).add64(restOffset).add(rest.length)
-            .finishInto(queued_);
-        offsetOfId_[rest.id] = restOffset;
-        request.length = std::uint32_t(response.text.size());
-        requests_.emplace(restOffset, std::move(rest));
-        requestLength_ = std::max(smallestRequestLength, std::min(requestLength_, request.length));
+    if (response.text.size() < piece.length) {
+        const auto got = std::uint32_t(response.text.size());
+        const std::uint32_t rest = piece.length - got;
+        piece.length = got;
+        requestLength_ = std::max(smallestRequestLength, std::min(requestLength_, got));
+        ask(offset + got, rest);
     }
     furthestData_ = std::max(furthestData_, offset + response.text.size());
-    request.data = std::move(response.text);
-    return Status::success();
+    piece.data = std::move(response.text);
 }
 
-// Moves the answered requests at the front, in file order, into `arrived_`.
-Status Download::takeAnswered()
+std::size_t Download::readyBytes() const
 {
-    while (!ended_ && !requests_.empty() && requests_.begin()->second.answered) {
-        Request& front = requests_.begin()->second;
-        if (front.endOfFile) {
-            ended_ = true;
-            if (size_ && delivered_ < *size_)
-                return fail(Status::failure(ErrorKind::Network,
-                                            "The file ended after " + std::to_string(delivered_) + " of its "
-                                                + std::to_string(*size_) + " bytes"));
+    std::size_t bytes = 0;
+    for (const auto& [offset, piece] : pieces_) {
+        if (!piece.answered || piece.endOfFile)
             break;
-        }
-        if (arrivedStart_ == arrived_.size()) {
-            arrived_.clear();
-            arrivedStart_ = 0;
-        }
-        arrived_ += front.data;
-        delivered_ += front.data.size();
-        requests_.erase(requests_.begin());
+        bytes += piece.data.size();
     }
-    return Status::success();
+    return bytes - takenFromFront_;
+}
+
+void Download::checkEnd()
+{
+    if (ended_)
+        return;
+    if (size_ && delivered_ == *size_ && pieces_.empty()) {
+        ended_ = true;
+        return;
+    }
+    if (pieces_.empty() || !pieces_.begin()->second.endOfFile)
+        return;
+    ended_ = true;
+    if (size_ && delivered_ < *size_)
+        (void)fail(Status::failure(ErrorKind::Network, "The file ended after " + std::to_string(delivered_)
+                                                           + " of its " + std::to_string(*size_) + " bytes"));
 }
 
 Status Download::read(void* buffer, std::size_t size, std::size_t& count)
@@ -136,55 +144,71 @@ Status Download::read(void* buffer, std::size_t size, std::size_t& count)
     while (count < size) {
         if (failure_)
             return *failure_;
-        if (arrivedStart_ < arrived_.size()) {
-            const std::size_t piece = std::min(size - count, arrived_.size() - arrivedStart_);
-            std::memcpy(out + count, arrived_.data() + arrivedStart_, piece);
-            arrivedStart_ += piece;
+        if (!pieces_.empty() && pieces_.begin()->second.answered && !pieces_.begin()->second.endOfFile) {
+            const std::string& data = pieces_.begin()->second.data;
+            const std::size_t piece = std::min(size - count, data.size() - takenFromFront_);
+            std::memcpy(out + count, data.data() + takenFromFront_, piece);
+            takenFromFront_ += piece;
             count += piece;
+            delivered_ += piece;
+            if (takenFromFront_ == data.size()) {
+                pieces_.erase(pieces_.begin());
+                takenFromFront_ = 0;
+            }
             continue;
         }
+        checkEnd();
+        if (failure_)
+            return *failure_;
         if (ended_)
             break;
         topUp();
-        if (Status s = sendQueued(); !s.ok())
-            return s;
-        Response response;
-        if (Status s = channel_.receive(response); !s.ok())
+        if (Status s = channel_.takeNext(); !s.ok())
             return fail(s);
-        if (Status s = handle(response); !s.ok())
-            return s;
-        if (Status s = takeAnswered(); !s.ok())
-            return s;
     }
     return Status::success();
 }
 
 bool Download::ready(std::size_t size)
 {
-    while (!failure_ && arrived_.size() - arrivedStart_ < size && !ended_ && channel_.answerWaiting()) {
-        Response response;
-        if (!channel_.receive(response).ok() || !handle(response).ok() || !takeAnswered().ok())
+    while (!failure_ && !ended_ && readyBytes() < size && channel_.answerWaiting()) {
+        if (Status s = channel_.takeNext(); !s.ok()) {
+            (void)fail(s);
             break;
+        }
+        checkEnd();
     }
-    return failure_ || ended_ || arrived_.size() - arrivedStart_ >= size || channel_.answerArriving();
+    return failure_ || ended_ || readyBytes() >= size || channel_.answerArriving();
 }
 
-Status Download::finish()
+Status Download::finish(const std::function<void()>& alongside)
 {
-    const bool whole = ended_ && !failure_ && arrivedStart_ == arrived_.size();
-    if (channel_.usable()) {
-        queued_.clear();
-        const std::uint32_t id = channel_.nextId();
-        Response response;
-        // The answers to reads still in flight come first; receiveFor passes them by.
-        const Status closed = channel_.call(RequestWriter(MessageType::Close, id).addString(handle_), id, response);
-        if (!closed.ok() && !failure_)
-            return closed;
+    checkEnd();
+    const bool whole = ended_ && !failure_ && readyBytes() == 0;
+    for (const auto& [offset, piece] : pieces_) {
+        if (!piece.answered)
+            channel_.forget(piece.id);
     }
+    pieces_.clear();
+    // A close that cannot go out leaves the file unconfirmed.
+    if (!channel_.usable())
+        return failure_ ? *failure_ : channel_.brokenStatus();
+    Response closed;
+    const std::uint32_t id = channel_.askClose(handle_, [&closed](Response& answer) { closed = std::move(answer); });
+    if (alongside)
+        alongside();
+    const Status sent = channel_.waitFor(id);
+    channel_.forget(id);
     if (failure_)
         return *failure_;
+    if (!sent.ok())
+        return sent;
     if (!whole)
         return Status::failure(ErrorKind::WrongState, "The download was closed before the end of the file");
+    // The server's last word on the file counts as much as its bytes.
+    if (closed.type != MessageType::Status || closed.statusCode != StatusOk)
+        return Status::failure(ErrorKind::Refused, "Closing the file failed: " + closed.text,
+                               int(closed.statusCode));
     return Status::success();
 }
 

@@ -1,23 +1,29 @@
 #pragma once
 // One remote file read with many requests in flight, as the OpenSSH client
 // does (64 at a time): the caller's small reads are served from what has
-// arrived, and each costs no round trip of its own.
+// arrived, and each costs no round trip of its own. With the file's size
+// known, the reads cover it and no read goes out only to meet its end.
 
 #include "sftp/sftp_channel.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
-#include <unordered_map>
 
 namespace sftp {
 
 class Download {
 public:
-    // `handle` is open for reading; `size` is what the server said the file holds.
-    Download(Channel& channel, std::string handle, std::optional<std::uint64_t> size);
+    // `handle` is open for reading; `size` is what the server said the file
+    // holds. The bytes before `from` are the caller's already: reading starts there.
+    Download(Channel& channel, std::string handle, std::optional<std::uint64_t> size, std::uint64_t from = 0);
+    ~Download();
+    Download(const Download&) = delete;
+    Download& operator=(const Download&) = delete;
+
     // Sends the first requests.
     Status start();
 
@@ -27,11 +33,14 @@ public:
     // True when `read` of `size` bytes would not wait for the server: the
     // bytes are here, or the answer bringing them is coming in.
     bool ready(std::size_t size);
-    // Closes the remote file. Closed before its end, the download is a failure.
-    Status finish();
+    // Closes the remote file and checks the server's answer. `alongside`
+    // asks what is to travel with the close, in the same write. Closed
+    // before its end, the download is a failure.
+    Status finish(const std::function<void()>& alongside = {});
 
 private:
-    struct Request {
+    // The bytes from one offset on, asked by one read request.
+    struct Piece {
         std::uint32_t id = 0;
         std::uint32_t length = 0;
         bool answered = false;
@@ -40,20 +49,19 @@ private:
     };
 
     void topUp();
-    Status sendQueued();
-    Status handle(Response& response);
-    Status takeAnswered();
+    void ask(std::uint64_t offset, std::uint32_t length);
+    void answer(std::uint64_t offset, Response& response);
+    // The bytes ready at the front, in file order, and whether the end is reached.
+    std::size_t readyBytes() const;
+    void checkEnd();
     Status fail(Status status);
 
     Channel& channel_;
     std::string handle_;
     std::optional<std::uint64_t> size_;
-    // Requests in flight or answered but not yet delivered, by file offset.
-    std::map<std::uint64_t, Request> requests_;
-    std::unordered_map<std::uint32_t, std::uint64_t> offsetOfId_;
-    std::string queued_;  // requests built but not yet sent
-    std::string arrived_;  // delivered bytes from `arrivedStart_` on are not yet read
-    std::size_t arrivedStart_ = 0;
+    // Requests in flight or answered but not yet read, by file offset.
+    std::map<std::uint64_t, Piece> pieces_;
+    std::size_t takenFromFront_ = 0;  // bytes of the front piece already read
     std::uint32_t requestLength_;
     std::uint64_t nextOffset_ = 0;
     std::uint64_t delivered_ = 0;

@@ -23,98 +23,89 @@ Upload::Upload(Channel& channel, std::string handle)
     gathered_.reserve(requestData_);
 }
 
-Status Upload::fail(Status status)
+AnswerHandler Upload::counted(std::function<void(Answers&, Response&)> check)
 {
-    if (!failure_)
-        failure_ = status;
-    return *failure_;
+    ++answers_->unanswered;
+    return [answers = answers_, check = std::move(check)](Response& response) {
+        --answers->unanswered;
+        check(*answers, response);
+    };
 }
 
-Status Upload::takeAnswer()
-{
-    Response response;
-    if (Status s = channel_.receive(response); !s.ok())
-        return fail(s);
-    if (!unanswered_.erase(response.id))
-        return Status::success();
-    if (response.type != MessageType::Status)
-        return fail(Status::failure(ErrorKind::Protocol, "The server answered a write with something else"));
-    if (response.statusCode != StatusOk)
-        return fail(Status::failure(ErrorKind::Refused, "Writing the file failed: " + response.text,
-                                    int(response.statusCode)));
-    return Status::success();
-}
-
-Status Upload::sendGathered()
+void Upload::askWrite()
 {
     if (gathered_.empty())
-        return Status::success();
-    const std::uint32_t id = channel_.nextId();
-    RequestWriter(MessageType::Write, id).addString(handle_).add64(offset_).addString(gathered_)
-        .finishInto(message_);
+        return;
+    channel_.ask(
+        RequestWriter(MessageType::Write, channel_.nextId()).addString(handle_).add64(offset_).addString(gathered_),
+        counted([](Answers& answers, Response& response) {
+            if (response.type != MessageType::Status)
+                answers.fail(Status::failure(ErrorKind::Protocol, "The server answered a write with something else"));
+            else if (response.statusCode != StatusOk)
+                answers.fail(Status::failure(ErrorKind::Refused, "Writing the file failed: " + response.text,
+                                             int(response.statusCode)));
+        }));
     offset_ += gathered_.size();
     gathered_.clear();
-    if (Status s = channel_.send(message_); !s.ok())
-        return fail(s);
-    unanswered_.insert(id);
-    // Answers already here are taken without waiting; a full window waits for one.
-    while (!unanswered_.empty() && (unanswered_.size() >= requestsInFlight || channel_.answerWaiting())) {
-        if (Status s = takeAnswer(); !s.ok())
-            return s;
-    }
-    return Status::success();
 }
 
 Status Upload::write(const void* buffer, std::size_t size)
 {
-    if (failure_)
-        return *failure_;
+    Answers& answers = *answers_;
     const auto* bytes = static_cast<const char*>(buffer);
-    while (size > 0) {
+    while (size > 0 && !answers.failure) {
         const std::size_t piece = std::min(size, requestData_ - gathered_.size());
         gathered_.append(bytes, piece);
         bytes += piece;
         size -= piece;
-        if (gathered_.size() == requestData_) {
-            if (Status s = sendGathered(); !s.ok())
-                return s;
+        if (gathered_.size() < requestData_)
+            continue;
+        askWrite();
+        if (Status s = channel_.flush(); !s.ok())
+            answers.fail(s);
+        // Answers already here are taken without waiting; a full window waits for one.
+        while (!answers.failure && answers.unanswered > 0
+               && (answers.unanswered >= requestsInFlight || channel_.answerWaiting())) {
+            if (Status s = channel_.takeNext(); !s.ok())
+                answers.fail(s);
         }
     }
-    return Status::success();
+    return answers.failure ? *answers.failure : Status::success();
 }
 
 Status Upload::finish()
 {
-    if (!failure_)
-        (void)sendGathered();
-    while (!failure_ && !unanswered_.empty())
-        (void)takeAnswer();
-
-    Response response;
-    if (!failure_) {
+    Answers& answers = *answers_;
+    if (!answers.failure) {
+        askWrite();
         // The size the server holds, from the open file, before it is closed.
-        const std::uint32_t id = channel_.nextId();
-        if (Status s = channel_.call(RequestWriter(MessageType::Fstat, id).addString(handle_), id, response); !s.ok())
-            return fail(s);
-        if (response.type == MessageType::Attrs && response.attributes.size
-            && *response.attributes.size != offset_) {
-            (void)fail(Status::failure(ErrorKind::Protocol,
-                                       "The server holds " + std::to_string(*response.attributes.size)
-                                           + " bytes of the file after " + std::to_string(offset_) + " were sent"));
+        const std::uint64_t sent = offset_;
+        channel_.ask(RequestWriter(MessageType::Fstat, channel_.nextId()).addString(handle_),
+                     counted([sent](Answers& answers, Response& response) {
+                if (response.type == MessageType::Attrs && response.attributes.size
+                    && *response.attributes.size != sent) {
+                    answers.fail(Status::failure(ErrorKind::Protocol,
+                                                 "The server holds " + std::to_string(*response.attributes.size)
+                                                     + " bytes of the file after " + std::to_string(sent)
+                                                     + " were sent"));
+                }
+            }));
+    }
+    if (channel_.usable()) {
+        // The server's last word: a file system that defers its errors reports them here.
+        channel_.askClose(handle_, counted([](Answers& answers, Response& response) {
+            if (response.type != MessageType::Status || response.statusCode != StatusOk)
+                answers.fail(Status::failure(ErrorKind::Refused, "Closing the file failed: " + response.text,
+                                             int(response.statusCode)));
+        }));
+    }
+    while (answers.unanswered > 0) {
+        if (Status s = channel_.takeNext(); !s.ok()) {
+            answers.fail(s);
+            break;
         }
     }
-    if (!channel_.usable())
-        return failure_ ? *failure_ : channel_.brokenStatus();
-    const std::uint32_t id = channel_.nextId();
-    if (Status s = channel_.call(RequestWriter(MessageType::Close, id).addString(handle_), id, response); !s.ok())
-        return fail(s);
-    if (failure_)
-        return *failure_;
-    // The server's last word: a file system that defers its errors reports them here.
-    if (response.type != MessageType::Status || response.statusCode != StatusOk)
-        return Status::failure(ErrorKind::Refused, "Closing the file failed: " + response.text,
-                               int(response.statusCode));
-    return Status::success();
+    return answers.failure ? *answers.failure : Status::success();
 }
 
 } // namespace sftp

@@ -1,15 +1,16 @@
 #pragma once
 // One remote file written with many requests in flight: the caller's small
 // writes are gathered into requests that fill two SSH packets, and up to 64
-// go unanswered at a time, so no write waits for a round trip.
+// go unanswered at a time, so no write waits for a round trip. The last
+// writes, the size check and the close go out together.
 
 #include "sftp/sftp_channel.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
-#include <unordered_set>
 
 namespace sftp {
 
@@ -17,25 +18,37 @@ class Upload {
 public:
     // `handle` is open for writing, the file emptied.
     Upload(Channel& channel, std::string handle);
+    Upload(const Upload&) = delete;
+    Upload& operator=(const Upload&) = delete;
 
     Status write(const void* buffer, std::size_t size);
-    // Sends the rest, takes every answer, checks the size the server holds
-    // and closes the file. Only then is the upload done.
+    // Sends the rest, the size check and the close in one write, then takes
+    // and checks every answer. Only then is the upload done.
     Status finish();
 
 private:
-    Status sendGathered();
-    Status takeAnswer();
-    Status fail(Status status);
+    // What the answers told so far; shared with their handlers, which may
+    // run after the upload is given up.
+    struct Answers {
+        std::size_t unanswered = 0;
+        std::optional<Status> failure;
+        void fail(Status status)
+        {
+            if (!failure)
+                failure = std::move(status);
+        }
+    };
+
+    // The handler of a request whose answer `check` judges, counted until it comes.
+    AnswerHandler counted(std::function<void(Answers&, Response&)> check);
+    void askWrite();
 
     Channel& channel_;
     std::string handle_;
     std::size_t requestData_;
     std::string gathered_;
-    std::string message_;
     std::uint64_t offset_ = 0;
-    std::unordered_set<std::uint32_t> unanswered_;
-    std::optional<Status> failure_;
+    std::shared_ptr<Answers> answers_ = std::make_shared<Answers>();
 };
 
 } // namespace sftp

@@ -6,7 +6,6 @@
 #include <ctime>
 
 namespace sftp {
-namespace {
 
 std::optional<session::DateTime> localTime(std::optional<std::uint32_t> seconds)
 {
@@ -19,6 +18,8 @@ std::optional<session::DateTime> localTime(std::optional<std::uint32_t> seconds)
     return session::DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                              local.tm_hour, local.tm_min, local.tm_sec};
 }
+
+namespace {
 
 void describe(const Attributes& attributes, session::ListEntry& entry)
 {
@@ -43,27 +44,28 @@ Status followLinks(Channel& channel, const std::string& folder, std::vector<sess
         if (entries[index].isLink)
             links.push_back(index);
     }
-    for (std::size_t first = 0; first < links.size(); first += batch) {
-        std::string requests;
-        std::vector<std::pair<std::uint32_t, std::size_t>> asked;
+    std::vector<std::uint32_t> asked;
+    Status result = Status::success();
+    for (std::size_t first = 0; first < links.size() && result.ok(); first += batch) {
+        asked.clear();
         for (std::size_t at = first; at < std::min(links.size(), first + batch); ++at) {
-            const std::uint32_t id = channel.nextId();
-            RequestWriter(MessageType::Stat, id).addString(childPath(folder, entries[links[at]].name))
-                .finishInto(requests);
-            asked.emplace_back(id, links[at]);
+            session::ListEntry& entry = entries[links[at]];
+            asked.push_back(channel.ask(
+                RequestWriter(MessageType::Stat, channel.nextId()).addString(childPath(folder, entry.name)),
+                [&entry](Response& response) {
+                    // A link whose target is gone stays a link to nothing in particular.
+                    if (response.type == MessageType::Attrs)
+                        describe(response.attributes, entry);
+                }));
         }
-        if (Status s = channel.send(requests); !s.ok())
-            return s;
-        for (const auto& [id, index] : asked) {
-            Response response;
-            if (Status s = channel.receiveFor(id, response); !s.ok())
-                return s;
-            // A link whose target is gone stays a link to nothing in particular.
-            if (response.type == MessageType::Attrs)
-                describe(response.attributes, entries[index]);
+        for (const std::uint32_t id : asked) {
+            if (result = channel.waitFor(id); !result.ok())
+                break;
         }
     }
-    return Status::success();
+    for (const std::uint32_t id : asked)
+        channel.forget(id);
+    return result;
 }
 
 } // namespace
@@ -97,30 +99,31 @@ Status readFolder(Channel& channel, const std::string& path, std::vector<session
 {
     const auto started = std::chrono::steady_clock::now();
     entries.clear();
-    std::uint32_t id = channel.nextId();
-    Response response;
-    if (Status s = channel.call(RequestWriter(MessageType::Opendir, id).addString(path), id, response); !s.ok())
+    Response opened;
+    if (Status s = channel.call(RequestWriter(MessageType::Opendir, channel.nextId()).addString(path), opened);
+        !s.ok())
         return s;
-    if (response.type != MessageType::Handle)
-        return statusOf(response, "Listing \"" + path + "\"");
-    const std::string handle = response.text;
+    if (opened.type != MessageType::Handle)
+        return statusOf(opened, "Listing \"" + path + "\"");
+    const std::string& handle = opened.text;
 
     Status result = Status::success();
+    bool ended = false;
     std::size_t bytes = 0;
     std::size_t seen = 0;
-    for (;;) {
-        id = channel.nextId();
-        if (result = channel.call(RequestWriter(MessageType::Readdir, id).addString(handle), id, response);
-            !result.ok())
-            return result;
+    const auto take = [&](Response& response) {
+        if (ended)
+            return;  // a read past the end, sent before the end was known
         if (response.type == MessageType::Status) {
             if (response.statusCode != StatusEof)
                 result = statusOf(response, "Listing \"" + path + "\"");
-            break;
+            ended = true;
+            return;
         }
         if (response.type != MessageType::Name) {
             result = Status::failure(ErrorKind::Protocol, "The server answered a listing with something else");
-            break;
+            ended = true;
+            return;
         }
         for (NameEntry& name : response.names) {
             bytes += name.name.size() + name.longName.size();
@@ -137,11 +140,29 @@ Status readFolder(Channel& channel, const std::string& path, std::vector<session
         seen += response.names.size();
         if (const auto why = pastLimits(limits, seen, bytes, std::chrono::steady_clock::now() - started)) {
             result = Status::failure(ErrorKind::Protocol, "The folder listing of \"" + path + "\" " + *why);
-            break;
+            ended = true;
+        }
+    };
+    // Reads in flight in growing numbers: a folder of a few entries ends
+    // with the first two (its entries, then the end), one of thousands
+    // takes a round trip for each doubling.
+    std::vector<std::uint32_t> asked;
+    for (std::size_t inFlight = 2; !ended; inFlight = std::min<std::size_t>(inFlight * 2, 32)) {
+        asked.clear();
+        for (std::size_t i = 0; i < inFlight; ++i)
+            asked.push_back(channel.ask(RequestWriter(MessageType::Readdir, channel.nextId()).addString(handle), take));
+        for (const std::uint32_t id : asked) {
+            if (Status s = channel.waitFor(id); !s.ok()) {
+                for (const std::uint32_t unanswered : asked)
+                    channel.forget(unanswered);
+                return s;
+            }
         }
     }
-    id = channel.nextId();
-    if (Status s = channel.call(RequestWriter(MessageType::Close, id).addString(handle), id, response); !s.ok())
+    // Nothing the listing holds depends on the close's answer: it goes
+    // without a wait.
+    channel.askClose(handle);
+    if (Status s = channel.flush(); !s.ok())
         return s;
     if (result.ok())
         result = followLinks(channel, path, entries);

@@ -6,6 +6,8 @@
 #include "sftp/sftp_channel.h"
 #include "session/remote_entry.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,10 @@ namespace sftp {
 // fails whole.
 Status readFolder(Channel& channel, const std::string& path, std::vector<session::ListEntry>& entries,
                   const ListingLimits& limits = {});
+
+// A time in seconds since 1970 as a listing shows it: the local date and
+// time. Nothing for no time.
+std::optional<session::DateTime> localTime(std::optional<std::uint32_t> seconds);
 
 // A server's answer as the status of an operation: OK is success, anything
 // else a refusal carrying the server's text.

@@ -174,14 +174,14 @@ Status storeKey(ssh_session ssh, const std::string& store)
 } // namespace
 
 Status checkHostKey(ssh_session ssh, const std::string& host, std::uint16_t port, const HostKeyFiles& files,
-                    const HostKeyQuestion& ask)
+                    session::Questions& questions)
 {
     ssh_key rawKey = nullptr;
     if (ssh_get_server_publickey(ssh, &rawKey) != SSH_OK || !rawKey)
         return Status::failure(ErrorKind::Protocol, "The server showed no host key");
     const Key key(rawKey);
 
-    HostKeyReport report;
+    session::HostKeyReport report;
     report.host = host;
     report.port = port;
     const char* type = ssh_key_type_to_char(ssh_key_type(key.get()));
@@ -228,7 +228,7 @@ Status checkHostKey(ssh_session ssh, const std::string& host, std::uint16_t port
         }
     }
 
-    if (!ask || !ask(report)) {
+    if (!questions.trustHostKey(report)) {
         return Status::failure(ErrorKind::Insecure,
                                changed ? "The server's host key has changed (" + report.fingerprint
                                              + "), and it was not trusted"

@@ -5,7 +5,7 @@
 // the program's own store of keys the user accepted, a file in the same
 // format. Only the user can accept a key no file knows, or a changed one.
 
-#include "sftp/host_key_report.h"
+#include "session/questions.h"
 #include "session/status.h"
 
 #include <libssh/libssh.h>
@@ -22,6 +22,6 @@ struct HostKeyFiles {
 
 // After the key exchange, before any authentication. Refusals are Insecure.
 session::Status checkHostKey(ssh_session ssh, const std::string& host, std::uint16_t port,
-                             const HostKeyFiles& files, const HostKeyQuestion& ask);
+                             const HostKeyFiles& files, session::Questions& questions);
 
 } // namespace sftp

@@ -12,10 +12,15 @@ using Clock = std::chrono::steady_clock;
 // requests never made is talking to someone else.
 constexpr std::size_t maxStrayAnswers = 16;
 
-// Asking libssh for this much at a time also opens the channel's window this
-// wide (its own default is 1.25 MB): the server then never waits for a window
-// adjustment while our 4 MiB of read requests are answered.
+// libssh opens the channel's window as wide as the read asked for whenever
+// the bytes buffered and the window left are fewer: asking this much keeps
+// the server from waiting for a window adjustment while our 4 MiB of read
+// requests are answered (libssh's own width is 1.25 MB).
 constexpr std::size_t readChunk = 8 * 1024 * 1024;
+// Asking for all of it on every read would top the window up after every
+// answer, one small packet of our own each time; asking only for what the
+// window still allows sends none, until it has shrunk below this.
+constexpr std::size_t windowRefill = readChunk / 4 * 3;
 
 int millisecondsUntil(Clock::time_point deadline)
 {
@@ -32,8 +37,10 @@ Status Channel::open(ssh_session ssh, std::chrono::milliseconds timeout)
     broken_ = false;
     brokenReason_.clear();
     start_ = end_ = 0;
-    awaited_.clear();
+    windowLeft_ = 0;
     strayAnswers_ = 0;
+    awaiting_.clear();
+    queued_.clear();
     channel_ = ssh_channel_new(ssh);
     if (!channel_)
         return fail(ErrorKind::Network, "Cannot open an SSH channel");
@@ -46,7 +53,7 @@ Status Channel::open(ssh_session ssh, std::chrono::milliseconds timeout)
     RequestWriter::init(3).finishInto(init);
     if (Status s = send(init); !s.ok())
         return s;
-    std::string body;
+    std::string_view body;
     if (Status s = nextMessage(body, Clock::now() + timeout_); !s.ok())
         return s;
     const auto version = parseVersion(body);
@@ -60,16 +67,12 @@ Status Channel::open(ssh_session ssh, std::chrono::milliseconds timeout)
 
 void Channel::drop()
 {
+    awaiting_.clear();
+    queued_.clear();
     channel_ = nullptr;
     ssh_ = nullptr;
     broken_ = true;
     brokenReason_ = "The connection is closed";
-}
-
-std::uint32_t Channel::nextId()
-{
-    awaited_[++lastId_] = Clock::now();
-    return lastId_;
 }
 
 Status Channel::fail(ErrorKind kind, std::string message)
@@ -119,7 +122,7 @@ bool Channel::wholeMessageBuffered() const
     return length && rest.size() - 4 >= *length;
 }
 
-Status Channel::nextMessage(std::string& body, Clock::time_point deadline)
+Status Channel::nextMessage(std::string_view& body, Clock::time_point deadline)
 {
     // One deadline for the whole message: a server sending a byte at a time
     // does not stretch the wait.
@@ -129,7 +132,7 @@ Status Channel::nextMessage(std::string& body, Clock::time_point deadline)
     }
     const std::string_view rest = unread();
     const std::uint32_t length = *messageLength(rest);
-    body.assign(rest.substr(4, length));
+    body = rest.substr(4, length);
     start_ += 4 + length;
     return Status::success();
 }
@@ -167,8 +170,10 @@ Status Channel::fill(Clock::time_point deadline)
 
     makeRoom();
     for (;;) {
-        const int count = ssh_channel_read_timeout(channel_, buffer_.get() + end_, readChunk, 0,
+        const std::size_t ask = windowLeft_ >= windowRefill ? windowLeft_ : readChunk;
+        const int count = ssh_channel_read_timeout(channel_, buffer_.get() + end_, std::uint32_t(ask), 0,
                                                    std::max(1, millisecondsUntil(deadline)));
+        windowLeft_ = ask - std::size_t(std::max(count, 0));
         if (count > 0) {
             end_ += std::size_t(count);
             return Status::success();
@@ -182,10 +187,26 @@ Status Channel::fill(Clock::time_point deadline)
     }
 }
 
+bool Channel::takeStrayAnswer()
+{
+    if (!wholeMessageBuffered())
+        return false;
+    const std::string_view rest = unread();
+    const std::uint32_t length = *messageLength(rest);
+    // The type byte, then the id: a message too short for one is the
+    // receiver's to refuse.
+    const auto id = messageLength(rest.substr(std::min<std::size_t>(5, rest.size())));
+    if (length < 5 || !id || awaiting_.contains(*id))
+        return false;
+    start_ += 4 + length;
+    ++strayAnswers_;
+    return true;
+}
+
 bool Channel::answerWaiting()
 {
     // Answers to requests never made are no answer to wait for; too many of
-    // them are, for the caller's next receive to report.
+    // them are, for the caller's next take to report.
     const auto answerBuffered = [this] {
         while (takeStrayAnswer()) {
             if (strayAnswers_ > maxStrayAnswers)
@@ -198,99 +219,99 @@ bool Channel::answerWaiting()
     if (!usable())
         return true;  // the caller's next receive reports the failure at once
     makeRoom();
+    // Reads no more than is buffered: never tops the window up.
     const int count = ssh_channel_read_nonblocking(channel_, buffer_.get() + end_, readChunk, 0);
     end_ += std::size_t(std::max(count, 0));
+    windowLeft_ -= std::min(windowLeft_, std::size_t(std::max(count, 0)));
     return count < 0 || answerBuffered();
 }
 
-bool Channel::takeStrayAnswer()
+std::uint32_t Channel::ask(RequestWriter request, AnswerHandler handler)
 {
-    if (!wholeMessageBuffered())
-        return false;
-    const std::string_view rest = unread();
-    const std::uint32_t length = *messageLength(rest);
-    // The type byte, then the id: a message too short for one is the
-    // receiver's to refuse.
-    const auto id = messageLength(rest.substr(std::min<std::size_t>(5, rest.size())));
-    if (length < 5 || !id || awaited_.contains(*id))
-        return false;
-    start_ += 4 + length;
-    ++strayAnswers_;
-    return true;
+    const std::uint32_t id = request.id();
+    request.finishInto(queued_);
+    awaiting_[id] = Awaited{std::move(handler), Clock::now()};
+    return id;
 }
 
-Status Channel::receiveBefore(Clock::time_point deadline, Response& response)
+std::uint32_t Channel::askClose(const std::string& handle, AnswerHandler handler)
 {
+    return ask(RequestWriter(MessageType::Close, nextId()).addString(handle), std::move(handler));
+}
+
+Status Channel::flush()
+{
+    if (queued_.empty())
+        return usable() ? Status::success() : brokenStatus();
+    return send(queued_);
+}
+
+void Channel::forget(std::uint32_t id)
+{
+    if (const auto found = awaiting_.find(id); found != awaiting_.end())
+        found->second.handler = nullptr;
+}
+
+Status Channel::takeNext()
+{
+    return takeNextBefore(Clock::now() + timeout_);
+}
+
+Status Channel::takeNextBefore(Clock::time_point deadline)
+{
+    if (Status s = flush(); !s.ok())
+        return s;
     for (;;) {
         if (strayAnswers_ > maxStrayAnswers)
             return fail(ErrorKind::Protocol, "The server keeps sending answers to requests that were never made");
-        std::string body;
+        std::string_view body;
         if (Status s = nextMessage(body, deadline); !s.ok())
             return s;
         auto parsed = parseResponse(body);
         if (!parsed)
             return fail(ErrorKind::Protocol, "The server sent an SFTP message that makes no sense");
-        if (awaited_.erase(parsed->id) > 0) {
-            response = std::move(*parsed);
-            return Status::success();
+        if (!awaiting_.contains(parsed->id)) {
+            ++strayAnswers_;
+            continue;
         }
-        ++strayAnswers_;
+        return deliver(*parsed);
     }
 }
 
-Status Channel::receive(Response& response)
+Status Channel::deliver(Response& answer)
 {
-    return receiveBefore(Clock::now() + timeout_, response);
+    const auto found = awaiting_.find(answer.id);
+    // Out of the table before the handler runs: it may ask again.
+    const AnswerHandler handler = std::move(found->second.handler);
+    awaiting_.erase(found);
+    lastAnswer_ = Clock::now();
+    if (handler)
+        handler(answer);
+    return Status::success();
 }
 
-Status Channel::receiveFor(std::uint32_t id, Response& response)
+Status Channel::waitFor(std::uint32_t id)
 {
-    const auto made = awaited_.find(id);
-    auto deadline = (made != awaited_.end() ? made->second : Clock::now()) + timeout_;
-    for (;;) {
-        if (Status s = receiveBefore(deadline, response); !s.ok())
+    if (Status s = flush(); !s.ok())
+        return s;
+    // Requests sent together are answered one after another: one waiting
+    // behind others that are being answered waits no longer than they do.
+    const auto made = awaiting_.find(id);
+    auto deadline = (made != awaiting_.end() ? std::max(made->second.made, lastAnswer_) : Clock::now()) + timeout_;
+    while (awaiting(id)) {
+        if (Status s = takeNextBefore(deadline); !s.ok())
             return s;
-        if (response.id == id)
-            return Status::success();
         deadline = std::max(deadline, Clock::now() + timeout_);
     }
-}
-
-Status Channel::call(RequestWriter request, std::uint32_t id, Response& response)
-{
-    std::string bytes;
-    request.finishInto(bytes);
-    if (Status s = send(bytes); !s.ok())
-        return s;
-    return receiveFor(id, response);
-}
-
-Status Channel::callBoth(RequestWriter first, std::uint32_t firstId, RequestWriter second, std::uint32_t secondId,
-                         Response& firstAnswer, Response& secondAnswer)
-{
-    std::string bytes;
-    first.finishInto(bytes);
-    second.finishInto(bytes);
-    if (Status s = send(bytes); !s.ok())
-        return s;
-    auto deadline = Clock::now() + timeout_;
-    bool firstIn = false;
-    bool secondIn = false;
-    while (!firstIn || !secondIn) {
-        Response response;
-        if (Status s = receiveBefore(deadline, response); !s.ok())
-            return s;
-        if (response.id == firstId && !firstIn) {
-            firstAnswer = std::move(response);
-            firstIn = true;
-        } else if (response.id == secondId && !secondIn) {
-            secondAnswer = std::move(response);
-            secondIn = true;
-        } else {
-            deadline = std::max(deadline, Clock::now() + timeout_);
-        }
-    }
     return Status::success();
+}
+
+Status Channel::call(RequestWriter request, Response& response)
+{
+    const std::uint32_t id = ask(std::move(request), [&response](Response& answer) { response = std::move(answer); });
+    const Status status = waitFor(id);
+    forget(id);  // the handler refers to `response`, gone when this returns
+    return status;
 }
 
 } // namespace sftp

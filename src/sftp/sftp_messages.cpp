@@ -129,6 +129,12 @@ RequestWriter& RequestWriter::addString(std::string_view bytes)
     return *this;
 }
 
+std::uint32_t RequestWriter::id() const
+{
+    Reader reader(std::string_view(bytes_).substr(5, 4));
+    return reader.uint32();
+}
+
 RequestWriter& RequestWriter::addNoAttributes() { return add(0); }
 
 void RequestWriter::finishInto(std::string& out)

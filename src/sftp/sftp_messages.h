@@ -69,6 +69,8 @@ public:
     RequestWriter& addString(std::string_view bytes);
     // An attribute block with no attribute: the server's defaults.
     RequestWriter& addNoAttributes();
+    // The request's id, as written.
+    std::uint32_t id() const;
     // Appends the finished message to `out`.
     void finishInto(std::string& out);
 

@@ -5,6 +5,9 @@
 #include "sftp/folder_reading.h"
 #include "sftp/sftp_channel.h"
 #include "sftp/ssh_link.h"
+#include "session/reconnect.h"
+
+#include <libssh/libssh.h>
 
 #include <cstdlib>
 #include <functional>
@@ -45,7 +48,8 @@ struct Session::Impl {
             options.sshFolder = homeFolder() + "/.ssh";
     }
 
-    struct Endpoint {
+    // Where and as whom the session logged on, kept for logging on again.
+    struct Account {
         std::string host;
         std::uint16_t port = 22;
         std::string user;
@@ -53,13 +57,28 @@ struct Session::Impl {
     };
 
     SessionOptions options;
-    std::optional<Endpoint> endpoint;
+    std::optional<Account> account;
     SshLink link;
     Channel channel;
     std::string currentFolder = "/";
     std::string encryption;
     std::unique_ptr<Download> download;
     std::unique_ptr<Upload> upload;
+    // Counts logons: what was asked on an earlier link is never waited for.
+    unsigned linkNumber = 0;
+
+    // A download's OPEN and STAT, asked before its turn: those of the next
+    // file go out with the CLOSE of the one before, in one round trip.
+    struct AskedOpen {
+        std::string path;
+        unsigned link = 0;
+        std::uint32_t openId = 0;
+        std::uint32_t statId = 0;
+        Response opened;
+        Response stat;
+    };
+    std::optional<std::string> nextDownload;  // the path the window said comes next
+    std::unique_ptr<AskedOpen> prepared;
 
     bool linked() const { return link.get() && channel.usable(); }
 
@@ -67,6 +86,8 @@ struct Session::Impl {
     {
         download.reset();
         upload.reset();
+        prepared.reset();
+        nextDownload.reset();
         channel.drop();
         link.drop(politely);
         encryption.clear();
@@ -75,14 +96,14 @@ struct Session::Impl {
     Status logOn()
     {
         dropLink(false);
-        LinkOptions linkOptions{options.timeout, options.sshFolder, options.hostKeyStore, options.trustHostKey,
-                                options.questions};
-        const LinkTarget target{endpoint->host, endpoint->port, endpoint->user, endpoint->password};
+        LinkOptions linkOptions{options.timeout, options.sshFolder, options.hostKeyStore, options.questions};
+        const LinkTarget target{account->host, account->port, account->user, account->password};
         if (Status s = link.open(linkOptions, target); !s.ok())
             return s;
         ssh_session ssh = link.get();
         if (Status s = channel.open(ssh, options.timeout); !s.ok())
             return s;
+        ++linkNumber;
 
         const auto named = [](const char* name) { return std::string(name ? name : "?"); };
         encryption = "SSH-2, " + named(ssh_get_kex_algo(ssh)) + ", " + named(ssh_get_cipher_out(ssh));
@@ -91,46 +112,37 @@ struct Session::Impl {
             encryption += std::string(", ") + mac;
 
         Response response;
-        const std::uint32_t id = channel.nextId();
-        if (Status s = channel.call(RequestWriter(MessageType::Realpath, id).addString("."), id, response); !s.ok())
+        if (Status s = channel.call(RequestWriter(MessageType::Realpath, channel.nextId()).addString("."), response);
+            !s.ok())
             return s;
         if (response.type == MessageType::Name && !response.names.empty())
             currentFolder = response.names.front().name;
         return Status::success();
     }
 
-    // Runs one operation outside a transfer. A link found broken (a server
-    // that stalled or hung up) is logged on again first; an operation that
-    // only reads runs once more when the link breaks under it.
-    Status perform(const std::function<Status()>& operation, bool repeatable)
+    // Runs one operation outside a transfer, logging on again as every
+    // engine does (session/reconnect.h): a link found broken (a server that
+    // stalled or hung up) first; an operation that only reads once more when
+    // the link breaks under it.
+    // `keepPrepared`: the operation takes up the download asked before its turn.
+    Status perform(const std::function<Status()>& operation, bool repeatable, bool keepPrepared = false)
     {
-        if (!endpoint)
+        if (!account)
             return Status::failure(ErrorKind::WrongState, "Not connected");
         if (download || upload)
             return Status::failure(ErrorKind::WrongState, "A file transfer is open");
-        bool loggedOnAgain = false;
-        if (!linked()) {
-            if (Status s = logOn(); !s.ok()) {
-                dropLink(false);
-                return lostConnection(s);
-            }
-            loggedOnAgain = true;
-        }
-        Status status = operation();
-        if (!status.ok() && !linked() && repeatable && !loggedOnAgain && status.kind() == ErrorKind::Network) {
-            if (Status s = logOn(); !s.ok()) {
-                dropLink(false);
+        if (!keepPrepared)
+            dropPrepared();
+        return session::runReconnecting(
+            [&] { return !linked(); },
+            [&](const Status& failure) { return repeatable && !linked() && failure.kind() == ErrorKind::Network; },
+            [&] {
+                Status status = logOn();
+                if (!status.ok())
+                    dropLink(false);
                 return status;
-            }
-            status = operation();
-        }
-        return status;
-    }
-
-    static Status lostConnection(const Status& logon)
-    {
-        return Status::failure(logon.kind(), "The connection to the server was lost, and logging on again failed: "
-                                                 + logon.message());
+            },
+            operation);
     }
 
     std::string absolute(const std::string& path) const
@@ -147,31 +159,78 @@ struct Session::Impl {
             return s;
         return perform(
             [&] {
-                const std::uint32_t id = channel.nextId();
-                RequestWriter request(type, id);
+                RequestWriter request(type, channel.nextId());
                 request.addString(absolute(path));
                 if (withAttributes)
                     request.addNoAttributes();
                 Response response;
-                if (Status s = channel.call(std::move(request), id, response); !s.ok())
+                if (Status s = channel.call(std::move(request), response); !s.ok())
                     return s;
                 return statusOf(response, what + " \"" + path + "\"");
             },
             false);
     }
 
-    Status openDownload(const std::string& path)
+    // What a resumed download expects of the file: the size and date it was
+    // listed with. `offset` turns 0 when the file is no longer that one.
+    struct Continuation {
+        std::uint64_t knownSize = 0;
+        std::optional<session::DateTime> knownModified;
+        std::uint64_t& offset;
+    };
+
+    std::unique_ptr<AskedOpen> askOpen(const std::string& path)
     {
-        // The open and the size go out together: one round trip.
-        const std::uint32_t openId = channel.nextId();
-        const std::uint32_t statId = channel.nextId();
-        Response opened, stat;
-        RequestWriter open(MessageType::Open, openId);
-        open.addString(path).add(openRead).addNoAttributes();
-        RequestWriter ask(MessageType::Stat, statId);
-        ask.addString(path);
-        if (Status s = channel.callBoth(std::move(open), openId, std::move(ask), statId, opened, stat); !s.ok())
-            return s;
+        auto asked = std::make_unique<AskedOpen>();
+        asked->path = path;
+        asked->link = linkNumber;
+        AskedOpen& into = *asked;
+        asked->openId = channel.ask(RequestWriter(MessageType::Open, channel.nextId())
+                                        .addString(path)
+                                        .add(openRead)
+                                        .addNoAttributes(),
+                                    [&into](Response& answer) { into.opened = std::move(answer); });
+        asked->statId = channel.ask(RequestWriter(MessageType::Stat, channel.nextId()).addString(path),
+                                    [&into](Response& answer) { into.stat = std::move(answer); });
+        return asked;
+    }
+
+    // Gives up a download asked before its turn that did not come: its file,
+    // if opened, is closed without a wait.
+    void dropPrepared()
+    {
+        if (!prepared)
+            return;
+        const std::unique_ptr<AskedOpen> asked = std::move(prepared);
+        if (asked->link != linkNumber || !channel.usable())
+            return;
+        channel.forget(asked->statId);
+        if (channel.waitFor(asked->openId).ok() && asked->opened.type == MessageType::Handle) {
+            channel.askClose(asked->opened.text);
+            (void)channel.flush();
+        }
+        channel.forget(asked->openId);
+    }
+
+    Status openDownload(const std::string& path, Continuation* continuation = nullptr)
+    {
+        // The open and the size go out together: one round trip, none when
+        // they went out with the close of the file before.
+        std::unique_ptr<AskedOpen> asked;
+        if (prepared && prepared->path == path && prepared->link == linkNumber)
+            asked = std::move(prepared);
+        dropPrepared();
+        if (!asked)
+            asked = askOpen(path);
+        Status waited = channel.waitFor(asked->openId);
+        if (waited.ok())
+            waited = channel.waitFor(asked->statId);
+        channel.forget(asked->openId);
+        channel.forget(asked->statId);
+        if (!waited.ok())
+            return waited;
+        const Response& opened = asked->opened;
+        const Response& stat = asked->stat;
         if (opened.type != MessageType::Handle)
             return statusOf(opened, "Opening \"" + path + "\"");
         std::optional<std::uint64_t> size;
@@ -182,7 +241,19 @@ struct Session::Impl {
             }
             size = stat.attributes.size;
         }
-        auto transfer = std::make_unique<Download>(channel, opened.text, size);
+        std::uint64_t from = 0;
+        if (continuation) {
+            // The part already held is of this very file only when neither its
+            // size nor its date changed; a file without a date is not trusted.
+            const bool unchanged = stat.type == MessageType::Attrs && size == continuation->knownSize
+                                   && continuation->knownModified
+                                   && localTime(stat.attributes.modified) == continuation->knownModified
+                                   && continuation->offset <= continuation->knownSize;
+            if (!unchanged)
+                continuation->offset = 0;
+            from = continuation->offset;
+        }
+        auto transfer = std::make_unique<Download>(channel, opened.text, size, from);
         if (Status s = transfer->start(); !s.ok())
             return s;
         download = std::move(transfer);
@@ -191,13 +262,12 @@ struct Session::Impl {
 
     Status openUpload(const std::string& path)
     {
-        const std::uint32_t id = channel.nextId();
         Response opened;
-        if (Status s = channel.call(RequestWriter(MessageType::Open, id)
+        if (Status s = channel.call(RequestWriter(MessageType::Open, channel.nextId())
                                         .addString(path)
                                         .add(openWrite | openCreate | openTruncate)
                                         .addNoAttributes(),
-                                    id, opened);
+                                    opened);
             !s.ok())
             return s;
         if (opened.type != MessageType::Handle)
@@ -208,9 +278,7 @@ struct Session::Impl {
 
     void closeHandle(const std::string& handle)
     {
-        const std::uint32_t id = channel.nextId();
-        Response response;
-        (void)channel.call(RequestWriter(MessageType::Close, id).addString(handle), id, response);
+        (void)channel.waitFor(channel.askClose(handle));
     }
 };
 
@@ -227,11 +295,11 @@ Status Session::open(const std::string& host, std::uint16_t port, const std::str
         return Status::failure(ErrorKind::InvalidArgument, "The host, user name or password contains a NUL character");
     if (isOpen())
         return Status::failure(ErrorKind::WrongState, "The session is already open");
-    impl_->endpoint = Impl::Endpoint{host, port, user, password};
+    impl_->account = Impl::Account{host, port, user, password};
     const Status status = impl_->logOn();
     if (!status.ok()) {
         impl_->dropLink(false);
-        impl_->endpoint.reset();
+        impl_->account.reset();
         // A refusal may well come from what the config chose (a user, a key, a port).
         if (const std::string& notes = impl_->link.notes(); !notes.empty())
             return Status::failure(status.kind(), status.message() + "\n" + notes, status.replyCode());
@@ -241,13 +309,13 @@ Status Session::open(const std::string& host, std::uint16_t port, const std::str
 
 void Session::close()
 {
-    impl_->endpoint.reset();
+    impl_->account.reset();
     impl_->dropLink(impl_->linked());
 }
 
 void Session::abandon()
 {
-    impl_->endpoint.reset();
+    impl_->account.reset();
     impl_->dropLink(false);
 }
 
@@ -270,16 +338,21 @@ Status Session::changeDirectory(const std::string& path)
     return impl_->perform(
         [&]() -> Status {
             Channel& channel = impl_->channel;
-            const std::uint32_t realId = channel.nextId();
-            const std::uint32_t statId = channel.nextId();
             const std::string wanted = impl_->absolute(path);
             Response real, stat;
-            RequestWriter resolve(MessageType::Realpath, realId);
-            resolve.addString(wanted);
-            RequestWriter ask(MessageType::Stat, statId);
-            ask.addString(wanted);
-            if (Status s = channel.callBoth(std::move(resolve), realId, std::move(ask), statId, real, stat); !s.ok())
-                return s;
+            const std::uint32_t realId = channel.ask(
+                RequestWriter(MessageType::Realpath, channel.nextId()).addString(wanted),
+                [&real](Response& answer) { real = std::move(answer); });
+            const std::uint32_t statId = channel.ask(
+                RequestWriter(MessageType::Stat, channel.nextId()).addString(wanted),
+                [&stat](Response& answer) { stat = std::move(answer); });
+            Status waited = channel.waitFor(realId);
+            if (waited.ok())
+                waited = channel.waitFor(statId);
+            channel.forget(realId);
+            channel.forget(statId);
+            if (!waited.ok())
+                return waited;
             if (stat.type != MessageType::Attrs)
                 return statusOf(stat, "Changing to \"" + path + "\"");
             if (!stat.attributes.isFolder())
@@ -313,17 +386,38 @@ Status Session::rename(const std::string& from, const std::string& to)
     return impl_->perform(
         [&] {
             Channel& channel = impl_->channel;
-            const std::uint32_t id = channel.nextId();
             Response response;
-            if (Status s = channel.call(RequestWriter(MessageType::Rename, id)
+            if (Status s = channel.call(RequestWriter(MessageType::Rename, channel.nextId())
                                             .addString(impl_->absolute(from))
                                             .addString(impl_->absolute(to)),
-                                        id, response);
+                                        response);
                 !s.ok())
                 return s;
             return statusOf(response, "Renaming \"" + from + "\"");
         },
         false);
+}
+
+Status Session::presenceOf(const std::string& path, session::Presence& presence)
+{
+    presence = session::Presence::Unknown;
+    if (Status s = noNul(path); !s.ok())
+        return s;
+    return impl_->perform(
+        [&] {
+            Channel& channel = impl_->channel;
+            Response response;
+            if (Status s = channel.call(
+                    RequestWriter(MessageType::Lstat, channel.nextId()).addString(impl_->absolute(path)), response);
+                !s.ok())
+                return s;
+            if (response.type == MessageType::Attrs)
+                presence = session::Presence::Present;
+            else if (response.type == MessageType::Status && response.statusCode == StatusNoSuchFile)
+                presence = session::Presence::Absent;
+            return Status::success();
+        },
+        true);
 }
 
 Status Session::listFolder(const std::string& path, std::vector<ListEntry>& entries)
@@ -339,12 +433,32 @@ Status Session::openFile(const std::string& path, TransferDirection direction)
 {
     if (Status s = noNul(path); !s.ok())
         return s;
+    // A download asked for already is taken up, not given up, on the way in.
+    const bool asked = direction == TransferDirection::Download && impl_->prepared
+                       && impl_->prepared->path == impl_->absolute(path);
     return impl_->perform(
         [&] {
             const std::string where = impl_->absolute(path);
             return direction == TransferDirection::Download ? impl_->openDownload(where) : impl_->openUpload(where);
         },
-        direction == TransferDirection::Download);
+        direction == TransferDirection::Download, asked);
+}
+
+Status Session::resumeDownload(const std::string& path, std::uint64_t knownSize,
+                               const std::optional<session::DateTime>& knownModified, std::uint64_t& offset,
+                               session::HeldBytes&)
+{
+    if (Status s = noNul(path); !s.ok())
+        return s;
+    // A second try after logging on again asks for the same start.
+    const std::uint64_t wanted = offset;
+    return impl_->perform(
+        [&] {
+            offset = wanted;
+            Impl::Continuation continuation{knownSize, knownModified, offset};
+            return impl_->openDownload(impl_->absolute(path), &continuation);
+        },
+        true);
 }
 
 Status Session::read(void* buffer, std::size_t size, std::size_t& count)
@@ -367,13 +481,25 @@ Status Session::write(const void* buffer, std::size_t size)
 Status Session::closeFile()
 {
     Status status = Status::success();
-    if (impl_->download)
-        status = impl_->download->finish();
-    else if (impl_->upload)
+    if (impl_->download) {
+        // The next file's open and size go out with this one's close.
+        status = impl_->download->finish([this] {
+            if (impl_->nextDownload)
+                impl_->prepared = impl_->askOpen(*impl_->nextDownload);
+        });
+    } else if (impl_->upload) {
         status = impl_->upload->finish();
+    }
     impl_->download.reset();
     impl_->upload.reset();
+    impl_->nextDownload.reset();
     return status;
+}
+
+void Session::nextTransferIs(const std::string& path, TransferDirection direction)
+{
+    if (impl_->download && direction == TransferDirection::Download && !carriesNul(path))
+        impl_->nextDownload = impl_->absolute(path);
 }
 
 bool Session::isFileOpen() const { return impl_->download || impl_->upload; }

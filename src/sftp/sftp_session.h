@@ -4,13 +4,14 @@
 // user's key files tried before the password, at most one file open at a
 // time, its blocks pipelined.
 
-#include "sftp/host_key_report.h"
 #include "sftp/listing_limits.h"
 #include "session/questions.h"
 #include "session/remote_session.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace sftp {
@@ -24,13 +25,12 @@ struct SessionOptions {
     // The program's own known_hosts-format file of keys the user accepted;
     // "" keeps no answer.
     std::string hostKeyStore;
-    // Asked about a key no file vouches for, before the logon. Unset: refused.
-    HostKeyQuestion trustHostKey;
+    // Asked about a key no file vouches for, before the logon (trustHostKey),
+    // for a key's passphrase and for the server's keyboard-interactive
+    // prompts. Must outlive the session.
+    std::reference_wrapper<session::Questions> questions = session::nobodyToAsk();
     // Where a server that lists for ever is cut off.
     ListingLimits listingLimits;
-    // A key's passphrase and the server's keyboard-interactive prompts. Unset:
-    // protected keys are skipped and prompts other than the password's cancel the logon.
-    session::Questions* questions = nullptr;
 };
 
 using session::ListEntry;
@@ -57,10 +57,20 @@ public:
     Status makeDirectory(const std::string& path) override;
     Status removeDirectory(const std::string& path) override;
     Status deleteFile(const std::string& path) override;
+    // SFTP's rename already refuses a name that exists (version 3 has no
+    // overwrite); asking first lets the caller say why.
     Status rename(const std::string& from, const std::string& to) override;
+    // LSTAT: a link counts as there even when it leads nowhere.
+    Status presenceOf(const std::string& path, session::Presence& presence) override;
     Status listFolder(const std::string& path, std::vector<ListEntry>& entries) override;
 
     Status openFile(const std::string& path, TransferDirection direction) override;
+    // Reads on from `offset` when the server's size and date are still
+    // `knownSize` and `knownModified` (the date as a listing shows it); from 0
+    // otherwise. The held bytes are not read: SFTP has no digest to feed.
+    Status resumeDownload(const std::string& path, std::uint64_t knownSize,
+                          const std::optional<session::DateTime>& knownModified, std::uint64_t& offset,
+                          session::HeldBytes& held) override;
     Status read(void* buffer, std::size_t size, std::size_t& count) override;
     bool readReady(std::size_t size) const override;
     Status write(const void* buffer, std::size_t size) override;
@@ -70,6 +80,9 @@ public:
     // was confirmed.
     Status closeFile() override;
     bool isFileOpen() const override;
+    // A download followed by another has the next one's open travel with
+    // its close.
+    void nextTransferIs(const std::string& path, TransferDirection direction) override;
 
     // "SSH-2, curve25519-sha256, chacha20-poly1305@openssh.com".
     std::string encryption() const override;

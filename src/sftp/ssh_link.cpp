@@ -145,9 +145,8 @@ Status SshLink::open(const LinkOptions& options, const LinkTarget& target,
     if (ssh_connect(ssh_) != SSH_OK)
         return sshFailure(ssh_, "The SSH connection failed");
 
-    HostKeyQuestion ask = options.trustHostKey;
-    if (config.strictHostKeyChecking)
-        ask = nullptr;  // StrictHostKeyChecking yes: only a key on record is good enough
+    // StrictHostKeyChecking yes: only a key on record is good enough.
+    session::Questions& ask = config.strictHostKeyChecking ? session::nobodyToAsk() : options.questions.get();
     const HostKeyFiles files{knownHosts, options.hostKeyStore};
     if (Status s = checkHostKey(ssh_, host, port, files, ask); !s.ok()) {
         if (config.strictHostKeyChecking && s.kind() == ErrorKind::Insecure)
@@ -157,7 +156,7 @@ Status SshLink::open(const LinkOptions& options, const LinkTarget& target,
 
     Credentials credentials;
     credentials.password = target.password;
-    credentials.questions = options.questions;
+    credentials.questions = &options.questions.get();
     credentials.host = target.host;
     credentials.useAgent = !config.identitiesOnly;
     credentials.keyFiles = config.identityFiles;

@@ -4,21 +4,18 @@
 // within the time-out, the server's host key checked before anything is
 // sent for the logon, then the logon itself.
 
-#include "sftp/host_key_report.h"
+#include "session/questions.h"
 #include "session/status.h"
 
 #include <libssh/libssh.h>
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-namespace session {
-class Questions;
-}
 
 namespace sftp {
 
@@ -26,8 +23,8 @@ struct LinkOptions {
     std::chrono::milliseconds timeout{30000};
     std::string sshFolder;  // known_hosts, config and the default keys; never ""
     std::string hostKeyStore;
-    HostKeyQuestion trustHostKey;
-    session::Questions* questions = nullptr;
+    // The host key, a key's passphrase, the server's prompts. Must outlive the link.
+    std::reference_wrapper<session::Questions> questions = session::nobodyToAsk();
 };
 
 // Who to log on to, as the window's fields say.

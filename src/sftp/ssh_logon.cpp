@@ -38,6 +38,16 @@ Outcome tryAgent(ssh_session ssh, std::chrono::milliseconds timeout)
     const char* socket = std::getenv("SSH_AUTH_SOCK");
     if (!socket || !*socket || !agentAnswers(socket, std::min(timeout, agentWait)))
         return Outcome::NotThisWay;
+    // Every exchange with the agent, not only the first, ends within the
+    // time-out: an agent that lists its keys and never signs is cut off.
+    const int fd = connectAgent(socket, timeout);
+    if (fd < 0)
+        return Outcome::NotThisWay;
+    if (ssh_set_agent_socket(ssh, fd) != SSH_OK) {  // libssh closes it with the session
+        ::close(fd);
+        return Outcome::NotThisWay;
+    }
+    const AgentDeadline deadline(fd, timeout);
     const int result = ssh_userauth_agent(ssh, nullptr);
     // An agent that is gone or refuses to sign leaves the session fine.
     if (result == SSH_AUTH_ERROR && ssh_is_connected(ssh))

@@ -14,6 +14,7 @@
 #include "main_window/form1.h"
 #include "main_window/tick_clock.h"
 #include "main_window/user_dialogs.h"
+#include "remote/display_formats.h"
 #include "transfer/file_line_label.h"
 #include "transfer/form2.h"
 #include "transfer/partial_download.h"
@@ -21,6 +22,7 @@
 #include "transfer/readout_display.h"
 #include "transfer/transfer_paths.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -78,7 +80,16 @@ void Form2::Download()
     display.showTotal(readouts);
     PushButton2->setEnabled(true);
 
-    for (qsizetype p = 0; p < List1.size(); ++p) {
+    const bool folderBatch = !entryFolders.isEmpty();
+    for (const BatchFolder& folder : foldersToMake) {
+        const QString path = downloadFolder + folder.local;
+        if (staysInside(downloadFolder, path))
+            (void)QDir().mkpath(path);
+    }
+    // Entries not transferred in a folder batch, which goes on past them.
+    int notTransferred = 0;
+    struct StopBatch {};
+    const auto transferOne = [&](qsizetype p) -> bool {
         const QString entry = List1.at(p);
         const std::int64_t size = List2.value(p);
 
@@ -98,8 +109,14 @@ void Form2::Download()
         if (!isPlainLocalName(listedName) || !isPlainLocalName(QFile::encodeName(entry)))
             throw StepFailure(QStringLiteral("The remote name %1 is not a file name allowed in the folder %2")
                                   .arg(quoted(entry), downloadFolder));
-        const std::string remotePath = toRemote(owner_.session.currentPath) + listedName.toStdString();
-        const QString localPath = downloadFolder + entry;
+        const std::string remotePath = (folderBatch ? entryFolders.value(p).remote.toStdString()
+                                                    : toRemote(owner_.session.currentPath))
+                                       + listedName.toStdString();
+        const QString localPath = downloadFolder + (folderBatch ? entryFolders.value(p).local : QString()) + entry;
+        // A folder the server named, or a link already in the download
+        // folder, must not lead the file anywhere outside it.
+        if (folderBatch && !staysInside(downloadFolder, localPath))
+            throw StepFailure(QStringLiteral("%1 would lie outside the folder %2").arg(quoted(localPath), downloadFolder));
 
         // A part file of this same remote file continues; one of any other goes.
         PartialDownload partial(localPath, remoteFileIdentity(remotePath, size, remoteDates.value(p)),
@@ -107,14 +124,22 @@ void Form2::Download()
         std::uint64_t offset = partial.held();
 
         owner_.setStatus(QStringLiteral("Transfering data...Please wait."));
-        remoteFileHandle = offset > 0 ? FtpOpenFileAtA(owner_.session.connectionHandle, remotePath,
-                                                       std::uint64_t(size), offset, FTP_TRANSFER_TYPE_BINARY, 0)
-                                      : FtpOpenFileA(owner_.session.connectionHandle, remotePath, GENERIC_READ,
-                                                     FTP_TRANSFER_TYPE_BINARY, 0);
+        if (offset > 0) {
+            // The server's digest, if any, is of the whole file: the held bytes are read for it.
+            HeldPartReader held = partial.heldBytes();
+            const SYSTEMTIME listed = listedDateOfStamp(remoteDates.value(p));
+            remoteFileHandle = FtpOpenFileAtA(owner_.session.connectionHandle, remotePath, std::uint64_t(size),
+                                              &listed, offset, held, FTP_TRANSFER_TYPE_BINARY, 0);
+        } else {
+            remoteFileHandle = FtpOpenFileA(owner_.session.connectionHandle, remotePath, GENERIC_READ,
+                                            FTP_TRANSFER_TYPE_BINARY, 0);
+        }
         if (remoteFileHandle == 0) {
+            if (folderBatch)
+                return false;
             userDialogs().message(this, QStringLiteral("Can't open file path"));
             owner_.setStatus(QStringLiteral("Can't open file path! Request canceled!"));
-            return;
+            throw StopBatch();
         }
 
         if (p + 1 < List1.size())
@@ -124,15 +149,9 @@ void Form2::Download()
         if (!partial.open(offset))
             throw StepFailure(QStringLiteral("Can't create the local file %1: %2")
                                   .arg(quoted(localPath), partial.errorString()));
-        // The server's digest is of the whole file: ours takes in the held bytes first.
-        if (offset > 0 && InternetWantsHeldData(remoteFileHandle)) {
-            (void)partial.readHeld(offset, [&](const char* data, std::uint32_t count) {
-                InternetAddHeldData(remoteFileHandle, data, count);
-            });
-        }
 
         std::uint32_t now = GetTickCount();
-        readouts.startFile(now);
+        readouts.startFile(now, size);
         readouts.resumeFile(std::int64_t(offset));
         const auto writeFailure = [&] {
             return StepFailure(QStringLiteral("Can't write the local file %1: %2")
@@ -171,7 +190,8 @@ void Form2::Download()
             if (lastBlock)
                 break;
         }
-        readouts.finishFile();
+        if (readouts.finishFile())
+            display.afterBlock(readouts, false, now, true);
         if (!collector.flush())
             throw writeFailure();
 
@@ -185,8 +205,37 @@ void Form2::Download()
         if (!partial.commit())
             throw writeFailure();
         owner_.setStatus(QStringLiteral("OK"));
+        return true;
+    };
+
+    for (qsizetype p = 0; p < List1.size(); ++p) {
+        if (!folderBatch) {
+            try {
+                (void)transferOne(p);
+            } catch (const StopBatch&) {
+                return;
+            }
+            continue;
+        }
+        bool transferred = false;
+        try {
+            transferred = transferOne(p);
+        } catch (const StepFailure& failure) {
+            owner_.setStatus(QString::fromStdString(failure.what()));
+        }
+        if (!transferred) {
+            closeLeftoverRemoteFile();
+            ++notTransferred;
+        }
     }
 
+    if (notTransferred > 0) {
+        const QString ending = QStringLiteral("%1 of %2 files were not transferred.").arg(notTransferred).arg(List1.size());
+        userDialogs().message(this, ending);
+        owner_.setStatus(ending);
+        done(QDialog::Accepted);
+        return;
+    }
     userDialogs().message(this, QStringLiteral("Data transfer completed."));
     done(QDialog::Accepted);
 }

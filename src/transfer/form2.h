@@ -6,6 +6,7 @@
 #include "main_window/ftp_client.h"
 #include "main_window/window_pointer.h"
 #include "transfer/file_line_label.h"
+#include "transfer/folder_walk.h"
 
 #include <QByteArray>
 #include <QCursor>
@@ -68,6 +69,12 @@ public:
     QList<std::int64_t> List2;         // sizes in bytes, line for line with List1
     QList<QByteArray> remoteNames;     // download only: the listed name's bytes, "" = use List1
     QList<qint64> remoteDates;         // download only: the listed date (listedDateStamp), 0 = not known
+    // Folder batches only (empty otherwise): each entry's folders on both
+    // sides, line for line with List1, and the folders made before the first
+    // file (an existing one is used). A file of such a batch that fails is
+    // counted and the batch goes on.
+    QList<BatchFolder> entryFolders;
+    QList<BatchFolder> foldersToMake;
     std::int64_t batchTotal = 0;       // the sum of List2, shown in lbCelkem
     int mTotalCount = 0;
 

@@ -109,20 +109,21 @@ void PartialDownload::keep()
     kept_ = true;
 }
 
-bool PartialDownload::readHeld(std::uint64_t size, const std::function<void(const char*, std::uint32_t)>& sink)
+std::size_t HeldPartReader::read(void* buffer, std::size_t size)
 {
-    QFile held(partPath_);
-    if (!held.open(QIODevice::ReadOnly))
-        return false;
-    std::vector<char> buffer(256 * 1024);
-    while (size > 0) {
-        const qint64 count = held.read(buffer.data(), qint64(std::min<std::uint64_t>(size, buffer.size())));
-        if (count <= 0)
-            return false;
-        sink(buffer.data(), std::uint32_t(count));
-        size -= std::uint64_t(count);
+    if (failed_ || left_ == 0)
+        return 0;
+    if (!file_.isOpen() && !file_.open(QIODevice::ReadOnly)) {
+        failed_ = true;
+        return 0;
     }
-    return true;
+    const qint64 count = file_.read(static_cast<char*>(buffer), qint64(std::min<std::uint64_t>(size, left_)));
+    if (count <= 0) {
+        failed_ = true;
+        return 0;
+    }
+    left_ -= std::uint64_t(count);
+    return std::size_t(count);
 }
 
 bool PartialDownload::commit()

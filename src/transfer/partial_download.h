@@ -7,13 +7,27 @@
 // of that same file into the same place continues it. A part file from any
 // other remote file is thrown away.
 
+#include "session/remote_session.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 #include <string>
+
+// The bytes a part file already holds, read from its start on demand, and
+// no further than `size`.
+class HeldPartReader final : public session::HeldBytes {
+public:
+    HeldPartReader(const QString& partPath, std::uint64_t size) : file_(partPath), left_(size) {}
+    std::size_t read(void* buffer, std::size_t size) override;
+
+private:
+    QFile file_;
+    std::uint64_t left_;
+    bool failed_ = false;
+};
 
 class PartialDownload {
 public:
@@ -29,9 +43,8 @@ public:
     // Opens the part file to go on after its first `offset` bytes (at most
     // held()); 0 starts it afresh.
     bool open(std::uint64_t offset);
-    // Hands the first `size` bytes of the part file to `sink`, in order; false
-    // when they could not all be read.
-    bool readHeld(std::uint64_t size, const std::function<void(const char*, std::uint32_t)>& sink);
+    // Reads the held bytes for whoever wants them, before open() writes after them.
+    HeldPartReader heldBytes() const { return HeldPartReader(partPath_, held_); }
     QFile& file() { return file_; }
     QString errorString() const { return error_.isEmpty() ? file_.errorString() : error_; }
 

@@ -69,6 +69,11 @@ void ReadoutDisplay::paint(const TransferReadouts& readouts)
         dialog_.lbTimeLeft->setText(readouts.timeLeftText());
         timingPending_ = false;
     }
+    // A file that changed since its listing moves the total and its own size.
+    dialog_.lbCelkem->setText(readouts.totalText());
+    if (readouts.fileSize() >= 0)
+        dialog_.ProgressBar1->setMax(readouts.fileSize());
+    dialog_.ProgressBar2->setMax(readouts.total());
     dialog_.ProgressBar1->setValue(readouts.movedFile());
     dialog_.ProgressBar2->setValue(readouts.movedAll());
     paintChangesNow(dialog_.lbFar);

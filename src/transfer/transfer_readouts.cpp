@@ -106,8 +106,9 @@ float nextSpeed(float previous, std::int64_t movedFile, std::int64_t elapsedMs)
     return speedAfter(previous, movedFile, double(elapsedMs) / 1000.0);
 }
 
-void TransferReadouts::startFile(std::uint32_t now)
+void TransferReadouts::startFile(std::uint32_t now, std::int64_t listedSize)
 {
+    fileCounted_ = listedSize;
     movedFile_ = 0;
     heldFile_ = 0;
     startTick_ = now;
@@ -115,17 +116,26 @@ void TransferReadouts::startFile(std::uint32_t now)
     elapsedSeconds_ = 0;
 }
 
-void TransferReadouts::resumeFile(std::int64_t bytes)
+void TransferReadouts::countMoved(std::int64_t bytes)
 {
     movedFile_ += bytes;
     movedAll_ += bytes;
+    // A file that grew since it was listed: the total takes in the growth.
+    if (fileCounted_ >= 0 && movedFile_ > fileCounted_) {
+        total_ += movedFile_ - fileCounted_;
+        fileCounted_ = movedFile_;
+    }
+}
+
+void TransferReadouts::resumeFile(std::int64_t bytes)
+{
+    countMoved(bytes);
     heldFile_ += bytes;
 }
 
 bool TransferReadouts::advance(std::int64_t bytes, std::uint32_t now)
 {
-    movedFile_ += bytes;
-    movedAll_ += bytes;
+    countMoved(bytes);
     if (movedFile_ == heldFile_)
         return false;
     // Unsigned difference: right across the tick count's wrap.
@@ -145,12 +155,17 @@ bool TransferReadouts::advance(std::int64_t bytes, std::uint32_t now)
     return true;
 }
 
-void TransferReadouts::finishFile()
+bool TransferReadouts::finishFile()
 {
     // Added, not replaced, so the elapsed read-out covers the whole batch.
     carriedSeconds_ += double(fileElapsedMs_) / 1000.0;
     fileElapsedMs_ = 0;
     elapsedSeconds_ = 0;
+    if (fileCounted_ <= movedFile_)
+        return false;
+    total_ -= fileCounted_ - movedFile_;
+    fileCounted_ = movedFile_;
+    return true;
 }
 
 QString TransferReadouts::totalText() const

@@ -26,16 +26,23 @@ class TransferReadouts {
 public:
     explicit TransferReadouts(std::int64_t total = 0) : total_(total) {}
 
-    // A new file starts at tick `now`.
-    void startFile(std::uint32_t now);
+    // A new file starts at tick `now`. `listedSize` is what the batch counted
+    // for it: a file that changed since is moved whole, and the total follows
+    // what it really holds, so nothing left ever reads below 0 nor the moved
+    // bytes past the total. A negative size leaves the total alone.
+    void startFile(std::uint32_t now, std::int64_t listedSize = -1);
+    // The size counted for this file now: the listed one, or more once more came.
+    std::int64_t fileSize() const { return fileCounted_; }
     // The file continues a partial copy: its first `bytes` count as moved,
     // but not towards the speed, which only what moves now can tell.
     void resumeFile(std::int64_t bytes);
     // `bytes` more have moved, measured at tick `now`. Returns true when the
     // time, speed and remaining-time read-outs got new values.
     bool advance(std::int64_t bytes, std::uint32_t now);
-    // The file is done: its time is carried into the elapsed read-out.
-    void finishFile();
+    // The file is done: its time is carried into the elapsed read-out, and
+    // the total loses what the file turned out not to hold. True when the
+    // total changed, so the read-outs need painting again.
+    bool finishFile();
 
     std::int64_t total() const { return total_; }
     std::int64_t movedAll() const { return movedAll_; }
@@ -53,6 +60,8 @@ public:
     QString timeLeftText() const;  // lbTimeLeft
 
 private:
+    void countMoved(std::int64_t bytes);
+
     std::int64_t total_ = 0;
     std::int64_t movedAll_ = 0;
     float speed_ = 0;
@@ -60,6 +69,7 @@ private:
 
     std::int64_t movedFile_ = 0;
     std::int64_t heldFile_ = 0;       // of movedFile_, bytes held from before this run
+    std::int64_t fileCounted_ = -1;   // what the total counts for this file; -1: not followed
     std::uint32_t startTick_ = 0;
     std::int64_t fileElapsedMs_ = 0;  // at this file's last measurement, 0 if none
 

@@ -3,6 +3,7 @@
 
 #include "main_window/error_report.h"
 #include "main_window/form1.h"
+#include "main_window/remote_names.h"
 #include "main_window/tick_clock.h"
 #include "main_window/user_dialogs.h"
 #include "transfer/file_line_label.h"
@@ -99,6 +100,12 @@ void Form2::Upload()
     steps.step(114, [&] { ProgressBar2->setMax(readouts.total()); });
     steps.step(116, [&] { display.showTotal(readouts); });  // 116 to 122
     steps.step(124, [&] { PushButton2->setEnabled(true); });
+    // A folder the server has already is used as it is: its MKD refusal says nothing.
+    for (const BatchFolder& folder : foldersToMake) {
+        owner_.setStatus(QStringLiteral("Creating folder: ") + displayPath(folder.remote.toStdString()));
+        (void)FtpCreateDirectoryA(owner_.session.connectionHandle, folder.remote.toStdString());
+    }
+    const bool folderBatch = !entryFolders.isEmpty();
     // Entries skipped, refused or broken off: the run goes on past them, but
     // must not end as if every file had arrived.
     int notTransferred = 0;
@@ -125,7 +132,10 @@ void Form2::Upload()
         std::string remotePath;
         steps.step(146, [&] { localPath = List1.at(p); });
         steps.step(148, [&] { remoteName = uploadRemoteName(localPath); });
-        steps.step(150, [&] { remotePath = toRemote(owner_.session.currentPath + remoteName); });
+        steps.step(150, [&] {
+            remotePath = folderBatch ? entryFolders.value(p).remote.toStdString() + toRemote(remoteName)
+                                     : toRemote(owner_.session.currentPath + remoteName);
+        });
         steps.step(152, [&] { owner_.setStatus(QStringLiteral("Uploading data...Please wait.")); });
 
         // The local file is opened before anything is created on the server, so
@@ -151,6 +161,12 @@ void Form2::Upload()
                                             GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 0);
             created = remoteFileHandle != 0;
         });
+        if (!created && folderBatch) {
+            // One box per refused file of a thousand would bury the user: the ending counts them.
+            owner_.setStatus(QStringLiteral("Not transferred: ") + displayPath(remotePath));
+            ++notTransferred;
+            continue;
+        }
         if (!created) {  // 156
             steps.step(158, [&] { userDialogs().message(this, createRefused); });
             steps.step(160, [&] { owner_.setStatus(createRefusedStatus); });
@@ -161,7 +177,7 @@ void Form2::Upload()
             InternetTransferFollows(remoteFileHandle);
 
         std::int64_t position = 0;
-        steps.step(166, [&] { readouts.startFile(GetTickCount()); });  // 162 to 166
+        steps.step(166, [&] { readouts.startFile(GetTickCount(), size); });  // 162 to 166
         bool abandoned = false;
         do {
             bool readWhole = false;
@@ -203,7 +219,10 @@ void Form2::Upload()
         } while (position < length);  // 232
 
         steps.step(234, [&] { localFile.close(); });
-        steps.step(236, [&] { readouts.finishFile(); });
+        steps.step(236, [&] {
+            if (readouts.finishFile())
+                display.afterBlock(readouts, false, GetTickCount(), true);
+        });
         bool confirmed = false;
         steps.step(238, [&] {
             const HINTERNET handle = remoteFileHandle;

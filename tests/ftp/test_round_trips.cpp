@@ -5,6 +5,7 @@
 // refusals in the middle included.
 
 #include "session_test_helpers.h"
+#include "support/held_string.h"
 
 #include <thread>
 
@@ -110,11 +111,22 @@ TEST(RoundTrips, EachOperationSendsTheFewestCommandsAndReadsTheirRepliesInOrder)
          [](ftp::Session& s) {
              downloads(s, "/sub/g.txt", "g", true);
              std::uint64_t offset = 2;
-             ASSERT_TRUE(s.resumeDownload("/f.txt", 5, offset).ok());
+             HeldString held("012");
+             ASSERT_TRUE(s.resumeDownload("/f.txt", 5, {}, offset, held).ok());
              EXPECT_EQ(offset, 2u);
              EXPECT_EQ(download(s).bytes, "345");
          },
          {"SIZE /sub/g.txt", "EPSV", "RETR /sub/g.txt", "EPSV", "SIZE /f.txt", "REST 2", "RETR /f.txt", "PWD"}},
+        {"a changed file resumed on the port asked for starts over", {},
+         [](ftp::Session& s) {
+             downloads(s, "/sub/g.txt", "g", true);
+             std::uint64_t offset = 2;
+             HeldString held("12");
+             ASSERT_TRUE(s.resumeDownload("/f.txt", 6, {}, offset, held).ok());
+             EXPECT_EQ(offset, 0u);
+             EXPECT_EQ(download(s).bytes, "12345");
+         },
+         {"SIZE /sub/g.txt", "EPSV", "RETR /sub/g.txt", "EPSV", "SIZE /f.txt", "RETR /f.txt", "PWD"}},
         {"LIST listings walk no more than they must", {"--no-mlst"},
          [](ftp::Session& s) {
              lists(s, "/sub", 1);

@@ -4,6 +4,7 @@
 #include "session_test_helpers.h"
 
 #include "ftp/ftp_session.h"
+#include "support/held_string.h"
 #include "support/test_certificates.h"
 #include "support/test_ftp_server.h"
 
@@ -64,13 +65,12 @@ TEST_P(Resume, ContinuesOnlyTheSameFileAndChecksItWhole)
     for (std::size_t tries = 0; tries < c.tries; ++tries) {
         std::uint64_t offset = held.size();
         resumes += offset > 0;
-        const ftp::Status opened = offset > 0 ? session->resumeDownload("/f.bin", fileSize, offset)
+        HeldString reader(held);
+        const ftp::Status opened = offset > 0 ? session->resumeDownload("/f.bin", fileSize, {}, offset, reader)
                                               : session->openFile("/f.bin", TransferDirection::Download);
         ASSERT_TRUE(opened.ok()) << opened.message();
         ASSERT_LE(offset, held.size());
         held.resize(offset);
-        for (std::size_t at = 0; at < held.size() && session->wantsHeldBytes(); at += 1000)
-            session->addHeldBytes(held.data() + at, std::min<std::size_t>(1000, held.size() - at));
         last = download(*session);
         held += last.bytes;
         if (last.readStatus.ok() && last.closeStatus.ok())

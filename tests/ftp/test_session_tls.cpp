@@ -4,6 +4,7 @@
 
 #include "session_test_helpers.h"
 
+#include "support/scripted_questions.h"
 #include "support/test_certificates.h"
 
 #include <csignal>
@@ -137,7 +138,6 @@ TEST(Tls, WhatTheUserInsistsOnOrTheSessionHadIsNeverGivenUp)
         TestFtpServer server(options);
         auto sessionOptions = trustingTestAuthority();
         sessionOptions.tlsMode = c.mode;
-        sessionOptions.continueWithoutEncryption = [] { return true; };  // never asked where it matters
         ftp::Session session(sessionOptions);
         const ftp::Status logon = openOn(session, server);
         EXPECT_EQ(logon.ok(), c.loggedOn) << logon.message();
@@ -182,11 +182,11 @@ TEST(Tls, TrustedCertificateIsUsedWithoutAskingUnderItsDnsName)
 {
     TestFtpServer server({"--tls"});
     auto options = trustingTestAuthority();
-    int asked = 0;
-    options.trustCertificate = [&](const ftp::CertificateReport&) { return ++asked, false; };
+    ScriptedQuestions questions;
+    options.questions = questions;
     ftp::Session session(options);
     ASSERT_TRUE(openOn(session, server, "localhost").ok());
-    EXPECT_EQ(asked, 0);
+    EXPECT_TRUE(questions.certificates.empty());
 }
 
 TEST(Tls, RefusedCertificateOrDeclinedClearTextSendsNothingMore)
@@ -199,15 +199,14 @@ TEST(Tls, RefusedCertificateOrDeclinedClearTextSendsNothingMore)
                           Case{{}, false}}) {
         TestFtpServer server(c.serverOptions);
         auto options = trustingTestAuthority();
-        std::vector<ftp::CertificateReport> reports;
-        int clearAsked = 0;
-        options.trustCertificate = [&](const ftp::CertificateReport& report) { return reports.push_back(report), false; };
-        options.continueWithoutEncryption = [&] { return ++clearAsked, false; };
+        ScriptedQuestions questions;
+        questions.clearTextAnswer = false;
+        options.questions = questions;
         ftp::Session session(options);
         const ftp::Status status = openOn(session, server);
         EXPECT_EQ(status.kind(), ErrorKind::Insecure) << status.message();
-        EXPECT_EQ(reports.size(), c.certificateQuestion ? 1u : 0u);
-        EXPECT_EQ(clearAsked, c.certificateQuestion ? 0 : 1);
+        EXPECT_EQ(questions.certificates.size(), c.certificateQuestion ? 1u : 0u);
+        EXPECT_EQ(questions.clearTextAsked, c.certificateQuestion ? 0 : 1);
         EXPECT_EQ(server.commandLog(), std::vector<std::string>{"AUTH TLS"});
         EXPECT_FALSE(session.isOpen());
         session.close();

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QUuid>
@@ -176,6 +177,33 @@ private slots:
         // The hidden sub-folder is not offered either.
         QCOMPARE(rowOf(folders, ".thumbs"), -1);
         QVERIFY(dialogs_->boxes.isEmpty());
+    }
+
+    // Ctrl+H in either local list shows dot-files and dot-folders; the next
+    // window starts as the last one was left; Ctrl+H again hides them.
+    void ctrlHShowsHiddenFilesAndTheChoiceIsKept()
+    {
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Brannock")).clear();
+        auto window = std::make_unique<Form1>();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(fileNames(*window->filLocalFile), (QStringList{"Archive.zip", "report.txt"}));
+
+        window->filLocalFile->setFocus();
+        QTest::keyClick(window->filLocalFile, Qt::Key_H, Qt::ControlModifier);
+        QCOMPARE(fileNames(*window->filLocalFile), (QStringList{".profile", "Archive.zip", "report.txt"}));
+        window->dirLocalDir->setPath(work() + "/photos");
+        QVERIFY(fileNames(*window->filLocalFile).contains(".index"));
+        QVERIFY(rowOf(*window->dirLocalDir, ".thumbs") > 0);
+
+        window = std::make_unique<Form1>();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(fileNames(*window->filLocalFile), (QStringList{".profile", "Archive.zip", "report.txt"}));
+        window->dirLocalDir->setFocus();
+        QTest::keyClick(window->dirLocalDir, Qt::Key_H, Qt::ControlModifier);
+        QCOMPARE(fileNames(*window->filLocalFile), (QStringList{"Archive.zip", "report.txt"}));
+        QVERIFY(Form1().filLocalFile->ListCount() == 2);
     }
 
     void folderChangeReadsTheFilesAgainSoANewDownloadShows()

@@ -7,10 +7,12 @@
 #include "main_window/ftp_client.h"
 #include "main_window/remote_names.h"
 #include "main_window/tls_trust_store.h"
+#include "support/folder_trees.h"
 #include "support/recording_dialogs.h"
 #include "support/scripted_sftp_server.h"
 #include "support/test_ssh_server.h"
 #include "support/window_helpers.h"
+#include "transfer/folder_batch.h"
 #include "transfer/transfer_test_helpers.h"
 
 #include <QFile>
@@ -87,6 +89,8 @@ private slots:
     void aConfigAliasWithAProtectedKeyAsksItsPassphraseOnceARun();
     void aSecondFactorIsAskedInTheServersWords();
     void aPastedAddressFillsTheFieldsAndOpensItsFolder();
+    void renameOntoFileMadeAfterTheListingIsRefused();
+    void folderTreeGoesUpAndComesBackByteExact();
 };
 
 void SftpWindowsTest::initTestCase()
@@ -458,6 +462,53 @@ void SftpWindowsTest::aPastedAddressFillsTheFieldsAndOpensItsFolder()
     for (const QString& key : settings.allKeys())
         QVERIFY2(!settings.value(key).toString().contains(QLatin1String("notkept")), qPrintable(key));
     window.PushButton8_Click();
+}
+
+void SftpWindowsTest::renameOntoFileMadeAfterTheListingIsRefused()
+{
+    server->makeFolder("race");
+    server->writeFile("race/a.txt", "from a");
+    RecordingDialogs dialogs;
+    Form1 window;
+    logOnByKey(window);
+    openFolder(window, rootKey() + "race/");
+    server->writeFile("race/b.txt", "from b");
+    window.ListView1->setCurrentItem(row(window, QStringLiteral("a.txt")));
+
+    int cancel = 0;
+    window.ListView1_AfterLabelEdit(cancel, QStringLiteral("b.txt"));
+
+    QCOMPARE(cancel, 1);
+    QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("More files with the same name in one folder")});
+    QCOMPARE(server->readFile("race/b.txt"), std::string("from b"));
+    QCOMPARE(server->readFile("race/a.txt"), std::string("from a"));
+}
+
+void SftpWindowsTest::folderTreeGoesUpAndComesBackByteExact()
+{
+    RecordingDialogs dialogs;
+    Form1 window;
+    window.filLocalFile->setShowHidden(true);
+    logOnByKey(window);
+    QTemporaryDir local;
+    const QMap<QString, QByteArray> tree = sampleTree();
+    writeTree(local.filePath("site"), tree);
+
+    runDialog(window, [&] { uploadLocalPaths(window, {local.filePath("site")}); }, pressStart);
+
+    QCOMPARE(dialogs.texts(), QStringList{completed});
+    QVERIFY(readTree(QString::fromStdString(server->root()) + "/site") == tree);
+
+    dialogs.clear();
+    QTemporaryDir back;
+    window.dirLocalDir->setPath(back.path());
+    openFolder(window, rootKey());
+    QTreeWidgetItem* node = window.nodeByKey(rootKey() + "site/");
+    QVERIFY(node);
+    runWalkedDialog(window, [&] { downloadRemoteItems(window, {remoteFolderItem(node)}); });
+
+    QCOMPARE(dialogs.texts(), QStringList{completed});
+    QVERIFY(readTree(back.filePath("site")) == tree);
 }
 
 QTEST_MAIN(SftpWindowsTest)

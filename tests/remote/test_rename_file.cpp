@@ -95,6 +95,8 @@ private slots:
     void answeringNoKeepsOldNameSendsNothingAndKeepsEditStatus();
     void renameOntoListedNameIsRefusedBeforeAnythingIsSent_data();
     void renameOntoListedNameIsRefusedBeforeAnythingIsSent();
+    void renameOntoFileMadeAfterTheListingIsRefused_data();
+    void renameOntoFileMadeAfterTheListingIsRefused();
     void refusedRenameKeepsTypedNameUntilNextListing();
     void retryAfterRefusalRenamesTheFileTheServerStillHas();
     void afterRefreshRowsShowServerNamesNotTheTypedText();
@@ -268,6 +270,41 @@ void RenameFileTest::renameOntoListedNameIsRefusedBeforeAnythingIsSent()
         QCOMPARE(c.server.readFile(newName.toStdString()), std::string("from a"));
         QVERIFY(listedFiles(*c.window).contains(newName));
     }
+}
+
+// Another client puts b.txt there after our listing: the server is asked
+// whichever way it can answer, and nothing is sent that would replace it.
+void RenameFileTest::renameOntoFileMadeAfterTheListingIsRefused_data()
+{
+    QTest::addColumn<QStringList>("serverOptions");
+    QTest::addColumn<QString>("askedWith");
+    QTest::newRow("MLST") << QStringList{} << "MLST /b.txt";
+    QTest::newRow("SIZE") << QStringList{"--no-mlst"} << "SIZE /b.txt";
+    QTest::newRow("listing") << QStringList{"--no-mlst", "--no-size"} << "LIST";
+}
+
+void RenameFileTest::renameOntoFileMadeAfterTheListingIsRefused()
+{
+    QFETCH(QStringList, serverOptions);
+    QFETCH(QString, askedWith);
+    std::vector<std::string> options;
+    for (const QString& option : serverOptions)
+        options.push_back(option.toStdString());
+    Connected c(options);
+    c.server.writeFile("a.txt", "from a");
+    c.logOnNow();
+    c.server.writeFile("b.txt", "from b");
+    const std::size_t asksBefore = commandsStartingWith(c.server, askedWith.toStdString()).size();
+
+    QVERIFY(c.startRename(QStringLiteral("a.txt")));
+    c.finishRename(QStringLiteral("b.txt"));
+
+    QCOMPARE(c.dialogs.texts(), QStringList{QStringLiteral("More files with the same name in one folder")});
+    QCOMPARE(c.window->lblStatus->text(), QStringLiteral("Wrong file parameter"));
+    QVERIFY(commandsStartingWith(c.server, askedWith.toStdString()).size() > asksBefore);
+    QVERIFY(renameCommands(c.server).empty());
+    QCOMPARE(c.server.readFile("b.txt"), std::string("from b"));
+    QCOMPARE(listedFiles(*c.window), QStringList{QStringLiteral("a.txt")});
 }
 
 void RenameFileTest::refusedRenameKeepsTypedNameUntilNextListing()

@@ -2,6 +2,7 @@
 // ends, and nothing half done passes for done.
 
 #include "sftp/sftp_session.h"
+#include "support/scripted_questions.h"
 #include "support/scripted_sftp_server.h"
 #include "support/test_ftp_server.h"
 
@@ -30,7 +31,7 @@ sftp::SessionOptions quickOptions(const std::string& folder)
     sftp::SessionOptions options;
     options.timeout = 1500ms;
     options.sshFolder = folder;  // no keys, no known_hosts
-    options.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
+    options.questions = trustingHostKeys();
     return options;
 }
 
@@ -151,15 +152,11 @@ TEST(SftpLogon, nothingIsSentForTheLogonBeforeTheKeyIsTrustedAndPasswordsGoEithe
         options.insert(options.end(), {"--log", log});
         ScriptedSftpServer server(options);
         auto settings = quickOptions(std::string(folder) + "/no-keys");
-        settings.trustHostKey = [&](const sftp::HostKeyReport&) { return logon.trustKey; };
+        ScriptedQuestions questions;
+        questions.hostKeyAnswer = logon.trustKey;
         // The echoed "Name:" is the user's to answer; the password prompt is the window's.
-        struct NameGiver : session::Questions {
-            std::optional<std::vector<std::string>> answerPrompts(const session::InteractivePrompts& asked) override
-            {
-                return std::vector<std::string>(asked.prompts.size(), "test");
-            }
-        } names;
-        settings.questions = &names;
+        questions.promptAnswer = "test";
+        settings.questions = questions;
         sftp::Session session(settings);
         const auto status = session.open("127.0.0.1", std::uint16_t(server.port()), "test", logon.password);
         EXPECT_EQ(status.ok(), logon.loggedOn) << logon.name << ": " << status.message();
@@ -182,6 +179,45 @@ TEST(SftpFaults, aServerAnsweringShortReadsStillGivesTheWholeFile)
     const auto status = download(session, "/a.bin", bytes);
     ASSERT_TRUE(status.ok()) << status.message();
     EXPECT_TRUE(bytes == content);
+}
+
+} // namespace
+
+namespace {
+
+// The next file's OPEN travels with this one's CLOSE: a failing CLOSE is
+// still this file's failure, and the next file comes whole.
+TEST(SftpFaults, aCloseFailingAfterTheNextOpenWentOutIsTheFirstFilesFailure)
+{
+    ScriptedSftpServer server({"--fail-close", "a.bin"});
+    const std::string first = patternBytes(5000), second = patternBytes(7000);
+    std::ofstream(server.root() + "/a.bin", std::ios::binary) << first;
+    std::ofstream(server.root() + "/b.bin", std::ios::binary) << second;
+    sftp::Session session(quickOptions(server.root() + "/no-such-folder"));
+    ASSERT_TRUE(session.open("127.0.0.1", std::uint16_t(server.port()), "test", "secret").ok());
+    ASSERT_TRUE(session.openFile("/a.bin", TransferDirection::Download).ok());
+    session.nextTransferIs("/b.bin", TransferDirection::Download);
+    std::string bytes(8192, '\0');
+    std::size_t count = 0;
+    ASSERT_TRUE(session.read(bytes.data(), bytes.size(), count).ok());
+    EXPECT_EQ(count, first.size());
+    const auto closed = session.closeFile();
+    EXPECT_FALSE(closed.ok());
+    EXPECT_NE(closed.message().find("deferred write error"), std::string::npos) << closed.message();
+    std::string got;
+    const auto next = download(session, "/b.bin", got);
+    ASSERT_TRUE(next.ok()) << next.message();
+    EXPECT_TRUE(got == second);
+}
+
+TEST(SftpFaults, anUploadWhoseSizeOnTheServerDiffersFails)
+{
+    ScriptedSftpServer server({"--fstat-off-by", "1"});
+    sftp::Session session(quickOptions(server.root() + "/no-such-folder"));
+    ASSERT_TRUE(session.open("127.0.0.1", std::uint16_t(server.port()), "test", "secret").ok());
+    const auto status = upload(session, "/up.bin", patternBytes(70000));
+    EXPECT_FALSE(status.ok());
+    EXPECT_NE(status.message().find("70001"), std::string::npos) << status.message();
 }
 
 } // namespace

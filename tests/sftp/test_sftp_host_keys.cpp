@@ -2,6 +2,7 @@
 // lines as OpenSSH writes them.
 
 #include "sftp/sftp_session.h"
+#include "support/scripted_questions.h"
 #include "support/test_ssh_server.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +47,8 @@ TEST(SftpHostKeys, knownHostsLinesAreReadAsOpenSshReadsThem)
         {"revoked for [host]:port", "@revoked [127.0.0.1]:" + port + " " + key, false, Outcome::RefusedAsRevoked},
         {"revoked for every host, trusted too", "[127.0.0.1]:" + port + " " + key + "\n@revoked * " + key, false,
          Outcome::RefusedAsRevoked},
-        {"another key revoked", "@revoked * " + otherKey + "\n127.0.0.1 " + key, false, Outcome::LoggedOnUnasked},
+        {"another key revoked", "@revoked * " + otherKey + "\n[127.0.0.1]:" + port + " " + key, false,
+         Outcome::LoggedOnUnasked},
     };
     for (const Case& test : cases) {
         const std::string folder = scratch + "/ssh";
@@ -57,16 +59,16 @@ TEST(SftpHostKeys, knownHostsLinesAreReadAsOpenSshReadsThem)
         if (test.hashed)
             runCommand("ssh-keygen -q -H -f " + folder + "/known_hosts 2>&1");
 
-        std::optional<sftp::HostKeyReport> asked;
+        ScriptedQuestions questions;
+        questions.hostKeyAnswer = false;
         sftp::SessionOptions options;
         options.timeout = 5000ms;
         options.sshFolder = folder;
-        options.trustHostKey = [&](const sftp::HostKeyReport& report) {
-            asked = report;
-            return false;
-        };
+        options.questions = questions;
         sftp::Session session(options);
         const auto status = session.open("127.0.0.1", std::uint16_t(server.port()), server.user(), "");
+        const std::optional<session::HostKeyReport> asked =
+            questions.hostKeys.empty() ? std::nullopt : std::optional(questions.hostKeys.front());
         switch (test.outcome) {
         case Outcome::LoggedOnUnasked:
             EXPECT_TRUE(status.ok()) << test.name << ": " << status.message();

@@ -2,6 +2,7 @@
 // the folder, listings without end, answers to requests never made.
 
 #include "sftp/sftp_session.h"
+#include "support/scripted_questions.h"
 #include "support/scripted_sftp_server.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@ sftp::SessionOptions quickOptions(const std::string& folder)
     sftp::SessionOptions options;
     options.timeout = 1500ms;
     options.sshFolder = folder;  // no keys, no known_hosts
-    options.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
+    options.questions = trustingHostKeys();
     return options;
 }
 

@@ -25,6 +25,8 @@ public:
     std::deque<std::optional<std::vector<std::string>>> promptAnswers;
     std::vector<session::InteractivePrompts> promptRounds;
 
+    // The servers are the test's own: their keys are trusted.
+    bool trustHostKey(const session::HostKeyReport&) override { return true; }
     std::optional<std::string> keyPassphrase(const session::PassphraseRequest& request) override
     {
         passphraseRequests.push_back(request);
@@ -77,8 +79,7 @@ TEST(SftpKeyPassphrase, aProtectedKeyIsAskedForByNameThreeTimesAtMostAndNothingS
         sftp::SessionOptions options;
         options.timeout = 5000ms;
         options.sshFolder = folder;
-        options.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
-        options.questions = &questions;
+        options.questions = questions;
         sftp::Session session(options);
         const auto status = session.open("127.0.0.1", std::uint16_t(server.port()), server.user(), "");
         EXPECT_EQ(status.ok(), c.loggedOn) << c.name << ": " << status.message();
@@ -118,8 +119,7 @@ TEST(SftpInteractivePrompts, theServersOwnQuestionsReachTheUserAndThePasswordPro
         sftp::SessionOptions options;
         options.timeout = 5000ms;
         options.sshFolder = server.root() + "/no-keys";
-        options.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
-        options.questions = &questions;
+        options.questions = questions;
         sftp::Session session(options);
         const auto status = session.open("127.0.0.1", std::uint16_t(server.port()), "test", "secret");
         EXPECT_EQ(status.ok(), c.loggedOn) << c.name << ": " << status.message();

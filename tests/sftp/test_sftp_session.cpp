@@ -2,11 +2,14 @@
 
 #include "sftp/sftp_session.h"
 #include "support/child_process.h"
+#include "support/held_string.h"
+#include "support/scripted_questions.h"
 #include "support/test_ftp_server.h"
 #include "support/test_ssh_server.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <stdexcept>
 
@@ -102,7 +105,7 @@ protected:
         result.timeout = 5000ms;
         result.sshFolder = withKey ? server->clientFolder() : server->emptyClientFolder();
         result.hostKeyStore = server->scratch() + "/store/known_hosts";
-        result.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
+        result.questions = trustingHostKeys();
         return result;
     }
     std::unique_ptr<sftp::Session> connected()
@@ -174,6 +177,48 @@ TEST_F(SftpSession, transfersAreByteExactBothWays)
         const auto closed = session->closeFile();
         ASSERT_TRUE(closed.ok()) << closed.message();
         EXPECT_TRUE(server->readFile("up" + name) == got) << size;
+    }
+}
+
+TEST_F(SftpSession, aCutDownloadResumesOnlyWhileTheFileIsUnchanged)
+{
+    const std::size_t size = 3 << 20;
+    for (const bool changed : {false, true}) {
+        server->writePatternFile("resume.bin", size);
+        auto session = connected();
+        std::vector<session::ListEntry> entries;
+        ASSERT_TRUE(session->listFolder(server->root(), entries).ok());
+        const auto listed = std::find_if(entries.begin(), entries.end(),
+                                         [](const session::ListEntry& entry) { return entry.name == "resume.bin"; });
+        ASSERT_NE(listed, entries.end());
+        // The cut: half the file read, then the link gone without a word.
+        ASSERT_TRUE(session->openFile("resume.bin", session::TransferDirection::Download).ok());
+        std::string held(size / 2, '\0');
+        std::size_t count = 0;
+        ASSERT_TRUE(session->read(held.data(), held.size(), count).ok());
+        session->abandon();
+        std::string remote = patternBytes(size);
+        if (changed) {  // same size, other bytes, a later date
+            std::reverse(remote.begin(), remote.end());
+            server->writeFile("resume.bin", remote);
+            const std::filesystem::path path = server->root() + "/resume.bin";
+            std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + std::chrono::hours(1));
+        }
+
+        auto again = connected();
+        std::uint64_t offset = held.size();
+        HeldString reader(held);
+        const auto opened = again->resumeDownload("resume.bin", size, listed->modified, offset, reader);
+        ASSERT_TRUE(opened.ok()) << opened.message();
+        EXPECT_EQ(offset, changed ? 0u : held.size()) << changed;
+        held.resize(offset);
+        char block[65536];
+        for (count = 1; count;) {
+            ASSERT_TRUE(again->read(block, sizeof block, count).ok());
+            held.append(block, count);
+        }
+        ASSERT_TRUE(again->closeFile().ok());
+        EXPECT_TRUE(held == remote) << changed << " got " << held.size();
     }
 }
 
@@ -253,7 +298,7 @@ TEST(SftpSessionKilled, aServerKilledMidDownloadFailsTheReadAndNeverEndsIt)
     sftp::SessionOptions options;
     options.timeout = std::chrono::milliseconds(5000);
     options.sshFolder = doomed.clientFolder();
-    options.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
+    options.questions = trustingHostKeys();
     sftp::Session session(options);
     ASSERT_TRUE(session.open("127.0.0.1", std::uint16_t(doomed.port()), doomed.user(), "").ok());
     ASSERT_TRUE(session.openFile("big.bin", session::TransferDirection::Download).ok());

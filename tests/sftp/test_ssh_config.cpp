@@ -3,6 +3,7 @@
 
 #include "sftp/sftp_session.h"
 #include "sftp/ssh_config.h"
+#include "support/scripted_questions.h"
 #include "support/test_ssh_server.h"
 
 #include <gtest/gtest.h>
@@ -157,7 +158,9 @@ TEST(SshConfigLogon, anAliasLogsOnWithTheConfigsNamePortUserAndKey)
         sftp::SessionOptions options;
         options.timeout = 5000ms;
         options.sshFolder = folder;
-        options.trustHostKey = [&](const sftp::HostKeyReport&) { return logon.trustAsked; };
+        ScriptedQuestions questions;
+        questions.hostKeyAnswer = logon.trustAsked;
+        options.questions = questions;
         sftp::Session session(options);
         const auto status = session.open(logon.host, std::uint16_t(logon.port),
                                          logon.withPassword ? server.user() : "",
@@ -172,7 +175,7 @@ TEST(SshConfigLogon, anAliasLogsOnWithTheConfigsNamePortUserAndKey)
     sftp::SessionOptions options;
     options.timeout = 5000ms;
     options.sshFolder = folder;
-    options.trustHostKey = [](const sftp::HostKeyReport&) { return true; };
+    options.questions = trustingHostKeys();
     sftp::Session session(options);
     ASSERT_TRUE(session.open("web", 22, "", "").ok());
     EXPECT_NE(session.encryption().find("aes256-ctr"), std::string::npos) << session.encryption();
@@ -190,18 +193,18 @@ TEST(SshConfigLogon, proxyJumpReachesTheServerThroughTheJumpHostWhoseKeyIsChecke
                                       << "Host target\n  HostName 127.0.0.1\n  Port " << target.port() << "\n  User "
                                       << target.user() << "\n  IdentityFile " << target.clientFolder()
                                       << "/id_ed25519\n  ProxyJump gate\n";
-    std::vector<int> asked;  // the ports whose host keys were asked about
+    ScriptedQuestions questions;  // keeps the host keys asked about
     sftp::SessionOptions options;
     options.timeout = 5000ms;
     options.sshFolder = folder;
-    options.trustHostKey = [&](const sftp::HostKeyReport& report) {
-        asked.push_back(report.port);
-        return true;
-    };
+    options.questions = questions;
     {
         sftp::Session session(options);
         const auto status = session.open("target", 22, "", "");
         ASSERT_TRUE(status.ok()) << status.message();
+        std::vector<int> asked;
+        for (const session::HostKeyReport& report : questions.hostKeys)
+            asked.push_back(report.port);
         EXPECT_EQ(asked, (std::vector<int>{gate.port(), target.port()}));
         target.writeFile("through.txt", std::string(300000, 'j'));
         std::string path;

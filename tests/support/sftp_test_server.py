@@ -18,6 +18,8 @@ Switches:
                          "Site: " (corvell)
   --kbdint-loop          keyboard-interactive only, asking "Code: " for ever
   --short-reads N        answer every read with at most N bytes
+  --fail-close NAME      answer the close of a file named NAME with a failure
+  --fstat-off-by N       report N bytes more than a file holds to FSTAT
   --listing FILE         every folder lists the names in FILE (one a line, in
                          hex, so that any bytes can be a name) as plain files
 Faults:
@@ -57,6 +59,8 @@ def parse():
     parser.add_argument("--kbdint-second-factor", action="store_true")
     parser.add_argument("--kbdint-loop", action="store_true")
     parser.add_argument("--short-reads", type=int)
+    parser.add_argument("--fail-close")
+    parser.add_argument("--fstat-off-by", type=int, default=0)
     parser.add_argument("--listing")
     parser.add_argument("--endless-listing", choices=["fast", "long", "slow"])
     parser.add_argument("--wrong-ids", choices=["fast", "slow"])
@@ -123,10 +127,6 @@ class Files(asyncssh.SFTPServer):
         if name in OPTIONS.stall:
             await forever()
 
-    async def open(self, path, pflags, attrs):
-        await self._maybe_stall("open")
-        return super().open(path, pflags, attrs)
-
     async def read(self, file_obj, offset, size):
         await self._maybe_stall("read")
         if OPTIONS.short_reads:
@@ -141,9 +141,25 @@ class Files(asyncssh.SFTPServer):
         await self._maybe_stall("write")
         return super().write(file_obj, offset, data)
 
+    async def open(self, path, pflags, attrs):
+        await self._maybe_stall("open")
+        file_obj = super().open(path, pflags, attrs)
+        self._names = getattr(self, "_names", {})
+        self._names[id(file_obj)] = os.path.basename(path.decode())
+        return file_obj
+
     async def close(self, file_obj):
         await self._maybe_stall("close")
-        return super().close(file_obj)
+        name = getattr(self, "_names", {}).pop(id(file_obj), None)
+        super().close(file_obj)
+        if OPTIONS.fail_close and name == OPTIONS.fail_close:
+            raise asyncssh.SFTPFailure("deferred write error")
+
+    def fstat(self, file_obj):
+        attrs = asyncssh.SFTPAttrs.from_local(super().fstat(file_obj))
+        if OPTIONS.fstat_off_by:
+            attrs.size += OPTIONS.fstat_off_by
+        return attrs
 
     async def listdir(self, path):
         await self._maybe_stall("opendir")

@@ -103,6 +103,28 @@ private slots:
                                     "visible"}));
     }
 
+    // Another client rewrote both files after our listing: each arrives as
+    // the server now holds it, and the read-outs end at the real total.
+    void filesChangedAfterTheirListingArriveWholeWithSaneReadouts()
+    {
+        TransferSetup setup({{"grew.bin", 2000}, {"shrank.bin", 6000}});
+        setup.server.writePatternFile("grew.bin", 7000);
+        setup.server.writePatternFile("shrank.bin", 500);
+        QStringList seen;
+        setup.dialogs.onBox = [&](const RecordedBox&) {
+            auto* dialog = setup.window.findChild<Form2*>();
+            seen << dialog->lbCelkem->text() << dialog->lbFar->text() << dialog->lbLeft->text()
+                 << QString::number(dialog->ProgressBar2->Value()) << QString::number(dialog->ProgressBar2->Max());
+        };
+
+        setup.download({"grew.bin", "shrank.bin"}, pressStart);
+
+        QCOMPARE(setup.dialogs.texts(), QStringList{completed});
+        QCOMPARE(readLocal(setup.localPath("grew.bin")), pattern(7000));
+        QCOMPARE(readLocal(setup.localPath("shrank.bin")), pattern(500));
+        QCOMPARE(seen, (QStringList{"7.32 Kb", "7.32 Kb", "0 Kb", "7500", "7500"}));
+    }
+
     void secondOfThreeFilesRefusedStopsTheRunAndKeepsTheFirst()
     {
         TransferSetup setup({{"a.bin", 3000}, {"b.bin", 10}, {"c.bin", 20}}, {"--refuse-retr", "b.bin"});

@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+#include <algorithm>
+
 namespace {
 constexpr std::int64_t GiB = 1024LL * 1024 * 1024;
 }
@@ -98,6 +100,39 @@ private slots:
         QCOMPARE(readouts.leftText(), QStringLiteral("0 Kb"));
         QCOMPARE(readouts.timeLeftText(), QStringLiteral("0 s"));
         QCOMPARE(readouts.timeText(), QStringLiteral("4 s"));
+    }
+
+    // Two files listed at 3000 bytes each whose real lengths differ: the total
+    // follows them, so nothing left reads below 0 and moved never passes it.
+    void filesChangedSinceTheirListingKeepLeftAndMovedWithinTheTotal_data()
+    {
+        QTest::addColumn<std::int64_t>("firstReal");
+        QTest::addColumn<std::int64_t>("secondReal");
+        QTest::newRow("first grew") << std::int64_t(5000) << std::int64_t(3000);
+        QTest::newRow("first shrank") << std::int64_t(1000) << std::int64_t(3000);
+        QTest::newRow("both grew") << std::int64_t(4000) << std::int64_t(9000);
+        QTest::newRow("both emptied") << std::int64_t(0) << std::int64_t(0);
+    }
+
+    void filesChangedSinceTheirListingKeepLeftAndMovedWithinTheTotal()
+    {
+        QFETCH(std::int64_t, firstReal);
+        QFETCH(std::int64_t, secondReal);
+        TransferReadouts readouts(6000);
+        std::uint32_t now = 0;
+        for (const std::int64_t real : {firstReal, secondReal}) {
+            readouts.startFile(now, 3000);
+            for (std::int64_t moved = 0; moved < real; moved += 1024) {
+                (void)readouts.advance(std::min<std::int64_t>(1024, real - moved), now += 10);
+                QVERIFY(readouts.movedAll() <= readouts.total());
+                QVERIFY(readouts.movedFile() <= readouts.fileSize());
+                QVERIFY2(!readouts.leftText().startsWith(QLatin1Char('-')), qPrintable(readouts.leftText()));
+            }
+            readouts.finishFile();
+            QCOMPARE(readouts.fileSize(), real);
+        }
+        QCOMPARE(readouts.total(), firstReal + secondReal);
+        QCOMPARE(readouts.leftText(), QStringLiteral("0 Kb"));
     }
 
     void emptyFileLeavesTimeAndSpeedAlone()

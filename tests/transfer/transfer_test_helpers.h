@@ -51,6 +51,25 @@ inline DialogRun runDialog(Form1& window, const std::function<void()>& pressButt
     return *run;
 }
 
+// Calls `start`, which opens the dialog after a walk that lets events run
+// (a folder batch), presses the dialog's start button once it shows, and
+// returns once `start` has.
+inline void runWalkedDialog(Form1& window, const std::function<void()>& start)
+{
+    bool pressed = false;
+    QTimer presser;
+    presser.setInterval(5);
+    QObject::connect(&presser, &QTimer::timeout, &window, [&] {
+        auto* dialog = window.findChild<Form2*>();
+        if (dialog && dialog->isVisible() && !pressed) {
+            pressed = true;
+            dialog->PushButton1->click();
+        }
+    });
+    presser.start();
+    start();
+}
+
 // Presses the dialog's start button and leaves the rest to the test.
 inline void pressStart(Form2& dialog) { dialog.PushButton1->click(); }
 inline void pressCancel(Form2& dialog) { dialog.PushButton2->click(); }

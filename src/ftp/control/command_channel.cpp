@@ -31,14 +31,15 @@ bool isClosedByServer(const Status& status)
 void CommandChannel::enter(LinkState state)
 {
     state_ = state;
-    if (state == LinkState::Closed || state == LinkState::Dropped || state == LinkState::Broken)
-        ahead_.clear();
-    if (state == LinkState::Closed || state == LinkState::Dropped || state == LinkState::Broken)
+    if (state == LinkState::Closed || state == LinkState::Dropped || state == LinkState::Broken) {
         control_.close();
+        // No reply due can come on a closed connection.
+        if (link_)
+            link_->due.clear();
+    }
     if (state == LinkState::Closed) {
         transferOpen_ = false;
-        features_ = ServerFeatures{};
-        learnt_ = LinkLearnt{};
+        link_.reset();
     }
 }
 
@@ -47,8 +48,15 @@ Status CommandChannel::connect(const std::string& host, std::uint16_t port)
     enter(LinkState::Closed);
     if (Status s = control_.connect(host, port, deadlineAfter(timeout_)); !s.ok())
         return s;
+    link_ = std::make_unique<LinkMemory>();
     enter(LinkState::LoggingOn);
     return Status::success();
+}
+
+const LinkMemory& CommandChannel::link() const
+{
+    static const LinkMemory none;
+    return link_ ? *link_ : none;
 }
 
 void CommandChannel::loggedOn()
@@ -105,7 +113,7 @@ Status CommandChannel::failed(Status status)
     return status;
 }
 
-Status CommandChannel::send(std::string_view line, Deadline deadline)
+Status CommandChannel::transmit(std::string_view line, Deadline deadline)
 {
     inFlight_ = InFlight{std::string(line.substr(0, line.find(' '))), false, false};
     preliminaryReplies_ = 0;
@@ -113,6 +121,11 @@ Status CommandChannel::send(std::string_view line, Deadline deadline)
         return s;
     inFlight_.sent = true;
     return Status::success();
+}
+
+Status CommandChannel::sendDuringTransfer(std::string_view line, Deadline deadline)
+{
+    return transmit(line, deadline);
 }
 
 Status CommandChannel::readReplyIfAny(Reply& reply, Deadline deadline, bool keepPreliminary)
@@ -146,13 +159,13 @@ Status CommandChannel::dropStrayReplies(Deadline deadline)
 {
     // A reply nobody asked for (a second answer to an abandoned transfer,
     // say) would otherwise be taken as the answer to the next command.
-    // Replies still due to commands sent ahead are no strays; a fresh one
-    // kept for the next transfer stays for it, unread.
+    // Replies still due to commands sent are no strays; a fresh one kept for
+    // the next transfer stays for it, unread.
     if (keptInFront() && !keptIsStale())
         return Status::success();
-    if (Status s = readUnheeded(deadline); !s.ok())
+    if (Status s = readUnawaited(deadline); !s.ok())
         return s;
-    if (!ahead_.empty())
+    if (link_ && !link_->due.empty())
         return Status::success();
     preliminaryReplies_ = 0;
     while (control_.isConnected() && control_.hasPendingInput()) {
@@ -163,17 +176,13 @@ Status CommandChannel::dropStrayReplies(Deadline deadline)
     return Status::success();
 }
 
-Status CommandChannel::command(std::string_view line, Reply& reply, bool keepPreliminary)
+Status CommandChannel::command(std::string_view line, ReplyHandler onReply)
 {
-    return commandUntil(line, reply, keepPreliminary, replyDeadline());
-}
-
-Status CommandChannel::commandUntil(std::string_view line, Reply& reply, bool keepPreliminary, Deadline deadline)
-{
-    // One command is a pipeline of one.
-    if (Status s = sendAhead(line, deadline); !s.ok())
+    // One command is a queue of one.
+    const Deadline deadline = replyDeadline();
+    if (Status s = send(line, std::move(onReply), deadline); !s.ok())
         return s;
-    return readAhead(reply, deadline, keepPreliminary);
+    return await(deadline);
 }
 
 Status CommandChannel::readAnswer(std::string_view verb, Reply& reply, bool keepPreliminary, Deadline deadline)
@@ -193,20 +202,22 @@ Status CommandChannel::readAnswer(std::string_view verb, Reply& reply, bool keep
     }
 }
 
-Status CommandChannel::sendAhead(std::string_view line, Deadline deadline)
+Status CommandChannel::send(std::string_view line, ReplyHandler onReply, Deadline deadline, Answer answer)
 {
     // Not sent yet: a link found lost before it leaves did not run it.
     inFlight_ = InFlight{std::string(line.substr(0, line.find(' '))), false, false};
+    if (!link_)
+        return Status::failure(ErrorKind::WrongState, "Not connected to a server");
     // A reply kept for a later taker that never came is read and dropped
     // before anything else goes out once it is old: it has long arrived, and
     // what the server may have sent after it (pyftpdlib's "421 Passive data
     // channel timed out." when nobody connected) must be seen as a stray.
     if (keptInFront() && keptIsStale()) {
-        if (Status s = readUnheeded(deadline); !s.ok())
+        if (Status s = readUnawaited(deadline); !s.ok())
             return s;
     }
     // While a transfer runs, what waits on the connection is its final reply, no stray.
-    if (ahead_.empty() && state_ != LinkState::Transferring) {
+    if (link_->due.empty() && state_ != LinkState::Transferring) {
         if (Status s = dropStrayReplies(deadline); !s.ok())
             return s;
         // The question about 0xFF needs its answer at once: asked only while no reply is due.
@@ -215,77 +226,68 @@ Status CommandChannel::sendAhead(std::string_view line, Deadline deadline)
                 return s;
         }
     }
-    if (Status s = send(line, deadline); !s.ok())
+    if (Status s = transmit(line, deadline); !s.ok())
         return s;
-    ahead_.push_back({inFlight_.verb});
+    link_->due.push_back({inFlight_.verb, std::move(onReply), answer == Answer::First, std::nullopt});
     return Status::success();
 }
 
-std::size_t CommandChannel::repliesAhead() const
+Status CommandChannel::await(Deadline deadline)
 {
-    return std::size_t(std::count_if(ahead_.begin(), ahead_.end(), [](const Ahead& a) { return a.taker == Ahead::Taker::Sender; }));
+    const auto awaited = [](const ReplyDue& due) { return bool(due.handler); };
+    Status first = Status::success();
+    // A failure of the link empties the queue, which ends the loop.
+    while (link_ && std::any_of(link_->due.begin(), link_->due.end(), awaited)) {
+        if (Status s = readOldest(deadline); !s.ok() && first.ok())
+            first = s;
+    }
+    return first;
 }
 
-Status CommandChannel::sendUnheeded(std::string_view line, Deadline deadline)
+Status CommandChannel::keep(std::string_view line, Deadline deadline)
 {
-    if (Status s = sendAhead(line, deadline); !s.ok())
+    if (Status s = send(line, {}, deadline); !s.ok())
         return s;
-    ahead_.back().taker = Ahead::Taker::Nobody;
-    return Status::success();
-}
-
-Status CommandChannel::sendKept(std::string_view line, Deadline deadline)
-{
-    if (Status s = sendAhead(line, deadline); !s.ok())
-        return s;
-    ahead_.back().taker = Ahead::Taker::Later;
-    ahead_.back().sentAt = Clock::now();
+    link_->due.back().keptSince = Clock::now();
     return Status::success();
 }
 
 bool CommandChannel::keptInFront() const
 {
-    return !ahead_.empty() && ahead_.front().taker == Ahead::Taker::Later;
+    return link_ && !link_->due.empty() && link_->due.front().keptSince;
 }
 
 bool CommandChannel::keptIsStale() const
 {
-    return Clock::now() - ahead_.front().sentAt > keptReplyAge;
+    return Clock::now() - *link_->due.front().keptSince > keptReplyAge;
 }
 
-bool CommandChannel::takeKept(std::string& verb, Reply& reply, Deadline deadline)
+bool CommandChannel::claimKept(std::string& verb, ReplyHandler onReply, Deadline deadline)
 {
     if (!keptInFront() || keptIsStale())
         return false;
-    verb = ahead_.front().verb;
-    return readOldest(reply, deadline, false).ok();
+    verb = link_->due.front().verb;
+    link_->due.front().handler = std::move(onReply);
+    return readOldest(deadline).ok();
 }
 
-Status CommandChannel::readAhead(Reply& reply, Deadline deadline, bool keepPreliminary)
-{
-    // Replies nobody will ask for come first in their turn.
-    if (Status s = readUnheeded(deadline); !s.ok())
-        return s;
-    if (ahead_.empty())
-        return Status::failure(ErrorKind::WrongState, "No reply is due");
-    return readOldest(reply, deadline, keepPreliminary);
-}
-
-Status CommandChannel::readOldest(Reply& reply, Deadline deadline, bool keepPreliminary)
+Status CommandChannel::readOldest(Deadline deadline)
 {
     // Taken off first: a failure while reading ends the link, which forgets every reply due.
-    const std::string verb = std::move(ahead_.front().verb);
-    ahead_.pop_front();
+    const ReplyDue due = std::move(link_->due.front());
+    link_->due.pop_front();
     preliminaryReplies_ = 0;
-    return readAnswer(verb, reply, keepPreliminary, deadline);
+    Reply reply;
+    if (Status s = readAnswer(due.verb, reply, due.firstReply, deadline); !s.ok())
+        return s;
+    return due.handler ? due.handler(reply) : Status::success();
 }
 
-// Replies to commands sent ahead and never asked for, read in their turn.
-Status CommandChannel::readUnheeded(Deadline deadline)
+// Replies in front that nobody awaits, read and dropped in their turn.
+Status CommandChannel::readUnawaited(Deadline deadline)
 {
-    while (!ahead_.empty() && ahead_.front().taker != Ahead::Taker::Sender) {
-        Reply ignored;
-        if (Status s = readOldest(ignored, deadline, false); !s.ok())
+    while (link_ && !link_->due.empty() && !link_->due.front().handler) {
+        if (Status s = readOldest(deadline); !s.ok())
             return s;
     }
     return Status::success();
@@ -305,7 +307,7 @@ Status CommandChannel::learnByteFF(Deadline deadline)
     using ByteFF = ControlConnection::ByteFF;
     control_.setByteFF(ByteFF::AsIs);  // the probe's own bytes go out as they are
     Reply reply;
-    if (Status s = send("TYPE \xff\xf4I", deadline); !s.ok())
+    if (Status s = transmit("TYPE \xff\xf4I", deadline); !s.ok())
         return s;
     if (Status s = readReply(reply, deadline); !s.ok())
         return s;
@@ -317,7 +319,7 @@ Status CommandChannel::learnByteFF(Deadline deadline)
     control_.setByteFF(typeRefused ? ByteFF::AsIs : ByteFF::Unknown);
     if (!typeRefused)
         return Status::success();
-    if (Status s = send("TYPE I", deadline); !s.ok())
+    if (Status s = transmit("TYPE I", deadline); !s.ok())
         return s;
     return readReply(reply, deadline);
 }
@@ -329,7 +331,7 @@ void CommandChannel::close()
         const Deadline deadline = deadlineAfter(std::min(timeout_, quitWait));
         // A reply left unread would make closing reset the connection, and
         // the server might lose QUIT with it.
-        if (readUnheeded(deadline).ok())
+        if (readUnawaited(deadline).ok())
             (void)control_.send("QUIT", deadline);
     }
     drop();
@@ -338,6 +340,19 @@ void CommandChannel::close()
 void CommandChannel::drop()
 {
     enter(LinkState::Closed);
+}
+
+ReplyHandler storeReply(Reply& reply)
+{
+    return [&reply](const Reply& answer) {
+        reply = answer;
+        return Status::success();
+    };
+}
+
+ReplyHandler requireDone(std::string what)
+{
+    return [what = std::move(what)](const Reply& reply) { return doneOrRefused(what, reply); };
 }
 
 Status refusal(std::string_view what, const Reply& reply)

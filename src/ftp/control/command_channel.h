@@ -1,15 +1,17 @@
 #pragma once
-// The command channel: one command line out, its reply in, and the state of
-// the link. Every other part of the session talks to the server through here.
+// The command channel: command lines out, each with the handler of its reply,
+// the replies in, in the order sent, and the state of the link. Every other
+// part of the session talks to the server through here.
 
 #include "ftp/control/control_connection.h"
+#include "ftp/control/link_memory.h"
 #include "ftp/control/reply.h"
 #include "ftp/transport/socket.h"
 #include "ftp/status.h"
 
 #include <chrono>
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -28,34 +30,6 @@ enum class LinkState {
                    // no sense) and closed the connection; only close() helps
 };
 
-// What the server offers, as its FEAT reply said at logon. Reset as a whole
-// with the link.
-struct ServerFeatures {
-    bool mlst = false;         // MLST listed in FEAT: listings use MLSD
-    bool utf8 = false;         // names and paths travel as UTF-8
-    bool size = false;         // SIZE listed: transfers are checked against the server's size
-    // Digests the server can give of a file, by the HASH command (its FEAT
-    // line names the algorithms) or by the older XSHA256 / XSHA1 commands.
-    bool hashSha256 = false;
-    bool hashSha1 = false;
-    bool xsha256 = false;
-    bool xsha1 = false;
-};
-
-// What this session learnt from the server's answers since logon, apart from
-// what it offered. Reset as a whole with the link.
-struct LinkLearnt {
-    bool epsvRefused = false;  // EPSV refused for good (5xx): PASV from then on
-    bool restRefused = false;  // REST refused for good (5xx): downloads start at 0
-    std::string hashSelected;  // the algorithm HASH answers with now ("SHA-256"), from FEAT's '*' or OPTS HASH
-    // The working folder (see WorkingFolder): a path naming the user's folder
-    // and PWD's answer for it ("" when not known), and the folder a listing
-    // left the server in instead ("" when it stands in the user's folder).
-    std::string home;
-    std::string homeAnswer;
-    std::string away;
-};
-
 class CommandChannel {
 public:
     // A command may be kept waiting with "150 ..." lines only so often: a
@@ -67,8 +41,8 @@ public:
     LinkState state() const { return state_; }
 
     // The link's life. Each transition is the only way into its state; those
-    // that end the link close the connection and forget what it learnt.
-    // Connects (Closed -> LoggingOn), starting from nothing.
+    // that end the link close the connection, and Closed destroys its memory.
+    // Connects (Closed -> LoggingOn), with a fresh memory of the link.
     Status connect(const std::string& host, std::uint16_t port);
     // LoggingOn -> Ready.
     void loggedOn();
@@ -92,10 +66,10 @@ public:
     // Closes without a word to the server, as when the process ends: -> Closed.
     void drop();
 
-    ServerFeatures& features() { return features_; }
-    const ServerFeatures& features() const { return features_; }
-    LinkLearnt& learnt() { return learnt_; }
-    const LinkLearnt& learnt() const { return learnt_; }
+    // What this link knows, from connect() until it is Closed. Only a
+    // connected link has one to change; a closed one reads as knowing nothing.
+    LinkMemory& link() { return *link_; }
+    const LinkMemory& link() const;
     ControlConnection& connection() { return control_; }
 
     std::chrono::milliseconds timeout() const { return timeout_; }
@@ -104,42 +78,51 @@ public:
     // Success when a command may go out now; otherwise why not.
     Status ready() const;
 
-    // Sends one line as a new command: its verb becomes the one in flight.
-    Status send(std::string_view line, Deadline deadline);
+    // The queue of commands (RFC 959 lets a client send a command before the
+    // previous reply arrives, as long as it reads the replies in order): each
+    // command goes out at once with the handler of its reply, and await()
+    // reads the replies in the order sent, each to its command's handler.
+    // Replies nobody needs are read and dropped in their turn. Never around
+    // ABOR, which some servers discard with what came before it.
+    //
+    // Sends `line` now; `onReply` (empty: nobody needs the reply, as with
+    // OPTS UTF8 ON) takes its final reply, or with Answer::First its first
+    // one, a "1xx" too (a transfer command's).
+    enum class Answer { Final, First };
+    Status send(std::string_view line, ReplyHandler onReply, Deadline deadline, Answer answer = Answer::Final);
+    // Reads replies in order until every command sent with a handler has had
+    // its reply. Returns the first failure: the link's, which ends it and so
+    // every reply due, or a handler's, after which the others are still read.
+    Status await(Deadline deadline);
+    // One command on its own: send() and await() before one deadline,
+    // `timeout` from now.
+    Status command(std::string_view line, ReplyHandler onReply);
+
+    // Sends `line` for a later taker, who claims its reply with claimKept()
+    // when it is the next one due, soon enough. Anything else that reads
+    // replies before that drops it, as one nobody needs (an EPSV asked for the
+    // next transfer while this one is checked, when something else comes first).
+    Status keep(std::string_view line, Deadline deadline);
+    // Reads the kept reply into `onReply` and names its command in `verb`,
+    // when it is the next reply due and still fresh (a few seconds); false
+    // otherwise (another command took its place, the link was reset, it is
+    // stale, or it could not be read).
+    bool claimKept(std::string& verb, ReplyHandler onReply, Deadline deadline);
+
+    // Reads and drops replies nobody asked for, without waiting for more.
+    // A closed connection found here (421, or the end) leaves the link Dropped.
+    Status dropStrayReplies(Deadline deadline);
+
+    // Outside the queue: replies that answer no command of it (the greeting,
+    // a transfer's replies after its first, what ABOR draws) and the lines
+    // that draw them during a transfer (ABOR, then NOOP to mark the end).
     // Reads the next reply that is not preliminary (1xx), unless
     // `keepPreliminary`. Each 1xx counts against the command's allowance.
     Status readReply(Reply& reply, Deadline deadline, bool keepPreliminary = false);
     // The same, except that running out of time leaves the link as it is:
     // for a reply a server may rightly never send (after ABOR).
     Status readReplyIfAny(Reply& reply, Deadline deadline, bool keepPreliminary = false);
-    // Drops stray replies, sends `line`, reads its reply: all before one
-    // deadline, `timeout` from now.
-    Status command(std::string_view line, Reply& reply, bool keepPreliminary = false);
-    // Pipelining (RFC 959 lets a client send a command before the previous
-    // reply arrives, as long as it reads the replies in order): sends `line`
-    // now and reads its reply later with readAhead(), in the order sent. Never
-    // around ABOR, which some servers discard with what came before it.
-    Status sendAhead(std::string_view line, Deadline deadline);
-    // Reads the reply to the oldest command sent ahead; a "1xx" too when `keepPreliminary`.
-    Status readAhead(Reply& reply, Deadline deadline, bool keepPreliminary = false);
-    // Replies due to commands sent ahead whose answers someone will ask for.
-    std::size_t repliesAhead() const;
-    // Sends `line` ahead and never asks for its reply: the next command()
-    // reads it first and drops it (OPTS UTF8 ON, whose answer changes nothing).
-    Status sendUnheeded(std::string_view line, Deadline deadline);
-
-    // Sends `line` ahead for a later taker: takeKept() reads its reply when
-    // it is the next one due, soon enough. Any other command reads it first
-    // and drops it, as an unheeded one (an EPSV asked for the next transfer
-    // while this one is checked, when something else comes first).
-    Status sendKept(std::string_view line, Deadline deadline);
-    // The reply to the line sent with sendKept() and its verb, when it is the
-    // next reply due and still fresh (a few seconds); false otherwise (another
-    // command took its place, the link was reset, or it is stale).
-    bool takeKept(std::string& verb, Reply& reply, Deadline deadline);
-    // Reads and drops replies nobody asked for, without waiting for more.
-    // A closed connection found here (421, or the end) leaves the link Dropped.
-    Status dropStrayReplies(Deadline deadline);
+    Status sendDuringTransfer(std::string_view line, Deadline deadline);
 
     // When the link broke: whether the command in flight may have been carried
     // out by the server (it went out, and no 421 said it was not), and its verb.
@@ -152,23 +135,25 @@ public:
     Status failed(Status status);
 
 private:
-    // Enters `state`, closing the connection and forgetting the link when it ends.
+    // Enters `state`, closing the connection when the link ends.
     void enter(LinkState state);
 
-    Status commandUntil(std::string_view line, Reply& reply, bool keepPreliminary, Deadline deadline);
+    // Sends one line: its verb becomes the one in flight.
+    Status transmit(std::string_view line, Deadline deadline);
     // Reads the next reply that can answer `verb`, passing over late ones.
     Status readAnswer(std::string_view verb, Reply& reply, bool keepPreliminary, Deadline deadline);
-    Status readUnheeded(Deadline deadline);
-    bool keptInFront() const;  // the oldest reply due was sent with sendKept()
+    // Reads the oldest reply due into its command's handler.
+    Status readOldest(Deadline deadline);
+    // Reads the replies in front that nobody awaits (dropped, or kept for a claim).
+    Status readUnawaited(Deadline deadline);
+    bool keptInFront() const;  // the oldest reply due was sent with keep()
     bool keptIsStale() const;  // of that one
-    Status readOldest(Reply& reply, Deadline deadline, bool keepPreliminary);
     Status learnByteFF(Deadline deadline);
 
     std::chrono::milliseconds timeout_;
     LinkState state_ = LinkState::Closed;
     bool transferOpen_ = false;
-    ServerFeatures features_;
-    LinkLearnt learnt_;
+    std::unique_ptr<LinkMemory> link_;
     ControlConnection control_;
     struct InFlight {
         std::string verb;
@@ -176,15 +161,12 @@ private:
         bool refused = false;  // answered 421: the server did not carry it out
     } inFlight_;
     int preliminaryReplies_ = 0;
-    struct Ahead {
-        std::string verb;
-        // Who reads the reply: the sender (readAhead), nobody (dropped in
-        // its turn), or a later taker (takeKept), else nobody after all.
-        enum class Taker { Sender, Nobody, Later } taker = Taker::Sender;
-        Clock::time_point sentAt{};  // for kept ones: a stale one is dropped, never taken
-    };
-    std::deque<Ahead> ahead_;  // commands sent whose replies are still to be read, oldest first
 };
+
+// Handlers for the usual replies: keep it for the caller to judge; require a
+// 2xx of it (what: the command, for the message).
+ReplyHandler storeReply(Reply& reply);
+ReplyHandler requireDone(std::string what);
 
 // Message builders shared by every command.
 Status refusal(std::string_view what, const Reply& reply);
@@ -200,7 +182,7 @@ template <typename Parse, typename Value>
 Status commandCarrying(CommandChannel& channel, std::string_view line, Parse&& parse, Value& value)
 {
     Reply reply;
-    if (Status s = channel.command(line, reply); !s.ok())
+    if (Status s = channel.command(line, storeReply(reply)); !s.ok())
         return s;
     if (Status s = doneOrRefused(line, reply); !s.ok())
         return s;

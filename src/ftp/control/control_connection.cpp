@@ -70,7 +70,7 @@ Status ControlConnection::connect(const std::string& host, std::uint16_t port, D
     close();
     byteFF_ = ByteFF::Unknown;
     Socket socket;
-    const Status status = connectToHost(host, port, deadline, socket);
+    const Status status = statusOf(connectToHost(host, port, deadline, socket));
     if (!status.ok())
         return status;
     // Commands are single small writes; do not let Nagle hold them back.
