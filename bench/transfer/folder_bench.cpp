@@ -33,6 +33,7 @@ public:
     bool confirm(QWidget*, const QString&) override { return true; }
     bool confirmRisk(QWidget*, const QString&, bool) override { return false; }
     QString inputBox(QWidget*, const QString&, const QString&) override { return {}; }
+    std::optional<QString> answerBox(QWidget*, const QString&, const QString&, bool) override { return {}; }
     void errorReport(QWidget*, const QString& text) override { messages << text; }
 };
 

@@ -26,7 +26,7 @@ struct ConnectOptions {
     // SSH: the program's own known_hosts-format file, where trusted keys are
     // kept; "" keeps none.
     std::string hostKeyStore;
-    // SSH: the user's OpenSSH folder (known_hosts, default key files); "" for ~/.ssh.
+    // SSH: the user's OpenSSH folder (config, known_hosts, default key files); "" for ~/.ssh.
     std::string sshFolder;
 };
 

@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QPointer>
 
+#include <map>
+
 namespace {
 
 const char* const padlockName = "imgPadlock";
@@ -38,6 +40,50 @@ QLabel* padlock(Form1* window, bool create)
     label->move(window->Frame2->width() - 16 - 8, 2);
     label->hide();
     return label;
+}
+
+// `typed`: passphrases the user typed in this run, by key file: kept in
+// memory only, for later logons with the same key, and never written anywhere.
+std::optional<std::string> askKeyPassphrase(QWidget* parent, std::map<std::string, std::string>& typed,
+                                            const session::PassphraseRequest& request)
+{
+    if (const auto kept = typed.find(request.keyFile); kept != typed.end()) {
+        if (request.attempt == 1)
+            return kept->second;
+        typed.erase(kept);  // it no longer opens the key
+    }
+    const QString file = QFile::decodeName(QByteArray::fromStdString(request.keyFile));
+    const QString prompt = request.attempt == 1
+                               ? QStringLiteral("The key %1 is protected by a passphrase.\n\nPassphrase "
+                                                "(Cancel logs on without this key):").arg(file)
+                               : QStringLiteral("That passphrase does not open the key %1 (try %2 of 3).\n\nPassphrase "
+                                                "(Cancel logs on without this key):").arg(file).arg(request.attempt);
+    const std::optional<QString> answer = userDialogs().answerBox(parent, prompt, QStringLiteral("Key passphrase"), true);
+    if (!answer || answer->isEmpty())
+        return std::nullopt;
+    std::string passphrase = answer->toStdString();
+    typed[request.keyFile] = passphrase;
+    return passphrase;
+}
+
+// One box per prompt, worded by the server, titled with its name for the
+// round (or the host's), its instruction above the prompt.
+std::optional<std::vector<std::string>> askServerPrompts(QWidget* parent, const session::InteractivePrompts& round)
+{
+    const QString host = fromRemote(round.host);
+    const QString caption = round.name.empty() ? QStringLiteral("Logon to %1").arg(host)
+                                               : QStringLiteral("%1 (%2)").arg(fromRemote(round.name), host);
+    const QString instruction = fromRemote(round.instruction).trimmed();
+    std::vector<std::string> answers;
+    for (const session::InteractivePrompts::Prompt& prompt : round.prompts) {
+        const QString text = fromRemote(prompt.text);
+        const std::optional<QString> answer = userDialogs().answerBox(
+            parent, instruction.isEmpty() ? text : instruction + QStringLiteral("\n\n") + text, caption, !prompt.echo);
+        if (!answer)
+            return std::nullopt;
+        answers.push_back(toRemote(*answer));
+    }
+    return answers;
 }
 
 } // namespace
@@ -111,6 +157,16 @@ bool ConnectionQuestions::continueInClear(const std::string& remoteHost, std::ui
 bool ConnectionQuestions::trustHostKey(const session::HostKeyReport& report)
 {
     return userDialogs().confirmRisk(parent_, hostKeyQuestion(report), !report.knownFingerprint.empty());
+}
+
+std::optional<std::string> ConnectionQuestions::keyPassphrase(const session::PassphraseRequest& request)
+{
+    return askKeyPassphrase(parent_, passphrases_, request);
+}
+
+std::optional<std::vector<std::string>> ConnectionQuestions::answerPrompts(const session::InteractivePrompts& prompts)
+{
+    return askServerPrompts(parent_, prompts);
 }
 
 void installConnectionQuestions(Form1* window)

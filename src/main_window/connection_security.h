@@ -1,7 +1,7 @@
 #pragma once
 // The windows' side of encrypted connections: the questions the engine asks
 // during logon (a certificate that failed the check, a server that no longer
-// offers encryption), answered through the user dialogs and remembered per
+// offers encryption, an SSH host key, a key's passphrase, the server's own prompts), answered through the user dialogs and remembered per
 // server; and the padlock that shows while a session is encrypted.
 
 #include "engine_choice/endpoint.h"
@@ -12,6 +12,10 @@
 #include <QString>
 
 #include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
 
 class Form1;
 class QWidget;
@@ -29,9 +33,14 @@ public:
     bool trustCertificate(const session::CertificateReport& report) override;
     bool continueInClear(const std::string& host, std::uint16_t port) override;
     bool trustHostKey(const session::HostKeyReport& report) override;
+    // Passphrases typed are kept in memory for this run, by key file, so a
+    // later logon with the same key asks again only when it no longer fits.
+    std::optional<std::string> keyPassphrase(const session::PassphraseRequest& request) override;
+    std::optional<std::vector<std::string>> answerPrompts(const session::InteractivePrompts& prompts) override;
 
 private:
     QPointer<QWidget> parent_;
+    std::map<std::string, std::string> passphrases_;  // by key file; never written anywhere
 };
 
 // Makes the logon ask the user, with `window` as the boxes' parent.

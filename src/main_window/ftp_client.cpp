@@ -457,3 +457,9 @@ std::string FtpGetConnectionEncryption(HINTERNET connection)
     auto* object = find<ConnectionObject>(connection);
     return object ? object->session->encryption() : std::string();
 }
+
+std::string FtpGetLogonNotes(HINTERNET connection)
+{
+    auto* object = find<ConnectionObject>(connection);
+    return object ? object->session->logonNotes() : std::string();
+}

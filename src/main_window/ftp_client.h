@@ -150,3 +150,6 @@ void InternetSetSshFolder(const std::string& folder);
 // "TLSv1.3, TLS_AES_256_GCM_SHA384" while the connection is encrypted, "" in clear.
 // Over SSH: "SSH-2, curve25519-sha256, chacha20-poly1305@openssh.com".
 std::string FtpGetConnectionEncryption(HINTERNET connection);
+// What shaped the logon besides the fields (the OpenSSH config entries that
+// applied, a config file that could not be read), one line each; "" for nothing.
+std::string FtpGetLogonNotes(HINTERNET connection);

@@ -1,7 +1,10 @@
 #include "main_window/connection_security.h"
 #include "main_window/error_report.h"
 #include "main_window/form1.h"
+#include "main_window/ftp_client.h"
 #include "main_window/kept_servers.h"
+#include "main_window/pasted_address.h"
+#include "main_window/remote_names.h"
 #include "main_window/user_dialogs.h"
 #include "remote/file_type_icons.h"
 
@@ -37,7 +40,11 @@ void Form1::PushButton3_Click()
 {
     StepRunner steps(this, form1Procedure("PushButton3_Click"));
 
-    steps.step(100, [&] { session.hostName = txtHostName->text(); });
+    QString folderAsked;
+    steps.step(100, [&] {
+        folderAsked = takePastedAddress(txtHostName, txtUserName, txtPort);
+        session.hostName = txtHostName->text();
+    });
     steps.step(102, [&] { session.userName = txtUserName->text(); });
     steps.step(104, [&] { session.password = txtPassword->text(); });
     // The whole unsigned 16-bit range is a port; a bad text keeps the previous one.
@@ -88,6 +95,9 @@ void Form1::PushButton3_Click()
         setStatus(QStringLiteral("Connected"));
         showConnectionEncryption(this, session.endpoint,
                                  QString::fromStdString(FtpGetConnectionEncryption(session.connectionHandle)));
+        // Which ~/.ssh/config entry made this logon, for whoever wonders why it went where it did.
+        if (const QString notes = QString::fromStdString(FtpGetLogonNotes(session.connectionHandle)); !notes.isEmpty())
+            lblStatus->setToolTip(lblStatus->toolTip().isEmpty() ? notes : lblStatus->toolTip() + QLatin1Char('\n') + notes);
     });
     steps.step(130, [&] { PushButton3->setEnabled(false); });
     steps.step(132, [&] { PushButton8->setEnabled(true); });
@@ -99,7 +109,16 @@ void Form1::PushButton3_Click()
     std::string reply;
     bool replied = false;
     QString directory;
-    steps.step(138, [&] { reply.clear(); });
+    steps.step(138, [&] {
+        reply.clear();
+        // The folder a pasted address names; one that cannot be opened leaves
+        // the server's own starting folder, and the tooltip says why.
+        if (!folderAsked.isEmpty() && !FtpSetCurrentDirectoryA(session.connectionHandle, toRemote(folderAsked))) {
+            const QString why = QStringLiteral("The folder %1 could not be opened: %2")
+                                    .arg(folderAsked, fromRemote(InternetGetLastErrorText()));
+            lblStatus->setToolTip(lblStatus->toolTip().isEmpty() ? why : lblStatus->toolTip() + QLatin1Char('\n') + why);
+        }
+    });
     steps.step(140, [&] { replied = FtpGetCurrentDirectoryA(session.connectionHandle, reply); });
     steps.step(142, [&] {
         if (!replied)

@@ -1,6 +1,7 @@
 #include "main_window/settings_store.h"
 
 #include "main_window/form1.h"
+#include "main_window/pasted_address.h"
 #include "main_window/password_setting.h"
 
 #include <QFile>
@@ -69,7 +70,9 @@ void Form1::setupSettingsSaving()
 {
     const auto saveOnChange = [this](QLineEdit* box, const QString& name) {
         connect(box, &QLineEdit::textChanged, this, [name](const QString& text) {
-            SaveSetting(QStringLiteral("Brannock"), QStringLiteral("Corvell"), name, text);
+            // A pasted address may carry a password; it is never kept.
+            SaveSetting(QStringLiteral("Brannock"), QStringLiteral("Corvell"), name,
+                        name == QLatin1String("Host Name") ? hostFieldToKeep(text) : text);
         });
     };
     saveOnChange(txtHostName, QStringLiteral("Host Name"));
@@ -79,7 +82,7 @@ void Form1::setupSettingsSaving()
     // account the other three boxes name.
     for (QLineEdit* box : {txtHostName, txtPort, txtUserName})
         connect(box, &QLineEdit::textChanged, passwordSetting_, [this] {
-            passwordSetting_->setAccount({txtUserName->text(), txtHostName->text(), txtPort->text()});
+            passwordSetting_->setAccount({txtUserName->text(), hostFieldToKeep(txtHostName->text()), txtPort->text()});
         });
     connect(txtPassword, &QLineEdit::textChanged, passwordSetting_, &PasswordSetting::save);
 }

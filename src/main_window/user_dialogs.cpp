@@ -1,6 +1,7 @@
 #include "main_window/user_dialogs.h"
 
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace {
@@ -36,6 +37,21 @@ public:
         const QString text = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal,
                                                    QString(), &accepted);
         return accepted ? text : QString();
+    }
+
+    std::optional<QString> answerBox(QWidget* parent, const QString& prompt, const QString& caption,
+                                     bool hidden) override
+    {
+        QInputDialog box(parent);
+        box.setWindowTitle(caption);
+        box.setLabelText(prompt);
+        box.setTextEchoMode(hidden ? QLineEdit::Password : QLineEdit::Normal);
+        // A server's words are never markup.
+        for (QLabel* label : box.findChildren<QLabel*>())
+            label->setTextFormat(Qt::PlainText);
+        if (box.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return box.textValue();
     }
 
     void errorReport(QWidget* parent, const QString& text) override

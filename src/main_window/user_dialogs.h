@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 
 class UserDialogs {
@@ -20,6 +22,11 @@ public:
     virtual bool confirmRisk(QWidget* parent, const QString& text, bool warning = false) = 0;
     // The input box: returns the text entered, or "" for Cancel.
     virtual QString inputBox(QWidget* parent, const QString& prompt, const QString& caption) = 0;
+    // An input box for a server's question or a secret: the prompt shown as
+    // plain text whatever it holds, the typing hidden when `hidden`. Nothing
+    // for Cancel; an empty text is an answer.
+    virtual std::optional<QString> answerBox(QWidget* parent, const QString& prompt, const QString& caption,
+                                             bool hidden) = 0;
     // The "Application Error" warning box.
     virtual void errorReport(QWidget* parent, const QString& text) = 0;
 };

@@ -109,6 +109,10 @@ public:
     // How the link is protected, for the padlock's tooltip ("TLSv1.3, TLS_AES_256_GCM_SHA384");
     // "" when it travels in clear.
     virtual std::string encryption() const = 0;
+    // What shaped the last logon besides the window's fields (the user's
+    // OpenSSH config entries, a config file that could not be read), one
+    // sentence per line, for the status tooltip; "" for nothing.
+    virtual std::string logonNotes() const { return {}; }
 };
 
 } // namespace session

@@ -3,21 +3,17 @@
 #include "sftp/file_download.h"
 #include "sftp/file_upload.h"
 #include "sftp/folder_reading.h"
-#include "sftp/host_key.h"
 #include "sftp/sftp_channel.h"
-#include "sftp/ssh_logon.h"
-#include "sftp/tcp_connect.h"
+#include "sftp/ssh_link.h"
 #include "session/reconnect.h"
 
 #include <libssh/libssh.h>
 
 #include <cstdlib>
 #include <functional>
-#include <mutex>
 #include <optional>
 
 #include <pwd.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace sftp {
@@ -62,7 +58,7 @@ struct Session::Impl {
 
     SessionOptions options;
     std::optional<Account> account;
-    ssh_session ssh = nullptr;
+    SshLink link;
     Channel channel;
     std::string currentFolder = "/";
     std::string encryption;
@@ -84,10 +80,8 @@ struct Session::Impl {
     std::optional<std::string> nextDownload;  // the path the window said comes next
     std::unique_ptr<AskedOpen> prepared;
 
-    bool linked() const { return ssh && channel.usable(); }
+    bool linked() const { return link.get() && channel.usable(); }
 
-    // `politely` says goodbye to the server; otherwise the socket is shut
-    // first, so that nothing libssh still does can wait on the server.
     void dropLink(bool politely)
     {
         download.reset();
@@ -95,74 +89,18 @@ struct Session::Impl {
         prepared.reset();
         nextDownload.reset();
         channel.drop();
-        if (!ssh)
-            return;
-        if (politely && ssh_is_connected(ssh))
-            ssh_disconnect(ssh);
-        else if (const int fd = ssh_get_fd(ssh); fd >= 0)
-            ::shutdown(fd, SHUT_RDWR);
-        ssh_free(ssh);
-        ssh = nullptr;
+        link.drop(politely);
         encryption.clear();
-    }
-
-    Status sshFailure(const std::string& what)
-    {
-        const std::string error = ssh ? ssh_get_error(ssh) : "";
-        const bool timedOut = error.find("imeout") != std::string::npos || error.find("timed out") != std::string::npos;
-        return Status::failure(timedOut ? ErrorKind::Timeout : ErrorKind::Network, what + ": " + error);
     }
 
     Status logOn()
     {
         dropLink(false);
-        static std::once_flag initialised;
-        std::call_once(initialised, [] { ssh_init(); });
-
-        const auto deadline = std::chrono::steady_clock::now() + options.timeout;
-        int fd = -1;
-        if (Status s = connectTcp(account->host, account->port, deadline, fd); !s.ok())
+        LinkOptions linkOptions{options.timeout, options.sshFolder, options.hostKeyStore, options.questions};
+        const LinkTarget target{account->host, account->port, account->user, account->password};
+        if (Status s = link.open(linkOptions, target); !s.ok())
             return s;
-        ssh = ssh_new();
-        if (!ssh) {
-            ::close(fd);
-            return Status::failure(ErrorKind::Network, "Cannot start an SSH session");
-        }
-        const long seconds = long(options.timeout.count() / 1000);
-        const long microseconds = long(options.timeout.count() % 1000) * 1000;
-        const int port = account->port;
-        const int no = 0;
-        const std::string userKnownHosts = options.sshFolder + "/known_hosts";
-        ssh_options_set(ssh, SSH_OPTIONS_HOST, account->host.c_str());
-        ssh_options_set(ssh, SSH_OPTIONS_PORT, &port);
-        if (!account->user.empty())
-            ssh_options_set(ssh, SSH_OPTIONS_USER, account->user.c_str());
-        // The logon is what the window says; the user's ssh_config is not read.
-        ssh_options_set(ssh, SSH_OPTIONS_PROCESS_CONFIG, &no);
-        ssh_options_set(ssh, SSH_OPTIONS_TIMEOUT, &seconds);
-        ssh_options_set(ssh, SSH_OPTIONS_TIMEOUT_USEC, &microseconds);
-        // Both files known before the key exchange lets libssh ask the server
-        // for a key type already on record, as OpenSSH does.
-        ssh_options_set(ssh, SSH_OPTIONS_KNOWNHOSTS, userKnownHosts.c_str());
-        ssh_options_set(ssh, SSH_OPTIONS_GLOBAL_KNOWNHOSTS,
-                        (options.hostKeyStore.empty() ? userKnownHosts : options.hostKeyStore).c_str());
-        // AES-GCM first: processors since 2010 do AES in hardware, where it
-        // moves bulk data faster than ChaCha20, which stays next for those
-        // without. Only the order differs from libssh's own list.
-        const char* ciphers = "aes128-gcm@openssh.com,aes256-gcm@openssh.com,chacha20-poly1305@openssh.com,"
-                              "aes128-ctr,aes192-ctr,aes256-ctr";
-        ssh_options_set(ssh, SSH_OPTIONS_CIPHERS_C_S, ciphers);
-        ssh_options_set(ssh, SSH_OPTIONS_CIPHERS_S_C, ciphers);
-        // libssh owns the socket from here and closes it with the session.
-        ssh_options_set(ssh, SSH_OPTIONS_FD, &fd);
-        if (ssh_connect(ssh) != SSH_OK)
-            return sshFailure("The SSH connection failed");
-
-        const HostKeyFiles files{userKnownHosts, options.hostKeyStore};
-        if (Status s = checkHostKey(ssh, account->host, account->port, files, options.questions.get()); !s.ok())
-            return s;
-        if (Status s = authenticate(ssh, options.sshFolder, account->password, options.timeout); !s.ok())
-            return s;
+        ssh_session ssh = link.get();
         if (Status s = channel.open(ssh, options.timeout); !s.ok())
             return s;
         ++linkNumber;
@@ -362,6 +300,9 @@ Status Session::open(const std::string& host, std::uint16_t port, const std::str
     if (!status.ok()) {
         impl_->dropLink(false);
         impl_->account.reset();
+        // A refusal may well come from what the config chose (a user, a key, a port).
+        if (const std::string& notes = impl_->link.notes(); !notes.empty())
+            return Status::failure(status.kind(), status.message() + "\n" + notes, status.replyCode());
     }
     return status;
 }
@@ -564,5 +505,7 @@ void Session::nextTransferIs(const std::string& path, TransferDirection directio
 bool Session::isFileOpen() const { return impl_->download || impl_->upload; }
 
 std::string Session::encryption() const { return impl_->encryption; }
+
+std::string Session::logonNotes() const { return impl_->link.notes(); }
 
 } // namespace sftp

@@ -4,8 +4,8 @@
 // user's key files tried before the password, at most one file open at a
 // time, its blocks pipelined.
 
-#include "session/questions.h"
 #include "sftp/listing_limits.h"
+#include "session/questions.h"
 #include "session/remote_session.h"
 
 #include <chrono>
@@ -19,14 +19,15 @@ namespace sftp {
 struct SessionOptions {
     // Applies to connect, the key exchange, each step of the logon and every request.
     std::chrono::milliseconds timeout{30000};
-    // The user's OpenSSH folder, with known_hosts and the default key files;
-    // "" for ~/.ssh.
+    // The user's OpenSSH folder, with config, known_hosts and the default
+    // key files; "" for ~/.ssh.
     std::string sshFolder;
     // The program's own known_hosts-format file of keys the user accepted;
     // "" keeps no answer.
     std::string hostKeyStore;
-    // Asked about a key no file vouches for, before the logon (trustHostKey).
-    // Must outlive the session.
+    // Asked about a key no file vouches for, before the logon (trustHostKey),
+    // for a key's passphrase and for the server's keyboard-interactive
+    // prompts. Must outlive the session.
     std::reference_wrapper<session::Questions> questions = session::nobodyToAsk();
     // Where a server that lists for ever is cut off.
     ListingLimits listingLimits;
@@ -85,6 +86,9 @@ public:
 
     // "SSH-2, curve25519-sha256, chacha20-poly1305@openssh.com".
     std::string encryption() const override;
+    // Which ~/.ssh/config entries shaped the last logon, and config files
+    // that could not be read; "" when no config took part.
+    std::string logonNotes() const override;
 
 private:
     struct Impl;

@@ -1,6 +1,8 @@
 #include "sftp/ssh_logon.h"
 
 #include "sftp/agent_probe.h"
+#include "sftp/interactive_logon.h"
+#include "sftp/key_files.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,7 +16,7 @@ namespace {
 using session::ErrorKind;
 using session::Status;
 
-enum class Outcome { LoggedOn, NotThisWay, Broken };
+enum class Outcome { LoggedOn, NotThisWay, Broken, Stopped };
 
 Outcome outcomeOf(int result)
 {
@@ -53,50 +55,6 @@ Outcome tryAgent(ssh_session ssh, std::chrono::milliseconds timeout)
     return outcomeOf(result);
 }
 
-Outcome tryKeyFiles(ssh_session ssh, const std::string& keyFolder)
-{
-    for (const char* name : {"id_ed25519", "id_ecdsa", "id_rsa"}) {
-        const std::string path = keyFolder + "/" + name;
-        if (::access(path.c_str(), R_OK) != 0)
-            continue;
-        ssh_key key = nullptr;
-        // No passphrase and no way to ask for one: a protected key is skipped.
-        if (ssh_pki_import_privkey_file(path.c_str(), nullptr, nullptr, nullptr, &key) != SSH_OK) {
-            ssh_key_free(key);
-            continue;
-        }
-        const int result = ssh_userauth_publickey(ssh, nullptr, key);
-        ssh_key_free(key);
-        if (const Outcome outcome = outcomeOf(result); outcome != Outcome::NotThisWay)
-            return outcome;
-    }
-    return Outcome::NotThisWay;
-}
-
-// Answers every hidden prompt with the password. A server that asks again
-// after the answer has refused it; it is not told the same thing twice.
-Outcome tryKeyboardInteractive(ssh_session ssh, const std::string& password)
-{
-    bool answered = false;
-    int result = ssh_userauth_kbdint(ssh, nullptr, nullptr);
-    for (int round = 0; result == SSH_AUTH_INFO && round < 8; ++round) {
-        const int prompts = ssh_userauth_kbdint_getnprompts(ssh);
-        bool asksPassword = false;
-        for (int index = 0; index < prompts; ++index) {
-            char echo = 0;
-            (void)ssh_userauth_kbdint_getprompt(ssh, unsigned(index), &echo);
-            asksPassword = asksPassword || !echo;
-            if (ssh_userauth_kbdint_setanswer(ssh, unsigned(index), echo ? "" : password.c_str()) < 0)
-                return Outcome::Broken;
-        }
-        if (asksPassword && answered)
-            return Outcome::NotThisWay;
-        answered = answered || asksPassword;
-        result = ssh_userauth_kbdint(ssh, nullptr, nullptr);
-    }
-    return outcomeOf(result);
-}
-
 Status broken(ssh_session ssh)
 {
     const std::string error = ssh_get_error(ssh);
@@ -106,15 +64,20 @@ Status broken(ssh_session ssh)
 
 } // namespace
 
-Status authenticate(ssh_session ssh, const std::string& keyFolder, const std::string& password,
-                    std::chrono::milliseconds timeout)
+Status authenticate(ssh_session ssh, const Credentials& credentials, std::chrono::milliseconds timeout)
 {
     struct Means {
-        const std::string& keyFolder;
+        const std::vector<std::string>& keyFiles;
+        bool useAgent;
+        session::Questions* questions;
         const std::string& password;
+        const std::string& host;
         std::chrono::milliseconds timeout;
+        std::string* stopped;  // why the logon ends without trying further
     };
-    const Means means{keyFolder, password, timeout};
+    std::string stopped;
+    const Means means{credentials.keyFiles, credentials.useAgent, credentials.questions, credentials.password,
+                      credentials.host,     timeout,              &stopped};
     using Attempt = Outcome (*)(ssh_session, const Means&);
     constexpr int alwaysTried = 0;  // a method flag no list needs to hold
     struct Method {
@@ -124,11 +87,19 @@ Status authenticate(ssh_session ssh, const std::string& keyFolder, const std::st
     const Method methods[] = {
         // "none" tells which methods the server takes; rarely it is all it needs.
         {alwaysTried, [](ssh_session s, const Means&) { return outcomeOf(ssh_userauth_none(s, nullptr)); }},
-        {SSH_AUTH_METHOD_PUBLICKEY, [](ssh_session s, const Means& m) { return tryAgent(s, m.timeout); }},
-        {SSH_AUTH_METHOD_PUBLICKEY, [](ssh_session s, const Means& m) { return tryKeyFiles(s, m.keyFolder); }},
+        {SSH_AUTH_METHOD_PUBLICKEY, [](ssh_session s, const Means& m) {
+             return m.useAgent ? tryAgent(s, m.timeout) : Outcome::NotThisWay;
+         }},
+        {SSH_AUTH_METHOD_PUBLICKEY, [](ssh_session s, const Means& m) {
+             return outcomeOf(tryKeyFiles(s, m.keyFiles, m.questions));
+         }},
         {SSH_AUTH_METHOD_PASSWORD,
          [](ssh_session s, const Means& m) { return outcomeOf(ssh_userauth_password(s, nullptr, m.password.c_str())); }},
-        {SSH_AUTH_METHOD_INTERACTIVE, [](ssh_session s, const Means& m) { return tryKeyboardInteractive(s, m.password); }},
+        {SSH_AUTH_METHOD_INTERACTIVE, [](ssh_session s, const Means& m) {
+             InteractiveOutcome outcome = answerKeyboardInteractive(s, m.host, m.password, m.questions);
+             *m.stopped = std::move(outcome.stopped);
+             return m.stopped->empty() ? outcomeOf(outcome.result) : Outcome::Stopped;
+         }},
     };
     for (const Method& method : methods) {
         // The list changes after a partial success, so it is asked each time.
@@ -139,6 +110,8 @@ Status authenticate(ssh_session ssh, const std::string& keyFolder, const std::st
             return Status::success();
         case Outcome::Broken:
             return broken(ssh);
+        case Outcome::Stopped:
+            return Status::failure(ErrorKind::Refused, stopped);
         case Outcome::NotThisWay:
             break;
         }

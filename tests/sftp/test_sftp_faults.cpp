@@ -154,6 +154,8 @@ TEST(SftpLogon, nothingIsSentForTheLogonBeforeTheKeyIsTrustedAndPasswordsGoEithe
         auto settings = quickOptions(std::string(folder) + "/no-keys");
         ScriptedQuestions questions;
         questions.hostKeyAnswer = logon.trustKey;
+        // The echoed "Name:" is the user's to answer; the password prompt is the window's.
+        questions.promptAnswer = "test";
         settings.questions = questions;
         sftp::Session session(settings);
         const auto status = session.open("127.0.0.1", std::uint16_t(server.port()), "test", logon.password);

@@ -69,6 +69,18 @@ public:
         inputAnswers.pop_front();
         return answer;
     }
+    // Takes its answer from inputAnswers too; none queued answers Cancel.
+    std::optional<QString> answerBox(QWidget*, const QString& prompt, const QString& caption, bool hidden) override
+    {
+        record({RecordedBox::Input, prompt, caption, false});
+        answerHidden << hidden;
+        if (inputAnswers.empty())
+            return std::nullopt;
+        const QString answer = inputAnswers.front();
+        inputAnswers.pop_front();
+        return answer;
+    }
+    QList<bool> answerHidden;  // per answer box: whether the typing was hidden
     void errorReport(QWidget*, const QString& text) override
     {
         record({RecordedBox::ErrorReport, text, QStringLiteral("Application Error")});

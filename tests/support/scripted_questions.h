@@ -3,6 +3,8 @@
 
 #include "session/questions.h"
 
+#include <optional>
+#include <string>
 #include <vector>
 
 struct ScriptedQuestions final : session::Questions {
@@ -12,6 +14,12 @@ struct ScriptedQuestions final : session::Questions {
     std::vector<session::CertificateReport> certificates;
     int clearTextAsked = 0;
     std::vector<session::HostKeyReport> hostKeys;
+    // Given in turn to the passphrase questions; none left: the key is skipped.
+    std::vector<std::string> passphrases;
+    std::vector<session::PassphraseRequest> passphraseRequests;
+    // The answer to every keyboard-interactive prompt; none: cancelled.
+    std::optional<std::string> promptAnswer;
+    std::vector<session::InteractivePrompts> promptRounds;
 
     bool trustCertificate(const session::CertificateReport& report) override
     {
@@ -27,6 +35,20 @@ struct ScriptedQuestions final : session::Questions {
     {
         hostKeys.push_back(report);
         return hostKeyAnswer;
+    }
+    std::optional<std::string> keyPassphrase(const session::PassphraseRequest& request) override
+    {
+        passphraseRequests.push_back(request);
+        if (passphraseRequests.size() > passphrases.size())
+            return std::nullopt;
+        return passphrases[passphraseRequests.size() - 1];
+    }
+    std::optional<std::vector<std::string>> answerPrompts(const session::InteractivePrompts& round) override
+    {
+        promptRounds.push_back(round);
+        if (!promptAnswer)
+            return std::nullopt;
+        return std::vector<std::string>(round.prompts.size(), *promptAnswer);
     }
 };
 

@@ -12,6 +12,11 @@ Switches:
                          client makes (none, password, keyboard-interactive)
   --kbdint-only          passwords only by keyboard-interactive, asked with
                          an echoed "Name:" and a hidden "Password:" prompt
+  --kbdint-second-factor keyboard-interactive only: a "Password:" round, then
+                         a round named "Second factor" asking a hidden
+                         "Verification code: " (123456) and an echoed
+                         "Site: " (corvell)
+  --kbdint-loop          keyboard-interactive only, asking "Code: " for ever
   --short-reads N        answer every read with at most N bytes
   --fail-close NAME      answer the close of a file named NAME with a failure
   --fstat-off-by N       report N bytes more than a file holds to FSTAT
@@ -51,6 +56,8 @@ def parse():
     parser.add_argument("--die-after", type=int)
     parser.add_argument("--log")
     parser.add_argument("--kbdint-only", action="store_true")
+    parser.add_argument("--kbdint-second-factor", action="store_true")
+    parser.add_argument("--kbdint-loop", action="store_true")
     parser.add_argument("--short-reads", type=int)
     parser.add_argument("--fail-close")
     parser.add_argument("--fstat-off-by", type=int, default=0)
@@ -80,20 +87,35 @@ class Server(asyncssh.SSHServer):
         return True
 
     def password_auth_supported(self):
-        return not OPTIONS.kbdint_only
+        return not (OPTIONS.kbdint_only or OPTIONS.kbdint_second_factor or OPTIONS.kbdint_loop)
 
     def validate_password(self, username, password):
         log("AUTH password")
         return username == "test" and password == "secret"
 
     def kbdint_auth_supported(self):
-        return OPTIONS.kbdint_only
+        return OPTIONS.kbdint_only or OPTIONS.kbdint_second_factor or OPTIONS.kbdint_loop
 
     def get_kbdint_challenge(self, username, lang, submethods):
         log("AUTH keyboard-interactive")
+        self.round = 0
+        if OPTIONS.kbdint_loop:
+            return "", "", "", [("Code: ", False)]
+        if OPTIONS.kbdint_second_factor:
+            return "", "", "", [("Password: ", False)]
         return "", "", "", [("Name: ", True), ("Password: ", False)]
 
     def validate_kbdint_response(self, username, responses):
+        self.round += 1
+        if OPTIONS.kbdint_loop:
+            return "", "", "", [("Code: ", False)]
+        if OPTIONS.kbdint_second_factor:
+            if self.round == 1:
+                if responses != ["secret"]:
+                    return False
+                return ("Second factor", "Enter the code sent to your phone.", "",
+                        [("Verification code: ", False), ("Site: ", True)])
+            return responses == ["123456", "corvell"]
         return username == "test" and len(responses) == 2 and responses[1] == "secret"
 
 
