@@ -54,21 +54,7 @@ QString PasswordSetting::restore()
         return *moved;
     if (!keyringAnswers_)
         return {};
-    const PasswordVault::Reading reading = vault_.read(passwordKey(account_));
-    switch (reading.answer) {
-    case PasswordVault::Answer::Found:
-        known_ = account_;
-        inKeyring_ = reading.text;
-        return reading.text;
-    case PasswordVault::Answer::NotFound:
-        known_ = account_;
-        inKeyring_.reset();
-        return {};
-    case PasswordVault::Answer::Unavailable:
-        keyringAnswers_ = false;
-        return {};
-    }
-    return {};
+    return readKeyring().value_or(QString());
 }
 
 // The shared entry was written for the account the settings file names, the
@@ -129,12 +115,9 @@ void PasswordSetting::flush()
     }
 }
 
-std::optional<QString> PasswordSetting::recall()
+// Asks the keyring for the account's password and remembers what it said.
+std::optional<QString> PasswordSetting::readKeyring()
 {
-    if (!keyringAnswers_ || writing_)
-        return std::nullopt;
-    if (pending_)
-        writePending();
     const PasswordVault::Reading reading = vault_.read(passwordKey(account_));
     switch (reading.answer) {
     case PasswordVault::Answer::Found:
@@ -150,6 +133,15 @@ std::optional<QString> PasswordSetting::recall()
         return std::nullopt;
     }
     return std::nullopt;
+}
+
+std::optional<QString> PasswordSetting::recall()
+{
+    if (!keyringAnswers_ || writing_)
+        return std::nullopt;
+    if (pending_)
+        writePending();
+    return readKeyring();
 }
 
 bool PasswordSetting::forget(const PasswordAccount& account)

@@ -56,6 +56,7 @@ public:
 private:
     QString restore();
     std::optional<QString> moveSharedEntry();
+    std::optional<QString> readKeyring();
     void writePending();
     void keepForNewAccount();
     void store(const QString& text);
