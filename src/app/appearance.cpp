@@ -23,6 +23,10 @@
 
 namespace {
 
+struct AppearanceTexts {
+    Q_DECLARE_TR_FUNCTIONS(Appearance)
+};
+
 QString& programFolderOverride()
 {
     static QString folder;
@@ -129,14 +133,14 @@ void colourControls(QWidget* container, const QColor& colour)
 void checkStyleSheet(const QByteArray& bytes, const QString& path)
 {
     const auto refuse = [&path](const QString& why) {
-        throw StepFailure(QStringLiteral("The skin file \"%1\" is not a valid skin: %2").arg(path, why));
+        throw StepFailure(AppearanceTexts::tr("The skin file \"%1\" is not a valid skin: %2").arg(path, why));
     };
     if (bytes.contains('\0'))
-        refuse(QStringLiteral("it contains binary data"));
+        refuse(AppearanceTexts::tr("it contains binary data"));
     QStringDecoder decoder(QStringDecoder::Utf8);
     const QString text = decoder.decode(bytes);
     if (decoder.hasError())
-        refuse(QStringLiteral("it is not UTF-8 text"));
+        refuse(AppearanceTexts::tr("it is not UTF-8 text"));
 
     int depth = 0;
     for (qsizetype at = 0; at < text.size(); ++at) {
@@ -144,34 +148,34 @@ void checkStyleSheet(const QByteArray& bytes, const QString& path)
         if (c == QLatin1Char('/') && at + 1 < text.size() && text.at(at + 1) == QLatin1Char('*')) {
             const qsizetype end = text.indexOf(QLatin1String("*/"), at + 2);
             if (end < 0)
-                refuse(QStringLiteral("a comment is not closed"));
+                refuse(AppearanceTexts::tr("a comment is not closed"));
             at = end + 1;
         } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
             const qsizetype end = text.indexOf(c, at + 1);
             if (end < 0)
-                refuse(QStringLiteral("a quoted text is not closed"));
+                refuse(AppearanceTexts::tr("a quoted text is not closed"));
             at = end;
         } else if (c == QLatin1Char('{')) {
             ++depth;
         } else if (c == QLatin1Char('}')) {
             if (--depth < 0)
-                refuse(QStringLiteral("a \"}\" has no \"{\""));
+                refuse(AppearanceTexts::tr("a \"}\" has no \"{\""));
         }
     }
     if (depth != 0)
-        refuse(QStringLiteral("a \"{\" is not closed"));
+        refuse(AppearanceTexts::tr("a \"{\" is not closed"));
 }
 
 QString readSkin(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw StepFailure(QStringLiteral("The skin file \"%1\" cannot be read: %2").arg(path, file.errorString()));
+        throw StepFailure(AppearanceTexts::tr("The skin file \"%1\" cannot be read: %2").arg(path, file.errorString()));
     if (file.size() > largestSkin)
-        throw StepFailure(QStringLiteral("The skin file \"%1\" is too large to be a skin").arg(path));
+        throw StepFailure(AppearanceTexts::tr("The skin file \"%1\" is too large to be a skin").arg(path));
     const QByteArray bytes = file.read(largestSkin + 1);
     if (file.error() != QFileDevice::NoError)
-        throw StepFailure(QStringLiteral("The skin file \"%1\" cannot be read: %2").arg(path, file.errorString()));
+        throw StepFailure(AppearanceTexts::tr("The skin file \"%1\" cannot be read: %2").arg(path, file.errorString()));
     checkStyleSheet(bytes, path);
     return QString::fromUtf8(bytes);
 }
@@ -230,12 +234,14 @@ QCursor loadCursorFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw StepFailure(QStringLiteral("The pointer file \"%1\" cannot be read: %2").arg(path, file.errorString()));
+        throw StepFailure(
+            AppearanceTexts::tr("The pointer file \"%1\" cannot be read: %2").arg(path, file.errorString()));
     if (file.size() > largestCursorFile)
-        throw StepFailure(QStringLiteral("The pointer file \"%1\" cannot be loaded: it is too large").arg(path));
+        throw StepFailure(AppearanceTexts::tr("The pointer file \"%1\" cannot be loaded: it is too large").arg(path));
     const QByteArray bytes = file.read(largestCursorFile + 1);
     if (file.error() != QFileDevice::NoError)
-        throw StepFailure(QStringLiteral("The pointer file \"%1\" cannot be read: %2").arg(path, file.errorString()));
+        throw StepFailure(
+            AppearanceTexts::tr("The pointer file \"%1\" cannot be read: %2").arg(path, file.errorString()));
     const CursorPicture picture = readCursorFile(bytes, path);
     return QCursor(QPixmap::fromImage(picture.image), picture.hotSpot.x(), picture.hotSpot.y());
 }

@@ -2,6 +2,7 @@
 
 #include "main_window/error_report.h"
 
+#include <QCoreApplication>
 #include <QList>
 #include <QRgb>
 
@@ -14,6 +15,10 @@
 
 namespace {
 
+struct PointerTexts {
+    Q_DECLARE_TR_FUNCTIONS(Appearance)
+};
+
 class CursorReader {
 public:
     CursorReader(const QByteArray& bytes, const QString& path) : bytes_(bytes), path_(path) {}
@@ -21,10 +26,10 @@ public:
     CursorPicture read()
     {
         if (bytes_.size() < 6 || word(0) != 0 || word(2) != 2)
-            corrupt(QStringLiteral("it is not a cursor file"));
+            corrupt(PointerTexts::tr("it is not a cursor file"));
         const int count = word(4);
         if (count == 0)
-            corrupt(QStringLiteral("it holds no image"));
+            corrupt(PointerTexts::tr("it holds no image"));
         need(6, qint64(count) * 16);
 
         // The largest image is the one drawn at normal size.
@@ -43,7 +48,7 @@ public:
         QImage image = payload.startsWith("\x89PNG\r\n\x1a\n") ? QImage::fromData(payload, "PNG")
                                                                : decodeDib(payload);
         if (image.isNull() || image.width() > 256 || image.height() > 256)
-            corrupt(QStringLiteral("its image cannot be read"));
+            corrupt(PointerTexts::tr("its image cannot be read"));
         hotX = std::min(hotX, image.width() - 1);
         hotY = std::min(hotY, image.height() - 1);
         return {image, QPoint(hotX, hotY)};
@@ -52,13 +57,13 @@ public:
 private:
     [[noreturn]] void corrupt(const QString& why) const
     {
-        throw StepFailure(QStringLiteral("The pointer file \"%1\" cannot be loaded: %2").arg(path_, why));
+        throw StepFailure(PointerTexts::tr("The pointer file \"%1\" cannot be loaded: %2").arg(path_, why));
     }
 
     void need(qint64 offset, qint64 length) const
     {
         if (offset < 0 || length < 0 || offset + length > bytes_.size())
-            corrupt(QStringLiteral("it is cut short"));
+            corrupt(PointerTexts::tr("it is cut short"));
     }
 
     static int word(const QByteArray& data, qint64 at)
@@ -81,7 +86,7 @@ private:
     {
         const auto needIn = [&](qint64 offset, qint64 length) {
             if (offset + length > dib.size())
-                corrupt(QStringLiteral("its image is cut short"));
+                corrupt(PointerTexts::tr("its image is cut short"));
         };
         needIn(0, 40);
         const quint32 headerSize = dword(dib, 0);
@@ -92,11 +97,11 @@ private:
         const quint32 coloursUsed = dword(dib, 32);
         if (headerSize < 40 || width <= 0 || width > 256 || doubleHeight <= 0 || doubleHeight > 512
             || doubleHeight % 2 != 0)
-            corrupt(QStringLiteral("its image has an impossible size"));
+            corrupt(PointerTexts::tr("its image has an impossible size"));
         if (compression != 0)
-            corrupt(QStringLiteral("its image is compressed"));
+            corrupt(PointerTexts::tr("its image is compressed"));
         if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32)
-            corrupt(QStringLiteral("its image has an unknown colour depth"));
+            corrupt(PointerTexts::tr("its image has an unknown colour depth"));
         const int height = doubleHeight / 2;
 
         QList<QRgb> colourTable;
@@ -104,7 +109,7 @@ private:
         if (bitCount <= 8) {
             const quint32 colours = coloursUsed ? coloursUsed : (1u << bitCount);
             if (colours > (1u << bitCount))
-                corrupt(QStringLiteral("its colour table is too long"));
+                corrupt(PointerTexts::tr("its colour table is too long"));
             needIn(at, qint64(colours) * 4);
             for (quint32 i = 0; i < colours; ++i, at += 4)
                 colourTable << qRgb(quint8(dib[at + 2]), quint8(dib[at + 1]), quint8(dib[at]));
@@ -116,7 +121,7 @@ private:
         needIn(colourBits, colourStride * height);
         const bool hasMask = maskBits + maskStride * height <= dib.size();
         if (!hasMask && bitCount != 32)
-            corrupt(QStringLiteral("its transparency mask is missing"));
+            corrupt(PointerTexts::tr("its transparency mask is missing"));
 
         QImage image(width, height, QImage::Format_ARGB32);
         bool anyAlpha = false;
@@ -137,7 +142,7 @@ private:
                     const int shift = 8 - bitCount * (x % perByte + 1);
                     const int index = (byte >> shift) & ((1 << bitCount) - 1);
                     if (index >= colourTable.size())
-                        corrupt(QStringLiteral("its image uses a colour it does not define"));
+                        corrupt(PointerTexts::tr("its image uses a colour it does not define"));
                     colour = colourTable[index];
                 }
                 image.setPixel(x, y, colour);
@@ -148,7 +153,7 @@ private:
         // picture of that.
         if (!(bitCount == 32 && anyAlpha)) {
             if (!hasMask)
-                corrupt(QStringLiteral("its transparency mask is missing"));
+                corrupt(PointerTexts::tr("its transparency mask is missing"));
             for (int y = 0; y < height; ++y) {
                 const qint64 row = maskBits + maskStride * (height - 1 - y);
                 for (int x = 0; x < width; ++x) {

@@ -10,7 +10,7 @@ void Form1::drvLocalDrive_Change()
     // The folder list starts at the top of the picked volume. On failure the
     // drive list keeps the failed drive; the folder and file lists stay put.
     if (!dirLocalDir->setPath(drvLocalDrive->Drive()))
-        userDialogs().message(this, QStringLiteral("Error accessing selected drive."));
+        userDialogs().message(this, tr("Error accessing selected drive."));
 }
 
 void Form1::dirLocalDir_Change()

@@ -1,11 +1,13 @@
 #include "main_window/connection_security.h"
 
+#include "main_window/engine_messages.h"
 #include "main_window/form1.h"
 #include "main_window/ftp_client.h"
 #include "main_window/remote_names.h"
 #include "main_window/tls_trust_store.h"
 #include "main_window/user_dialogs.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QIcon>
@@ -15,6 +17,11 @@
 #include <map>
 
 namespace {
+
+// The texts of this file, translated under one name.
+struct Security {
+    Q_DECLARE_TR_FUNCTIONS(ConnectionSecurity)
+};
 
 const char* const padlockName = "imgPadlock";
 
@@ -34,7 +41,7 @@ QLabel* padlock(Form1* window, bool create)
     // out of the way of every control, and where a padlock is looked for.
     label = new QLabel(window->Frame2);
     label->setObjectName(QLatin1String(padlockName));
-    label->setAccessibleName(QStringLiteral("Encrypted connection"));
+    label->setAccessibleName(Security::tr("Encrypted connection"));
     label->setPixmap(QIcon(QStringLiteral(":/icons/padlock-16.svg")).pixmap(16, 16));
     label->setFixedSize(16, 16);
     label->move(window->Frame2->width() - 16 - 8, 2);
@@ -54,11 +61,12 @@ std::optional<std::string> askKeyPassphrase(QWidget* parent, std::map<std::strin
     }
     const QString file = QFile::decodeName(QByteArray::fromStdString(request.keyFile));
     const QString prompt = request.attempt == 1
-                               ? QStringLiteral("The key %1 is protected by a passphrase.\n\nPassphrase "
+                               ? Security::tr("The key %1 is protected by a passphrase.\n\nPassphrase "
                                                 "(Cancel logs on without this key):").arg(file)
-                               : QStringLiteral("That passphrase does not open the key %1 (try %2 of 3).\n\nPassphrase "
-                                                "(Cancel logs on without this key):").arg(file).arg(request.attempt);
-    const std::optional<QString> answer = userDialogs().answerBox(parent, prompt, QStringLiteral("Key passphrase"), true);
+                               : Security::tr("That passphrase does not open the key %1 (try %2 of 3).\n\nPassphrase "
+                                                "(Cancel logs on without this key):")
+                                     .arg(file, QString::number(request.attempt));
+    const std::optional<QString> answer = userDialogs().answerBox(parent, prompt, Security::tr("Key passphrase"), true);
     if (!answer || answer->isEmpty())
         return std::nullopt;
     std::string passphrase = answer->toStdString();
@@ -71,7 +79,7 @@ std::optional<std::string> askKeyPassphrase(QWidget* parent, std::map<std::strin
 std::optional<std::vector<std::string>> askServerPrompts(QWidget* parent, const session::InteractivePrompts& round)
 {
     const QString host = fromRemote(round.host);
-    const QString caption = round.name.empty() ? QStringLiteral("Logon to %1").arg(host)
+    const QString caption = round.name.empty() ? Security::tr("Logon to %1").arg(host)
                                                : QStringLiteral("%1 (%2)").arg(fromRemote(round.name), host);
     const QString instruction = fromRemote(round.instruction).trimmed();
     std::vector<std::string> answers;
@@ -91,22 +99,22 @@ std::optional<std::vector<std::string>> askServerPrompts(QWidget* parent, const 
 QString certificateQuestion(const session::CertificateReport& report, bool changed)
 {
     const QString server = serverName(fromRemote(report.host), report.port);
-    QString text = changed ? QStringLiteral("The certificate of %1 has changed since you chose to trust it, "
+    QString text = changed ? Security::tr("The certificate of %1 has changed since you chose to trust it, "
                                             "and it could not be verified:").arg(server)
-                           : QStringLiteral("The certificate of %1 could not be verified:").arg(server);
+                           : Security::tr("The certificate of %1 could not be verified:").arg(server);
     for (const std::string& problem : report.problems)
-        text += QLatin1Char('\n') + QString::fromStdString(problem);
-    text += QStringLiteral("\n\nSubject: %1\nIssuer: %2\nValid from: %3\nValid until: %4\nSHA-256 fingerprint: %5")
+        text += QLatin1Char('\n') + engineMessage(QString::fromStdString(problem));
+    text += Security::tr("\n\nSubject: %1\nIssuer: %2\nValid from: %3\nValid until: %4\nSHA-256 fingerprint: %5")
                 .arg(QString::fromStdString(report.subject), QString::fromStdString(report.issuer),
                      QString::fromStdString(report.validFrom), QString::fromStdString(report.validUntil),
                      QString::fromStdString(report.sha256Fingerprint));
-    text += QStringLiteral("\n\nDo you trust this certificate and connect?");
+    text += Security::tr("\n\nDo you trust this certificate and connect?");
     return text;
 }
 
 QString withoutEncryptionQuestion(const QString& host, std::uint16_t port)
 {
-    return QStringLiteral("%1 used encryption before, but now it refuses it.\n\n"
+    return Security::tr("%1 used encryption before, but now it refuses it.\n\n"
                           "Without encryption the password and the files cross the network readable by anyone "
                           "on the way. Do you want to connect without encryption?")
         .arg(serverName(host, port));
@@ -118,12 +126,12 @@ QString hostKeyQuestion(const session::HostKeyReport& report)
     const QString type = QString::fromStdString(report.keyType);
     const QString fingerprint = QString::fromStdString(report.fingerprint);
     if (report.knownFingerprint.empty()) {
-        return QStringLiteral("The host key of %1 is not known yet.\n\nKey type: %2\nFingerprint: %3\n\n"
+        return Security::tr("The host key of %1 is not known yet.\n\nKey type: %2\nFingerprint: %3\n\n"
                               "Connect only if this is the fingerprint the server's administrator gave you. "
                               "Do you trust this key and connect?")
             .arg(server, type, fingerprint);
     }
-    return QStringLiteral("WARNING: the host key of %1 has changed!\n\n"
+    return Security::tr("WARNING: the host key of %1 has changed!\n\n"
                           "Someone may be listening in on the connection, or the server was given a new key.\n\n"
                           "Key on record: %2\nKey now offered: %3 %4\n\n"
                           "Connect only if the server's administrator told you of the new key. "
@@ -187,7 +195,7 @@ void showConnectionEncryption(Form1* window, const engine_choice::Endpoint& endp
     // Kept under the name and port the engine logs on to, as the clear-text
     // question asks about them: without the scheme typed before the host.
     rememberServerSpokeTls(fromRemote(endpoint.host), endpoint.port);
-    const QString tip = QStringLiteral("Encrypted connection (%1)").arg(description);
+    const QString tip = Security::tr("Encrypted connection (%1)").arg(description);
     QLabel* label = padlock(window, true);
     label->setToolTip(tip);
     label->setAccessibleDescription(tip);

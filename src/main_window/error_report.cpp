@@ -2,17 +2,23 @@
 
 #include "main_window/user_dialogs.h"
 
+#include <QCoreApplication>
+
 namespace {
-const QString productStamp = QStringLiteral("in Corvell2021/08/31.");
+struct ErrorTexts {
+    Q_DECLARE_TR_FUNCTIONS(ErrorReport)
+};
+// Read when a report is made, so it comes in the language loaded by then.
+QString productStamp() { return ErrorTexts::tr("in Corvell2021/08/31."); }
 // Set when the program is built (CORVELL_BUG_REPORT_URL), as packagers choose.
 const QString supportAddress = QStringLiteral(CORVELL_BUG_REPORT_URL);
 } // namespace
 
 QString errorReportText(const QString& description, const QString& procedureIdentifier, int step)
 {
-    return description + QStringLiteral("\r\n") + procedureIdentifier + QStringLiteral("at line ")
-           + QString::number(step) + QStringLiteral("\r\r")
-           + QStringLiteral("Please email screenshot of this message to ") + supportAddress;
+    return description + QStringLiteral("\r\n")
+           + ErrorTexts::tr("%1at line %2").arg(procedureIdentifier, QString::number(step)) + QStringLiteral("\r\r")
+           + ErrorTexts::tr("Please email screenshot of this message to %1").arg(supportAddress);
 }
 
 void report(QWidget* parent, const QString& description, const QString& procedureIdentifier, int step)
@@ -21,7 +27,7 @@ void report(QWidget* parent, const QString& description, const QString& procedur
 }
 
 StepRunner::StepRunner(QWidget* parent, const QString& procedure)
-    : parent_(parent), identifier_(productStamp + procedure + QLatin1Char(' '))
+    : parent_(parent), identifier_(productStamp() + procedure + QLatin1Char(' '))
 {
 }
 
@@ -35,8 +41,9 @@ long long toWholeNumber(const QString& text, long long minimum, long long maximu
     bool converted = false;
     const long long value = text.trimmed().toLongLong(&converted);
     if (!converted)
-        throw StepFailure(QStringLiteral("Type mismatch: \"%1\" is not a whole number").arg(text));
+        throw StepFailure(ErrorTexts::tr("Type mismatch: \"%1\" is not a whole number").arg(text));
     if (value < minimum || value > maximum)
-        throw StepFailure(QStringLiteral("Overflow: %1 is outside %2 to %3").arg(text).arg(minimum).arg(maximum));
+        throw StepFailure(ErrorTexts::tr("Overflow: %1 is outside %2 to %3")
+                              .arg(text, QString::number(minimum), QString::number(maximum)));
     return value;
 }

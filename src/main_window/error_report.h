@@ -3,6 +3,7 @@
 // step-labelled procedure the same rule: run the step, and when it fails show
 // the report naming the procedure and the step, then go on with the next step.
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <stdexcept>
@@ -40,7 +41,7 @@ public:
         } catch (const std::exception& failure) {
             fail(label, QString::fromStdString(failure.what()));
         } catch (...) {
-            fail(label, QStringLiteral("Unexpected failure"));
+            fail(label, QCoreApplication::translate("ErrorReport", "Unexpected failure"));
         }
         return false;
     }

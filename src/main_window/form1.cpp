@@ -92,34 +92,34 @@ void Form1::buildLayout()
     setAutoFillBackground(true);
     setPalette(whiteSurfacePalette(QApplication::palette()));
 
-    Frame2 = makeFrame(this, "Frame2", QStringLiteral("FTP settings"), 120, 90, 7800, 2235);
-    Label1 = makeLabel(Frame2, "Label1", QStringLiteral("Host name:"), 240, 345, 975, 255);
+    Frame2 = makeFrame(this, "Frame2", tr("FTP settings"), 120, 90, 7800, 2235);
+    Label1 = makeLabel(Frame2, "Label1", tr("&Host name:"), 240, 345, 975, 255);
     txtHostName = makeAt<QLineEdit>(Frame2, "txtHostName", 1440, 300, 4290, 345);
-    Label2 = makeLabel(Frame2, "Label2", QStringLiteral("User name:"), 240, 795, 975, 255);
+    Label2 = makeLabel(Frame2, "Label2", tr("&User name:"), 240, 795, 975, 255);
     txtUserName = makeAt<QLineEdit>(Frame2, "txtUserName", 1440, 750, 6105, 345);
-    Label3 = makeLabel(Frame2, "Label3", QStringLiteral("Password:"), 240, 1245, 975, 255);
+    Label3 = makeLabel(Frame2, "Label3", tr("&Password:"), 240, 1245, 975, 255);
     txtPassword = makeAt<QLineEdit>(Frame2, "txtPassword", 1440, 1200, 6105, 345);
     txtPassword->setEchoMode(QLineEdit::Password);
     // Every character shows as "*", as the classic password box does.
     txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     keepColoursUnderStyleSheet(txtPassword);
-    Label6 = makeLabel(Frame2, "Label6", QStringLiteral("Port:"), 6000, 345, 615, 255);
+    Label6 = makeLabel(Frame2, "Label6", tr("P&ort:"), 6000, 345, 615, 255);
     txtPort = makeAt<QLineEdit>(Frame2, "txtPort", 6600, 300, 950, 345);
     txtPort->setText(QStringLiteral("21"));
-    PushButton3 = makeButtonAt(Frame2, "PushButton3", QStringLiteral("Logon"), 1440, 1650, 2980, 405);
-    PushButton8 = makeButtonAt(Frame2, "PushButton8", QStringLiteral("Logoff"), 4540, 1650, 2980, 405);
+    PushButton3 = makeButtonAt(Frame2, "PushButton3", tr("&Logon"), 1440, 1650, 2980, 405);
+    PushButton8 = makeButtonAt(Frame2, "PushButton8", tr("Lo&goff"), 4540, 1650, 2980, 405);
 
-    Frame1 = makeFrame(this, "Frame1", QStringLiteral("Local Files"), 120, 2385, 7800, 3120);
+    Frame1 = makeFrame(this, "Frame1", tr("Local Files"), 120, 2385, 7800, 3120);
     drvLocalDrive = makeAt<DriveListBox>(Frame1, "drvLocalDrive", 255, 300, 3000, 345);
-    drvLocalDrive->setToolTip(QStringLiteral("Local Drive List"));
+    drvLocalDrive->setToolTip(tr("Local Drive List"));
     dirLocalDir = makeAt<DirListBox>(Frame1, "dirLocalDir", 240, 810, 3000, 2130);
-    dirLocalDir->setToolTip(QStringLiteral("Local Directory"));
+    dirLocalDir->setToolTip(tr("Local Directory"));
     filLocalFile = makeAt<FileListBox>(Frame1, "filLocalFile", 3450, 300, 4095, 2115);
-    filLocalFile->setToolTip(QStringLiteral("Local Files"));
-    PushButton1 = makeButtonAt(Frame1, "PushButton1", QStringLiteral("Upload Selected File"), 3450,
+    filLocalFile->setToolTip(tr("Local Files"));
+    PushButton1 = makeButtonAt(Frame1, "PushButton1", tr("Upload &Selected File"), 3450,
                              2535, 4110, 405);
 
-    Frame3 = makeFrame(this, "Frame3", QStringLiteral("Remote Files"), 120, 5565, 7800, 4095);
+    Frame3 = makeFrame(this, "Frame3", tr("Remote Files"), 120, 5565, 7800, 4095);
     Frame3->setEnabled(false);
     TView1 = makeAt<FolderTree>(Frame3, "TView1", 240, 300, 3045, 2070);
     TView1->setHeaderHidden(true);
@@ -132,14 +132,14 @@ void Form1::buildLayout()
     ListView1->setUniformRowHeights(true);
     ListView1->setColumnCount(0);
     ListView1->setIconSize(QSize(16, 16));
-    PushButton6 = makeButtonAt(Frame3, "PushButton6", QStringLiteral("New Folder"), 255, 2490, 3570, 405);
-    PushButton7 = makeButtonAt(Frame3, "PushButton7", QStringLiteral("Delete Folder"), 3960, 2490, 3570, 405);
-    PushButton5 = makeButtonAt(Frame3, "PushButton5", QStringLiteral("Delete File"), 255, 3000, 3570, 405);
-    PushButton9 = makeButtonAt(Frame3, "PushButton9", QStringLiteral("Rename File"), 3960, 3000, 3570, 405);
-    PushButton4 = makeButtonAt(Frame3, "PushButton4", QStringLiteral("Download File"), 240, 3510, 7290, 405);
+    PushButton6 = makeButtonAt(Frame3, "PushButton6", tr("&New Folder"), 255, 2490, 3570, 405);
+    PushButton7 = makeButtonAt(Frame3, "PushButton7", tr("&Delete Folder"), 3960, 2490, 3570, 405);
+    PushButton5 = makeButtonAt(Frame3, "PushButton5", tr("Delete F&ile"), 255, 3000, 3570, 405);
+    PushButton9 = makeButtonAt(Frame3, "PushButton9", tr("&Rename File"), 3960, 3000, 3570, 405);
+    PushButton4 = makeButtonAt(Frame3, "PushButton4", tr("Do&wnload File"), 240, 3510, 7290, 405);
 
     lblStatus = makeAt<StatusLine>(this, "lblStatus", 120, 9780, 7800, 255);
-    lblStatus->setText(QStringLiteral("Disconnected"));
+    lblStatus->setText(tr("Disconnected"));
 
     for (QWidget* box : {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Frame2),
                          static_cast<QWidget*>(Frame3)})
@@ -262,7 +262,7 @@ QTreeWidgetItem* Form1::addNode(QTreeWidgetItem* parent, const QString& key, con
                                 int image, int selectedImage)
 {
     if (nodeByKey(key))
-        throw StepFailure(QStringLiteral("Key is not unique in collection: ") + key);
+        throw StepFailure(tr("Key is not unique in collection: %1").arg(key));
     auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(TView1);
     node->setText(0, text);
     node->setData(0, NodeKeyRole, key);

@@ -57,9 +57,9 @@ void Form1::Form_Load()
     steps.step(126, [&] { setWindowIcon(applicationIcon()); });
     steps.step(126, [&] { setApplicationTitle(deriveApplicationTitle(productName)); });
 
-    steps.step(128, [&] { addColumn(ListView1, QStringLiteral("File(s)")); });
-    steps.step(130, [&] { addColumn(ListView1, QStringLiteral("Date Modified")); });
-    steps.step(132, [&] { addColumn(ListView1, QStringLiteral("File Size")); });
+    steps.step(128, [&] { addColumn(ListView1, tr("File(s)")); });
+    steps.step(130, [&] { addColumn(ListView1, tr("Date Modified")); });
+    steps.step(132, [&] { addColumn(ListView1, tr("File Size")); });
 
     steps.step(134, [&] {
         // Columns start as narrow as one pixel and the user drags them wider;

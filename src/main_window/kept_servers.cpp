@@ -87,7 +87,7 @@ KeptServers::KeptServers(Form1& window)
     auto* dropDown = window.txtHostName->addAction(window.style()->standardIcon(QStyle::SP_ArrowDown),
                                                    QLineEdit::TrailingPosition);
     dropDown->setObjectName(QStringLiteral("keptServersDropDown"));
-    dropDown->setToolTip(QStringLiteral("Servers logged on to before"));
+    dropDown->setToolTip(tr("Servers logged on to before"));
     connect(dropDown, &QAction::triggered, this, &KeptServers::showAll);
     refill();
 }
@@ -96,7 +96,7 @@ void KeptServers::refill()
 {
     model_->clear();
     for (const KeptServer& server : servers_) {
-        auto* item = new QStandardItem(QStringLiteral("%1  (%2, port %3)").arg(server.host, server.user, server.port));
+        auto* item = new QStandardItem(tr("%1  (%2, port %3)").arg(server.host, server.user, server.port));
         item->setData(server.host, HostRole);
         item->setData(server.port, PortRole);
         item->setData(server.user, UserRole);
@@ -133,7 +133,7 @@ void KeptServers::forget(const KeptServer& server)
 {
     completer_->popup()->hide();
     const bool agreed = userDialogs().confirm(
-        &window_, QStringLiteral("Forget the server %1 (user %2, port %3) and the password stored for it?")
+        &window_, tr("Forget the server %1 (user %2, port %3) and the password stored for it?")
                       .arg(server.host, server.user, server.port));
     if (!agreed)
         return;

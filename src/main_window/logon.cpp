@@ -1,4 +1,5 @@
 #include "main_window/connection_security.h"
+#include "main_window/engine_messages.h"
 #include "main_window/error_report.h"
 #include "main_window/form1.h"
 #include "main_window/ftp_client.h"
@@ -61,8 +62,8 @@ void Form1::PushButton3_Click()
     bool sessionOpen = true;
     steps.step(116, [&] { sessionOpen = session.sessionHandle != 0; });
     if (!sessionOpen) {
-        steps.step(154, [&] { setStatus(QStringLiteral("Connection to service failed.")); });
-        steps.step(156, [&] { userDialogs().message(this, QStringLiteral("Connection to service failed")); });
+        steps.step(154, [&] { setStatus(tr("Connection to service failed.")); });
+        steps.step(156, [&] { userDialogs().message(this, tr("Connection to service failed")); });
         return;
     }
 
@@ -77,12 +78,12 @@ void Form1::PushButton3_Click()
     bool connected = true;
     steps.step(120, [&] { connected = session.connectionHandle != 0; });
     if (!connected) {
-        steps.step(122, [&] { userDialogs().message(this, QStringLiteral("Could not connect.")); });
+        steps.step(122, [&] { userDialogs().message(this, tr("Could not connect.")); });
         steps.step(124, [&] {
-            setStatus(QStringLiteral("Could not connect."));
+            setStatus(tr("Could not connect."));
             // Why, for whoever points at it: a refused password, a refused
             // certificate, encryption the server would not give.
-            lblStatus->setToolTip(fromRemote(InternetGetLastErrorText()));
+            lblStatus->setToolTip(engineMessage(fromRemote(InternetGetLastErrorText())));
         });
         steps.step(126, [&] {
             (void)InternetCloseHandle(session.sessionHandle);
@@ -92,7 +93,7 @@ void Form1::PushButton3_Click()
     }
 
     steps.step(128, [&] {
-        setStatus(QStringLiteral("Connected"));
+        setStatus(tr("Connected"));
         showConnectionEncryption(this, session.endpoint,
                                  QString::fromStdString(FtpGetConnectionEncryption(session.connectionHandle)));
         // Which ~/.ssh/config entry made this logon, for whoever wonders why it went where it did.
@@ -114,16 +115,16 @@ void Form1::PushButton3_Click()
         // The folder a pasted address names; one that cannot be opened leaves
         // the server's own starting folder, and the tooltip says why.
         if (!folderAsked.isEmpty() && !FtpSetCurrentDirectoryA(session.connectionHandle, toRemote(folderAsked))) {
-            const QString why = QStringLiteral("The folder %1 could not be opened: %2")
-                                    .arg(folderAsked, fromRemote(InternetGetLastErrorText()));
+            const QString why = tr("The folder %1 could not be opened: %2")
+                                    .arg(folderAsked, engineMessage(fromRemote(InternetGetLastErrorText())));
             lblStatus->setToolTip(lblStatus->toolTip().isEmpty() ? why : lblStatus->toolTip() + QLatin1Char('\n') + why);
         }
     });
     steps.step(140, [&] { replied = FtpGetCurrentDirectoryA(session.connectionHandle, reply); });
     steps.step(142, [&] {
         if (!replied)
-            throw StepFailure(QStringLiteral("Could not read the server's current folder: ")
-                              + fromRemote(InternetGetLastErrorText()));
+            throw StepFailure(tr("Could not read the server's current folder: %1")
+                                  .arg(engineMessage(fromRemote(InternetGetLastErrorText()))));
         directory = fromRemote(reply.substr(0, reply.find('\0')));
     });
 
@@ -139,7 +140,7 @@ void Form1::PushButton3_Click()
     steps.step(150, [&] {
         QTreeWidgetItem* parent = nodeByKey(QStringLiteral("/"));
         if (!parent)
-            throw StepFailure(QStringLiteral("Element not found: /"));
+            throw StepFailure(tr("Element not found: /"));
         for (qsizetype depth = 0; depth < parts.size(); ++depth) {
             const QString key = pathOf(parts.mid(0, depth + 1));
             QTreeWidgetItem* node = nodeByKey(key);
@@ -177,7 +178,7 @@ void Form1::PushButton8_Click()
         TView1->clear();
     });
     steps.step(112, [&] {
-        setStatus(QStringLiteral("Disconnected"));
+        setStatus(tr("Disconnected"));
         hideConnectionEncryption(this);
     });
     steps.step(114, [&] { PushButton3->setEnabled(true); });

@@ -1,5 +1,6 @@
 #include "main_window/user_dialogs.h"
 
+#include <QCoreApplication>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -56,7 +57,7 @@ public:
 
     void errorReport(QWidget* parent, const QString& text) override
     {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Application Error"), text,
+        QMessageBox box(QMessageBox::Warning, QCoreApplication::translate("ErrorReport", "Application Error"), text,
                         QMessageBox::Ok, parent);
         box.exec();
     }

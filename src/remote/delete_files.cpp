@@ -13,25 +13,25 @@ void Form1::PushButton5_Click()
     bool connected = false;
     steps.step(100, [&] { connected = session.isConnected(); });
     if (!connected) {
-        steps.step(102, [&] { userDialogs().message(this, QStringLiteral("Not connected to any server")); });
+        steps.step(102, [&] { userDialogs().message(this, tr("Not connected to any server")); });
         return;
     }
 
     bool hasCurrent = false;
     steps.step(104, [&] { hasCurrent = selectedListItem() != nullptr; });
     if (!hasCurrent) {
-        steps.step(106, [&] { userDialogs().message(this, QStringLiteral("No file is selected to be deleted")); });
+        steps.step(106, [&] { userDialogs().message(this, tr("No file is selected to be deleted")); });
         return;
     }
 
     bool confirmed = false;
     steps.step(108, [&] {
-        confirmed = userDialogs().confirm(this, QStringLiteral("Are you sure to delete selected file(s)?"));
+        confirmed = userDialogs().confirm(this, tr("Are you sure to delete selected file(s)?"));
     });
     if (!confirmed)  // [110]
         return;
 
-    steps.step(112, [&] { setStatus(QStringLiteral("Sending request.")); });
+    steps.step(112, [&] { setStatus(tr("Sending request.")); });
 
     // The count is taken once; the list is not touched during the loop, so the
     // rows keep their positions while the files go on the server.
@@ -49,21 +49,21 @@ void Form1::PushButton5_Click()
 
         std::string path;
         steps.step(118, [&] { path = toRemote(session.currentPath) + remoteNameOf(item); });
-        steps.step(120, [&] { setStatus(QStringLiteral("Deleting: \"") + displayPath(path) + QLatin1Char('"')); });
+        steps.step(120, [&] { setStatus(tr("Deleting: \"%1\"").arg(displayPath(path))); });
 
         bool deleted = false;
         steps.step(122, [&] { deleted = FtpDeleteFileA(session.connectionHandle, path); });
         if (!deleted) {
-            steps.step(124, [&] { userDialogs().message(this, QStringLiteral("An error occured while deleting file")); });
-            steps.step(126, [&] { setStatus(QStringLiteral("An error occured while deleting file")); });
+            steps.step(124, [&] { userDialogs().message(this, tr("An error occured while deleting file")); });
+            steps.step(126, [&] { setStatus(tr("An error occured while deleting file")); });
             return;
         }
-        steps.step(128, [&] { setStatus(QStringLiteral("OK")); });
+        steps.step(128, [&] { setStatus(tr("OK")); });
     }
 
     steps.step(132, [&] { connected = session.isConnected(); });
     if (!connected) {
-        steps.step(134, [&] { userDialogs().message(this, QStringLiteral("Not connected to any server")); });
+        steps.step(134, [&] { userDialogs().message(this, tr("Not connected to any server")); });
         return;
     }
 

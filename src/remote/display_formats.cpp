@@ -93,7 +93,8 @@ short ImgNumber(const QString& name)
     } catch (const std::exception& failure) {
         StepRunner(nullptr, form1Procedure("ImgNumber")).fail(label, QString::fromStdString(failure.what()));
     } catch (...) {
-        StepRunner(nullptr, form1Procedure("ImgNumber")).fail(label, QStringLiteral("Unexpected failure"));
+        StepRunner(nullptr, form1Procedure("ImgNumber"))
+            .fail(label, QCoreApplication::translate("ErrorReport", "Unexpected failure"));
     }
     return FileTypeIcon::OtherFile;
 }

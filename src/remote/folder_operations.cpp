@@ -29,35 +29,35 @@ void Form1::PushButton6_Click()
     bool connected = false;
     steps.step(100, [&] { connected = session.isConnected(); });
     if (!connected) {
-        steps.step(102, [&] { userDialogs().message(this, QStringLiteral("Not connected to any server")); });
+        steps.step(102, [&] { userDialogs().message(this, tr("Not connected to any server")); });
         return;
     }
 
     QString name;
     steps.step(104, [&] {
-        name = userDialogs().inputBox(this, QStringLiteral("Type name for the new folder"),
-                                      QStringLiteral("New Folder"));
+        name = userDialogs().inputBox(this, tr("Type name for the new folder"),
+                                      tr("New Folder"));
     });
     if (name.isEmpty())  // [106]
         return;
 
     const QString path = session.currentPath + name;
     steps.step(108, [&] {
-        setStatus(QStringLiteral("Sending request to create folder: \"") + path + QLatin1Char('"'));
+        setStatus(tr("Sending request to create folder: \"%1\"").arg(path));
     });
 
     bool created = false;
     steps.step(110, [&] { created = FtpCreateDirectoryA(session.connectionHandle, toRemote(path)); });
     if (!created) {
-        steps.step(112, [&] { userDialogs().message(this, QStringLiteral("An error osccured while creating folder")); });
-        steps.step(114, [&] { setStatus(QStringLiteral("An error osccured while creating folder")); });
+        steps.step(112, [&] { userDialogs().message(this, tr("An error osccured while creating folder")); });
+        steps.step(114, [&] { setStatus(tr("An error osccured while creating folder")); });
         return;
     }
-    steps.step(116, [&] { setStatus(QStringLiteral("Folder created.")); });
+    steps.step(116, [&] { setStatus(tr("Folder created.")); });
 
     steps.step(118, [&] { connected = session.isConnected(); });
     if (!connected) {
-        steps.step(120, [&] { userDialogs().message(this, QStringLiteral("Not connected to any server")); });
+        steps.step(120, [&] { userDialogs().message(this, tr("Not connected to any server")); });
         return;
     }
 
@@ -80,7 +80,7 @@ void Form1::PushButton7_Click()
     bool connected = false;
     steps.step(100, [&] { connected = session.isConnected(); });
     if (!connected) {
-        steps.step(102, [&] { userDialogs().message(this, QStringLiteral("Not connected to any Server")); });
+        steps.step(102, [&] { userDialogs().message(this, tr("Not connected to any Server")); });
         return;
     }
 
@@ -95,15 +95,14 @@ void Form1::PushButton7_Click()
     steps.step(108, [&] { isRoot = node->text(0) == QLatin1String(".."); });
     if (isRoot) {
         steps.step(110, [&] {
-            userDialogs().message(this, QStringLiteral("This is the root folder that can not be removed"));
+            userDialogs().message(this, tr("This is the root folder that can not be removed"));
         });
         return;
     }
 
     bool confirmed = false;
     steps.step(112, [&] {
-        confirmed = userDialogs().confirm(this, QStringLiteral("Are you sure to remove this folder: \"")
-                                                    + node->text(0) + QStringLiteral("\"?"));
+        confirmed = userDialogs().confirm(this, tr("Are you sure to remove this folder: \"%1\"?").arg(node->text(0)));
     });
     if (!confirmed)  // [114]
         return;
@@ -120,19 +119,19 @@ void Form1::PushButton7_Click()
         parentKey = folderPath.left(folderPath.lastIndexOf(QLatin1Char('/')) + 1);
     });
     steps.step(120, [&] {
-        setStatus(QStringLiteral("Sending request to remove folder: \"") + treePath(node) + QLatin1Char('"'));
+        setStatus(tr("Sending request to remove folder: \"%1\"").arg(treePath(node)));
     });
 
     bool removed = false;
     steps.step(122, [&] { removed = FtpRemoveDirectoryA(session.connectionHandle, toRemote(folderPath)); });
     if (!removed) {
         steps.step(124, [&] {
-            userDialogs().message(this, QStringLiteral("An error occured! Make sure that folder contains no files"));
+            userDialogs().message(this, tr("An error occured! Make sure that folder contains no files"));
         });
-        steps.step(126, [&] { setStatus(QStringLiteral("An error occured while removing folder")); });
+        steps.step(126, [&] { setStatus(tr("An error occured while removing folder")); });
         return;
     }
-    steps.step(128, [&] { setStatus(QStringLiteral("Request accomplished successfuly.")); });
+    steps.step(128, [&] { setStatus(tr("Request accomplished successfuly.")); });
 
     // Move the selection to the parent so the listing below shows the folder
     // that held the removed one.
@@ -154,7 +153,7 @@ void Form1::PushButton7_Click()
 
     steps.step(142, [&] { connected = session.isConnected(); });
     if (!connected) {
-        steps.step(144, [&] { userDialogs().message(this, QStringLiteral("Not connected to any server")); });
+        steps.step(144, [&] { userDialogs().message(this, tr("Not connected to any server")); });
         return;
     }
 

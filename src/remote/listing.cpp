@@ -13,22 +13,21 @@ void Form1::list()
     bool connected = false;
     steps.step(100, [&] { connected = session.isConnected(); });
     if (!connected) {
-        steps.step(102, [&] { userDialogs().message(this, QStringLiteral("You are not connected to any server")); });
+        steps.step(102, [&] { userDialogs().message(this, tr("You are not connected to any server")); });
         return;
     }
 
     steps.step(104, [&] { setMousePointer(vbHourglass); });
     // Input stays queued at both yields, so a click cannot start a second
     // navigation in the middle of this one.
-    steps.step(106, [&] { setStatus(QStringLiteral("Sending request...Please wait.")); });
+    steps.step(106, [&] { setStatus(tr("Sending request...Please wait.")); });
     steps.step(108, [&] { doEventsWithoutInput(); });
     steps.step(110, [&] {
         currentListItem = nullptr;
         ListView1->clear();
     });
     steps.step(112, [&] {
-        setStatus(QStringLiteral("Opening folder: \"") + displayPath(toRemote(session.searchPattern))
-                  + QLatin1Char('"'));
+        setStatus(tr("Opening folder: \"%1\"").arg(displayPath(toRemote(session.searchPattern))));
     });
     steps.step(114, [&] { doEventsWithoutInput(); });
 
@@ -73,7 +72,7 @@ void Form1::list()
                     steps.step(126, [&] {
                         QTreeWidgetItem* parent = nodeByKey(session.currentPath);
                         if (!parent)
-                            throw StepFailure(QStringLiteral("Element not found: ") + session.currentPath);
+                            throw StepFailure(tr("Element not found: %1").arg(session.currentPath));
                         currentNode = addNode(parent, session.currentPath + name + QLatin1Char('/'),
                                               shown, FileTypeIcon::Folder, FileTypeIcon::OpenFolder);
                     });
@@ -122,7 +121,7 @@ void Form1::list()
     ListView1->addTopLevelItems(rows);
 
     steps.step(144, [&] { (void)InternetCloseHandle(findHandle); });
-    steps.step(146, [&] { setStatus(QStringLiteral("Data transfer completed succesfully.")); });
+    steps.step(146, [&] { setStatus(tr("Data transfer completed succesfully.")); });
     steps.step(148, [&] {
         ListView1->clearSelection();
         ListView1->setCurrentItem(nullptr);
@@ -130,14 +129,15 @@ void Form1::list()
     steps.step(150, [&] { setMousePointer(vbDefault); });
     steps.step(152, [&] {
         if (lostCode == ERROR_INTERNET_CONNECTION_ABORTED) {
-            setStatus(QStringLiteral("Connection to the server was lost."));
+            setStatus(tr("Connection to the server was lost."));
             return;
         }
         if (lostCode == ERROR_INTERNET_TIMEOUT) {
-            setStatus(QStringLiteral("The server did not answer in time."));
+            setStatus(tr("The server did not answer in time."));
             return;
         }
-        setStatus(QStringLiteral("Server: ") + QString::number(ListView1->topLevelItemCount())
-                  + QStringLiteral(" Files in folder: ") + displayPath(toRemote(session.searchPattern)));
+        setStatus(tr("Server: %1 Files in folder: %2")
+                      .arg(QString::number(ListView1->topLevelItemCount()),
+                           displayPath(toRemote(session.searchPattern))));
     });
 }

@@ -62,14 +62,14 @@ void Form1::PushButton9_Click()
     bool connected = false;
     steps.step(100, [&] { connected = session.isConnected(); });
     if (!connected) {
-        steps.step(102, [&] { userDialogs().message(this, QStringLiteral("Not connected to any server")); });
+        steps.step(102, [&] { userDialogs().message(this, tr("Not connected to any server")); });
         return;
     }
 
     QTreeWidgetItem* item = nullptr;
     steps.step(104, [&] { item = selectedListItem(); });
     if (!item) {
-        steps.step(106, [&] { userDialogs().message(this, QStringLiteral("Nothing to rename")); });
+        steps.step(106, [&] { userDialogs().message(this, tr("Nothing to rename")); });
         return;
     }
 
@@ -83,8 +83,7 @@ void Form1::PushButton9_Click()
 void Form1::ListView1_BeforeLabelEdit()
 {
     const QTreeWidgetItem* item = selectedListItem();
-    setStatus(QStringLiteral("Server: Renaming file: \"") + (item ? item->text(0) : QString())
-              + QLatin1Char('"'));
+    setStatus(tr("Server: Renaming file: \"%1\"").arg(item ? item->text(0) : QString()));
 }
 
 // Runs when an edit is committed, before the list takes the typed text;
@@ -109,8 +108,8 @@ void Form1::ListView1_AfterLabelEdit(int& cancel, const QString& newText)
 
         // Most servers let RNTO replace a file of that name without a word.
         const auto refuseClash = [&] {
-            userDialogs().message(this, QStringLiteral("More files with the same name in one folder"));
-            setStatus(QStringLiteral("Wrong file parameter"));
+            userDialogs().message(this, tr("More files with the same name in one folder"));
+            setStatus(tr("Wrong file parameter"));
             cancel = 1;
         };
         if (listedBesides(ListView1, item, newRemoteName))
@@ -120,8 +119,8 @@ void Form1::ListView1_AfterLabelEdit(int& cancel, const QString& newText)
         const QString newExtension = extensionOf(newText);
         if (oldExtension != newExtension) {
             const bool confirmed = userDialogs().confirm(
-                this, QStringLiteral("Are you sure to exchange the file extension from: \"") + oldExtension
-                          + QStringLiteral("\" to: \"") + newExtension + QLatin1Char('"'));
+                this, tr("Are you sure to exchange the file extension from: \"%1\" to: \"%2\"")
+                          .arg(oldExtension, newExtension));
             if (!confirmed) {
                 cancel = 1;
                 return;
@@ -134,19 +133,19 @@ void Form1::ListView1_AfterLabelEdit(int& cancel, const QString& newText)
             return refuseClash();
 
         cancel = 0;
-        setStatus(QStringLiteral("Sending request to rename file: \"") + displayPath(oldPath) + QLatin1Char('"'));
+        setStatus(tr("Sending request to rename file: \"%1\"").arg(displayPath(oldPath)));
 
         if (!FtpRenameFileA(session.connectionHandle, oldPath, newPath)) {
-            userDialogs().message(this, QStringLiteral("Can't accomplishe request"));
-            setStatus(QStringLiteral("Request accomplished with no success at all"));
+            userDialogs().message(this, tr("Can't accomplishe request"));
+            setStatus(tr("Request accomplished with no success at all"));
             return;
         }
         // Without a refresh below the row stays; it must name the file the server now has.
         item->setData(0, RemoteNameRole, QByteArray(newRemoteName.data(), qsizetype(newRemoteName.size())));
-        setStatus(QStringLiteral("File renamed to: \"") + displayPath(newPath) + QLatin1Char('"'));
+        setStatus(tr("File renamed to: \"%1\"").arg(displayPath(newPath)));
 
         if (!session.isConnected()) {
-            userDialogs().message(this, QStringLiteral("Not connected to any server"));
+            userDialogs().message(this, tr("Not connected to any server"));
             return;
         }
 

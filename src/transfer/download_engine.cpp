@@ -10,6 +10,7 @@
 // already received. Any other failure (a file found damaged, a local file
 // that cannot be written) leaves no part file.
 
+#include "main_window/engine_messages.h"
 #include "main_window/error_report.h"
 #include "main_window/form1.h"
 #include "main_window/tick_clock.h"
@@ -35,7 +36,7 @@ constexpr std::uint32_t blockSize = 1024;
 
 QString quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
 
-QString lastServerError() { return fromRemote(InternetGetLastErrorText()); }
+QString lastServerError() { return engineMessage(fromRemote(InternetGetLastErrorText())); }
 
 // Blocks are read straight into a 256 KiB buffer that goes to the file in one
 // write when full: a copy and a small write per 1024-byte block would cost
@@ -96,18 +97,16 @@ void Form2::Download()
         ProgressBar1->setValue(std::int64_t(0));
         ProgressBar1->setMin(0);
         ProgressBar1->setMax(size);
-        Label1->setFileLine(QStringLiteral("Downloading File: "), entry,
-                            QStringLiteral(" / ") + QString::number(size) + QStringLiteral(" bytù."));
+        Label1->setFileLine(tr("Downloading File: "), entry, tr(" / %1 bytù.").arg(size));
         Label1->repaint();
-        Label2->setText(QStringLiteral("File:       ") + QString::number(p + 1) + QStringLiteral(" / ")
-                        + QString::number(mTotalCount));
+        Label2->setText(tr("File:       %1 / %2").arg(QString::number(p + 1), QString::number(mTotalCount)));
         Label2->repaint();
 
         // The listed name is the server's; it must name a file inside the
         // download folder and nothing else.
         const QByteArray listedName = remoteNames.value(p).isEmpty() ? entry.toUtf8() : remoteNames.value(p);
         if (!isPlainLocalName(listedName) || !isPlainLocalName(QFile::encodeName(entry)))
-            throw StepFailure(QStringLiteral("The remote name %1 is not a file name allowed in the folder %2")
+            throw StepFailure(tr("The remote name %1 is not a file name allowed in the folder %2")
                                   .arg(quoted(entry), downloadFolder));
         const std::string remotePath = (folderBatch ? entryFolders.value(p).remote.toStdString()
                                                     : toRemote(owner_.session.currentPath))
@@ -116,14 +115,14 @@ void Form2::Download()
         // A folder the server named, or a link already in the download
         // folder, must not lead the file anywhere outside it.
         if (folderBatch && !staysInside(downloadFolder, localPath))
-            throw StepFailure(QStringLiteral("%1 would lie outside the folder %2").arg(quoted(localPath), downloadFolder));
+            throw StepFailure(tr("%1 would lie outside the folder %2").arg(quoted(localPath), downloadFolder));
 
         // A part file of this same remote file continues; one of any other goes.
         PartialDownload partial(localPath, remoteFileIdentity(remotePath, size, remoteDates.value(p)),
                                 std::uint64_t(std::max<std::int64_t>(size, 0)));
         std::uint64_t offset = partial.held();
 
-        owner_.setStatus(QStringLiteral("Transfering data...Please wait."));
+        owner_.setStatus(tr("Transfering data...Please wait."));
         if (offset > 0) {
             // The server's digest, if any, is of the whole file: the held bytes are read for it.
             HeldPartReader held = partial.heldBytes();
@@ -137,8 +136,8 @@ void Form2::Download()
         if (remoteFileHandle == 0) {
             if (folderBatch)
                 return false;
-            userDialogs().message(this, QStringLiteral("Can't open file path"));
-            owner_.setStatus(QStringLiteral("Can't open file path! Request canceled!"));
+            userDialogs().message(this, tr("Can't open file path"));
+            owner_.setStatus(tr("Can't open file path! Request canceled!"));
             throw StopBatch();
         }
 
@@ -147,14 +146,14 @@ void Form2::Download()
 
         QFile& localFile = partial.file();
         if (!partial.open(offset))
-            throw StepFailure(QStringLiteral("Can't create the local file %1: %2")
+            throw StepFailure(tr("Can't create the local file %1: %2")
                                   .arg(quoted(localPath), partial.errorString()));
 
         std::uint32_t now = GetTickCount();
         readouts.startFile(now, size);
         readouts.resumeFile(std::int64_t(offset));
         const auto writeFailure = [&] {
-            return StepFailure(QStringLiteral("Can't write the local file %1: %2")
+            return StepFailure(tr("Can't write the local file %1: %2")
                                    .arg(quoted(localPath), partial.errorString()));
         };
         BlockCollector collector(localFile);
@@ -180,7 +179,7 @@ void Form2::Download()
             const bool timingChanged = readouts.advance(count, now);
             if (!readOk) {
                 display.afterBlock(readouts, timingChanged, now, false);
-                throw StepFailure(QStringLiteral("The transfer of %1 failed: %2")
+                throw StepFailure(tr("The transfer of %1 failed: %2")
                                       .arg(quoted(displayPath(remotePath)), lastServerError()));
             }
             // Only a read of 0 bytes ends the file: a streamed read may come back short.
@@ -199,12 +198,12 @@ void Form2::Download()
         remoteFileHandle = 0;
         if (!InternetCloseHandle(handle)) {
             keepIfBrokeOff();
-            throw StepFailure(QStringLiteral("The server did not confirm the transfer of %1: %2")
+            throw StepFailure(tr("The server did not confirm the transfer of %1: %2")
                                   .arg(quoted(displayPath(remotePath)), lastServerError()));
         }
         if (!partial.commit())
             throw writeFailure();
-        owner_.setStatus(QStringLiteral("OK"));
+        owner_.setStatus(tr("OK"));
         return true;
     };
 
@@ -230,12 +229,13 @@ void Form2::Download()
     }
 
     if (notTransferred > 0) {
-        const QString ending = QStringLiteral("%1 of %2 files were not transferred.").arg(notTransferred).arg(List1.size());
+        const QString ending = tr("%1 of %2 files were not transferred.")
+                                   .arg(QString::number(notTransferred), QString::number(List1.size()));
         userDialogs().message(this, ending);
         owner_.setStatus(ending);
         done(QDialog::Accepted);
         return;
     }
-    userDialogs().message(this, QStringLiteral("Data transfer completed."));
+    userDialogs().message(this, tr("Data transfer completed."));
     done(QDialog::Accepted);
 }

@@ -38,8 +38,8 @@ public:
     {
         if (clock_.elapsed() >= 100) {
             clock_.restart();
-            window_.setStatus(QStringLiteral("Collecting files: %1 files in %2 folders (Esc cancels)")
-                                  .arg(files).arg(folders));
+            window_.setStatus(Form1::tr("Collecting files: %1 files in %2 folders (Esc cancels)")
+                                  .arg(QString::number(files), QString::number(folders)));
             QApplication::processEvents();
         }
         return !cancelled_;
@@ -75,7 +75,7 @@ private:
     bool cancelled_ = false;
 };
 
-QString fileCountText(int count) { return QStringLiteral("File:       0 / ") + QString::number(count); }
+QString fileCountText(int count) { return Form2::tr("File:       0 / %1").arg(count); }
 
 QByteArray bytesOf(const std::string& text) { return QByteArray(text.data(), qsizetype(text.size())); }
 
@@ -87,7 +87,7 @@ void tellLeftOut(Form1& window, const QStringList& leftOut)
     constexpr int shown = 10;
     QString text = leftOut.mid(0, shown).join(QLatin1Char('\n'));
     if (leftOut.size() > shown)
-        text += QStringLiteral("\n... and %1 more.").arg(leftOut.size() - shown);
+        text += Form1::tr("\n... and %1 more.").arg(leftOut.size() - shown);
     userDialogs().message(&window, text);
 }
 
@@ -111,16 +111,17 @@ void runBatch(Form1& window, const FolderWalk& walk, bool upload)
     dialog->mTotalCount = int(walk.files.size());
     dialog->Label2->setText(fileCountText(dialog->mTotalCount));
     if (upload) {
-        dialog->PushButton1->setText(QStringLiteral("Upload"));
-        dialog->Label4->setText(QStringLiteral("Bytes send:"));
-        dialog->Label7->setText(QStringLiteral("Upload Speed:"));
+        dialog->PushButton1->setText(Form2::tr("&Upload"));
+        dialog->Label4->setText(Form2::tr("Bytes send:"));
+        dialog->Label7->setText(Form2::tr("Upload Speed:"));
     } else {
-        dialog->PushButton1->setText(QStringLiteral("Download"));
-        dialog->Label4->setText(QStringLiteral("Bytes received:"));
+        dialog->PushButton1->setText(Form2::tr("&Download"));
+        dialog->Label4->setText(Form2::tr("Bytes received:"));
     }
     dialog->batchTotal = total;
     dialog->lbCelkem->setText(QString::number(total));
-    window.setStatus(QStringLiteral("%1 files in %2 folders").arg(walk.files.size()).arg(walk.folders.size()));
+    window.setStatus(Form1::tr("%1 files in %2 folders")
+                         .arg(QString::number(walk.files.size()), QString::number(walk.folders.size())));
     dialog->exec();
 }
 
@@ -128,7 +129,7 @@ bool connectedOrSay(Form1& window)
 {
     if (window.session.isConnected())
         return true;
-    userDialogs().message(&window, QStringLiteral("not connected to any server"));
+    userDialogs().message(&window, Form1::tr("not connected to any server"));
     return false;
 }
 
@@ -153,20 +154,20 @@ void uploadLocalPaths(Form1& window, const QStringList& paths)
                 walk.files.append({info.fileName(), bytesOf(toRemote(info.fileName())), info.size(), 0,
                                    int(walk.folders.size() - 1)});
             } else {
-                walk.leftOut << QStringLiteral("\"%1\" is neither a file nor a folder: it was left out.").arg(path);
+                walk.leftOut << Form1::tr("\"%1\" is neither a file nor a folder: it was left out.").arg(path);
             }
             if (walk.cancelled)
                 break;
         }
     }
     if (walk.cancelled) {
-        window.setStatus(QStringLiteral("Cancelled."));
+        window.setStatus(Form1::tr("Cancelled."));
         return;
     }
     tellLeftOut(window, walk.leftOut);
     runBatch(window, walk, true);
     if (!window.session.isConnected()) {
-        userDialogs().message(&window, QStringLiteral("Not connected to any server"));
+        userDialogs().message(&window, Form1::tr("Not connected to any server"));
         return;
     }
     if (QTreeWidgetItem* node = window.selectedNode()) {
@@ -180,7 +181,7 @@ void downloadRemoteItems(Form1& window, const QList<RemoteItem>& items)
     if (items.isEmpty())
         return;
     if (!window.session.isConnected()) {
-        userDialogs().message(&window, QStringLiteral("Not connected to any server"));
+        userDialogs().message(&window, Form1::tr("Not connected to any server"));
         return;
     }
     FolderWalk walk;
@@ -191,7 +192,7 @@ void downloadRemoteItems(Form1& window, const QList<RemoteItem>& items)
             if (item.isFolder) {
                 const QString local = item.name.isEmpty() ? QString() : item.name + QLatin1Char('/');
                 if (!item.name.isEmpty() && !isPlainLocalName(QFile::encodeName(item.name))) {
-                    walk.leftOut << QStringLiteral("The remote folder \"%1\" cannot be a local name: it was left out.")
+                    walk.leftOut << Form1::tr("The remote folder \"%1\" cannot be a local name: it was left out.")
                                         .arg(item.name);
                     continue;
                 }
@@ -207,7 +208,7 @@ void downloadRemoteItems(Form1& window, const QList<RemoteItem>& items)
         }
     }
     if (walk.cancelled) {
-        window.setStatus(QStringLiteral("Cancelled."));
+        window.setStatus(Form1::tr("Cancelled."));
         return;
     }
     tellLeftOut(window, walk.leftOut);
@@ -246,7 +247,7 @@ void setupFolderTransfers(Form1& window)
             return;
         const QString folder = window.dirLocalDir->rowPath(window.dirLocalDir->row(row));
         QMenu menu;
-        menu.addAction(QStringLiteral("Upload Folder"), &window, [&window, folder] { uploadLocalPaths(window, {folder}); });
+        menu.addAction(Form1::tr("Upload Folder"), &window, [&window, folder] { uploadLocalPaths(window, {folder}); });
         menu.exec(window.dirLocalDir->viewport()->mapToGlobal(at));
     });
     window.TView1->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -256,7 +257,7 @@ void setupFolderTransfers(Form1& window)
             return;
         const RemoteItem item = remoteFolderItem(node);
         QMenu menu;
-        menu.addAction(QStringLiteral("Download Folder"), &window, [&window, item] { downloadRemoteItems(window, {item}); });
+        menu.addAction(Form1::tr("Download Folder"), &window, [&window, item] { downloadRemoteItems(window, {item}); });
         menu.exec(window.TView1->viewport()->mapToGlobal(at));
     });
 }

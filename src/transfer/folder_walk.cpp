@@ -1,9 +1,11 @@
 #include "transfer/folder_walk.h"
 
+#include "main_window/engine_messages.h"
 #include "main_window/remote_names.h"
 #include "remote/display_formats.h"
 #include "transfer/transfer_paths.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +14,10 @@
 #include <string>
 
 namespace {
+
+struct WalkTexts {
+    Q_DECLARE_TR_FUNCTIONS(FolderWalk)
+};
 
 QString quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
 
@@ -31,7 +37,7 @@ void walkLocalFolder(FolderWalk& walk, const QString& localFolder, const QByteAr
     const auto addFolder = [&](const QString& local, const QByteArray& remote) {
         const QString canonical = QFileInfo(local).canonicalFilePath();
         if (visited.contains(canonical)) {
-            walk.leftOut << QStringLiteral("The folder %1 leads to a folder already sent (a link back into the "
+            walk.leftOut << WalkTexts::tr("The folder %1 leads to a folder already sent (a link back into the "
                                            "tree?): it was left out.").arg(quoted(QDir::toNativeSeparators(local)));
             return;
         }
@@ -48,7 +54,7 @@ void walkLocalFolder(FolderWalk& walk, const QString& localFolder, const QByteAr
         const BatchFolder folder = walk.folders.at(index);
         const QDir dir(folder.local);
         if (!dir.isReadable())
-            walk.leftOut << QStringLiteral("The folder %1 cannot be read: it was left out.").arg(quoted(folder.local));
+            walk.leftOut << WalkTexts::tr("The folder %1 cannot be read: it was left out.").arg(quoted(folder.local));
         for (const QFileInfo& entry : dir.entryInfoList(filters, QDir::Name)) {
             const QByteArray remoteName = remoteBytes(entry.fileName());
             if (entry.isDir())
@@ -79,8 +85,8 @@ void walkRemoteFolder(FolderWalk& walk, HINTERNET connection, const QByteArray& 
         const HINTERNET find = FtpFindFirstFileA(connection, folder.remote.toStdString() + "*.*", record,
                                                  INTERNET_FLAG_RELOAD, 0);
         if (!find && GetLastError() != ERROR_NO_MORE_FILES) {
-            walk.leftOut << QStringLiteral("The folder %1 could not be listed (%2): it was left out.")
-                                .arg(quoted(shownFolder), fromRemote(InternetGetLastErrorText()));
+            walk.leftOut << WalkTexts::tr("The folder %1 could not be listed (%2): it was left out.")
+                                .arg(quoted(shownFolder), engineMessage(fromRemote(InternetGetLastErrorText())));
         }
         for (bool more = find != 0; more; more = InternetFindNextFileA(find, record)) {
             const std::string raw = record.cFileName.substr(0, record.cFileName.find('\0'));
@@ -90,14 +96,14 @@ void walkRemoteFolder(FolderWalk& walk, HINTERNET connection, const QByteArray& 
             // Shown as the list shows it; that text is the local name.
             const QString name = displayName(raw);
             if (!isPlainLocalName(rawName) || !isPlainLocalName(QFile::encodeName(name))) {
-                walk.leftOut << QStringLiteral("The remote name %1 in %2 cannot be a local name: it was left out.")
+                walk.leftOut << WalkTexts::tr("The remote name %1 in %2 cannot be a local name: it was left out.")
                                     .arg(quoted(name), quoted(shownFolder));
                 continue;
             }
             const bool isLink = (record.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
             if ((record.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
                 if (isLink && next.insideLink) {
-                    walk.leftOut << QStringLiteral("The folder link %1 in %2 lies inside a linked folder and was "
+                    walk.leftOut << WalkTexts::tr("The folder link %1 in %2 lies inside a linked folder and was "
                                                    "not followed.").arg(quoted(name), quoted(shownFolder));
                     continue;
                 }

@@ -84,13 +84,13 @@ void Form2::nameControls()
     nameReadoutByCaption(lbTimeLeft, Label9);
     nameReadoutByCaption(lbLeft, Label5);
     nameReadoutByCaption(lbSpeed, Label7);
-    ProgressBar1->setAccessibleName(QStringLiteral("Progress of this file"));
-    ProgressBar2->setAccessibleName(QStringLiteral("Progress of all files"));
+    ProgressBar1->setAccessibleName(tr("Progress of this file"));
+    ProgressBar2->setAccessibleName(tr("Progress of all files"));
 }
 
 void Form2::buildLayout()
 {
-    setWindowTitle(QStringLiteral("Data Transfer"));
+    setWindowTitle(tr("Data Transfer"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(px(6360), px(4140));
@@ -102,12 +102,12 @@ void Form2::buildLayout()
 
     Frame2 = makeFrame(this, "Frame2", 120, 120, 6120, 1455);
     // Titles first: the read-outs are stacked above them.
-    Label3 = makeTitle(Frame2, "Label3", QStringLiteral("Kb to transfer:"), 180, 270, 2700, 270);
-    Label6 = makeTitle(Frame2, "Label6", QStringLiteral("Time elapsed:"), 3300, 270, 5595, 270);
-    Label4 = makeTitle(Frame2, "Label4", QStringLiteral("Bytes sent:"), 180, 600, 2700, 270);
-    Label9 = makeTitle(Frame2, "Label9", QStringLiteral("Time remaining:"), 3300, 600, 5595, 270);
-    Label5 = makeTitle(Frame2, "Label5", QStringLiteral("Bytes to send:"), 180, 975, 2700, 270);
-    Label7 = makeTitle(Frame2, "Label7", QStringLiteral("Speed:"), 3300, 975, 5955, 270);
+    Label3 = makeTitle(Frame2, "Label3", tr("Kb to transfer:"), 180, 270, 2700, 270);
+    Label6 = makeTitle(Frame2, "Label6", tr("Time elapsed:"), 3300, 270, 5595, 270);
+    Label4 = makeTitle(Frame2, "Label4", tr("Bytes sent:"), 180, 600, 2700, 270);
+    Label9 = makeTitle(Frame2, "Label9", tr("Time remaining:"), 3300, 600, 5595, 270);
+    Label5 = makeTitle(Frame2, "Label5", tr("Bytes to send:"), 180, 975, 2700, 270);
+    Label7 = makeTitle(Frame2, "Label7", tr("Speed:"), 3300, 975, 5955, 270);
     // The read-outs are wider than designed: at the designed widths a batch
     // over a gigabyte ("1 464 846.68 Kb") or a fast link ("123456.78 Kbps")
     // lost its leading digits, which shows a wrong number. The left column
@@ -124,14 +124,14 @@ void Form2::buildLayout()
 
     Frame1 = makeFrame(this, "Frame1", 120, 1680, 6120, 1815);
     Label1 = makeAt<FileLineLabel>(Frame1, "Label1", 510, 270, 5055, 270);
-    Label1->setText(QStringLiteral("Downloading file:"));
+    Label1->setText(tr("Downloading file:"));
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ProgressBar1 = makeAt<ProgressBar>(Frame1, "ProgressBar1", 180, 467, 5700, 405);
-    Label2 = makeLabel(Frame1, "Label2", QStringLiteral("File:             /5"), 525, 1020, 4455, 270);
+    Label2 = makeLabel(Frame1, "Label2", tr("File:             /5"), 525, 1020, 4455, 270);
     ProgressBar2 = makeAt<ProgressBar>(Frame1, "ProgressBar2", 180, 1217, 5700, 405);
 
-    PushButton1 = makeButtonAt(this, "PushButton1", QStringLiteral("Download"), 120, 3600, 3000, 400);
-    PushButton2 = makeButtonAt(this, "PushButton2", QStringLiteral("Cancel"), 3240, 3600, 3000, 400);
+    PushButton1 = makeButtonAt(this, "PushButton1", tr("&Download"), 120, 3600, 3000, 400);
+    PushButton2 = makeButtonAt(this, "PushButton2", tr("&Cancel"), 3240, 3600, 3000, 400);
 
     // Hover: the buttons show the custom pointer, the window and frames the default.
     setMouseTracking(true);
@@ -174,7 +174,9 @@ void Form2::PushButton1_Click()
 {
     StepRunner steps(this, form2Procedure("PushButton1_Click"));
     bool upload = false;
-    steps.step(100, [&] { upload = PushButton1->text() == QLatin1String("Upload"); });
+    // Told apart by the caption as shown, so the mnemonic marker does not count.
+    const auto shown = [](QString caption) { return caption.remove(QLatin1Char('&')); };
+    steps.step(100, [&] { upload = shown(PushButton1->text()) == shown(tr("&Upload")); });
     if (upload)
         steps.step(102, [&] { Upload(); });
     else
@@ -192,7 +194,7 @@ void Form2::PushButton2_Click()
             remoteFileHandle = 0;
             (void)InternetCloseHandle(handle);
         });
-        steps.step(104, [&] { userDialogs().message(this, QStringLiteral("Operation Canceled.")); });
+        steps.step(104, [&] { userDialogs().message(this, tr("Operation Canceled.")); });
     }
     steps.step(106, [&] { reject(); });
 }

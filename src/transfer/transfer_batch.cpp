@@ -42,7 +42,7 @@ qint64 localFileLength(const QString& path)
 {
     const QFileInfo file(path);
     if (!file.exists() || file.isDir())
-        throw StepFailure(QStringLiteral("File not found: \"%1\"").arg(path));
+        throw StepFailure(Form1::tr("File not found: \"%1\"").arg(path));
     return file.size();
 }
 
@@ -51,12 +51,12 @@ void addToTotal(qint64& total, qint64 size)
 {
     qint64 sum = 0;
     if (__builtin_add_overflow(total, size, &sum))
-        throw StepFailure(QStringLiteral("Overflow: the batch total exceeds %1 bytes")
+        throw StepFailure(Form1::tr("Overflow: the batch total exceeds %1 bytes")
                               .arg(std::numeric_limits<qint64>::max()));
     total = sum;
 }
 
-QString fileCountText(int count) { return QStringLiteral("File:       0 / ") + QString::number(count); }
+QString fileCountText(int count) { return Form2::tr("File:       0 / %1").arg(count); }
 
 } // namespace
 
@@ -74,7 +74,7 @@ void Form1::PushButton1_Click()
         }
     });
     if (!selected) {  // 110
-        steps.step(170, [&] { userDialogs().message(this, QStringLiteral("No files selected")); });
+        steps.step(170, [&] { userDialogs().message(this, tr("No files selected")); });
         return;
     }
 
@@ -82,13 +82,13 @@ void Form1::PushButton1_Click()
     steps.step(112, [&] { folder = folderPrefix(dirLocalDir->Path()); });  // 112 to 116
 
     if (!session.isConnected()) {  // 118
-        steps.step(120, [&] { userDialogs().message(this, QStringLiteral("not connected to any server")); });
+        steps.step(120, [&] { userDialogs().message(this, tr("not connected to any server")); });
         return;
     }
 
     int count = 0;
     qint64 total = 0;
-    steps.step(126, [&] { setStatus(QStringLiteral("Colecting files information:")); });
+    steps.step(126, [&] { setStatus(tr("Colecting files information:")); });
 
     LazyForm2 dialog(*this);
     for (int i = 0; i < filLocalFile->ListCount(); ++i) {  // 128
@@ -105,9 +105,9 @@ void Form1::PushButton1_Click()
         steps.step(142, [&] { dialog->List2.append(size); });
         steps.step(144, [&] { dialog->Label2->setText(fileCountText(count)); });
         steps.step(146, [&] { dialog->mTotalCount = count; });
-        steps.step(148, [&] { dialog->PushButton1->setText(QStringLiteral("Upload")); });
-        steps.step(150, [&] { dialog->Label4->setText(QStringLiteral("Bytes send:")); });
-        steps.step(152, [&] { dialog->Label7->setText(QStringLiteral("Upload Speed:")); });
+        steps.step(148, [&] { dialog->PushButton1->setText(Form2::tr("&Upload")); });
+        steps.step(150, [&] { dialog->Label4->setText(Form2::tr("Bytes send:")); });
+        steps.step(152, [&] { dialog->Label7->setText(Form2::tr("Upload Speed:")); });
     }
     steps.step(156, [&] {
         dialog->batchTotal = total;
@@ -123,7 +123,7 @@ void Form1::PushButton1_Click()
             steps.step(168, [&] { TView1_NodeClick(); });
         }
     } else {
-        steps.step(162, [&] { userDialogs().message(this, QStringLiteral("Not connected to any server")); });
+        steps.step(162, [&] { userDialogs().message(this, tr("Not connected to any server")); });
     }
 }
 
@@ -132,7 +132,7 @@ void Form1::PushButton4_Click()
     StepRunner steps(this, form1Procedure("PushButton4_Click"));
 
     if (!session.isConnected()) {  // 100
-        steps.step(102, [&] { userDialogs().message(this, QStringLiteral("Not connected to any server")); });
+        steps.step(102, [&] { userDialogs().message(this, tr("Not connected to any server")); });
         return;
     }
 
@@ -146,7 +146,7 @@ void Form1::PushButton4_Click()
         }
     });
     if (!selected) {  // 114
-        steps.step(116, [&] { userDialogs().message(this, QStringLiteral("No file selected")); });
+        steps.step(116, [&] { userDialogs().message(this, tr("No file selected")); });
         return;
     }
 
@@ -155,7 +155,7 @@ void Form1::PushButton4_Click()
 
     int count = 0;
     qint64 total = 0;
-    steps.step(128, [&] { setStatus(QStringLiteral("Colecting informations about files:")); });
+    steps.step(128, [&] { setStatus(tr("Colecting informations about files:")); });
 
     LazyForm2 dialog(*this);
     for (int row = 0; row < ListView1->topLevelItemCount(); ++row) {  // 130
@@ -182,8 +182,8 @@ void Form1::PushButton4_Click()
             dialog->Label2->setText(fileCountText(count));
             dialog->mTotalCount = count;
         });
-        steps.step(148, [&] { dialog->PushButton1->setText(QStringLiteral("Download")); });
-        steps.step(150, [&] { dialog->Label4->setText(QStringLiteral("Bytes received:")); });
+        steps.step(148, [&] { dialog->PushButton1->setText(Form2::tr("&Download")); });
+        steps.step(150, [&] { dialog->Label4->setText(Form2::tr("Bytes received:")); });
     }
     steps.step(154, [&] { downloadFolder = folder; });
     steps.step(156, [&] {

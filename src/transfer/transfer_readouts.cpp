@@ -1,9 +1,16 @@
 #include "transfer/transfer_readouts.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 #include <cstdlib>
 
 namespace {
+
+// The units a read-out shows its figure in.
+struct Units {
+    Q_DECLARE_TR_FUNCTIONS(Form2)
+};
 
 QString groupThousands(const QString& digits)
 {
@@ -170,32 +177,32 @@ bool TransferReadouts::finishFile()
 
 QString TransferReadouts::totalText() const
 {
-    return formatGroupedDecimal(double(total_) / 1024.0) + QStringLiteral(" Kb");
+    return Units::tr("%1 Kb").arg(formatGroupedDecimal(double(total_) / 1024.0));
 }
 
 QString TransferReadouts::movedText() const
 {
-    return formatGroupedDecimal(double(movedAll_) / 1024.0) + QStringLiteral(" Kb");
+    return Units::tr("%1 Kb").arg(formatGroupedDecimal(double(movedAll_) / 1024.0));
 }
 
 QString TransferReadouts::leftText() const
 {
-    return formatGroupedDecimal(double(total_ - movedAll_) / 1024.0) + QStringLiteral(" Kb");
+    return Units::tr("%1 Kb").arg(formatGroupedDecimal(double(total_ - movedAll_) / 1024.0));
 }
 
 QString TransferReadouts::timeText() const
 {
-    return formatGroupedWhole(measured_.fileSeconds + measured_.carriedSeconds) + QStringLiteral(" s");
+    return Units::tr("%1 s").arg(formatGroupedWhole(measured_.fileSeconds + measured_.carriedSeconds));
 }
 
 QString TransferReadouts::speedText() const
 {
-    return formatShortDecimal(speed_) + QStringLiteral(" Kbps");
+    return Units::tr("%1 Kbps").arg(formatShortDecimal(speed_));
 }
 
 QString TransferReadouts::timeLeftText() const
 {
-    return formatGroupedWhole((double(measured_.bytesLeft) / 1000.0) / double(speed_)) + QStringLiteral(" s");
+    return Units::tr("%1 s").arg(formatGroupedWhole((double(measured_.bytesLeft) / 1000.0) / double(speed_)));
 }
 
 bool RepaintThrottle::due(std::uint32_t now, bool force)

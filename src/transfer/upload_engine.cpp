@@ -25,9 +25,8 @@ namespace {
 
 constexpr std::int64_t blockSize = 1024;
 
-const QString createRefused = QStringLiteral("Can't create requested file on server");
-const QString createRefusedStatus =
-    QStringLiteral("Can't create requested file on server! request canceled!");
+QString createRefused() { return Form2::tr("Can't create requested file on server"); }
+QString createRefusedStatus() { return Form2::tr("Can't create requested file on server! request canceled!"); }
 
 QString quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
 
@@ -102,7 +101,7 @@ void Form2::Upload()
     steps.step(124, [&] { PushButton2->setEnabled(true); });
     // A folder the server has already is used as it is: its MKD refusal says nothing.
     for (const BatchFolder& folder : foldersToMake) {
-        owner_.setStatus(QStringLiteral("Creating folder: ") + displayPath(folder.remote.toStdString()));
+        owner_.setStatus(tr("Creating folder: %1").arg(displayPath(folder.remote.toStdString())));
         (void)FtpCreateDirectoryA(owner_.session.connectionHandle, folder.remote.toStdString());
     }
     const bool folderBatch = !entryFolders.isEmpty();
@@ -117,13 +116,11 @@ void Form2::Upload()
         steps.step(134, [&] { ProgressBar1->setMin(0); });
         steps.step(136, [&] { ProgressBar1->setMax(size); });
         steps.step(138, [&] {
-            Label1->setFileLine(QStringLiteral("Uploading file: "), List1.at(p),
-                                QStringLiteral(" / ") + QString::number(size) + QStringLiteral(" byte."));
+            Label1->setFileLine(tr("Uploading file: "), List1.at(p), tr(" / %1 byte.").arg(size));
         });
         steps.step(140, [&] { Label1->repaint(); });
         steps.step(142, [&] {
-            Label2->setText(QStringLiteral("File:       ") + QString::number(p + 1)
-                            + QStringLiteral(" / ") + QString::number(mTotalCount));
+            Label2->setText(tr("File:       %1 / %2").arg(QString::number(p + 1), QString::number(mTotalCount)));
         });
         steps.step(144, [&] { Label2->repaint(); });
 
@@ -136,7 +133,7 @@ void Form2::Upload()
             remotePath = folderBatch ? entryFolders.value(p).remote.toStdString() + toRemote(remoteName)
                                      : toRemote(owner_.session.currentPath + remoteName);
         });
-        steps.step(152, [&] { owner_.setStatus(QStringLiteral("Uploading data...Please wait.")); });
+        steps.step(152, [&] { owner_.setStatus(tr("Uploading data...Please wait.")); });
 
         // The local file is opened before anything is created on the server, so
         // an entry that cannot be read leaves the server untouched.
@@ -144,7 +141,7 @@ void Form2::Upload()
         bool opened = false;
         steps.step(168, [&] {
             if (!localFile.open())
-                throw StepFailure(QStringLiteral("Can't open the local file %1: %2")
+                throw StepFailure(tr("Can't open the local file %1: %2")
                                       .arg(quoted(localPath), localFile.errorString()));
             opened = true;
         });
@@ -163,13 +160,13 @@ void Form2::Upload()
         });
         if (!created && folderBatch) {
             // One box per refused file of a thousand would bury the user: the ending counts them.
-            owner_.setStatus(QStringLiteral("Not transferred: ") + displayPath(remotePath));
+            owner_.setStatus(tr("Not transferred: %1").arg(displayPath(remotePath)));
             ++notTransferred;
             continue;
         }
         if (!created) {  // 156
-            steps.step(158, [&] { userDialogs().message(this, createRefused); });
-            steps.step(160, [&] { owner_.setStatus(createRefusedStatus); });
+            steps.step(158, [&] { userDialogs().message(this, createRefused()); });
+            steps.step(160, [&] { owner_.setStatus(createRefusedStatus()); });
             return;
         }
 
@@ -189,10 +186,10 @@ void Form2::Upload()
                 std::int64_t got = 0;
                 block = localFile.next(expected, got);
                 if (got < expected)
-                    throw StepFailure(QStringLiteral("Can't read the local file %1: %2")
+                    throw StepFailure(tr("Can't read the local file %1: %2")
                                           .arg(quoted(localPath),
                                                got < 0 ? localFile.errorString()
-                                                       : QStringLiteral("it is shorter than when it was opened")));
+                                                       : tr("it is shorter than when it was opened")));
                 readWhole = true;
             });
             if (!readWhole) {
@@ -205,8 +202,8 @@ void Form2::Upload()
             std::uint32_t written = 0;
             if (!InternetWriteFile(remoteFileHandle, block, std::uint32_t(toSend), written)) {
                 const int label = fullBlock ? 178 : 190;
-                steps.step(label, [&] { userDialogs().message(this, createRefused); });
-                steps.step(label + 2, [&] { owner_.setStatus(createRefusedStatus); });
+                steps.step(label, [&] { userDialogs().message(this, createRefused()); });
+                steps.step(label + 2, [&] { owner_.setStatus(createRefusedStatus()); });
                 abandoned = true;
                 break;
             }
@@ -231,17 +228,18 @@ void Form2::Upload()
         });
         // The server's final answer refusing the file is a refused write too.
         if (!confirmed && !abandoned) {
-            steps.step(238, [&] { userDialogs().message(this, createRefused); });
-            steps.step(238, [&] { owner_.setStatus(createRefusedStatus); });
+            steps.step(238, [&] { userDialogs().message(this, createRefused()); });
+            steps.step(238, [&] { owner_.setStatus(createRefusedStatus()); });
         }
         if (abandoned || !confirmed)
             ++notTransferred;
-        steps.step(240, [&] { owner_.setStatus(QStringLiteral("OK")); });
+        steps.step(240, [&] { owner_.setStatus(tr("OK")); });
     }
 
     const QString ending = notTransferred == 0
-        ? QStringLiteral("Data transfer completed.")
-        : QStringLiteral("%1 of %2 files were not transferred.").arg(notTransferred).arg(List1.size());
+        ? tr("Data transfer completed.")
+        : tr("%1 of %2 files were not transferred.")
+              .arg(QString::number(notTransferred), QString::number(List1.size()));
     steps.step(244, [&] { userDialogs().message(this, ending); });
     steps.step(246, [&] { owner_.setStatus(ending); });
     steps.step(248, [&] { done(QDialog::Accepted); });

@@ -33,8 +33,8 @@ private slots:
         QCOMPARE(dialog.Label7->text(), QStringLiteral("Speed:"));
         QCOMPARE(dialog.Label1->text(), QStringLiteral("Downloading file:"));
         QCOMPARE(dialog.Label2->text(), QStringLiteral("File:             /5"));
-        QCOMPARE(dialog.PushButton1->text(), QStringLiteral("Download"));
-        QCOMPARE(dialog.PushButton2->text(), QStringLiteral("Cancel"));
+        QCOMPARE(dialog.PushButton1->text(), QStringLiteral("&Download"));
+        QCOMPARE(dialog.PushButton2->text(), QStringLiteral("&Cancel"));
         QCOMPARE(dialog.Label3->font().family(), QStringLiteral("Arial"));
         QVERIFY(dialog.Label3->font().bold());
         QCOMPARE(dialog.Label3->font().pointSizeF(), 9.0);

@@ -130,7 +130,7 @@ private slots:
         QCOMPARE(seen.total, 50);
         QCOMPARE(seen.totalText, QStringLiteral("50"));
         QCOMPARE(seen.fileLine, QStringLiteral("File:       0 / 3"));
-        QCOMPARE(seen.start, QStringLiteral("Upload"));
+        QCOMPARE(seen.start, QStringLiteral("&Upload"));
         QCOMPARE(seen.bytesTitle, QStringLiteral("Bytes send:"));
         QCOMPARE(seen.speedTitle, QStringLiteral("Upload Speed:"));
         QCOMPARE(seen.fileTitle, QStringLiteral("Downloading file:"));
@@ -204,7 +204,7 @@ private slots:
         QCOMPARE(seen.remoteNames, (QList<QByteArray>{rows.at(0).toUtf8(), rows.at(2).toUtf8()}));
         QCOMPARE(seen.count, 2);
         QCOMPARE(seen.fileLine, QStringLiteral("File:       0 / 2"));
-        QCOMPARE(seen.start, QStringLiteral("Download"));
+        QCOMPARE(seen.start, QStringLiteral("&Download"));
         QCOMPARE(seen.bytesTitle, QStringLiteral("Bytes received:"));
         QCOMPARE(seen.speedTitle, QStringLiteral("Speed:"));
         QCOMPARE(seen.status, "2.) /pub/" + rows.at(2));
