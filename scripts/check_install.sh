@@ -21,6 +21,8 @@ DESTDIR="$root" cmake --install "$build" --prefix /usr >/dev/null
 expected="usr/bin/corvell
 usr/share/applications/$app_id.desktop
 usr/share/corvell/HAND-M.CUR
+usr/share/corvell/translations/corvell_de.qm
+usr/share/corvell/translations/corvell_fr.qm
 usr/share/doc/corvell/copyright
 usr/share/icons/hicolor/16x16/apps/$app_id.png
 usr/share/icons/hicolor/32x32/apps/$app_id.png

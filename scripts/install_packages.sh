@@ -9,6 +9,7 @@ CORVELL_BUILD_PACKAGES=(
     g++ cmake make
     libgtest-dev
     qt6-base-dev qt6-svg-dev libgl-dev
+    qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
     python3-pyftpdlib
     fonts-liberation
     curl lftp
