@@ -78,7 +78,8 @@ chmod 600 "$config_home/Brannock.conf"
 # Run in the background and wait, so a signal to this script is handled at
 # once and takes Corvell and the demo server down with it. The demo keeps its
 # password in its own settings file and never touches the user's keyring.
-XDG_CONFIG_HOME="$config_home" CORVELL_NO_KEYRING=1 "$build/src/corvell" "$@" &
+# It speaks English, as the demo is written, whatever the desktop's language.
+LANGUAGE=en LC_ALL=C.UTF-8 XDG_CONFIG_HOME="$config_home" CORVELL_NO_KEYRING=1 "$build/src/corvell" "$@" &
 app_pid=$!
 status=0
 wait "$app_pid" || status=$?

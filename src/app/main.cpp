@@ -3,6 +3,7 @@
 // the program.
 
 #include "app/palette.h"
+#include "app/translations.h"
 #include "main_window/form1.h"
 #include "remote/file_type_icons.h"
 
@@ -12,6 +13,8 @@
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    // Before any window exists, so every text is looked up in the chosen language.
+    installTranslations(application);
     useReadablePalette();
     QApplication::setApplicationName(QStringLiteral("Corvell"));
     QApplication::setWindowIcon(applicationIcon());
