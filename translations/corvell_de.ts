@@ -1033,7 +1033,7 @@ Verbinden Sie nur, wenn Ihnen der Administrator des Servers den neuen Schlüssel
     </message>
     <message>
         <source>Upload Speed:</source>
-        <translation>Hochladegeschwindigkeit:</translation>
+        <translation>Upload-Rate:</translation>
     </message>
     <message>
         <source>&amp;Download</source>
@@ -1057,11 +1057,11 @@ Verbinden Sie nur, wenn Ihnen der Administrator des Servers den neuen Schlüssel
     </message>
     <message>
         <source>Kb to transfer:</source>
-        <translation>Zu übertragen (KB):</translation>
+        <translation>Zu übertragen:</translation>
     </message>
     <message>
         <source>Time elapsed:</source>
-        <translation>Verstrichene Zeit:</translation>
+        <translation>Verstrichen:</translation>
     </message>
     <message>
         <source>Bytes sent:</source>
@@ -1077,7 +1077,7 @@ Verbinden Sie nur, wenn Ihnen der Administrator des Servers den neuen Schlüssel
     </message>
     <message>
         <source>Speed:</source>
-        <translation>Geschwindigkeit:</translation>
+        <translation>Datenrate:</translation>
     </message>
     <message>
         <source>Downloading file:</source>

@@ -1033,7 +1033,7 @@ Ne vous connectez que si l&apos;administrateur du serveur vous a annoncé la nou
     </message>
     <message>
         <source>Upload Speed:</source>
-        <translation>Vitesse d&apos;envoi&#xa0;:</translation>
+        <translation>Débit&#xa0;:</translation>
     </message>
     <message>
         <source>&amp;Download</source>
