@@ -3,7 +3,7 @@
 # installs into a scratch folder (DESTDIR, no root needed), compares the files
 # with the expected list, validates the desktop entry and the AppStream
 # metadata, lets a probe in the installed program's folder find the hand
-# pointer in the data folder, and builds the Debian package and shows it.
+# pointer and the translations in the data folder, and builds the Debian package and shows it.
 # Usage: scripts/check_install.sh [build folder]
 set -euo pipefail
 
@@ -53,6 +53,11 @@ found="$("$probe")" || fail "the installed program cannot load its pointer"
 cp "$repo/src/resources/HAND-M.CUR" "$root/usr/bin/HAND-M.CUR"
 found="$("$probe")" || fail "the pointer next to the installed program cannot be loaded"
 [[ "$found" == "$root/usr/bin/HAND-M.CUR" ]] || fail "pointer taken from $found, not the program folder"
+# The translations are found in the data folder as well.
+for language in de fr; do
+    [[ "$("$probe" --language "$language")" == "$language" ]] ||
+        fail "the installed program does not find its translation for $language"
+done
 
 (cd "$build" && cpack -G DEB -B "$scratch/package" >/dev/null) || fail "cpack -G DEB failed"
 package="$(find "$scratch/package" -maxdepth 1 -name '*.deb')"
