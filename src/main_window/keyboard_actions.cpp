@@ -109,12 +109,14 @@ protected:
         const bool dialogHidden = event->type() == QEvent::Hide && widget && widget->isWindow()
                                   && widget != window_ && widget->windowType() == Qt::Dialog;
         const bool mainShown = event->type() == QEvent::Show && widget && widget == window_;
+        // A window just shown is on top already: it needs no raising.
         if (dialogHidden || mainShown)
-            QTimer::singleShot(0, this, [this] {
+            QTimer::singleShot(0, this, [this, raise = dialogHidden] {
                 if (window_ && window_->isVisible() && !QApplication::activeWindow()
                     && !QApplication::activeModalWidget()) {
                     window_->activateWindow();
-                    window_->raise();
+                    if (raise)
+                        window_->raise();
                 }
             });
         return QObject::eventFilter(watched, event);
