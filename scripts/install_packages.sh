@@ -17,6 +17,7 @@ CORVELL_BUILD_PACKAGES=(
     qtkeychain-qt6-dev libsecret-1-0 gnome-keyring dbus
     desktop-file-utils appstream dpkg-dev file
     libssh-dev openssh-server openssh-client python3-asyncssh
+    at-spi2-core python3-pyatspi xvfb xdotool
 )
 
 # What scripts/fuzz.sh adds: clang with libFuzzer and the sanitizer runtimes.

@@ -95,7 +95,9 @@ private:
 // window manager steps in (a bare X display) or when its parent had already
 // gone (a box shown by the Data Transfer dialog that the dialog outlived):
 // the keyboard then does nothing until the mouse is used. Whenever a dialog
-// or box closes and no window is active, the main window takes it back.
+// or box closes and no window is active, the main window takes it back. On a
+// bare X display nothing gives the main window the keyboard when it first
+// shows either, so it takes it then too.
 class FocusReturns final : public QObject {
 public:
     explicit FocusReturns(Form1& window) : QObject(&window), window_(&window) {}
@@ -103,17 +105,20 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Hide) {
-            auto* widget = qobject_cast<QWidget*>(watched);
-            if (widget && widget->isWindow() && widget != window_ && (widget->windowType() == Qt::Dialog))
-                QTimer::singleShot(0, this, [this] {
-                    if (window_ && window_->isVisible() && !QApplication::activeWindow()
-                        && !QApplication::activeModalWidget()) {
-                        window_->activateWindow();
+        auto* widget = qobject_cast<QWidget*>(watched);
+        const bool dialogHidden = event->type() == QEvent::Hide && widget && widget->isWindow()
+                                  && widget != window_ && widget->windowType() == Qt::Dialog;
+        const bool mainShown = event->type() == QEvent::Show && widget && widget == window_;
+        // A window just shown is on top already: it needs no raising.
+        if (dialogHidden || mainShown)
+            QTimer::singleShot(0, this, [this, raise = dialogHidden] {
+                if (window_ && window_->isVisible() && !QApplication::activeWindow()
+                    && !QApplication::activeModalWidget()) {
+                    window_->activateWindow();
+                    if (raise)
                         window_->raise();
-                    }
-                });
-        }
+                }
+            });
         return QObject::eventFilter(watched, event);
     }
 
@@ -135,8 +140,12 @@ QMenu* remoteFileMenu(Form1& window)
     auto* menu = new QMenu(&window);
     for (QPushButton* button : {window.PushButton4, window.PushButton5, window.PushButton9, window.PushButton6,
                                 window.PushButton7}) {
-        QAction* action = menu->addAction(button->text(), button, &QPushButton::click);
+        QAction* action = menu->addAction(button->text());
         action->setEnabled(button->isEnabled());
+        // Pressed once the menu has done with the key or click that chose it:
+        // a button's boxes and listing run the event loop, which deletes the
+        // closed menu while it was still handling that key or click.
+        QObject::connect(action, &QAction::triggered, button, &QPushButton::click, Qt::QueuedConnection);
     }
     return menu;
 }

@@ -80,7 +80,7 @@ private slots:
                                        window.PushButton9->text(), window.PushButton6->text(),
                                        window.PushButton7->text()}));
         menu->actions().at(1)->trigger();
-        QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Not connected to any server")});
+        QTRY_COMPARE(dialogs.texts(), QStringList{QStringLiteral("Not connected to any server")});
         menu->close();
     }
 
