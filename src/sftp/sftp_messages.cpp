@@ -137,6 +137,8 @@ std::uint32_t RequestWriter::id() const
 
 RequestWriter& RequestWriter::addNoAttributes() { return add(0); }
 
+RequestWriter& RequestWriter::addSizeAttribute(std::uint64_t size) { return add(attrSize).add64(size); }
+
 void RequestWriter::finishInto(std::string& out)
 {
     const std::uint32_t length = std::uint32_t(bytes_.size() - 4);
