@@ -17,8 +17,9 @@ constexpr std::size_t requestOverhead = 4 + 1 + 4 + 4 + 8 + 4;
 } // namespace
 
 Upload::Upload(Channel& channel, std::string handle, std::uint64_t heldBefore)
-    : channel_(channel), handle_(std::move(handle)), heldBefore_(heldBefore),
-      requestData_(std::max<std::size_t>(4096, packetSize - requestOverhead - handle_.size()))
+    : channel_(channel), handle_(std::move(handle)),
+      requestData_(std::max<std::size_t>(4096, packetSize - requestOverhead - handle_.size())),
+      heldBefore_(heldBefore)
 {
     gathered_.reserve(requestData_);
 }
@@ -36,8 +37,11 @@ void Upload::askWrite()
 {
     if (gathered_.empty())
         return;
+    // Built in place and moved: a chained temporary would be copied whole into ask().
+    RequestWriter request(MessageType::Write, channel_.nextId());
+    request.addString(handle_).add64(offset_).addString(gathered_);
     channel_.ask(
-        RequestWriter(MessageType::Write, channel_.nextId()).addString(handle_).add64(offset_).addString(gathered_),
+        std::move(request),
         counted([](Answers& answers, Response& response) {
             if (response.type != MessageType::Status)
                 answers.fail(Status::failure(ErrorKind::Protocol, "The server answered a write with something else"));
