@@ -5,7 +5,8 @@
 #
 #   bench/sftp_wan/run.sh [--rtt "0 20 80"] [--quick] [build-dir]
 #
-# Work: 50 downloads and 50 uploads of 4 KiB files, a 1,000-entry listing
+# Work: 50 downloads and 50 uploads of 4 KiB files (also through the Data
+# Transfer window, as one batch of selected files: the "window" client), a 1,000-entry listing
 # (three times, each in a session of its own, the median kept), a walk of 50
 # folders (--quick: 10 files, one listing, a walk of 7 folders). Each client
 # does each job in one process, on one connection; OpenSSH's sftp and curl,
@@ -50,8 +51,9 @@ corvell_install_packages curl lftp openssh-client openssh-server openssh-sftp-se
 
 # shellcheck source=../common.sh
 source "$repo/bench/common.sh"
-bench_build "$build" sftp_wan_client wan_connect_delay
+bench_build "$build" sftp_wan_client wan_connect_delay transfer_bench
 engine="$build/bench/sftp_wan/sftp_wan_client"
+window="$build/bench/transfer/transfer_bench"
 preload="$build/bench/wan/connect_delay.so"
 
 scratch=/tmp
@@ -84,7 +86,7 @@ for ((i = 0; i < files; ++i)); do names+=("$(printf 'f%03d.bin' "$i")"); done
 walk_folders=()
 while IFS= read -r folder; do walk_folders+=("$folder"); done < <(find "$root/$walk_root" -type d | sort)
 
-clients=(engine sftp curl lftp)
+clients=(engine sftp curl lftp window)
 helper_pids=()
 stop_helpers() {
     local pid
@@ -146,6 +148,18 @@ prepare_job() {  # client job rtt
         engine:upload) job_command=("$engine" ::1 "$port" "$user" "$keys" upload "$work/local/small" "$up" "${names[@]}") ;;
         engine:list) job_command=("$engine" ::1 "$port" "$user" "$keys" list "$root/list") ;;
         engine:walk) job_command=("$engine" ::1 "$port" "$user" "$keys" walk "$root/$walk_root") ;;
+        window:*)
+            local window_env=(env QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/window/config"
+                              BENCH_SSH_FOLDER="$keys" BENCH_USER="$user" BENCH_HOST="[::1]")
+            if [ "$job" = download ]; then
+                local pairs=()
+                for name in "${names[@]:1}"; do pairs+=("$name" 4096); done
+                job_command=("${window_env[@]}" BENCH_REMOTE_FOLDER="$root/small"
+                             "$window" download "$port" "${names[0]}" "$got" 4096 "${pairs[@]}")
+            else
+                job_command=("${window_env[@]}" BENCH_REMOTE_FOLDER="$up"
+                             "$window" upload "$port" "${names[@]/#/$work/local/small/}")
+            fi ;;
         sftp:*|curl:*|lftp:*)
             : > "$script"
             case "$client:$job" in
@@ -205,13 +219,15 @@ run_job() {  # client job rtt items
 run_client() {  # client rtt
     run_job "$1" download "$2" "$files"
     run_job "$1" upload "$2" "$files"
+    # The window's side is the batch of files alone.
+    [ "$1" != window ] || return 0
     for ((i = 0; i < listings; ++i)); do run_job "$1" list "$2" 1; done
     run_job "$1" walk "$2" "${#walk_folders[@]}"
 }
 
 : > "$work/results"
 for rtt in $rtts; do
-    echo "Round trip $rtt ms: $files downloads and uploads, a $listing-entry listing and a walk of ${#walk_folders[@]} folders, four clients..."
+    echo "Round trip $rtt ms: $files downloads and uploads, a $listing-entry listing and a walk of ${#walk_folders[@]} folders, five clients..."
     for client in "${clients[@]}"; do start_proxy "$client" "$rtt"; done
     if [ "$rtt" = 0 ]; then
         for client in "${clients[@]}"; do run_client "$client" "$rtt"; done
@@ -228,6 +244,7 @@ for rtt in $rtts; do
     for client in "${clients[@]}"; do
         out="$work/out-$client-$rtt-list"
         case "$client" in
+            window) listed=$listing ;;
             engine) listed=$(sed -n 's/^list: \([0-9]*\) items$/\1/p' "$out") ;;
             *) listed=$(grep -c 'entry-' "$out" || true) ;;
         esac

@@ -115,7 +115,9 @@ int main(int argc, char** argv)
     if ((job == "download" || job == "upload") && args.size() >= 3) {
         for (std::size_t i = 2; i < args.size(); ++i, ++items) {
             const std::string from = args[0] + "/";
-            const std::string next = i + 1 < args.size() ? from + args[i + 1] : "";
+            // The next transfer's remote path: the source of a download, the target of an upload.
+            const std::string remote = job == "download" ? from : args[1] + "/";
+            const std::string next = i + 1 < args.size() ? remote + args[i + 1] : "";
             if (job == "download")
                 download(session, from + args[i], args[1] + "/" + args[i], next);
             else

@@ -1,11 +1,13 @@
 // Moves one file through Form2 and its engines (1024-byte blocks, read-outs
 // and all) against a server on 127.0.0.1, and prints the rate and the peak
 // memory of the process:
-//   transfer_bench download PORT REMOTE_NAME LOCAL_FOLDER SIZE
-//   transfer_bench upload   PORT LOCAL_FILE
+//   transfer_bench download PORT REMOTE_NAME LOCAL_FOLDER SIZE [REMOTE_NAME SIZE]...
+//   transfer_bench upload   PORT LOCAL_FILE [LOCAL_FILE]...
+// More than one file goes as one batch, as a selection of files does.
 // Over SFTP when BENCH_SSH_FOLDER names a stand-in for ~/.ssh (its key logs
 // on as BENCH_USER, its known_hosts vouches for the server); else FTP as
-// "test" with password "secret".
+// "test" with password "secret". BENCH_HOST replaces 127.0.0.1 ("[::1]"),
+// BENCH_REMOTE_FOLDER the folder the logon starts in.
 // Output: "<direction> <bytes> bytes <seconds> s <MiB/s> MiB/s maxrss <KiB> KiB"
 
 #include "main_window/form1.h"
@@ -61,9 +63,10 @@ int main(int argc, char** argv)
     window.session.sessionHandle = InternetOpenA("corvell", INTERNET_OPEN_TYPE_DIRECT, "", "",
                                                  INTERNET_FLAG_NO_CACHE_WRITE);
     const QByteArray sshFolder = qgetenv("BENCH_SSH_FOLDER");
+    const std::string host = qEnvironmentVariable("BENCH_HOST", QStringLiteral("127.0.0.1")).toStdString();
     InternetSetSshFolder(sshFolder.toStdString());
     window.session.connectionHandle =
-        InternetConnectA(window.session.sessionHandle, sshFolder.isEmpty() ? "127.0.0.1" : "sftp://127.0.0.1", port,
+        InternetConnectA(window.session.sessionHandle, (sshFolder.isEmpty() ? "" : "sftp://") + host, port,
                          sshFolder.isEmpty() ? "test" : qgetenv("BENCH_USER").toStdString(), "secret",
                          INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0);
     std::string startFolder;
@@ -71,7 +74,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "logon failed: %s\n", InternetGetLastErrorText().c_str());
         return 1;
     }
-    window.session.currentPath = QString::fromStdString(startFolder);
+    window.session.currentPath = qEnvironmentVariable("BENCH_REMOTE_FOLDER", QString::fromStdString(startFolder));
     if (!window.session.currentPath.endsWith(QLatin1Char('/')))
         window.session.currentPath += QLatin1Char('/');
 
@@ -82,17 +85,26 @@ int main(int argc, char** argv)
             return 2;
         downloadFolder = args.at(4) + QLatin1Char('/');
         dialog->PushButton1->setText(QStringLiteral("Download"));
+        // The sizes the listing would have shown.
         dialog->List1 << args.at(3);
-        // The size the listing would have shown.
-        size = args.size() > 5 ? args.at(5).toLongLong() : 0;
+        dialog->List2 << args.at(5).toLongLong();
+        for (qsizetype at = 6; at + 1 < args.size(); at += 2) {
+            dialog->List1 << args.at(at);
+            dialog->List2 << args.at(at + 1).toLongLong();
+        }
+        for (const std::int64_t one : dialog->List2)
+            size += one;
     } else {
-        size = QFileInfo(args.at(3)).size();
         dialog->PushButton1->setText(QStringLiteral("Upload"));
-        dialog->List1 << args.at(3);
+        for (qsizetype at = 3; at < args.size(); ++at) {
+            const std::int64_t one = QFileInfo(args.at(at)).size();
+            dialog->List1 << args.at(at);
+            dialog->List2 << one;
+            size += one;
+        }
     }
-    dialog->List2 << size;
     dialog->batchTotal = size;
-    dialog->mTotalCount = 1;
+    dialog->mTotalCount = int(dialog->List1.size());
     dialog->show();
     QApplication::processEvents();
 

@@ -317,10 +317,12 @@ HINTERNET FtpOpenFileAtA(HINTERNET connection, const std::string& path, std::uin
     });
 }
 
-void InternetTransferFollows(HINTERNET handle)
+void InternetTransferFollows(HINTERNET handle, const std::string& nextPath, std::uint32_t nextAccess)
 {
+    const auto direction =
+        nextAccess == GENERIC_WRITE ? session::TransferDirection::Upload : session::TransferDirection::Download;
     if (const auto* file = lookUp<FileObject>(handle))
-        file->session->anotherTransferFollows();
+        file->session->nextTransferIs(nextPath, direction);
 }
 
 bool InternetTransferBrokeOff() { return lastFailureBrokeOff; }

@@ -76,9 +76,11 @@ HINTERNET FtpOpenFileA(HINTERNET connection, const std::string& path, std::uint3
 HINTERNET FtpOpenFileAtA(HINTERNET connection, const std::string& path, std::uint64_t knownSize,
                          const SYSTEMTIME* knownModified, std::uint64_t& startAt, session::HeldBytes& held,
                          std::uint32_t flags, std::uintptr_t context);
-// The open file is not the last of its batch: another FtpOpenFile follows
-// its InternetCloseHandle at once, which the connection may prepare meanwhile.
-void InternetTransferFollows(HINTERNET file);
+// The open file is not the last of its batch: the FtpOpenFile of `nextPath`
+// with `nextAccess` (GENERIC_READ or GENERIC_WRITE) follows its
+// InternetCloseHandle at once, which the connection may prepare meanwhile,
+// even send with the close. Another open coming instead stays correct.
+void InternetTransferFollows(HINTERNET file, const std::string& nextPath, std::uint32_t nextAccess);
 // After a failed InternetReadFile or InternetCloseHandle of a download: true
 // when the transfer broke off (the connection broke or went silent, the
 // server cut it or sent too few bytes), so the bytes read so far are good;

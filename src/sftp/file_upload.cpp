@@ -16,9 +16,10 @@ constexpr std::size_t requestOverhead = 4 + 1 + 4 + 4 + 8 + 4;
 
 } // namespace
 
-Upload::Upload(Channel& channel, std::string handle)
+Upload::Upload(Channel& channel, std::string handle, std::uint64_t heldBefore)
     : channel_(channel), handle_(std::move(handle)),
-      requestData_(std::max<std::size_t>(4096, packetSize - requestOverhead - handle_.size()))
+      requestData_(std::max<std::size_t>(4096, packetSize - requestOverhead - handle_.size())),
+      heldBefore_(heldBefore)
 {
     gathered_.reserve(requestData_);
 }
@@ -36,8 +37,11 @@ void Upload::askWrite()
 {
     if (gathered_.empty())
         return;
+    // Built in place and moved: a chained temporary would be copied whole into ask().
+    RequestWriter request(MessageType::Write, channel_.nextId());
+    request.addString(handle_).add64(offset_).addString(gathered_);
     channel_.ask(
-        RequestWriter(MessageType::Write, channel_.nextId()).addString(handle_).add64(offset_).addString(gathered_),
+        std::move(request),
         counted([](Answers& answers, Response& response) {
             if (response.type != MessageType::Status)
                 answers.fail(Status::failure(ErrorKind::Protocol, "The server answered a write with something else"));
@@ -73,21 +77,39 @@ Status Upload::write(const void* buffer, std::size_t size)
     return answers.failure ? *answers.failure : Status::success();
 }
 
-Status Upload::finish()
+Status Upload::finish(const std::function<void()>& alongside)
 {
     Answers& answers = *answers_;
     if (!answers.failure) {
         askWrite();
-        // The size the server holds, from the open file, before it is closed.
         const std::uint64_t sent = offset_;
+        // The old file's bytes past the new end go; the size check below
+        // then has to see the new size, so a server that ignores the cut
+        // fails the file rather than pass its old tail off as the new file.
+        const bool cut = heldBefore_ > sent;
+        if (cut) {
+            channel_.ask(
+                RequestWriter(MessageType::Fsetstat, channel_.nextId()).addString(handle_).addSizeAttribute(sent),
+                counted([](Answers& answers, Response& response) {
+                    if (response.type != MessageType::Status || response.statusCode != StatusOk)
+                        answers.fail(Status::failure(ErrorKind::Refused,
+                                                     "Cutting the old file to the new length failed: " + response.text,
+                                                     int(response.statusCode)));
+                }));
+        }
+        // The size the server holds, from the open file, before it is closed.
         channel_.ask(RequestWriter(MessageType::Fstat, channel_.nextId()).addString(handle_),
-                     counted([sent](Answers& answers, Response& response) {
-                if (response.type == MessageType::Attrs && response.attributes.size
-                    && *response.attributes.size != sent) {
+                     counted([sent, cut](Answers& answers, Response& response) {
+                const bool sized = response.type == MessageType::Attrs && response.attributes.size;
+                if (sized && *response.attributes.size != sent) {
                     answers.fail(Status::failure(ErrorKind::Protocol,
                                                  "The server holds " + std::to_string(*response.attributes.size)
                                                      + " bytes of the file after " + std::to_string(sent)
                                                      + " were sent"));
+                } else if (!sized && cut) {
+                    answers.fail(Status::failure(ErrorKind::Protocol,
+                                                 "The server did not tell whether the old file was cut to "
+                                                     + std::to_string(sent) + " bytes"));
                 }
             }));
     }
@@ -98,6 +120,8 @@ Status Upload::finish()
                 answers.fail(Status::failure(ErrorKind::Refused, "Closing the file failed: " + response.text,
                                              int(response.statusCode)));
         }));
+        if (alongside && !answers.failure)
+            alongside();
     }
     while (answers.unanswered > 0) {
         if (Status s = channel_.takeNext(); !s.ok()) {

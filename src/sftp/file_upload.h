@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,15 +17,18 @@ namespace sftp {
 
 class Upload {
 public:
-    // `handle` is open for writing, the file emptied.
-    Upload(Channel& channel, std::string handle);
+    // `handle` is open for writing, the file holding `heldBefore` bytes
+    // (opened without emptying it): bytes past the last one sent are cut
+    // off at the end, and the file must then show its size.
+    Upload(Channel& channel, std::string handle, std::uint64_t heldBefore = 0);
     Upload(const Upload&) = delete;
     Upload& operator=(const Upload&) = delete;
 
     Status write(const void* buffer, std::size_t size);
-    // Sends the rest, the size check and the close in one write, then takes
-    // and checks every answer. Only then is the upload done.
-    Status finish();
+    // Sends the rest, the cut, the size check and the close in one write,
+    // with whatever `alongside` asks, then takes and checks every answer of
+    // this file. Only then is the upload done.
+    Status finish(const std::function<void()>& alongside = {});
 
 private:
     // What the answers told so far; shared with their handlers, which may
@@ -48,6 +52,7 @@ private:
     std::size_t requestData_;
     std::string gathered_;
     std::uint64_t offset_ = 0;
+    std::uint64_t heldBefore_ = 0;
     std::shared_ptr<Answers> answers_ = std::make_shared<Answers>();
 };
 

@@ -144,10 +144,12 @@ Status readFolder(Channel& channel, const std::string& path, std::vector<session
         }
     };
     // Reads in flight in growing numbers: a folder of a few entries ends
-    // with the first two (its entries, then the end), one of thousands
-    // takes a round trip for each doubling.
+    // with the first round (its entries, then the end; the ends past it
+    // cost the server next to nothing), one of thousands takes a round trip
+    // for each doubling. Four to begin with bring a folder of a thousand
+    // entries (a hundred an answer from OpenSSH) in two rounds, not three.
     std::vector<std::uint32_t> asked;
-    for (std::size_t inFlight = 2; !ended; inFlight = std::min<std::size_t>(inFlight * 2, 32)) {
+    for (std::size_t inFlight = 4; !ended; inFlight = std::min<std::size_t>(inFlight * 2, 32)) {
         asked.clear();
         for (std::size_t i = 0; i < inFlight; ++i)
             asked.push_back(channel.ask(RequestWriter(MessageType::Readdir, channel.nextId()).addString(handle), take));

@@ -137,6 +137,8 @@ std::uint32_t RequestWriter::id() const
 
 RequestWriter& RequestWriter::addNoAttributes() { return add(0); }
 
+RequestWriter& RequestWriter::addSizeAttribute(std::uint64_t size) { return add(attrSize).add64(size); }
+
 void RequestWriter::finishInto(std::string& out)
 {
     const std::uint32_t length = std::uint32_t(bytes_.size() - 4);
@@ -144,7 +146,12 @@ void RequestWriter::finishInto(std::string& out)
     bytes_[1] = char(length >> 16);
     bytes_[2] = char(length >> 8);
     bytes_[3] = char(length);
-    out += bytes_;
+    // An upload's request is most of a packet: taken over, not copied, when
+    // nothing waits before it.
+    if (out.empty())
+        out.swap(bytes_);
+    else
+        out += bytes_;
 }
 
 std::optional<std::uint32_t> messageLength(std::string_view buffer)

@@ -13,7 +13,7 @@
 namespace sftp {
 
 enum class MessageType : std::uint8_t {
-    Init = 1, Version = 2, Open = 3, Close = 4, Read = 5, Write = 6, Lstat = 7, Fstat = 8,
+    Init = 1, Version = 2, Open = 3, Close = 4, Read = 5, Write = 6, Lstat = 7, Fstat = 8, Fsetstat = 10,
     Opendir = 11, Readdir = 12, Remove = 13, Mkdir = 14, Rmdir = 15, Realpath = 16, Stat = 17,
     Rename = 18,
     Status = 101, Handle = 102, Data = 103, Name = 104, Attrs = 105,
@@ -69,6 +69,8 @@ public:
     RequestWriter& addString(std::string_view bytes);
     // An attribute block with no attribute: the server's defaults.
     RequestWriter& addNoAttributes();
+    // An attribute block with the size alone.
+    RequestWriter& addSizeAttribute(std::uint64_t size);
     // The request's id, as written.
     std::uint32_t id() const;
     // Appends the finished message to `out`.

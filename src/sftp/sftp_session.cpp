@@ -67,17 +67,25 @@ struct Session::Impl {
     // Counts logons: what was asked on an earlier link is never waited for.
     unsigned linkNumber = 0;
 
-    // A download's OPEN and STAT, asked before its turn: those of the next
-    // file go out with the CLOSE of the one before, in one round trip.
+    // A transfer's OPEN and STAT, asked before its turn: those of the next
+    // file go out with the CLOSE of the one before, in one round trip. An
+    // upload's file is opened without emptying it (CREAT, no TRUNC) after an
+    // LSTAT: should the batch stop instead, a file that was there stays
+    // untouched and one that was not is removed again.
     struct AskedOpen {
         std::string path;
+        TransferDirection direction = TransferDirection::Download;
         unsigned link = 0;
         std::uint32_t openId = 0;
         std::uint32_t statId = 0;
         Response opened;
         Response stat;
     };
-    std::optional<std::string> nextDownload;  // the path the window said comes next
+    struct Next {
+        std::string path;
+        TransferDirection direction;
+    };
+    std::optional<Next> next;  // the transfer the window said comes next
     std::unique_ptr<AskedOpen> prepared;
 
     bool linked() const { return link.get() && channel.usable(); }
@@ -87,7 +95,7 @@ struct Session::Impl {
         download.reset();
         upload.reset();
         prepared.reset();
-        nextDownload.reset();
+        next.reset();
         channel.drop();
         link.drop(politely);
         encryption.clear();
@@ -179,24 +187,55 @@ struct Session::Impl {
         std::uint64_t& offset;
     };
 
-    std::unique_ptr<AskedOpen> askOpen(const std::string& path)
+    std::unique_ptr<AskedOpen> askOpen(const std::string& path, TransferDirection direction)
     {
         auto asked = std::make_unique<AskedOpen>();
         asked->path = path;
+        asked->direction = direction;
         asked->link = linkNumber;
         AskedOpen& into = *asked;
-        asked->openId = channel.ask(RequestWriter(MessageType::Open, channel.nextId())
-                                        .addString(path)
-                                        .add(openRead)
-                                        .addNoAttributes(),
-                                    [&into](Response& answer) { into.opened = std::move(answer); });
-        asked->statId = channel.ask(RequestWriter(MessageType::Stat, channel.nextId()).addString(path),
-                                    [&into](Response& answer) { into.stat = std::move(answer); });
+        const auto askStat = [&](MessageType type) {
+            asked->statId = channel.ask(RequestWriter(type, channel.nextId()).addString(path),
+                                        [&into](Response& answer) { into.stat = std::move(answer); });
+        };
+        // The server takes requests in order: the LSTAT sees what stood
+        // there before the OPEN could create anything.
+        if (direction == TransferDirection::Upload)
+            askStat(MessageType::Lstat);
+        const std::uint32_t flags = direction == TransferDirection::Upload ? openWrite | openCreate : openRead;
+        asked->openId = channel.ask(
+            RequestWriter(MessageType::Open, channel.nextId()).addString(path).add(flags).addNoAttributes(),
+            [&into](Response& answer) { into.opened = std::move(answer); });
+        if (direction == TransferDirection::Download)
+            askStat(MessageType::Stat);
         return asked;
     }
 
-    // Gives up a download asked before its turn that did not come: its file,
-    // if opened, is closed without a wait.
+    // The asked open of `path` for `direction`, if that is the one prepared;
+    // any other prepared one is given up.
+    std::unique_ptr<AskedOpen> takePrepared(const std::string& path, TransferDirection direction)
+    {
+        std::unique_ptr<AskedOpen> asked;
+        if (prepared && prepared->path == path && prepared->direction == direction && prepared->link == linkNumber)
+            asked = std::move(prepared);
+        dropPrepared();
+        return asked;
+    }
+
+    // Waits for both answers of an asked open.
+    Status awaitAsked(AskedOpen& asked)
+    {
+        Status waited = channel.waitFor(asked.openId);
+        if (waited.ok())
+            waited = channel.waitFor(asked.statId);
+        channel.forget(asked.openId);
+        channel.forget(asked.statId);
+        return waited;
+    }
+
+    // Gives up a transfer asked before its turn that did not come: its
+    // file, if opened, is closed without a wait; an upload's file that did
+    // not stand there before is removed.
     void dropPrepared()
     {
         if (!prepared)
@@ -204,30 +243,31 @@ struct Session::Impl {
         const std::unique_ptr<AskedOpen> asked = std::move(prepared);
         if (asked->link != linkNumber || !channel.usable())
             return;
-        channel.forget(asked->statId);
-        if (channel.waitFor(asked->openId).ok() && asked->opened.type == MessageType::Handle) {
-            channel.askClose(asked->opened.text);
-            (void)channel.flush();
+        if (asked->direction == TransferDirection::Download) {
+            channel.forget(asked->statId);
+            if (channel.waitFor(asked->openId).ok() && asked->opened.type == MessageType::Handle) {
+                channel.askClose(asked->opened.text);
+                (void)channel.flush();
+            }
+            channel.forget(asked->openId);
+            return;
         }
-        channel.forget(asked->openId);
+        if (!awaitAsked(*asked).ok() || asked->opened.type != MessageType::Handle)
+            return;
+        channel.askClose(asked->opened.text);
+        if (asked->stat.type == MessageType::Status && asked->stat.statusCode == StatusNoSuchFile)
+            channel.ask(RequestWriter(MessageType::Remove, channel.nextId()).addString(asked->path), {});
+        (void)channel.flush();
     }
 
     Status openDownload(const std::string& path, Continuation* continuation = nullptr)
     {
         // The open and the size go out together: one round trip, none when
         // they went out with the close of the file before.
-        std::unique_ptr<AskedOpen> asked;
-        if (prepared && prepared->path == path && prepared->link == linkNumber)
-            asked = std::move(prepared);
-        dropPrepared();
+        std::unique_ptr<AskedOpen> asked = takePrepared(path, TransferDirection::Download);
         if (!asked)
-            asked = askOpen(path);
-        Status waited = channel.waitFor(asked->openId);
-        if (waited.ok())
-            waited = channel.waitFor(asked->statId);
-        channel.forget(asked->openId);
-        channel.forget(asked->statId);
-        if (!waited.ok())
+            asked = askOpen(path, TransferDirection::Download);
+        if (Status waited = awaitAsked(*asked); !waited.ok())
             return waited;
         const Response& opened = asked->opened;
         const Response& stat = asked->stat;
@@ -262,6 +302,27 @@ struct Session::Impl {
 
     Status openUpload(const std::string& path)
     {
+        if (std::unique_ptr<AskedOpen> asked = takePrepared(path, TransferDirection::Upload)) {
+            if (Status waited = awaitAsked(*asked); !waited.ok())
+                return waited;
+            if (asked->opened.type != MessageType::Handle)
+                return statusOf(asked->opened, "Creating \"" + path + "\"");
+            // Written over from the start; what lay past the new end is cut
+            // off at the close. Only a plain file or nothing is taken up
+            // so: past anything else (a link) the file is opened anew,
+            // emptied.
+            const Response& before = asked->stat;
+            const bool absent = before.type == MessageType::Status && before.statusCode == StatusNoSuchFile;
+            const bool plainFile = before.type == MessageType::Attrs && before.attributes.size
+                                   && before.attributes.permissions
+                                   && (*before.attributes.permissions & 0170000) == 0100000;
+            if (absent || plainFile) {
+                upload = std::make_unique<Upload>(channel, asked->opened.text,
+                                                  plainFile ? *before.attributes.size : 0);
+                return Status::success();
+            }
+            closeHandle(asked->opened.text);
+        }
         Response opened;
         if (Status s = channel.call(RequestWriter(MessageType::Open, channel.nextId())
                                         .addString(path)
@@ -309,6 +370,8 @@ Status Session::open(const std::string& host, std::uint16_t port, const std::str
 
 void Session::close()
 {
+    if (!impl_->download && !impl_->upload)
+        impl_->dropPrepared();
     impl_->account.reset();
     impl_->dropLink(impl_->linked());
 }
@@ -433,8 +496,8 @@ Status Session::openFile(const std::string& path, TransferDirection direction)
 {
     if (Status s = noNul(path); !s.ok())
         return s;
-    // A download asked for already is taken up, not given up, on the way in.
-    const bool asked = direction == TransferDirection::Download && impl_->prepared
+    // A transfer asked for already is taken up, not given up, on the way in.
+    const bool asked = impl_->prepared && impl_->prepared->direction == direction
                        && impl_->prepared->path == impl_->absolute(path);
     return impl_->perform(
         [&] {
@@ -481,25 +544,28 @@ Status Session::write(const void* buffer, std::size_t size)
 Status Session::closeFile()
 {
     Status status = Status::success();
-    if (impl_->download) {
-        // The next file's open and size go out with this one's close.
-        status = impl_->download->finish([this] {
-            if (impl_->nextDownload)
-                impl_->prepared = impl_->askOpen(*impl_->nextDownload);
-        });
-    } else if (impl_->upload) {
-        status = impl_->upload->finish();
-    }
+    // The next file's open goes out with this one's close.
+    const auto askNext = [this] {
+        if (impl_->next)
+            impl_->prepared = impl_->askOpen(impl_->next->path, impl_->next->direction);
+    };
+    if (impl_->download)
+        status = impl_->download->finish(askNext);
+    else if (impl_->upload)
+        status = impl_->upload->finish(askNext);
     impl_->download.reset();
     impl_->upload.reset();
-    impl_->nextDownload.reset();
+    impl_->next.reset();
     return status;
 }
 
 void Session::nextTransferIs(const std::string& path, TransferDirection direction)
 {
-    if (impl_->download && direction == TransferDirection::Download && !carriesNul(path))
-        impl_->nextDownload = impl_->absolute(path);
+    // Only the same way as the open file: a download after an upload, or
+    // the other way round, is rare in a batch.
+    const bool sameWay = direction == TransferDirection::Download ? bool(impl_->download) : bool(impl_->upload);
+    if (sameWay && !carriesNul(path))
+        impl_->next = Impl::Next{impl_->absolute(path), direction};
 }
 
 bool Session::isFileOpen() const { return impl_->download || impl_->upload; }

@@ -80,8 +80,11 @@ public:
     // was confirmed.
     Status closeFile() override;
     bool isFileOpen() const override;
-    // A download followed by another has the next one's open travel with
-    // its close.
+    // A transfer followed by another the same way has the next one's open
+    // travel with its close. An upload's next file is opened without
+    // emptying it: written over and cut to its length only once this file
+    // checked whole; left as it was, or removed when it was not there, if
+    // another operation comes instead.
     void nextTransferIs(const std::string& path, TransferDirection direction) override;
 
     // "SSH-2, curve25519-sha256, chacha20-poly1305@openssh.com".

@@ -90,6 +90,13 @@ void Form2::Download()
     // Entries not transferred in a folder batch, which goes on past them.
     int notTransferred = 0;
     struct StopBatch {};
+    const auto listedNameAt = [&](qsizetype p) {
+        return remoteNames.value(p).isEmpty() ? List1.at(p).toUtf8() : remoteNames.value(p);
+    };
+    const auto remotePathAt = [&](qsizetype p) {
+        return (folderBatch ? entryFolders.value(p).remote.toStdString() : toRemote(owner_.session.currentPath))
+               + listedNameAt(p).toStdString();
+    };
     const auto transferOne = [&](qsizetype p) -> bool {
         const QString entry = List1.at(p);
         const std::int64_t size = List2.value(p);
@@ -104,13 +111,11 @@ void Form2::Download()
 
         // The listed name is the server's; it must name a file inside the
         // download folder and nothing else.
-        const QByteArray listedName = remoteNames.value(p).isEmpty() ? entry.toUtf8() : remoteNames.value(p);
+        const QByteArray listedName = listedNameAt(p);
         if (!isPlainLocalName(listedName) || !isPlainLocalName(QFile::encodeName(entry)))
             throw StepFailure(tr("The remote name %1 is not a file name allowed in the folder %2")
                                   .arg(quoted(entry), downloadFolder));
-        const std::string remotePath = (folderBatch ? entryFolders.value(p).remote.toStdString()
-                                                    : toRemote(owner_.session.currentPath))
-                                       + listedName.toStdString();
+        const std::string remotePath = remotePathAt(p);
         const QString localPath = downloadFolder + (folderBatch ? entryFolders.value(p).local : QString()) + entry;
         // A folder the server named, or a link already in the download
         // folder, must not lead the file anywhere outside it.
@@ -142,7 +147,7 @@ void Form2::Download()
         }
 
         if (p + 1 < List1.size())
-            InternetTransferFollows(remoteFileHandle);
+            InternetTransferFollows(remoteFileHandle, remotePathAt(p + 1), GENERIC_READ);
 
         QFile& localFile = partial.file();
         if (!partial.open(offset))

@@ -109,6 +109,13 @@ void Form2::Upload()
     // must not end as if every file had arrived.
     int notTransferred = 0;
 
+    // Where an entry goes: the next one's path is told to the engine ahead.
+    const auto remotePathAt = [&](qsizetype p) {
+        const QString remoteName = uploadRemoteName(List1.at(p));
+        return folderBatch ? entryFolders.value(p).remote.toStdString() + toRemote(remoteName)
+                           : toRemote(owner_.session.currentPath + remoteName);
+    };
+
     for (qsizetype p = 0; p < List1.size(); ++p) {  // 126
         std::int64_t size = 0;
         steps.step(128, [&] { size = List2.value(p); });
@@ -171,7 +178,7 @@ void Form2::Upload()
         }
 
         if (p + 1 < List1.size())
-            InternetTransferFollows(remoteFileHandle);
+            InternetTransferFollows(remoteFileHandle, remotePathAt(p + 1), GENERIC_WRITE);
 
         std::int64_t position = 0;
         steps.step(166, [&] { readouts.startFile(GetTickCount(), size); });  // 162 to 166

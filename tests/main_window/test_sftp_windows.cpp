@@ -91,6 +91,7 @@ private slots:
     void aPastedAddressFillsTheFieldsAndOpensItsFolder();
     void renameOntoFileMadeAfterTheListingIsRefused();
     void folderTreeGoesUpAndComesBackByteExact();
+    void uploadsAnnouncedButNeverSentLeaveTheServerAsItWas();
 };
 
 void SftpWindowsTest::initTestCase()
@@ -509,6 +510,37 @@ void SftpWindowsTest::folderTreeGoesUpAndComesBackByteExact()
 
     QCOMPARE(dialogs.texts(), QStringList{completed});
     QVERIFY(readTree(back.filePath("site")) == tree);
+}
+
+// Each upload opens the next file of the batch, unemptied, with its own
+// close: an older, longer file ends as the new one; one whose local copy is
+// gone by its turn stays as it was, and none is left where there was none.
+void SftpWindowsTest::uploadsAnnouncedButNeverSentLeaveTheServerAsItWas()
+{
+    server->makeFolder("announced");
+    const std::string old(5000, 'o');
+    server->writeFile("announced/b.bin", old);
+    server->writeFile("announced/c.bin", old);
+    QTemporaryDir local;
+    const QStringList names = {"a.bin", "b.bin", "c.bin", "d.bin", "e.bin"};
+    for (const QString& name : names)
+        writeText(local.filePath(name).toStdString(), std::string(3000, name.at(0).toLatin1()));
+    RecordingDialogs dialogs;
+    Form1 window;
+    logOnByKey(window);
+    openFolder(window, rootKey() + "announced/");
+    selectLocal(window, local.path(), names);
+
+    runDialog(window, [&] { window.PushButton1_Click(); }, [&](Form2& dialog) {
+        QFile::remove(local.filePath("c.bin"));
+        QFile::remove(local.filePath("e.bin"));
+        pressStart(dialog);
+    });
+
+    for (const char* sent : {"a.bin", "b.bin", "d.bin"})
+        QVERIFY2(server->readFile(std::string("announced/") + sent) == std::string(3000, sent[0]), sent);
+    QVERIFY(server->readFile("announced/c.bin") == old);
+    QVERIFY(!server->exists("announced/e.bin"));
 }
 
 QTEST_MAIN(SftpWindowsTest)

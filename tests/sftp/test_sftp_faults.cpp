@@ -10,6 +10,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <optional>
 
 using namespace std::chrono_literals;
 using session::ErrorKind;
@@ -50,10 +52,13 @@ session::Status download(sftp::Session& session, const std::string& path, std::s
     return session.closeFile();
 }
 
-session::Status upload(sftp::Session& session, const std::string& path, const std::string& bytes)
+session::Status upload(sftp::Session& session, const std::string& path, const std::string& bytes,
+                       const std::string& next = {})
 {
     if (auto s = session.openFile(path, TransferDirection::Upload); !s.ok())
         return s;
+    if (!next.empty())
+        session.nextTransferIs(next, TransferDirection::Upload);
     for (std::size_t at = 0; at < bytes.size(); at += 1024) {
         if (auto s = session.write(bytes.data() + at, std::min<std::size_t>(1024, bytes.size() - at)); !s.ok()) {
             (void)session.closeFile();
@@ -218,6 +223,64 @@ TEST(SftpFaults, anUploadWhoseSizeOnTheServerDiffersFails)
     const auto status = upload(session, "/up.bin", patternBytes(70000));
     EXPECT_FALSE(status.ok());
     EXPECT_NE(status.message().find("70001"), std::string::npos) << status.message();
+}
+
+} // namespace
+
+namespace {
+
+// The next upload's file is opened, unemptied, with this one's close: what
+// stood there must end as the new file, or as it was when the batch stops.
+TEST(SftpFaults, theNextUploadOpenedEarlyNeverDamagesWhatStoodThere)
+{
+    enum class Then { UploadIt, UploadAnother, List };
+    struct Case {
+        const char* name;
+        std::vector<std::string> options;
+        std::optional<std::string> before;  // b.bin on the server, if any
+        Then then;
+        bool secondOk;
+        std::optional<std::string> after;  // b.bin at the end, if any
+    };
+    const std::string old(9000, 'o'), fresh = patternBytes(5000);
+    const Case cases[] = {
+        {"longer file overwritten by a shorter one", {}, old, Then::UploadIt, true, fresh},
+        {"shorter file overwritten by a longer one", {}, "short", Then::UploadIt, true, fresh},
+        {"new file", {}, std::nullopt, Then::UploadIt, true, fresh},
+        {"server refusing the cut fails the file", {"--refuse-setstat"}, old, Then::UploadIt, false, std::nullopt},
+        {"batch stopped after a failure: old file kept", {"--fail-close", "a.bin"}, old, Then::List, true, old},
+        {"batch stopped after a failure: nothing made", {"--fail-close", "a.bin"}, std::nullopt, Then::List, true,
+         std::nullopt},
+        {"another file came instead", {}, old, Then::UploadAnother, true, old},
+        {"another file came instead of a new one", {}, std::nullopt, Then::UploadAnother, true, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedSftpServer server(c.options);
+        const std::string b = server.root() + "/b.bin";
+        if (c.before)
+            std::ofstream(b, std::ios::binary) << *c.before;
+        sftp::Session session(quickOptions(server.root() + "/no-such-folder"));
+        ASSERT_TRUE(session.open("127.0.0.1", std::uint16_t(server.port()), "test", "secret").ok());
+        const bool firstFails = !c.options.empty() && c.options.front() == "--fail-close";
+        EXPECT_EQ(upload(session, "/a.bin", patternBytes(3000), "/b.bin").ok(), !firstFails);
+        session::Status second = session::Status::success();
+        std::vector<session::ListEntry> entries;
+        if (c.then == Then::UploadIt)
+            second = upload(session, "/b.bin", fresh);
+        else if (c.then == Then::UploadAnother)
+            second = upload(session, "/c.bin", fresh);
+        else
+            second = session.listFolder("/", entries);
+        EXPECT_EQ(second.ok(), c.secondOk) << second.message();
+        session.close();
+        if (c.after) {
+            std::ifstream in(b, std::ios::binary);
+            EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == *c.after);
+        } else if (c.secondOk) {
+            EXPECT_FALSE(std::filesystem::exists(b));
+        }
+    }
 }
 
 } // namespace

@@ -20,6 +20,8 @@ Switches:
   --short-reads N        answer every read with at most N bytes
   --fail-close NAME      answer the close of a file named NAME with a failure
   --fstat-off-by N       report N bytes more than a file holds to FSTAT
+  --refuse-setstat       refuse every FSETSTAT, as a server that cannot
+                         change an open file's size
   --listing FILE         every folder lists the names in FILE (one a line, in
                          hex, so that any bytes can be a name) as plain files
 Faults:
@@ -61,6 +63,7 @@ def parse():
     parser.add_argument("--short-reads", type=int)
     parser.add_argument("--fail-close")
     parser.add_argument("--fstat-off-by", type=int, default=0)
+    parser.add_argument("--refuse-setstat", action="store_true")
     parser.add_argument("--listing")
     parser.add_argument("--endless-listing", choices=["fast", "long", "slow"])
     parser.add_argument("--wrong-ids", choices=["fast", "slow"])
@@ -160,6 +163,11 @@ class Files(asyncssh.SFTPServer):
         if OPTIONS.fstat_off_by:
             attrs.size += OPTIONS.fstat_off_by
         return attrs
+
+    def fsetstat(self, file_obj, attrs):
+        if OPTIONS.refuse_setstat:
+            raise asyncssh.SFTPOpUnsupported("setting attributes is not supported")
+        return super().fsetstat(file_obj, attrs)
 
     async def listdir(self, path):
         await self._maybe_stall("opendir")
