@@ -956,6 +956,11 @@ Verbinden Sie nur, wenn Ihnen der Administrator des Servers den neuen Schlüssel
         <source>Error accessing selected drive.</source>
         <translation>Fehler beim Zugriff auf das ausgewählte Laufwerk.</translation>
     </message>
+    <message>
+        <source>Password:</source>
+        <comment>the password field&apos;s name for a screen reader, in full</comment>
+        <translation>Passwort:</translation>
+    </message>
 </context>
 <context>
     <name>Form2</name>

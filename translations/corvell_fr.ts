@@ -956,6 +956,11 @@ Ne vous connectez que si l&apos;administrateur du serveur vous a annoncé la nou
         <source>Error accessing selected drive.</source>
         <translation>Erreur d&apos;accès au lecteur sélectionné.</translation>
     </message>
+    <message>
+        <source>Password:</source>
+        <comment>the password field&apos;s name for a screen reader, in full</comment>
+        <translation>Mot de passe&#xa0;:</translation>
+    </message>
 </context>
 <context>
     <name>Form2</name>

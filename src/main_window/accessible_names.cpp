@@ -149,6 +149,10 @@ void nameMainWindowControls(Form1& window)
     window.Label2->setBuddy(window.txtUserName);
     window.Label3->setBuddy(window.txtPassword);
     window.Label6->setBuddy(window.txtPort);
+    // A translation may have to shorten the label to fit; a screen reader
+    // still says the field's name in full.
+    window.txtPassword->setAccessibleName(
+        QCoreApplication::translate("Form1", "Password:", "the password field's name for a screen reader, in full"));
     // A button drawn as an icon alone (the kept servers' drop-down) is heard by its tooltip.
     for (QAction* action : window.txtHostName->actions())
         if (action->text().isEmpty())
