@@ -167,7 +167,6 @@ void Form2::Download()
             if (InternetTransferBrokeOff() && collector.flush())
                 partial.keep();
         };
-        bool firstBlock = true;
         for (;;) {
             char* block = nullptr;
             if (!collector.makeRoom(block))
@@ -189,8 +188,7 @@ void Form2::Download()
             }
             // Only a read of 0 bytes ends the file: a streamed read may come back short.
             const bool lastBlock = count == 0;
-            display.afterBlock(readouts, timingChanged, now, firstBlock || lastBlock);
-            firstBlock = false;
+            display.afterBlock(readouts, timingChanged, now, lastBlock);
             if (lastBlock)
                 break;
         }

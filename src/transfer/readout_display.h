@@ -1,9 +1,11 @@
 #pragma once
 // Writes an engine's read-outs and bars into the dialog. The counters advance
 // after every block; the dialog is repainted from them at most once per
-// throttle interval, always on a file's first and last block, and before a
-// download waits for the network, because painting after each 1024-byte block
-// would cost more than the transfer.
+// throttle interval, always on a file's last block, and before a download
+// waits for the network, because painting after each 1024-byte block would
+// cost more than the transfer. A file's first block is not forced: its name
+// was just painted, and in a batch of small files a paint for each first
+// block cost as much as the transfer.
 // Whatever way the engine leaves (completion, a refusal, an exception), the
 // display paints the last state it was given when it goes out of scope, so the
 // dialog never shows a stale amount after a failure.

@@ -86,7 +86,7 @@ private:
 };
 
 // Limits how often an engine repaints: at most once per interval of ticks, and
-// always when forced (a file's first and last block). Ten times a second is
+// always when forced (a file's last block). Ten times a second is
 // as often as anyone can read a changing figure; painting the dialog's bars
 // and frames at the screen's rate cost a fast upload a tenth of its speed.
 class RepaintThrottle {

@@ -214,12 +214,11 @@ void Form2::Upload()
                 abandoned = true;
                 break;
             }
-            const bool firstBlock = position == 0;
             position += toSend;
             const std::uint32_t now = GetTickCount();
             bool timingChanged = false;
             steps.step(fullBlock ? 182 : 194, [&] { timingChanged = readouts.advance(toSend, now); });
-            steps.step(200, [&] { display.afterBlock(readouts, timingChanged, now, firstBlock || position >= length); });
+            steps.step(200, [&] { display.afterBlock(readouts, timingChanged, now, position >= length); });
         } while (position < length);  // 232
 
         steps.step(234, [&] { localFile.close(); });
