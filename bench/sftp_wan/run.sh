@@ -114,7 +114,7 @@ for client in "${clients[@]}"; do
     keys_of[$client]=$ssh_folder
 done
 user=$sshd_user
-trap 'stop_helpers; for pid in "${stampers[@]}"; do kill "$pid" 2>/dev/null || true; done; '"$(trap -p EXIT | sed "s/^trap -- '\(.*\)' EXIT\$/\1/")" EXIT
+trap 'stop_helpers; for pid in "${stampers[@]}"; do kill "$pid" 2>/dev/null || true; done; '"$(trap -p EXIT | sed "s/^trap -- '\(.*\)' EXIT\$/\1/")"'; rm -rf "$work"' EXIT
 
 declare -A proxy_port
 start_proxy() {  # client rtt
