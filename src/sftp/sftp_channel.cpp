@@ -65,6 +65,12 @@ Status Channel::open(ssh_session ssh, std::chrono::milliseconds timeout)
     return Status::success();
 }
 
+void Channel::sendEnd()
+{
+    if (usable())
+        (void)ssh_channel_send_eof(channel_);
+}
+
 void Channel::drop()
 {
     awaiting_.clear();

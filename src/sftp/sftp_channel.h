@@ -39,6 +39,9 @@ public:
     // Opens a session channel on `ssh`, starts the "sftp" subsystem and
     // agrees on version 3.
     Status open(ssh_session ssh, std::chrono::milliseconds timeout);
+    // Ends what the server's subsystem reads, so the server lets go of the
+    // session at once rather than when the end of the link reaches it.
+    void sendEnd();
     // Forgets the channel; libssh frees it with its session.
     void drop();
     bool usable() const { return channel_ != nullptr && !broken_; }

@@ -96,6 +96,8 @@ struct Session::Impl {
         upload.reset();
         prepared.reset();
         next.reset();
+        if (politely)
+            channel.sendEnd();
         channel.drop();
         link.drop(politely);
         encryption.clear();
