@@ -80,15 +80,23 @@ QString fileCountText(int count) { return Form2::tr("File:       0 / %1").arg(co
 QByteArray bytesOf(const std::string& text) { return QByteArray(text.data(), qsizetype(text.size())); }
 
 // Tells what the walk left out, in one box; a long list is cut short.
-void tellLeftOut(Form1& window, const QStringList& leftOut)
+// What a finished walk ends with: a cancelled one goes no further (false),
+// one that ran to its end tells what it left out.
+bool walkGoesOn(Form1& window, const FolderWalk& walk)
 {
+    if (walk.cancelled) {
+        window.setStatus(Form1::tr("Cancelled."));
+        return false;
+    }
+    const QStringList& leftOut = walk.leftOut;
     if (leftOut.isEmpty())
-        return;
+        return true;
     constexpr int shown = 10;
     QString text = leftOut.mid(0, shown).join(QLatin1Char('\n'));
     if (leftOut.size() > shown)
         text += Form1::tr("\n... and %1 more.").arg(leftOut.size() - shown);
     userDialogs().message(&window, text);
+    return true;
 }
 
 // Writes the walk into a fresh dialog and shows it; false when cancelled.
@@ -160,11 +168,8 @@ void uploadLocalPaths(Form1& window, const QStringList& paths)
                 break;
         }
     }
-    if (walk.cancelled) {
-        window.setStatus(Form1::tr("Cancelled."));
+    if (!walkGoesOn(window, walk))
         return;
-    }
-    tellLeftOut(window, walk.leftOut);
     runBatch(window, walk, true);
     if (!window.session.isConnected()) {
         userDialogs().message(&window, Form1::tr("Not connected to any server"));
@@ -207,11 +212,8 @@ void downloadRemoteItems(Form1& window, const QList<RemoteItem>& items)
                 break;
         }
     }
-    if (walk.cancelled) {
-        window.setStatus(Form1::tr("Cancelled."));
+    if (!walkGoesOn(window, walk))
         return;
-    }
-    tellLeftOut(window, walk.leftOut);
     downloadFolder = folderPrefix(window.dirLocalDir->Path());
     runBatch(window, walk, false);
     window.dirLocalDir_Change();
